@@ -1,0 +1,312 @@
+#include "core/pool.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/private_heap.h"
+
+namespace tavrin {
+
+const int kClassSizes[kSizeClassCount] = {8, 16, 32, 56, 72, 88, 104, 120, 248};
+
+namespace {
+
+// Process-wide tables, built with the first live session, discarded with the
+// last. A limit of 0 means they are not built.
+std::size_t g_limit = 0;
+int g_classCount = 0;
+signed char g_classOfSize[kPoolLimit + 1];
+int g_blocksPerChunk[kSizeClassCount];
+int* g_chunkCounts = nullptr;
+int g_chunkCountStore[kSizeClassCount];
+int g_liveSessions = 0;
+int g_largeCount = 0;
+long g_largeBytes = 0;
+HANDLEMA* g_pendingHeap = nullptr;
+char g_sharedEmpty[1] = {0};
+char g_internalError[64];
+
+void BuildTables() {
+  // The class sizes are already unique and ascending.
+  g_classCount = kSizeClassCount;
+  int c = 0;
+  for (std::size_t n = 0; n <= kPoolLimit; ++n) {
+    while (static_cast<std::size_t>(kClassSizes[c]) < n) ++c;
+    g_classOfSize[n] = static_cast<signed char>(c);
+  }
+  for (int k = 0; k < kSizeClassCount; ++k) {
+    g_blocksPerChunk[k] = 65528 / (kClassSizes[k] + 8);
+    g_chunkCountStore[k] = 0;
+  }
+  g_chunkCounts = g_chunkCountStore;
+  g_limit = kPoolLimit;
+}
+
+// The class count stays: it reports 9 from the first session on.
+void DiscardTables() {
+  g_limit = 0;
+  g_chunkCounts = nullptr;
+}
+
+inline std::uintptr_t& HeaderOf(void* block) {
+  return *reinterpret_cast<std::uintptr_t*>(static_cast<char*>(block) - kBlockHeader);
+}
+
+inline void* Stamp(void* raw, HANDLEMA* heap, unsigned tag) {
+  *static_cast<std::uintptr_t*>(raw) = reinterpret_cast<std::uintptr_t>(heap) | tag;
+  return static_cast<char*>(raw) + kBlockHeader;
+}
+
+// Takes one chunk of class c from the record's heap and makes it the class's
+// free list (blocks linked in address order). False when the heap is exhausted.
+bool TakeChunk(HANDLEMA* heap, int c) {
+  std::size_t stride = static_cast<std::size_t>(kClassSizes[c]) + kBlockHeader;
+  int count = g_blocksPerChunk[c];
+  char* chunk = static_cast<char*>(HeapAlloc(heap->heap, stride * count));
+  if (!chunk) return false;
+  if (g_chunkCounts) ++g_chunkCounts[c];
+  for (int i = 0; i < count; ++i) {
+    char* header = chunk + i * stride;
+    void* next = (i + 1 < count) ? chunk + (i + 1) * stride + kBlockHeader : nullptr;
+    *reinterpret_cast<void**>(header) = next;
+  }
+  heap->sizeClassHeads[c] = chunk + kBlockHeader;
+  return true;
+}
+
+bool EnsureClassTable(HANDLEMA* heap) {
+  if (heap->sizeClassHeads) return true;
+  if (!g_limit) BuildTables();
+  void** heads = static_cast<void**>(HeapAllocZero(heap->heap, sizeof(void*) * kSizeClassCount));
+  if (!heads) return false;
+  heap->sizeClassHeads = heads;
+  for (int c = 0; c < kSizeClassCount; ++c) TakeChunk(heap, c);  // a failure leaves that list empty
+  return true;
+}
+
+void* CarveCell(HANDLEMA* heap, void*& freeList, std::size_t chunkBytes, std::size_t cellBytes,
+                bool zero) {
+  if (!freeList) {
+    char* chunk = static_cast<char*>(zero ? HeapAllocZero(heap->heap, chunkBytes)
+                                          : HeapAlloc(heap->heap, chunkBytes));
+    if (!chunk) return nullptr;
+    std::size_t cells = chunkBytes / cellBytes;
+    for (std::size_t i = 0; i < cells; ++i) {
+      void* next = (i + 1 < cells) ? chunk + (i + 1) * cellBytes : nullptr;
+      *reinterpret_cast<void**>(chunk + i * cellBytes) = next;
+    }
+    freeList = chunk;
+  }
+  char* cell = static_cast<char*>(freeList);
+  freeList = *reinterpret_cast<void**>(cell);
+  return cell + sizeof(void*);
+}
+
+}  // namespace
+
+int BlocksPerChunk(int c) { return g_limit ? g_blocksPerChunk[c] : 65528 / (kClassSizes[c] + 8); }
+int SizeClassOf(std::size_t n) {
+  if (!g_limit || n > g_limit) return -1;
+  return g_classOfSize[n];
+}
+bool TablesBuilt() { return g_limit != 0; }
+int LiveSessions() { return g_liveSessions; }
+
+void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
+  if (!heap) {
+    if (n > (std::size_t(1) << 48)) return nullptr;
+    void* raw = std::malloc(n + kBlockHeader);
+    return raw ? Stamp(raw, nullptr, kTagGeneral) : nullptr;
+  }
+  if (!EnsureClassTable(heap)) return nullptr;
+  if (n <= g_limit) {
+    int c = g_classOfSize[n];
+    if (!heap->sizeClassHeads[c] && !TakeChunk(heap, c)) return nullptr;
+    void* block = heap->sizeClassHeads[c];
+    heap->sizeClassHeads[c] = reinterpret_cast<void*>(HeaderOf(block));
+    HeaderOf(block) = reinterpret_cast<std::uintptr_t>(heap) | static_cast<unsigned>(c);
+    return block;
+  }
+  void* raw = HeapAlloc(heap->heap, n + kBlockHeader);
+  return raw ? Stamp(raw, heap, kTagLarge) : nullptr;
+}
+
+unsigned BlockTag(const void* block) {
+  return static_cast<unsigned>(HeaderOf(const_cast<void*>(block)) & 0xF);
+}
+HANDLEMA* BlockHeap(const void* block) {
+  return reinterpret_cast<HANDLEMA*>(HeaderOf(const_cast<void*>(block)) & ~std::uintptr_t(0xF));
+}
+
+void PoolFree(void* block) {
+  if (!block || block == g_sharedEmpty) return;
+  unsigned tag = BlockTag(block);
+  HANDLEMA* heap = BlockHeap(block);
+  if (tag < kSizeClassCount) {
+    HeaderOf(block) = reinterpret_cast<std::uintptr_t>(heap->sizeClassHeads[tag]);
+    heap->sizeClassHeads[tag] = block;
+  } else if (tag == kTagLarge) {
+    HeapFree(heap->heap, static_cast<char*>(block) - kBlockHeader);
+  } else if (tag == kTagGeneral) {
+    std::free(static_cast<char*>(block) - kBlockHeader);
+  }
+}
+
+char* SharedEmptyText() { return g_sharedEmpty; }
+
+char* TextAlloc(HANDLEMA* heap, std::size_t n) {
+  if (n < 2) return g_sharedEmpty;
+  return static_cast<char*>(PoolAlloc(heap, n));
+}
+
+char* TextResize(HANDLEMA* heap, char* old, std::size_t n) {
+  if (old && old != g_sharedEmpty) {
+    unsigned tag = BlockTag(old);
+    if (tag < kSizeClassCount && n <= static_cast<std::size_t>(kClassSizes[tag])) return old;
+    PoolFree(old);
+  }
+  return static_cast<char*>(PoolAlloc(heap, n));
+}
+
+void TextFree(char* text) { PoolFree(text); }
+
+bool SetText(HANDLEMA* heap, char*& field, const char* text) {
+  if (!text) {
+    TextFree(field);
+    field = nullptr;
+    return true;
+  }
+  std::size_t size = std::strlen(text) + 1;
+  char* block;
+  if (field && field != g_sharedEmpty && BlockTag(field) < kSizeClassCount &&
+      size <= static_cast<std::size_t>(kClassSizes[BlockTag(field)])) {
+    block = field;
+  } else {
+    block = static_cast<char*>(PoolAlloc(heap, size));
+    if (!block) return false;
+    TextFree(field);
+  }
+  std::memmove(block, text, size);
+  field = block;
+  return true;
+}
+
+char* CountedAlloc(HANDLEMA* heap, std::size_t n) {
+  ++g_largeCount;
+  g_largeBytes += static_cast<long>(n);
+  if (!heap) return static_cast<char*>(PoolAlloc(nullptr, n));
+  void* raw = HeapAlloc(heap->heap, n + kBlockHeader);
+  return raw ? static_cast<char*>(Stamp(raw, heap, kTagLarge)) : nullptr;
+}
+
+void* CreateSessionHeap(std::size_t size, HANDLEMA** record) {
+  *record = nullptr;
+  ++g_liveSessions;
+  if (!g_limit) BuildTables();
+  PrivateHeap* ph = HeapCreate();
+  HANDLEMA* rec = ph ? static_cast<HANDLEMA*>(HeapAlloc(ph, sizeof(HANDLEMA))) : nullptr;
+  void* raw = rec ? HeapAlloc(ph, size + kBlockHeader) : nullptr;
+  if (!raw) {
+    HeapDestroy(ph);
+    if (--g_liveSessions == 0) DiscardTables();
+    return nullptr;
+  }
+  rec->heap = ph;
+  rec->mapNodeFree = rec->listNodeFree = nullptr;
+  rec->sizeClassHeads = nullptr;
+  *record = rec;
+  return Stamp(raw, rec, kTagSession);
+}
+
+void* PlaceSessionInHeap(HANDLEMA* host, std::size_t size, HANDLEMA** record) {
+  *record = nullptr;
+  if (!host) {
+    std::printf("\n malloc SSession %d", static_cast<int>(size));
+    std::fflush(stdout);
+    return PoolAlloc(nullptr, size);
+  }
+  HANDLEMA* rec = static_cast<HANDLEMA*>(HeapAlloc(host->heap, sizeof(HANDLEMA)));
+  void* raw = rec ? HeapAlloc(host->heap, size + kBlockHeader) : nullptr;
+  if (!raw) return nullptr;
+  rec->heap = host->heap;
+  rec->mapNodeFree = rec->listNodeFree = nullptr;
+  rec->sizeClassHeads = nullptr;
+  *record = rec;
+  return Stamp(raw, rec, kTagEmbeddedSession);
+}
+
+void ReleaseSessionBlock(void* block) {
+  if (!block) return;
+  unsigned tag = BlockTag(block);
+  if (tag == kTagSession) {
+    HANDLEMA* rec = BlockHeap(block);
+    HeapDestroy(rec->heap);
+    if (--g_liveSessions == 0) DiscardTables();
+  } else if (tag == kTagGeneral) {
+    PoolFree(block);
+  }
+  // An embedded session goes with its host heap.
+}
+
+void SetPendingHeap(HANDLEMA* heap) { g_pendingHeap = heap; }
+
+void* ObjectAlloc(HANDLEMA* heap, std::size_t size) noexcept {
+  void* p = PoolAlloc(heap, size);
+  g_pendingHeap = p ? heap : nullptr;
+  return p;
+}
+
+void ObjectFree(void* block) noexcept { PoolFree(block); }
+
+HANDLEMA* ClaimPendingHeap() noexcept {
+  HANDLEMA* h = g_pendingHeap;
+  g_pendingHeap = nullptr;
+  return h;
+}
+
+}  // namespace tavrin
+
+using namespace tavrin;
+
+void* HeapAllocMapNode(HANDLEMA* heap) {
+  if (!heap) {
+    std::snprintf(g_internalError, sizeof g_internalError, "Internal Error: hHeap = %x", 0u);
+    return nullptr;
+  }
+  return CarveCell(heap, heap->mapNodeFree, kMapChunkBytes, kMapCellBytes, true);
+}
+
+int HeapFreeMapNode(HANDLEMA* heap, void* cell) {
+  if (heap && cell) {
+    char* c = static_cast<char*>(cell) - sizeof(void*);
+    *reinterpret_cast<void**>(c) = heap->mapNodeFree;
+    heap->mapNodeFree = c;
+  }
+  return 1;
+}
+
+void* HeapAllocListNode(HANDLEMA* heap) {
+  if (!heap) return nullptr;
+  return CarveCell(heap, heap->listNodeFree, kListChunkBytes, kListCellBytes, false);
+}
+
+int HeapFreeListNode(HANDLEMA* heap, void* cell) {
+  if (heap && cell) {
+    char* c = static_cast<char*>(cell) - sizeof(void*);
+    *reinterpret_cast<void**>(c) = heap->listNodeFree;
+    heap->listNodeFree = c;
+  }
+  return 1;
+}
+
+int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts) {
+  largeCount = g_largeCount;
+  zero = 0;
+  classCount = g_classCount;
+  chunkCounts = g_chunkCounts;
+  return 0;
+}
+
+void GetTavrinCnts(int& a, int& b, int& c, int& d) { a = b = c = d = 0; }

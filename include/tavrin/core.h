@@ -1,0 +1,251 @@
+// Object core: session heap records and pools, the object root, design
+// elements, identifiers, the class registry and checked casts.
+#ifndef TAVRIN_CORE_H
+#define TAVRIN_CORE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "tavrin/containers.h"
+#include "tavrin/export.h"
+#include "tavrin/platform.h"
+
+namespace tavrin {
+struct PrivateHeap;
+class Record;
+}
+
+// The heap record of a session. It lives inside the session's own heap; every
+// object of the session points to it and takes its children, texts and
+// container nodes from it.
+struct HANDLEMA {
+  tavrin::PrivateHeap* heap;  // the session's private heap
+  void* mapNodeFree;          // first free map-node cell, null when empty
+  void* listNodeFree;         // first free list-node cell, null when empty
+  void** sizeClassHeads;      // one free-list head per size class; null until first use
+};
+
+class PersistentStore;
+class SSession;
+class SAttribute;
+class SConstraintInstance;
+class SAssignment;
+class SConstraint;
+
+namespace Persistent {
+// Result of every Serialize: 0 means success.
+typedef int Error;
+}
+
+// ---- pools and counters (exported) ----------------------------------------
+
+// Allocates and constructs a session in a heap of its own; null when the heap
+// cannot be created. Delete the session to destroy its heap and everything in it.
+TAVRIN_API SSession* AllocSession();
+TAVRIN_API SSession* AllocateSession();
+// Sets the first output to the number of counted large allocations, the second
+// to 0, the third to the number of size classes (0 while no session lives) and
+// the fourth to the per-class chunk counters (null while no session lives).
+TAVRIN_API int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts);
+// Sets all four outputs to 0.
+TAVRIN_API void GetTavrinCnts(int& a, int& b, int& c, int& d);
+
+namespace tavrin {
+// Pooled allocation of objects: an 8-byte header precedes every block.
+// A null record takes the block from the general allocator. Null on failure.
+TAVRIN_API void* ObjectAlloc(HANDLEMA* heap, std::size_t size) noexcept;
+// Releases a block from ObjectAlloc to where it came from. Null is ignored.
+TAVRIN_API void ObjectFree(void* block) noexcept;
+// Handed from an allocation operator to the root constructor of the object.
+TAVRIN_API HANDLEMA* ClaimPendingHeap() noexcept;
+}  // namespace tavrin
+
+// Allocation operators shared by a hierarchy: `new (heap) X()` takes the object
+// from the session pool of `heap` (general allocator for a null heap) and
+// returns null on exhaustion, in which case no constructor runs.
+#define TAVRIN_ALLOCATION_OPERATORS                                             \
+  static void* operator new(std::size_t size, HANDLEMA* heap) noexcept {      \
+    return ::tavrin::ObjectAlloc(heap, size);                                  \
+  }                                                                            \
+  static void* operator new(std::size_t size) noexcept {                      \
+    return ::tavrin::ObjectAlloc(nullptr, size);                               \
+  }                                                                            \
+  static void operator delete(void* p, HANDLEMA*) noexcept { ::tavrin::ObjectFree(p); } \
+  static void operator delete(void* p) noexcept { ::tavrin::ObjectFree(p); }
+
+// Every class: its class name text and a checked cast from an untyped pointer
+// (which must be null or point to a TavrinObject).
+#define TAVRIN_CLASS(X)                                                        \
+ public:                                                                       \
+  static constexpr const char* kClassName = "class " #X;                       \
+  const char* GetClassName() const override { return kClassName; }            \
+  static X* Cast(void* p) {                                                    \
+    return p ? dynamic_cast<X*>(static_cast<TavrinObject*>(p)) : nullptr;      \
+  }
+
+// ---- object root --------------------------------------------------------------
+
+class TAVRIN_API TavrinObject {
+ public:
+  TavrinObject() {}
+  TavrinObject(const TavrinObject&) {}
+  TavrinObject& operator=(const TavrinObject&) { return *this; }
+  virtual ~TavrinObject();
+  // "class " followed by the class name; a literal, never freed.
+  virtual const char* GetClassName() const = 0;
+  static TavrinObject* Cast(void* p) { return static_cast<TavrinObject*>(p); }
+};
+
+// ---- class registry -------------------------------------------------------------
+
+namespace Dynamic {
+
+class AbstractFactory;
+
+class TAVRIN_API FactoryListElement {
+ public:
+  virtual ~FactoryListElement() {}
+  FactoryListElement* next = nullptr;
+  AbstractFactory* factory = nullptr;
+};
+
+class TAVRIN_API AbstractFactory {
+ public:
+  // Creates an empty object of this factory's class on `heap` when `name`
+  // (without the "class " prefix) is that class; otherwise null.
+  virtual TavrinObject* Create(const char* name, HANDLEMA* heap) = 0;
+  virtual ~AbstractFactory() {}
+  virtual const char* ClassName() const = 0;  // with the "class " prefix
+};
+
+// Links a factory at the head of the registry / unlinks it.
+TAVRIN_API void Register(FactoryListElement* element);
+TAVRIN_API void Unregister(FactoryListElement* element);
+// Newest registration first; null when empty.
+TAVRIN_API FactoryListElement* RegistryHead();
+// The factory whose class is `name` (without prefix), or null.
+TAVRIN_API AbstractFactory* FindFactory(const char* name);
+// Creates an empty object of the class `name` (without prefix) on `heap`;
+// null for an unknown name or when the allocation fails.
+TAVRIN_API TavrinObject* CreateByClassName(const char* name, HANDLEMA* heap);
+// Number of registered class names.
+TAVRIN_API int RegisteredCount();
+
+template <class T>
+class Factory : public AbstractFactory {
+ public:
+  Factory() { m_element.factory = this; Register(&m_element); }
+  ~Factory() override { Unregister(&m_element); }
+  TavrinObject* Create(const char* name, HANDLEMA* heap) override {
+    if (!name || std::strcmp(name, T::kClassName + 6) != 0) return nullptr;
+    return new (heap) T();
+  }
+  const char* ClassName() const override { return T::kClassName; }
+
+ private:
+  FactoryListElement m_element;
+};
+
+}  // namespace Dynamic
+
+// One line in a class's source file makes it restorable by name.
+#define TAVRIN_REGISTER_FACTORY(X) static ::Dynamic::Factory<X> s_tavrinFactory_##X
+
+// ---- server ---------------------------------------------------------------------
+
+// Holds the identifier counter that object constructions raise.
+class TAVRIN_API GTavrinServer : public TavrinObject {
+  TAVRIN_CLASS(GTavrinServer)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  GTavrinServer();
+  ~GTavrinServer() override;
+
+  // Raises the current server's counter, if any; always returns 0.
+  static long GetNewId();
+  static GTavrinServer* GetCurrent();
+
+  long GetIdCounter() const { return m_idCounter; }
+  void SetIdCounter(long v) { m_idCounter = static_cast<int32_t>(v); }
+  bool GetRunning() const { return m_running; }
+  void SetRunning(bool v) { m_running = v; }
+  void InternalUpdate() {}
+
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+
+ protected:
+  friend class ServerTestAccess;
+  static void SetCurrent(GTavrinServer* server);
+
+ private:
+  HANDLEMA* m_heap;
+  int32_t m_idCounter = 0;
+  bool m_running = false;
+  int32_t m_reserved = 0;
+};
+
+// ---- design element -------------------------------------------------------------
+
+// Base of named design objects: name, pin number, client flags, and the owned
+// attributes and constraint instances.
+class TAVRIN_API SDesignElement : public TavrinObject {
+  TAVRIN_CLASS(SDesignElement)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  ~SDesignElement() override;
+
+  virtual void InternalUpdate();
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  virtual long GetId() const = 0;
+
+  char* GetName() const { return m_name; }
+  // Replaces the name with a copy; a null text clears it.
+  void SetName(const char* name);
+  char* GetPinNum() const { return m_pinNum; }
+  void SetPinNum(const char* pinNum);
+  long GetClientFlags() const { return m_clientFlags; }
+  void SetClientFlags(long flags) { m_clientFlags = static_cast<int32_t>(flags); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  const RelLinkedList<SAttribute*>& GetAllAttributes() const { return m_attributes; }
+  const RelLinkedList<SConstraintInstance*>& GetAllConstraintInstances() const {
+    return m_constraintInstances;
+  }
+  SDesignElement* Find(char*) { return nullptr; }
+
+  static bool GetNativeMode() { return m_bNativeMode; }
+  static void SetNativeMode(bool on) { m_bNativeMode = on; }
+  static bool m_bNativeMode;
+
+  void SetAttributesAllocationSize(int) {}
+  void SetConstraintInstancesAllocationSize(int) {}
+  void SetConstraintSetsAllocationSize(int) {}
+  void SetPropertiesAllocationSize(int) {}
+
+ protected:
+  SDesignElement();
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+
+  HANDLEMA* m_heap;
+  int32_t m_clientFlags = 0;
+  char* m_name = nullptr;
+  char* m_pinNum = nullptr;
+  RelLinkedList<SAttribute*> m_attributes;
+  RelLinkedList<SConstraintInstance*> m_constraintInstances;
+  int32_t m_id;
+
+ private:
+  // Deletes the owned constraint instances and attributes and frees the list nodes.
+  void DestroyAssignmentLists();
+  // Record items 7 to 10: the attribute and constraint-instance lists.
+  void SerializeAssignmentLists(tavrin::Record& r);
+};
+
+// Concrete classes reach the identifier held by their base through GetId.
+#define TAVRIN_ID_ACCESSORS \
+ public:                    \
+  long GetId() const override { return m_id; }
+
+#endif

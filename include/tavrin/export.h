@@ -1,0 +1,8 @@
+// Symbol export for the tavrin shared library. Everything is hidden by
+// default; the classes and functions callers may use carry TAVRIN_API.
+#ifndef TAVRIN_EXPORT_H
+#define TAVRIN_EXPORT_H
+
+#define TAVRIN_API __attribute__((visibility("default")))
+
+#endif

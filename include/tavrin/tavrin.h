@@ -1,0 +1,11 @@
+// The whole tavrin interface: #include <tavrin/tavrin.h> and link -ltavrin50.
+#ifndef TAVRIN_TAVRIN_H
+#define TAVRIN_TAVRIN_H
+
+#include "tavrin/platform.h"
+#include "tavrin/containers.h"
+#include "tavrin/core.h"
+#include "tavrin/persist.h"
+#include "tavrin/design.h"
+
+#endif

@@ -1,0 +1,49 @@
+#include <algorithm>
+
+#include "tavrin/persist.h"
+
+PersistentStore::PersistentStore(int mode) : m_mode(mode) {}
+
+PersistentStore::~PersistentStore() {}
+
+bool PersistentStore::ReadText(std::string& out, uint32_t length) {
+  out.clear();
+  if (length == 0) return true;
+  // A content line longer than the declared length is damage; read one more
+  // character than expected to see it.
+  std::string buf(static_cast<std::size_t>(length) + 2, '\0');
+  if (ReadChars(&buf[0], 1, length + 1) != length + 1) {
+    MarkDamaged();
+    return false;
+  }
+  std::size_t n = std::char_traits<char>::length(buf.c_str());
+  if (n != length) {
+    MarkDamaged();
+    return false;
+  }
+  out.assign(buf.c_str(), n);
+  return true;
+}
+
+void PersistentStore::SetReadObjects(std::vector<TavrinObject*> objects) {
+  m_readObjects = std::move(objects);
+  m_claimed.assign(m_readObjects.size(), false);
+  m_sortedIndex.clear();
+}
+
+bool PersistentStore::ClaimOwned(const TavrinObject* obj) {
+  if (!obj) return false;
+  if (m_sortedIndex.empty() && !m_readObjects.empty()) {
+    for (uint32_t i = 0; i < m_readObjects.size(); ++i)
+      if (m_readObjects[i]) m_sortedIndex.push_back(i);
+    std::sort(m_sortedIndex.begin(), m_sortedIndex.end(), [this](uint32_t a, uint32_t b) {
+      return m_readObjects[a] < m_readObjects[b];
+    });
+  }
+  auto it = std::lower_bound(m_sortedIndex.begin(), m_sortedIndex.end(), obj,
+                             [this](uint32_t i, const TavrinObject* o) { return m_readObjects[i] < o; });
+  if (it == m_sortedIndex.end() || m_readObjects[*it] != obj) return false;
+  if (m_claimed[*it]) return false;
+  m_claimed[*it] = true;
+  return true;
+}

@@ -1,0 +1,295 @@
+// Record: the field-by-field reader and writer that every Serialize uses.
+// One call per field serves both directions, so a class's record reads like
+// its list of fields and writing and reading cannot drift apart:
+//
+//   Record r(store, m_heap);
+//   r.Long(m_accessType);
+//   r.String(m_location);
+//   return r.Result();
+//
+// While reading, every call does nothing once the store is damaged, and each
+// value read is checked before it is used: an owned child must be an object
+// of the expected class that no other owner claimed, counts are bounded by
+// what the file actually holds, and texts must match their recorded length.
+#ifndef TAVRIN_PERSIST_RECORD_H
+#define TAVRIN_PERSIST_RECORD_H
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "core/pool.h"
+#include "tavrin/persist.h"
+
+namespace tavrin {
+
+class Record {
+ public:
+  Record(PersistentStore& store, HANDLEMA* heap) : m_s(store), m_heap(heap) {}
+
+  bool Writing() const { return m_s.IsWriting(); }
+  bool Reading() const { return !m_s.IsWriting(); }
+  // False once reading has met damage; later calls do nothing.
+  bool ok() const { return !m_s.IsDamaged(); }
+  PersistentStore& store() { return m_s; }
+  HANDLEMA* heap() const { return m_heap; }
+  // 0 on success; a damaged read reports 1.
+  Persistent::Error Result() const { return Reading() && m_s.IsDamaged() ? 1 : 0; }
+
+  // ---- scalars ---------------------------------------------------------------
+  void Unsigned(uint32_t& v) { Scalar(&PersistentStore::WriteUnsigned, &PersistentStore::ReadUnsigned, v); }
+  void Int(int32_t& v) { Scalar(&PersistentStore::WriteInt, &PersistentStore::ReadInt, v); }
+  void Key(int32_t& v) { Scalar(&PersistentStore::WriteKey, &PersistentStore::ReadInt, v); }
+  void Long(int32_t& v) { Scalar(&PersistentStore::WriteLong, &PersistentStore::ReadLong, v); }
+  void Float(float& v) { Scalar(&PersistentStore::WriteFloat, &PersistentStore::ReadFloat, v); }
+  void Double(double& v) { Scalar(&PersistentStore::WriteDouble, &PersistentStore::ReadDouble, v); }
+  // A boolean: 0 or 1; true after reading exactly when the value was 1.
+  void Bool(bool& v) {
+    uint32_t u = v ? 1 : 0;
+    Unsigned(u);
+    if (Reading() && ok()) v = (u == 1);
+  }
+  // A fixed unsigned value: written as given, read and discarded.
+  void Fixed(uint32_t value) { Unsigned(value); }
+  // A container count: written as n; returns the count read (0 when damaged).
+  uint32_t Count(uint32_t n) {
+    Unsigned(n);
+    return ok() ? n : 0;
+  }
+
+  // ---- texts -------------------------------------------------------------------
+  // An owned text: its length, then its characters. Reading releases the old
+  // text and yields the shared empty text for length 0.
+  void String(char*& text) { Text(text, false); }
+  // The same, but the text block read is a counted large allocation.
+  void CountedString(char*& text) { Text(text, true); }
+  // A text read into a new block that the caller keys a map with.
+  char* ReadKey() {
+    char* key = nullptr;
+    Text(key, false);
+    return ok() ? key : nullptr;
+  }
+  void WriteKeyText(const char* key) {
+    char* k = const_cast<char*>(key);
+    Text(k, false);
+  }
+
+  // ---- references ----------------------------------------------------------------
+  // A reference to an object owned elsewhere. Reading yields null for a null
+  // reference or an object of another class.
+  template <class T>
+  void Reference(T*& p) {
+    if (Writing()) {
+      m_s.WritePointer(p);
+      return;
+    }
+    if (!ok()) return;
+    p = T::Cast(m_s.ReadPointer());
+  }
+
+  // An owned child that may be absent: its reference, then its record.
+  // Reading stores the child (or null) in p. A reference to an object of
+  // another class, or one already owned elsewhere, is damage.
+  template <class T>
+  void OptionalChild(T*& p) {
+    if (Writing()) {
+      m_s.WritePointer(p);
+      if (p) p->Serialize(m_s);
+      return;
+    }
+    if (!ok()) return;
+    TavrinObject* o = m_s.ReadPointer();
+    if (!ok()) return;
+    if (!o) { p = nullptr; return; }
+    p = ReadChildRecord<T>(o);
+  }
+
+  // An owned child that must be present (an element of an owned list or
+  // map). Returns the child read, or null when damaged.
+  template <class T>
+  T* Child(T* p) {
+    if (Writing()) {
+      m_s.WritePointer(p);
+      p->Serialize(m_s);
+      return p;
+    }
+    if (!ok()) return nullptr;
+    TavrinObject* o = m_s.ReadPointer();
+    if (!ok()) return nullptr;
+    if (!o) { m_s.MarkDamaged(); return nullptr; }
+    return ReadChildRecord<T>(o);
+  }
+
+  // ---- containers ------------------------------------------------------------------
+  // Owned children in a list: count, then reference and record of each from
+  // the head. Reading puts each child at the head (the list comes back
+  // reversed); `onRead` is called for each child after it is linked.
+  template <class T, class F>
+  void ChildList(RelLinkedList<T*>& list, HANDLEMA* heap, F onRead) {
+    uint32_t n = Count(list.size());
+    if (Writing()) {
+      for (auto it = list.begin(); it != list.end(); ++it) Child<T>(*it);
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      T* c = ReadChildHeader<T>();
+      if (!c) return;
+      if (!list.insert(c, heap)) { m_s.MarkDamaged(); return; }
+      onRead(c);
+      FinishChild(c);
+    }
+  }
+  template <class T>
+  void ChildList(RelLinkedList<T*>& list, HANDLEMA* heap) {
+    ChildList(list, heap, [](T*) {});
+  }
+
+  // References in a list: count, then each reference. Reading puts each at
+  // the head; a null or wrongly typed reference is skipped.
+  template <class T>
+  void ReferenceList(RelLinkedList<T*>& list, HANDLEMA* heap) {
+    uint32_t n = Count(list.size());
+    for (auto it = list.begin(); Writing() && it != list.end(); ++it) m_s.WritePointer(*it);
+    if (Writing()) return;
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      T* p = nullptr;
+      Reference(p);
+      if (ok() && p && !list.insert(p, heap)) m_s.MarkDamaged();
+    }
+  }
+
+  // Texts in a list: count, then each text. Reading puts each at the head.
+  void StringList(RelLinkedList<char*>& list, HANDLEMA* heap) {
+    uint32_t n = Count(list.size());
+    if (Writing()) {
+      for (auto it = list.begin(); it != list.end(); ++it) String(*it);
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      char* text = ReadKey();
+      if (ok() && !list.insert(text, heap)) m_s.MarkDamaged();
+    }
+  }
+
+  // Owned children in a text-keyed map: count, then per entry in iteration
+  // order its key text, the child's reference and its record. Reading keys
+  // each entry by the text read (not the child's name).
+  template <class T, class F>
+  void ChildMap(RelMap<CharM, T*>& map, F onRead) {
+    uint32_t n = Count(map.size());
+    if (Writing()) {
+      for (auto it = map.begin(); it != map.end(); ++it) {
+        WriteKeyText(it->first);
+        Child<T>(it->second);
+      }
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      char* key = ReadKey();
+      T* c = ok() ? ReadChildHeader<T>() : nullptr;
+      if (!c) return;
+      T*& slot = map.insert(CharM(key), c);
+      if (RelMap<CharM, T*>::Failed(slot)) { m_s.MarkDamaged(); return; }
+      onRead(c);
+      FinishChild(c);
+    }
+  }
+  template <class T>
+  void ChildMap(RelMap<CharM, T*>& map) {
+    ChildMap(map, [](T*) {});
+  }
+
+  // References in a text-keyed map: count, then per entry its key text and
+  // the reference. A null or wrongly typed reference is skipped on reading.
+  template <class T>
+  void ReferenceMap(RelMap<CharM, T*>& map) {
+    uint32_t n = Count(map.size());
+    if (Writing()) {
+      for (auto it = map.begin(); it != map.end(); ++it) {
+        WriteKeyText(it->first);
+        m_s.WritePointer(it->second);
+      }
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      char* key = ReadKey();
+      T* p = nullptr;
+      Reference(p);
+      if (!ok()) return;
+      if (p && RelMap<CharM, T*>::Failed(map.insert(CharM(key), p))) m_s.MarkDamaged();
+    }
+  }
+
+  // The two halves of reading an owned child, for owners that link the
+  // child before its record is read: the reference (checked and claimed),
+  // then the record.
+  template <class T>
+  T* ReadChildHeader() {
+    TavrinObject* o = m_s.ReadPointer();
+    if (!ok()) return nullptr;
+    T* c = T::Cast(o);
+    if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
+    return c;
+  }
+  template <class T>
+  void FinishChild(T* c) {
+    if (!ok()) return;
+    if (!m_s.EnterChild()) {
+      m_s.MarkDamaged();
+    } else if (c->Serialize(m_s) != 0) {
+      m_s.MarkDamaged();
+    }
+    m_s.LeaveChild();
+  }
+
+ private:
+  template <class T>
+  T* ReadChildRecord(TavrinObject* o) {
+    T* c = T::Cast(o);
+    if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
+    FinishChild(c);
+    return ok() ? c : nullptr;
+  }
+
+  template <class V>
+  void Scalar(unsigned (PersistentStore::*write)(const void*, unsigned, unsigned),
+              unsigned (PersistentStore::*read)(void*, unsigned, unsigned), V& v) {
+    if (Writing()) {
+      (m_s.*write)(&v, sizeof v, 1);
+      return;
+    }
+    if (!ok()) return;
+    V tmp;
+    if ((m_s.*read)(&tmp, sizeof tmp, 1) != 1) { m_s.MarkDamaged(); return; }
+    v = tmp;
+  }
+
+  void Text(char*& text, bool counted) {
+    if (Writing()) {
+      uint32_t len = text ? static_cast<uint32_t>(std::strlen(text)) : 0;
+      if (text && std::strchr(text, '\n')) m_s.MarkDamaged();  // cannot be stored as one line
+      Unsigned(len);
+      if (len) m_s.WriteChars(text, 1, len);
+      return;
+    }
+    if (!ok()) return;
+    uint32_t len = 0;
+    Unsigned(len);
+    if (!ok()) return;
+    std::string buf;
+    if (len && !m_s.ReadText(buf, len)) return;
+    char* block = counted ? CountedAlloc(m_heap, std::size_t(len) + 1) : TextAlloc(m_heap, std::size_t(len) + 1);
+    if (!block) { m_s.MarkDamaged(); return; }
+    if (len) std::memcpy(block, buf.data(), len + 1);
+    else if (block != SharedEmptyText()) block[0] = '\0';
+    TextFree(text);
+    text = block;
+  }
+
+  PersistentStore& m_s;
+  HANDLEMA* m_heap;
+};
+
+}  // namespace tavrin
+
+#endif
