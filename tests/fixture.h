@@ -1,0 +1,62 @@
+// Shared test fixtures: a live session deleted after each test, and a scratch
+// folder for files a test writes.
+#ifndef TAVRIN_TESTS_FIXTURE_H
+#define TAVRIN_TESTS_FIXTURE_H
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <tavrin/tavrin.h>
+
+namespace tavrin_test {
+
+// A fresh session per test.
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    session = AllocSession();
+    ASSERT_NE(session, nullptr);
+    heap = session->GetHeap();
+  }
+  void TearDown() override { delete session; }
+
+  SSession* session = nullptr;
+  HANDLEMA* heap = nullptr;
+};
+
+// A folder removed with its contents after the test.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    char tmpl[] = "/tmp/tavrin-test-XXXXXX";
+    const char* d = mkdtemp(tmpl);
+    path_ = d ? d : "/tmp";
+  }
+  ~ScratchDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+}  // namespace tavrin_test
+
+#endif
