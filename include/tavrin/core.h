@@ -215,6 +215,82 @@ class TAVRIN_API SDesignElement : public TavrinObject {
   }
   SDesignElement* Find(char*) { return nullptr; }
 
+  // ---- attributes and assignments ----
+  // To look up a name means: search the constraint instances, then the
+  // attributes, each from the front, by exact case-sensitive name; the first
+  // match wins. A null name is never found.
+
+  // A new attribute at the front of the list (duplicates are not checked);
+  // null for a null name or when memory is exhausted.
+  SAttribute* CreateAttribute(const char* name);
+  // The attribute list only.
+  SAssignment* GetAttribute(const char* name) const;
+  // The constraint-instance list only.
+  SAssignment* GetConstraint(const char* name) const;
+  SAssignment* GetAssignment(const char* name) const;
+  bool HasAssignment(const char* name);
+  // Unlinks an attribute or constraint instance (not deleted); always true.
+  bool RemoveAssignment(SAssignment* a);
+  // Looks up and unlinks (not deleted); false when nothing is found.
+  bool DestroyAssignment(const char* name);
+  // Looks up; destroys the found assignment's value and unlinks it.
+  void RemoveAttribute(const char* name);
+  // Look up or create an attribute; the value becomes a new string value.
+  void SetAttribute(const char* name, const char* text);
+  // Native mode off: the "%d" / "%f" text. On: an integer / real value,
+  // reusing one of that class already held.
+  void SetAttribute(const char* name, int v);
+  void SetAttribute(const char* name, float v);
+  // Text form of the value: string text, "%.12lf" of a real, "%ld" of an
+  // integer; no value leaves out unchanged (true); anything else or nothing
+  // found empties out (false).
+  bool GetAttribute(const char* name, CString& out) const;
+  // An integer (real) value or no value (0); false, out unchanged, otherwise.
+  bool GetAttribute(const char* name, int& out) const;
+  bool GetAttribute(const char* name, float& out) const;
+  // Sets each attribute of source (front first, except "LASTSYSCONFIG") here
+  // as text: its string value's text, or the empty text.
+  void CopyAttributes(SDesignElement* source);
+
+  // ---- constraints ----
+  // These search the constraint-instance list only. A non-null drc receives
+  // the drcCode of the instance found.
+
+  // A new instance at the front of the list (no duplicate check); null for
+  // a null name or when memory is exhausted.
+  SConstraintInstance* CreateConstraintInstance(const char* name, SConstraint* c);
+  // Finds or creates the instance; its value becomes a new string value and
+  // its drcCode drc. 1, or 0 when memory is exhausted.
+  int SetConstraint(const char* name, const char* text, int drc);
+  // Native mode on: a new integer / real / boolean value and drc. Off: the
+  // "%d" / "%f" / "TRUE"-"FALSE" text with drc 0.
+  int SetConstraint(const char* name, int v, int drc);
+  int SetConstraint(const char* name, float v, int drc);
+  int SetBoolConstraint(const char* name, int v, int drc);
+  // The text of a string value (1); out empty and 0 otherwise.
+  int GetConstraint(const char* name, CString& out, int* drc = nullptr) const;
+  // The text of a string, real ("%.12lf") or integer ("%ld") value (1); no
+  // value: 1, out unchanged; otherwise out empty and 0.
+  int GetConstraintStr(const char* name, CString& out, int* drc = nullptr) const;
+  // An integer value, or a string value's decimal conversion (1); otherwise
+  // kNoIntConstraint and 0.
+  int GetConstraint(const char* name, int& out, int* drc = nullptr) const;
+  // A real value, or a string value's decimal conversion (1); otherwise
+  // kNoFloatConstraint and 0.
+  int GetConstraint(const char* name, float& out, int* drc = nullptr) const;
+  // A boolean value as 0 or 1, or a string value: 0 for "FALSE" in any case
+  // or "0", else 1 (1); otherwise -1 and 0.
+  int GetBoolConstraint(const char* name, int& out, int* drc = nullptr) const;
+  // Destroys the found instance's value and unlinks it (not deleted).
+  void RemoveConstraint(const char* name);
+  // Copies the string, real and integer values of source's instances
+  // (front first) by name with drc 0.
+  void CopyConstraintInstances(SDesignElement* source);
+
+  // Results of the typed constraint getters when no usable value exists.
+  static constexpr int kNoIntConstraint = 2147483646;
+  static constexpr float kNoFloatConstraint = 3.4e38f;  // bits 0x7F7FC99E
+
   static bool GetNativeMode() { return m_bNativeMode; }
   static void SetNativeMode(bool on) { m_bNativeMode = on; }
   static bool m_bNativeMode;
