@@ -94,7 +94,7 @@ class Record {
   void OptionalChild(T*& p) {
     if (Writing()) {
       m_s.WritePointer(p);
-      if (p) p->Serialize(m_s);
+      if (p) WriteChildRecord(p);
       return;
     }
     if (!ok()) return;
@@ -110,7 +110,7 @@ class Record {
   T* Child(T* p) {
     if (Writing()) {
       m_s.WritePointer(p);
-      p->Serialize(m_s);
+      WriteChildRecord(p);
       return p;
     }
     if (!ok()) return nullptr;
@@ -216,7 +216,8 @@ class Record {
       T* p = nullptr;
       Reference(p);
       if (!ok()) return;
-      if (p && RelMap<CharM, T*>::Failed(map.insert(CharM(key), p))) m_s.MarkDamaged();
+      if (!p) TextFree(key);  // a skipped entry does not keep its key
+      else if (RelMap<CharM, T*>::Failed(map.insert(CharM(key), p))) m_s.MarkDamaged();
     }
   }
 
@@ -243,6 +244,15 @@ class Record {
   }
 
  private:
+  // Writing is bounded like reading: a record nested deeper than a reader
+  // accepts is not written, and the store is marked damaged instead.
+  template <class T>
+  void WriteChildRecord(T* c) {
+    if (m_s.EnterChild()) c->Serialize(m_s);
+    else m_s.MarkDamaged();
+    m_s.LeaveChild();
+  }
+
   template <class T>
   T* ReadChildRecord(TavrinObject* o) {
     T* c = T::Cast(o);
