@@ -7,5 +7,6 @@
 #include "tavrin/core.h"
 #include "tavrin/persist.h"
 #include "tavrin/design.h"
+#include "tavrin/xref.h"
 
 #endif
