@@ -61,11 +61,18 @@ CString CString::Right(int n) const {
   return CString(m_s.substr(m_s.size() - k));
 }
 
-CString CString::Mid(int first, int n) const {
+CString CString::Mid(int first) const {
   if (first < 0) first = 0;
   std::size_t f = static_cast<std::size_t>(first);
   if (f >= m_s.size()) return CString();
-  if (n < 0) return CString(m_s.substr(f));
+  return CString(m_s.substr(f));
+}
+
+CString CString::Mid(int first, int n) const {
+  if (n <= 0) return CString();
+  if (first < 0) first = 0;
+  std::size_t f = static_cast<std::size_t>(first);
+  if (f >= m_s.size()) return CString();
   return CString(m_s.substr(f, static_cast<std::size_t>(n)));
 }
 

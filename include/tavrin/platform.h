@@ -53,7 +53,8 @@ class TAVRIN_API CString {
   CString& Trim() { TrimRight(); return TrimLeft(); }
   CString Left(int n) const;
   CString Right(int n) const;
-  CString Mid(int first, int n = -1) const;
+  CString Mid(int first) const;             // from first to the end
+  CString Mid(int first, int n) const;      // at most n characters; none when n <= 0
   int Find(char c, int start = 0) const;   // -1 when absent
   int ReverseFind(char c) const;           // -1 when absent
 

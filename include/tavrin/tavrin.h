@@ -8,5 +8,6 @@
 #include "tavrin/persist.h"
 #include "tavrin/design.h"
 #include "tavrin/props.h"
+#include "tavrin/xref.h"
 
 #endif

@@ -1,0 +1,235 @@
+// Cross-reference loader on files the tests write, and the xref inspector.
+#include <string>
+#include <vector>
+
+#include "fixture.h"
+
+int RunXref(int argc, char** argv);
+
+namespace {
+
+using tavrin_test::ScratchDir;
+using tavrin_test::WriteFile;
+
+// What name maps to as a logical name and as a physical one, as
+// "PHYS|LOG,LOG"; "-" marks a miss.
+std::string Look(CPxr& pxr, bool nets, const char* name) {
+  CString phys;
+  CStringList* logs = nullptr;
+  int hasPhys = nets ? pxr.NetLogToPhysName(name, phys) : pxr.CompLogToPhysName(name, phys);
+  int hasLogs = nets ? pxr.NetPhysToLogNames(name, logs) : pxr.CompPhysToLogNames(name, logs);
+  std::string out = hasPhys ? phys.str() : "-";
+  out += hasLogs ? "|" : "|-";
+  for (POSITION pos = hasLogs ? logs->GetHeadPosition() : nullptr; pos;) {
+    out += logs->GetNext(pos).str();
+    if (pos) out += ',';
+  }
+  return out;
+}
+
+class PxrTest : public ::testing::Test {
+ protected:
+  int Load(const std::string& text, int internalNets = 0, CPxr* into = nullptr) {
+    std::string path = dir.File("x" + std::to_string(++files) + ".txt");
+    WriteFile(path, text);
+    return (into ? into : &pxr)->LoadFile(path.c_str(), internalNets);
+  }
+  std::string Net(const char* name, CPxr* in = nullptr) { return Look(in ? *in : pxr, true, name); }
+  std::string Comp(const char* name) { return Look(pxr, false, name); }
+
+  ScratchDir dir;
+  CPxr pxr;
+  int files = 0;
+};
+
+TEST_F(PxrTest, NetPairLines) {
+  ASSERT_EQ(Load("Net_Cross_Reference\n(A B C)\n  (\"QP\"   \"QL\")  \n\t( SOLO )\n"
+                 "(P1 L1)\n(P1 L2)\n(P2 L1)\nEnd_Net\n"),
+            1);
+  EXPECT_EQ(Net("C"), "A|-");  // first token physical, last logical
+  EXPECT_EQ(Net("A"), "-|C");
+  EXPECT_EQ(Net("B"), "-|-");
+  EXPECT_EQ(Net("QL"), "QP|-");  // quotes stripped
+  EXPECT_EQ(Net("QP"), "-|QL");
+  EXPECT_EQ(Net("SOLO"), "SOLO|SOLO");
+  EXPECT_EQ(Net("P1"), "-|L1,L2");  // lists in file order
+  EXPECT_EQ(Net("L1"), "P2|-");     // a later logical name replaces
+  EXPECT_EQ(Net("c"), "-|-");       // case-sensitive
+  EXPECT_EQ(Comp("C"), "-|-");
+}
+
+TEST_F(PxrTest, SectionTitlesAndEndLines) {
+  const std::string text =
+      "(O1 OUT)\nNet_Cross_Reference\n(P1 L1)\nInternal_Net_Cross_Reference\nEndless\n"
+      "End_Of_Nets\n(P9 L9)\n  Internal_Net_Cross_Reference  \n(I1 IL1)\n"
+      "Net_Cross_Reference\n(P2 L2)\nEND_\nnet_cross_reference\nEnd_\n(P4 L4)\n";
+  ASSERT_EQ(Load(text, 0), 1);
+  EXPECT_EQ(Net("OUT"), "-|-");
+  EXPECT_EQ(Net("L1"), "P1|-");
+  // Not a title in this mode: a data line of the net section.
+  EXPECT_EQ(Net("Internal_Net_Cross_Reference"), "Internal_Net_Cross_Reference|Internal_Net_Cross_Reference");
+  EXPECT_EQ(Net("Endless"), "Endless|Endless");
+  EXPECT_EQ(Net("L9"), "-|-");
+  EXPECT_EQ(Net("IL1"), "-|-");
+  EXPECT_EQ(Net("L2"), "P2|-");  // a title switches section without an End_ line
+  EXPECT_EQ(Net("END_"), "END_|END_");
+  EXPECT_EQ(Net("net_cross_reference"), "net_cross_reference|net_cross_reference");
+  EXPECT_EQ(Net("L4"), "-|-");
+
+  CPxr internal;
+  ASSERT_EQ(Load(text, 1, &internal), 1);
+  EXPECT_EQ(Net("L1", &internal), "-|-");
+  EXPECT_EQ(Net("IL1", &internal), "I1|-");
+  EXPECT_EQ(Net("Net_Cross_Reference", &internal), "Net_Cross_Reference|Net_Cross_Reference");
+  EXPECT_EQ(Net("L2", &internal), "P2|-");
+  EXPECT_EQ(Net("L4", &internal), "-|-");
+}
+
+TEST_F(PxrTest, ComponentStateMachine) {
+  ASSERT_EQ(Load("Pin_Cross_Reference\n"
+                 "(\"U1\"\n  (\"LU1\" a b)\n    (1 A1)\n  )\n  (\"LU1B\")\n    (\"PIN\")\n  )\n)\n"
+                 "( \t\"IC 7\"  \n  (x \"has \"inner\" quotes\" y)\n  )\n  (\"lonely)\n  )\n)\n"
+                 "U3\n(\"A\")\nPin_Cross_Reference\n"  // a title restarts: expect a component
+                 "U4\n(\"B\")\n)\n)\n)\n(\"ORPHAN\")\n"
+                 "End_Pins\n(\"AFTER\"\n"),
+            1);
+  EXPECT_EQ(Comp("U1"), "-|LU1,LU1B");
+  EXPECT_EQ(Comp("LU1B"), "U1|-");
+  EXPECT_EQ(Comp("PIN"), "-|-");  // block contents are not stored
+  EXPECT_EQ(Comp("1"), "-|-");
+  // Name line loses leading "( \t\"" and trailing "\" \t"; the logical name is
+  // between the first and the last quote, empty with a single quote.
+  EXPECT_EQ(Comp("IC 7"), "-|has \"inner\" quotes,");
+  EXPECT_EQ(Comp(""), "IC 7|-");
+  EXPECT_EQ(Comp("U3"), "-|A");
+  EXPECT_EQ(Comp("U4"), "-|B");
+  EXPECT_EQ(Comp(")"), "-|ORPHAN");  // a ")" where a component is expected names one
+  EXPECT_EQ(Comp("AFTER"), "-|-");
+  EXPECT_EQ(Net("LU1"), "-|-");
+}
+
+TEST_F(PxrTest, LongLinesAreReadInPiecesOf255) {
+  // 259 characters: the first 255 form one line, the last four another.
+  const std::string m(251, 'm');
+  ASSERT_EQ(Load("Net_Cross_Reference\n(P1 " + m + " L1)\n(P2 L2)\nEnd_\n"), 1);
+  EXPECT_EQ(Net(m.c_str()), "P1|-");
+  EXPECT_EQ(Net("L1"), "L1|L1");
+  EXPECT_EQ(Net("L2"), "P2|-");
+  EXPECT_EQ(Net(""), "-|-");
+  // 254 characters and the line feed fit one read; 255 leave the line feed
+  // to a read of its own: an empty line, which yields an empty pair.
+  ASSERT_EQ(Load("Net_Cross_Reference\n(P " + std::string(250, 'f') + ")\n"), 1);
+  EXPECT_EQ(Net(""), "-|-");
+  ASSERT_EQ(Load("Net_Cross_Reference\n(P " + std::string(251, 'g') + ")\n"), 1);
+  EXPECT_EQ(Net(""), "|");
+  // A title cut across two reads is no title.
+  ASSERT_EQ(Load(std::string(240, ' ') + "Pin_Cross_Reference\nU9\n(\"LU9\")\n"), 1);
+  EXPECT_EQ(Comp("LU9"), "-|-");
+}
+
+TEST_F(PxrTest, MalformedInputIsHandledSafely) {
+  std::string junk;
+  for (int i = 0; i < 100000; ++i) junk += static_cast<char>((i * 37 + 11) % 256);
+  ASSERT_EQ(Load("Net_Cross_Reference\n" + std::string(70000, 'z') + "\n" + junk +
+                 "\n(P1 L1)\n(AB" + std::string(1, '\0') + "CD EF)\n" +
+                 "Pin_Cross_Reference\r\nU1\r\n(\"LU1\")\r\n)\r\n)\r\n" +
+                 "Net_Cross_Reference\n(P2 L2)"),  // no final line feed
+            1);
+  EXPECT_EQ(Net("L1"), "P1|-");
+  EXPECT_EQ(Net("AB"), "AB|AB");  // a NUL byte ends the text of its read
+  EXPECT_EQ(Net("EF"), "-|-");
+  EXPECT_EQ(Comp("LU1"), "U1|-");  // carriage returns are white space
+  EXPECT_EQ(Net("L2"), "P2|-");
+  EXPECT_EQ(Load(std::string(1000, '\0')), 1);
+
+  CPxr lone;
+  ASSERT_EQ(Load("Net_Cross_Reference\n)\n", 0, &lone), 1);
+  EXPECT_EQ(Net("", &lone), "|");  // a lone ")" is an empty pair
+}
+
+TEST_F(PxrTest, LoadsAddUpAndRememberThePath) {
+  std::string path = dir.File("Twice.TXT");
+  WriteFile(path, "Net_Cross_Reference\n(P1 L1)\n(P1 L2)\nEnd_\nPin_Cross_Reference\nU1\n(\"A\")\n)\n)\n");
+  ASSERT_EQ(pxr.LoadFile(path.c_str(), 0), 1);
+  ASSERT_EQ(pxr.LoadFile(path.c_str(), 0), 1);
+  EXPECT_EQ(Net("P1"), "-|L1,L2,L1,L2");
+  EXPECT_EQ(Comp("U1"), "-|A,A");
+
+  std::string upper = path;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(pxr.FileAlreadyLoaded(upper.c_str()), 1);
+  EXPECT_EQ(pxr.FileAlreadyLoaded((path + "x").c_str()), 0);
+  EXPECT_EQ(pxr.FileAlreadyLoaded(nullptr), 0);
+
+  // Unreadable: nothing changes, not even the path.
+  EXPECT_EQ(pxr.LoadFile(dir.File("missing.txt").c_str(), 0), 0);
+  EXPECT_EQ(pxr.LoadFile(dir.path().c_str(), 0), 0);  // a folder
+  EXPECT_EQ(pxr.LoadFile(nullptr, 0), 0);
+  EXPECT_EQ(pxr.FileAlreadyLoaded(path.c_str()), 1);
+  EXPECT_EQ(Net("P1"), "-|L1,L2,L1,L2");
+
+  ASSERT_EQ(Load("Net_Cross_Reference\n(P1 L3)\n"), 1);  // only the last path counts
+  EXPECT_EQ(pxr.FileAlreadyLoaded(path.c_str()), 0);
+  EXPECT_EQ(Net("P1"), "-|L1,L2,L1,L2,L3");
+  EXPECT_EQ(CPxr().FileAlreadyLoaded(""), 0);  // nothing loaded matches nothing
+
+  CString name("keep");
+  CStringList sentinel;
+  CStringList* list = &sentinel;
+  EXPECT_EQ(pxr.NetLogToPhysName(nullptr, name) + pxr.CompLogToPhysName("L3", name), 0);
+  EXPECT_EQ(pxr.NetPhysToLogNames(nullptr, list) + pxr.CompPhysToLogNames("P1", list), 0);
+  EXPECT_EQ(name.str(), "keep");  // misses leave the outputs alone
+  EXPECT_EQ(list, &sentinel);
+}
+
+// ---- the inspector ----------------------------------------------------------
+
+struct XrefRun {
+  int status;
+  std::string out, err;
+};
+
+XrefRun Xref(std::vector<std::string> args) {
+  args.insert(args.begin(), "xref");
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  int status = RunXref(static_cast<int>(argv.size()), argv.data());
+  std::string out = testing::internal::GetCapturedStdout();
+  return {status, out, testing::internal::GetCapturedStderr()};
+}
+
+TEST(XrefCommand, PrintsCounterpartsOrOneLineReason) {
+  ScratchDir dir;
+  std::string path = dir.File("board.xref");
+  WriteFile(path, "Net_Cross_Reference\n(P1 L1)\n(P1 L2)\n(U1 NU)\nEnd_\n"
+                  "Pin_Cross_Reference\nU1\n(\"LU1\")\n)\n(\"LU\\x\")\n)\n)\n");
+  XrefRun run = Xref({path, "L1", "P1", "U1", "missing", "LU\\x"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "net \"L1\" -> physical \"P1\"\n"
+            "net \"P1\" -> logical \"L1\" \"L2\"\n"
+            "net \"U1\" -> logical \"NU\"\n"
+            "component \"U1\" -> logical \"LU1\" \"LU\\\\x\"\n"
+            "\"missing\" not found\n"
+            "component \"LU\\\\x\" -> physical \"U1\"\n");
+
+  WriteFile(path, "Internal_Net_Cross_Reference\n(P\x01 L1)\n");
+  EXPECT_EQ(Xref({path, "L1"}).out, "\"L1\" not found\n");
+  EXPECT_EQ(Xref({"--internal", path, "L1"}).out, "net \"L1\" -> physical \"P\\x01\"\n");
+  EXPECT_EQ(Xref({"-i", path, "L1"}).status, 0);
+
+  XrefRun missing = Xref({dir.File("none.xref"), "N"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("none.xref"), std::string::npos);
+  EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1);
+  for (const auto& args : {std::vector<std::string>{}, {"file"}, {"-i", "file"}}) {
+    XrefRun usage = Xref(args);
+    EXPECT_EQ(usage.status, 1);
+    EXPECT_NE(usage.err.find("usage"), std::string::npos);
+  }
+}
+
+}  // namespace

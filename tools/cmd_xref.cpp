@@ -1,0 +1,99 @@
+// tavrin xref [-i|--internal] FILE NAME...
+//
+// Loads a cross-reference file and prints, for each NAME, what it maps to as
+// a logical or physical net and as a logical or physical component:
+//
+//   net "N1" -> physical "P1"
+//   net "P1" -> logical "N1" "N2"
+//   component "U1" -> physical "IC1"
+//   component "IC1" -> logical "U1"
+//   "X" not found
+//
+// Names are printed in double quotes, with '"', '\' and bytes outside
+// printable ASCII escaped, so empty or odd names stay visible. --internal
+// reads the net section titled "Internal_Net_Cross_Reference". argv[0] is
+// the command's own name. Exit status 0 when the file loads, 1 otherwise.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <tavrin/xref.h>
+
+namespace {
+
+std::string Quote(const char* text) {
+  std::string out = "\"";
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    if (*p == '"' || *p == '\\') {
+      out += '\\';
+      out += static_cast<char>(*p);
+    } else if (*p < 0x20 || *p >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", *p);
+      out += hex;
+    } else {
+      out += static_cast<char>(*p);
+    }
+  }
+  return out + "\"";
+}
+
+std::string QuoteList(const CStringList& list) {
+  std::string out;
+  for (POSITION pos = list.GetHeadPosition(); pos;) {
+    out += ' ';
+    out += Quote(list.GetNext(pos));
+  }
+  return out;
+}
+
+// Prints every counterpart of name; returns the number of lines printed.
+int PrintCounterparts(CPxr& pxr, const char* name) {
+  int lines = 0;
+  std::string quoted = Quote(name);
+  CString phys;
+  CStringList* logs = nullptr;
+  if (pxr.NetLogToPhysName(name, phys)) {
+    std::printf("net %s -> physical %s\n", quoted.c_str(), Quote(phys).c_str());
+    ++lines;
+  }
+  if (pxr.NetPhysToLogNames(name, logs) && logs) {
+    std::printf("net %s -> logical%s\n", quoted.c_str(), QuoteList(*logs).c_str());
+    ++lines;
+  }
+  if (pxr.CompLogToPhysName(name, phys)) {
+    std::printf("component %s -> physical %s\n", quoted.c_str(), Quote(phys).c_str());
+    ++lines;
+  }
+  logs = nullptr;
+  if (pxr.CompPhysToLogNames(name, logs) && logs) {
+    std::printf("component %s -> logical%s\n", quoted.c_str(), QuoteList(*logs).c_str());
+    ++lines;
+  }
+  if (!lines) std::printf("%s not found\n", quoted.c_str());
+  return lines;
+}
+
+}  // namespace
+
+int RunXref(int argc, char** argv) {
+  int internalNets = 0;
+  int arg = 1;
+  if (arg < argc && (std::strcmp(argv[arg], "-i") == 0 || std::strcmp(argv[arg], "--internal") == 0)) {
+    internalNets = 1;
+    ++arg;
+  }
+  if (argc - arg < 2) {
+    std::fprintf(stderr, "usage: tavrin xref [-i|--internal] FILE NAME...\n");
+    return 1;
+  }
+  const char* path = argv[arg++];
+  CPxr pxr;
+  if (!pxr.LoadFile(path, internalNets)) {
+    std::fprintf(stderr, "tavrin xref: cannot open %s: %s\n", path, std::strerror(errno));
+    return 1;
+  }
+  for (; arg < argc; ++arg) PrintCounterparts(pxr, argv[arg]);
+  return 0;
+}
