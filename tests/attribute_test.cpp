@@ -193,10 +193,12 @@ TEST(Attributes, UnlinkedAssignmentsStayAlive) {
   EXPECT_FALSE(e->HasAssignment("C"));
   EXPECT_EQ(c->GetValue(), nullptr);
 
-  EXPECT_TRUE(e->RemoveAssignment(e->GetAssignment("B")));
+  SAssignment* b = e->GetAssignment("B");
+  EXPECT_TRUE(e->RemoveAssignment(b));
   EXPECT_TRUE(e->GetAllAttributes().empty());
   EXPECT_TRUE(e->RemoveAssignment(nullptr));
   delete a;
+  delete b;
   delete c;
   e->SetAttribute("D", "4");
   e->SetConstraint("E", 5.0f, 1);
