@@ -295,3 +295,19 @@ TEST_F(AttributeTest, PropertyRecord) {
   EXPECT_EQ(SAttribute::Cast(back), nullptr);
   EXPECT_NE(SAssignment::Cast(back), nullptr);
 }
+
+TEST(Attributes, CopyingOntoItselfReadsNoReleasedText) {
+  // General-allocator blocks: a text read after its release is caught by the
+  // sanitizers.
+  TestElement* e = new TestElement();
+  e->SetAttribute("A", "a fairly long attribute text");
+  e->SetConstraint("C", "a fairly long constraint text", 2);
+  e->CopyAttributes(e);
+  e->CopyConstraintInstances(e);
+  CString out;
+  EXPECT_TRUE(e->GetAttribute("A", out));
+  EXPECT_STREQ(out, "a fairly long attribute text");
+  EXPECT_EQ(e->GetConstraint("C", out), 1);
+  EXPECT_STREQ(out, "a fairly long constraint text");
+  delete e;
+}
