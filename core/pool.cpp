@@ -186,7 +186,11 @@ bool SetText(HANDLEMA* heap, char*& field, const char* text) {
   } else {
     block = static_cast<char*>(PoolAlloc(heap, size));
     if (!block) return false;
+    // Copy before releasing the old block: the text may lie inside it.
+    std::memcpy(block, text, size);
     TextFree(field);
+    field = block;
+    return true;
   }
   std::memmove(block, text, size);
   field = block;

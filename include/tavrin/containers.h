@@ -230,8 +230,8 @@ template <class K, class V, class R>
 class RelMapIterator {
  public:
   typedef RelNode<K, V> Node;
-  RelMapIterator() : m_node(nullptr), m_valid(false) {}
-  explicit RelMapIterator(Node* n) : m_node(n), m_valid(n != nullptr) {
+  RelMapIterator() : m_node(nullptr), m_copy(), m_valid(false) {}
+  explicit RelMapIterator(Node* n) : m_node(n), m_copy(), m_valid(n != nullptr) {
     if (n) m_copy = *n;
   }
   template <class R2>
@@ -257,7 +257,7 @@ class RelMapIterator {
   V value() const { return m_copy.second; }
 
   Node* m_node;
-  Node m_copy;
+  mutable Node m_copy;  // dereferencing yields the copy, never the node itself
   bool m_valid;
 };
 
@@ -359,7 +359,9 @@ class RelMap {
   };
 
   const_iterator findImpl(K key) const {
-    if (Traits::kTreeSearch) return const_iterator(findAVL(key, m_root));
+    if constexpr (Traits::kTreeSearch) {
+      return const_iterator(findAVL(key, m_root));
+    }
     for (Node* n = m_first; n; n = n->next)
       if (Traits::Compare(key, n->first) == 0) return const_iterator(n);
     return const_iterator();
