@@ -1,6 +1,8 @@
 // Private heaps: blocks, accounting, one-call destruction, injected failure.
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "fixture.h"
@@ -62,4 +64,54 @@ TEST(PrivateHeap, FailureHookFailsExactlyTheNthAllocation) {
   EXPECT_EQ(HeapAlloc(h, std::size_t(-1) / 2), nullptr);  // absurd size: null, no wrap-around
   EXPECT_EQ(HeapBytesInUse(nullptr), 0u);
   HeapDestroy(h);
+}
+
+namespace {
+long VirtualKb() {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmSize:", 0) == 0) return std::stol(line.substr(7));
+  return -1;
+}
+}  // namespace
+
+TEST(PrivateHeap, ChunksAreAlignedZeroedCountedAndUnmappedOnDestroy) {
+  long before = VirtualKb();
+  PrivateHeap* h = HeapCreate();
+  ASSERT_NE(h, nullptr);
+  // Enough 64 KB chunks to fill several regions, then one larger than any
+  // region the heap picks by itself, then a small one.
+  std::vector<unsigned char*> chunks;
+  for (int i = 0; i < 300; ++i)
+    chunks.push_back(static_cast<unsigned char*>(HeapAllocChunk(h, 65504)));
+  std::size_t total = 300 * 65504;
+  chunks.push_back(static_cast<unsigned char*>(HeapAllocChunk(h, std::size_t(100) << 20)));
+  chunks.push_back(static_cast<unsigned char*>(HeapAllocChunk(h, 72)));
+  total += (std::size_t(100) << 20) + 72;
+  EXPECT_EQ(HeapBytesInUse(h), total);
+  auto sizeOf = [](std::size_t i) { return i < 300 ? 65504 : (i == 300 ? std::size_t(100) << 20 : 72); };
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    unsigned char* c = chunks[i];
+    ASSERT_NE(c, nullptr) << i;
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(c) % 64, 0u);
+    std::size_t size = sizeOf(i);
+    EXPECT_EQ(c[0] | c[size / 2] | c[size - 1], 0) << i;
+    c[0] = static_cast<unsigned char>(i * 7 + 1);  // writable to the end ...
+    c[size - 1] = static_cast<unsigned char>(i * 13 + 5);
+  }
+  for (std::size_t i = 0; i < chunks.size(); ++i) {  // ... and no two overlap
+    ASSERT_EQ(chunks[i][0], static_cast<unsigned char>(i * 7 + 1)) << i;
+    ASSERT_EQ(chunks[i][sizeOf(i) - 1], static_cast<unsigned char>(i * 13 + 5)) << i;
+  }
+  {
+    tavrin_test::FailAfter fail(1);
+    EXPECT_EQ(HeapAllocChunk(h, 64), nullptr);
+  }
+  EXPECT_EQ(HeapAllocChunk(nullptr, 64), nullptr);
+  EXPECT_EQ(HeapAllocChunk(h, std::size_t(-1) / 2), nullptr);
+  EXPECT_GT(VirtualKb(), before + 100 * 1024);
+  HeapDestroy(h);
+  // The regions are returned to the system (leak checkers do not see them).
+  EXPECT_LT(VirtualKb(), before + 4 * 1024);
 }
