@@ -352,7 +352,7 @@ class RelMap {
   Node* root() const { return m_root; }
 
  private:
-  // Per-call working state of the recursive insert and remove.
+  // Per-call working state of insert and of the recursive remove.
   struct Ctx {
     bool heightChanged = false;
     Node* last = nullptr;
