@@ -64,7 +64,7 @@ inline void* Stamp(void* raw, HANDLEMA* heap, unsigned tag) {
 bool TakeChunk(HANDLEMA* heap, int c) {
   std::size_t stride = static_cast<std::size_t>(kClassSizes[c]) + kBlockHeader;
   int count = g_blocksPerChunk[c];
-  char* chunk = static_cast<char*>(HeapAlloc(heap->heap, stride * count));
+  char* chunk = static_cast<char*>(HeapAllocChunk(heap->heap, stride * count));
   if (!chunk) return false;
   if (g_chunkCounts) ++g_chunkCounts[c];
   for (int i = 0; i < count; ++i) {
@@ -86,11 +86,10 @@ bool EnsureClassTable(HANDLEMA* heap) {
   return true;
 }
 
-void* CarveCell(HANDLEMA* heap, void*& freeList, std::size_t chunkBytes, std::size_t cellBytes,
-                bool zero) {
+// Chunks come zero-filled, which the map-node pool relies on.
+void* CarveCell(HANDLEMA* heap, void*& freeList, std::size_t chunkBytes, std::size_t cellBytes) {
   if (!freeList) {
-    char* chunk = static_cast<char*>(zero ? HeapAllocZero(heap->heap, chunkBytes)
-                                          : HeapAlloc(heap->heap, chunkBytes));
+    char* chunk = static_cast<char*>(HeapAllocChunk(heap->heap, chunkBytes));
     if (!chunk) return nullptr;
     std::size_t cells = chunkBytes / cellBytes;
     for (std::size_t i = 0; i < cells; ++i) {
@@ -186,7 +185,11 @@ bool SetText(HANDLEMA* heap, char*& field, const char* text) {
   } else {
     block = static_cast<char*>(PoolAlloc(heap, size));
     if (!block) return false;
+    // Copy before releasing the old block: the text may lie inside it.
+    std::memcpy(block, text, size);
     TextFree(field);
+    field = block;
+    return true;
   }
   std::memmove(block, text, size);
   field = block;
@@ -275,7 +278,7 @@ void* HeapAllocMapNode(HANDLEMA* heap) {
     std::snprintf(g_internalError, sizeof g_internalError, "Internal Error: hHeap = %x", 0u);
     return nullptr;
   }
-  return CarveCell(heap, heap->mapNodeFree, kMapChunkBytes, kMapCellBytes, true);
+  return CarveCell(heap, heap->mapNodeFree, kMapChunkBytes, kMapCellBytes);
 }
 
 int HeapFreeMapNode(HANDLEMA* heap, void* cell) {
@@ -289,7 +292,7 @@ int HeapFreeMapNode(HANDLEMA* heap, void* cell) {
 
 void* HeapAllocListNode(HANDLEMA* heap) {
   if (!heap) return nullptr;
-  return CarveCell(heap, heap->listNodeFree, kListChunkBytes, kListCellBytes, false);
+  return CarveCell(heap, heap->listNodeFree, kListChunkBytes, kListCellBytes);
 }
 
 int HeapFreeListNode(HANDLEMA* heap, void* cell) {

@@ -58,12 +58,14 @@ L* SSession::CreateLibrary(const char* name, RelLinkedList<L*>& list) {
   L* lib = new (m_heap) L();
   if (!lib) return nullptr;
   lib->SetName(name);
-  if (!lib->GetName() || RelMap<CharM, SLibrary*>::Failed(m_libraries.insert(CharM(lib->GetName()), lib))) {
+  // The list goes first: undoing a head insertion is exact, whereas a map
+  // insertion may have taken over another library's entry.
+  if (!lib->GetName() || !list.insert(lib, m_heap)) {
     delete lib;
     return nullptr;
   }
-  if (!list.insert(lib, m_heap)) {
-    m_libraries.eraseKey(CharM(lib->GetName()));
+  if (RelMap<CharM, SLibrary*>::Failed(m_libraries.insert(CharM(lib->GetName()), lib))) {
+    list.erase(lib, m_heap);
     delete lib;
     return nullptr;
   }

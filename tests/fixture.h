@@ -13,6 +13,8 @@
 
 #include <tavrin/tavrin.h>
 
+#include "platform/private_heap.h"
+
 namespace tavrin_test {
 
 // A fresh session per test.
@@ -28,6 +30,19 @@ class SessionTest : public ::testing::Test {
   SSession* session = nullptr;
   HANDLEMA* heap = nullptr;
 };
+
+// Makes the n-th following private-heap allocation fail, for the life of
+// the guard (the hook is cleared afterwards whether or not it fired).
+class FailAfter {
+ public:
+  explicit FailAfter(long n) { tavrin::HeapFailAfter(n); }
+  ~FailAfter() { tavrin::HeapFailAfter(0); }
+  FailAfter(const FailAfter&) = delete;
+  FailAfter& operator=(const FailAfter&) = delete;
+};
+
+// Bytes held by the private heap behind a session record.
+inline std::size_t HeapBytes(const HANDLEMA* heap) { return tavrin::HeapBytesInUse(heap->heap); }
 
 // A folder removed with its contents after the test.
 class ScratchDir {

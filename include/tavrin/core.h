@@ -230,11 +230,11 @@ class TAVRIN_API SDesignElement : public TavrinObject {
 
   HANDLEMA* m_heap;
   int32_t m_clientFlags = 0;
+  int32_t m_id;  // beside the flags: no padding, a design element fits 56 bytes
   char* m_name = nullptr;
   char* m_pinNum = nullptr;
   RelLinkedList<SAttribute*> m_attributes;
   RelLinkedList<SConstraintInstance*> m_constraintInstances;
-  int32_t m_id;
 
  private:
   // Deletes the owned constraint instances and attributes and frees the list nodes.
