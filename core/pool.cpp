@@ -26,7 +26,6 @@ int g_largeCount = 0;
 long g_largeBytes = 0;
 HANDLEMA* g_pendingHeap = nullptr;
 char g_sharedEmpty[1] = {0};
-char g_internalError[64];
 
 void BuildTables() {
   // The class sizes are already unique and ascending.
@@ -84,23 +83,6 @@ bool EnsureClassTable(HANDLEMA* heap) {
   heap->sizeClassHeads = heads;
   for (int c = 0; c < kSizeClassCount; ++c) TakeChunk(heap, c);  // a failure leaves that list empty
   return true;
-}
-
-// Chunks come zero-filled, which the map-node pool relies on.
-void* CarveCell(HANDLEMA* heap, void*& freeList, std::size_t chunkBytes, std::size_t cellBytes) {
-  if (!freeList) {
-    char* chunk = static_cast<char*>(HeapAllocChunk(heap->heap, chunkBytes));
-    if (!chunk) return nullptr;
-    std::size_t cells = chunkBytes / cellBytes;
-    for (std::size_t i = 0; i < cells; ++i) {
-      void* next = (i + 1 < cells) ? chunk + (i + 1) * cellBytes : nullptr;
-      *reinterpret_cast<void**>(chunk + i * cellBytes) = next;
-    }
-    freeList = chunk;
-  }
-  char* cell = static_cast<char*>(freeList);
-  freeList = *reinterpret_cast<void**>(cell);
-  return cell + sizeof(void*);
 }
 
 }  // namespace
@@ -272,37 +254,6 @@ HANDLEMA* ClaimPendingHeap() noexcept {
 }  // namespace tavrin
 
 using namespace tavrin;
-
-void* HeapAllocMapNode(HANDLEMA* heap) {
-  if (!heap) {
-    std::snprintf(g_internalError, sizeof g_internalError, "Internal Error: hHeap = %x", 0u);
-    return nullptr;
-  }
-  return CarveCell(heap, heap->mapNodeFree, kMapChunkBytes, kMapCellBytes);
-}
-
-int HeapFreeMapNode(HANDLEMA* heap, void* cell) {
-  if (heap && cell) {
-    char* c = static_cast<char*>(cell) - sizeof(void*);
-    *reinterpret_cast<void**>(c) = heap->mapNodeFree;
-    heap->mapNodeFree = c;
-  }
-  return 1;
-}
-
-void* HeapAllocListNode(HANDLEMA* heap) {
-  if (!heap) return nullptr;
-  return CarveCell(heap, heap->listNodeFree, kListChunkBytes, kListCellBytes);
-}
-
-int HeapFreeListNode(HANDLEMA* heap, void* cell) {
-  if (heap && cell) {
-    char* c = static_cast<char*>(cell) - sizeof(void*);
-    *reinterpret_cast<void**>(c) = heap->listNodeFree;
-    heap->listNodeFree = c;
-  }
-  return 1;
-}
 
 int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts) {
   largeCount = g_largeCount;
