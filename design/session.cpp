@@ -182,7 +182,7 @@ Persistent::Error SSession::ReadRecord(PersistentStore& s, PersistentFile* file)
   tavrin::Record r(s, m_heap);
   PendingRecord p;
   bool ok = ReadPending(r, p);
-  if (ok && file) ok = file->FinishData();
+  if (file) ok = file->FinishData() && ok;  // also records why the data is damaged
   if (ok && !Commit(p)) {
     s.MarkDamaged();
     ok = false;

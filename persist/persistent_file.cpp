@@ -211,7 +211,9 @@ bool PersistentFile::FinishData() {
     m->SetError("data section ends at byte " + std::to_string(pos) + ", object table begins at byte " +
                 std::to_string(m->header.tablePos));
   }
-  if (IsDamaged()) m->SetError("data section: inconsistent record ending at byte " + std::to_string(pos));
+  if (IsDamaged())
+    m->SetError("data section: inconsistent record (a reference missing, of another class or already owned) "
+                "ending at byte " + std::to_string(pos));
   return !IsDamaged();
 }
 
