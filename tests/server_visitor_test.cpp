@@ -110,14 +110,3 @@ TEST_F(ServerTest, VisitorIdentifierDrawsFromOneSeededSequence) {
   int low = std::rand() >> 16;
   EXPECT_EQ(v.GetVisitorID(), (high << 16) + low) << "a second Initialize must not seed again";
 }
-
-TEST_F(ServerTest, VisitOperationsAreOverridable) {
-  struct Counting : GVisitor {
-    void VisitProject(SProject*) override { SetCounter(GetCounter() + 1); }
-  } counting;
-  GVisitor& base = counting;
-  base.VisitProject(nullptr);
-  base.VisitFile(nullptr);
-  base.VisitTavrinServer(nullptr);
-  EXPECT_EQ(counting.GetCounter(), 1);
-}

@@ -1,7 +1,6 @@
-// Replays saved fuzz inputs (files, or every file of the folders given)
-// through the fuzz target, without the fuzzing engine.
+// Replays saved fuzz inputs (every file of the folders given) through the
+// fuzz target, without the fuzzing engine.
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,28 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 int main(int argc, char** argv) {
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
-    struct stat st;
-    if (stat(argv[i], &st) != 0) {
-      std::fprintf(stderr, "cannot read %s\n", argv[i]);
-      return 1;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-      files.push_back(argv[i]);
-      continue;
-    }
-    std::vector<std::string> inDir;
-    if (DIR* d = opendir(argv[i])) {
-      while (dirent* e = readdir(d))
-        if (e->d_name[0] != '.') inDir.push_back(std::string(argv[i]) + "/" + e->d_name);
-      closedir(d);
-    }
-    std::sort(inDir.begin(), inDir.end());
-    files.insert(files.end(), inDir.begin(), inDir.end());
+    DIR* d = opendir(argv[i]);
+    if (!d) return std::fprintf(stderr, "cannot read %s\n", argv[i]), 1;
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') files.push_back(std::string(argv[i]) + "/" + e->d_name);
+    closedir(d);
   }
-  if (files.empty()) {
-    std::fprintf(stderr, "no inputs\n");
-    return 1;
-  }
+  std::sort(files.begin(), files.end());
   for (const std::string& f : files) {
     std::ifstream in(f, std::ios::binary);
     std::stringstream ss;
@@ -46,5 +30,5 @@ int main(int argc, char** argv) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
   std::printf("replayed %zu inputs\n", files.size());
-  return 0;
+  return files.empty() ? 1 : 0;
 }
