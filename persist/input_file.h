@@ -55,6 +55,26 @@ class InputFile {
       m_pos += static_cast<int64_t>(avail);
     }
   }
+  // The common number line, an optional '-' and at most 18 digits right
+  // before the line feed, read straight from the buffer. False, with
+  // nothing consumed, for any other line (read it with ScanLine).
+  bool TryReadPlainNumber(int64_t& v) {
+    int64_t end = m_bufStart + static_cast<int64_t>(m_bufLen);
+    if (end > m_limit) end = m_limit;
+    if (m_pos < m_bufStart || m_pos >= end) return false;
+    const char* p = m_buf + (m_pos - m_bufStart);
+    const char* stop = m_buf + (end - m_bufStart);
+    const char* q = p;
+    bool negative = *q == '-';
+    if (negative) ++q;
+    const char* digits = q;
+    uint64_t acc = 0;
+    while (q < stop && static_cast<unsigned>(*q - '0') < 10 && q - digits < 18) acc = acc * 10 + static_cast<unsigned>(*q++ - '0');
+    if (q == digits || q >= stop || *q != '\n') return false;
+    v = negative ? -static_cast<int64_t>(acc) : static_cast<int64_t>(acc);
+    m_pos += static_cast<int64_t>(q - p) + 1;
+    return true;
+  }
   // Consumes one line and keeps at most `cap` of its characters in out
   // (terminated; out holds cap + 1 bytes). Sets *length to the line's full
   // length when given. False when the line is incomplete.

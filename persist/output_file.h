@@ -56,6 +56,13 @@ class OutputFile {
     WriteSlow(static_cast<const char*>(data), n);
   }
   void Put(char c) { Write(&c, 1); }
+  // Room for n bytes at the write position, or null when the buffer is too
+  // full (then use Write). Advance by the bytes actually placed there.
+  char* Space(std::size_t n) { return m_cursor + n <= kBufferSize ? m_buf + m_cursor : nullptr; }
+  void Advance(std::size_t n) {
+    m_cursor += n;
+    if (m_cursor > m_len) m_len = m_cursor;
+  }
 
   int64_t Tell() const { return m_bufStart + static_cast<int64_t>(m_cursor); }
   // Moves the write position; later writes overwrite from there.

@@ -11,6 +11,7 @@
 #include "persist/output_file.h"
 #include "persist/reference_index.h"
 #include "persist/text_codec.h"
+#include "platform/private_heap.h"
 #include "tavrin/persist.h"
 
 using tavrin::InputFile;
@@ -21,6 +22,8 @@ struct PersistentFile::Impl {
   bool open = false;
   bool closed = false;
   bool closeResult = false;
+  bool binaryWrite = false;  // copies of the binary flags, read by every primitive
+  bool binaryRead = false;
   std::string error;
   // writing
   std::unique_ptr<OutputFile> out;
@@ -36,11 +39,23 @@ struct PersistentFile::Impl {
   }
   // Frame output, always in the text encoding.
   void PutLine(const char* text, std::size_t n) {
+    if (char* at = out->Space(n + 1)) {
+      std::memcpy(at, text, n);
+      at[n] = '\n';
+      out->Advance(n + 1);
+      return;
+    }
     out->Write(text, n);
     out->Put('\n');
   }
   void PutLine(const char* text) { PutLine(text, std::strlen(text)); }
   void PutInt(int32_t v) {
+    if (char* at = out->Space(12)) {
+      char* end = tavrin::FormatInt32(at, v);
+      *end++ = '\n';
+      out->Advance(static_cast<std::size_t>(end - at));
+      return;
+    }
     char line[16];
     char* end = tavrin::FormatInt32(line, v);
     *end++ = '\n';
@@ -60,6 +75,16 @@ PersistentFile::~PersistentFile() {
   delete m;
 }
 
+void PersistentFile::SetBinaryRead(int on) {
+  PersistentStore::SetBinaryRead(on);
+  m->binaryRead = on != 0;
+}
+
+void PersistentFile::SetBinaryWrite(int on) {
+  PersistentStore::SetBinaryWrite(on);
+  m->binaryWrite = on != 0;
+}
+
 bool PersistentFile::IsOK() const { return m->open && GetStatus() == 0; }
 
 const std::string& PersistentFile::GetError() const { return m->error; }
@@ -70,7 +95,9 @@ long PersistentFile::GetObjectTablePosition() const { return static_cast<long>(m
 
 void PersistentFile::OpenForWriting(const char* path) {
   m->out.reset(new OutputFile);
-  m->refs.reset(new tavrin::ReferenceIndex);
+  // About one object per 96 bytes of the session heap.
+  std::size_t expected = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) / 96 : 0;
+  m->refs.reset(new tavrin::ReferenceIndex(expected));
   if (!m->out->Open(path)) {
     m->SetError(m->out->error());
     return;
@@ -98,23 +125,32 @@ bool PersistentFile::CloseWriting() {
     m->PutInt(static_cast<int32_t>(count));
     std::unordered_map<const char*, int32_t> byPointer;
     std::unordered_map<std::string, int32_t> byName;
+    const char* lastClass = nullptr;  // objects of one class tend to follow each other
+    int32_t lastPosition = 0;
     for (uint32_t i = 1; i < count; ++i) {
       const char* cls = m->refs->At(i)->GetClassName();
+      if (cls == lastClass) {
+        m->PutInt(lastPosition);
+        continue;
+      }
+      lastClass = cls;
       auto hit = byPointer.find(cls);
       if (hit != byPointer.end()) {
-        m->PutInt(hit->second);
+        lastPosition = hit->second;
+        m->PutInt(lastPosition);
         continue;
       }
       const char* bare = std::strncmp(cls, "class ", 6) == 0 ? cls + 6 : cls;
       auto named = byName.find(bare);
       if (named != byName.end()) {
-        byPointer.emplace(cls, named->second);
-        m->PutInt(named->second);
+        lastPosition = named->second;
+        byPointer.emplace(cls, lastPosition);
+        m->PutInt(lastPosition);
         continue;
       }
-      int32_t position = static_cast<int32_t>(byName.size());
-      byName.emplace(bare, position);
-      byPointer.emplace(cls, position);
+      lastPosition = static_cast<int32_t>(byName.size());
+      byName.emplace(bare, lastPosition);
+      byPointer.emplace(cls, lastPosition);
       m->PutLine(bare);
     }
     int64_t endPos = out.Tell();
@@ -248,7 +284,7 @@ unsigned PersistentFile::ReadRaw(void* buf, unsigned size, unsigned count) {
 
 // Integer elements are 4-byte values whatever the element size says.
 unsigned PersistentFile::WriteInts(const void* buf, unsigned size, unsigned count) {
-  if (GetBinaryWrite()) return WriteRaw(buf, size, count);
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
   if (!IsWriting() || !m->open) return 0;
   const char* p = static_cast<const char*>(buf);
   for (unsigned i = 0; i < count; ++i) {
@@ -260,7 +296,7 @@ unsigned PersistentFile::WriteInts(const void* buf, unsigned size, unsigned coun
 }
 
 unsigned PersistentFile::ReadInts(void* buf, unsigned size, unsigned count) {
-  if (GetBinaryRead()) return ReadRaw(buf, size, count);
+  if (m->binaryRead) return ReadRaw(buf, size, count);
   if (IsWriting() || !IsOK()) {
     MarkDamaged();
     return 0;
@@ -302,7 +338,7 @@ unsigned PersistentFile::ReadInt(void* buf, unsigned size, unsigned count) {
 }
 
 unsigned PersistentFile::WriteFloat(const void* buf, unsigned size, unsigned count) {
-  if (GetBinaryWrite()) return WriteRaw(buf, size, count);
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
   if (!IsWriting() || !m->open) return 0;
   for (unsigned i = 0; i < count; ++i) {
     float f;
@@ -315,7 +351,7 @@ unsigned PersistentFile::WriteFloat(const void* buf, unsigned size, unsigned cou
 }
 
 unsigned PersistentFile::WriteDouble(const void* buf, unsigned size, unsigned count) {
-  if (GetBinaryWrite()) return WriteRaw(buf, size, count);
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
   if (!IsWriting() || !m->open) return 0;
   for (unsigned i = 0; i < count; ++i) {
     double d;
@@ -328,7 +364,7 @@ unsigned PersistentFile::WriteDouble(const void* buf, unsigned size, unsigned co
 }
 
 unsigned PersistentFile::ReadFloat(void* buf, unsigned size, unsigned count) {
-  if (GetBinaryRead()) return ReadRaw(buf, size, count);
+  if (m->binaryRead) return ReadRaw(buf, size, count);
   if (IsWriting() || !IsOK()) {
     MarkDamaged();
     return 0;
@@ -348,7 +384,7 @@ unsigned PersistentFile::ReadFloat(void* buf, unsigned size, unsigned count) {
 }
 
 unsigned PersistentFile::ReadDouble(void* buf, unsigned size, unsigned count) {
-  if (GetBinaryRead()) return ReadRaw(buf, size, count);
+  if (m->binaryRead) return ReadRaw(buf, size, count);
   if (IsWriting() || !IsOK()) {
     MarkDamaged();
     return 0;
@@ -368,12 +404,16 @@ unsigned PersistentFile::ReadDouble(void* buf, unsigned size, unsigned count) {
 
 unsigned PersistentFile::WriteChars(const char* buf, unsigned size, unsigned count) {
   if (size == 0 || count == 0) return 0;
-  if (GetBinaryWrite()) return WriteRaw(buf, size, count);
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
   if (!IsWriting() || !m->open) return 0;
-  std::size_t n = std::strlen(buf);
-  if (std::memchr(buf, '\n', n)) {
+  if (!buf) return 0;
+  // One pass finds the end of the text or a line feed in it.
+  const char* stop = strchrnul(buf, '\n');
+  std::size_t n = static_cast<std::size_t>(stop - buf);
+  if (*stop) {
     MarkDamaged();
     m->SetError("a text holds a line feed and cannot be stored");
+    n += std::strlen(stop);
   }
   m->PutLine(buf, n);
   return count;
@@ -381,7 +421,7 @@ unsigned PersistentFile::WriteChars(const char* buf, unsigned size, unsigned cou
 
 unsigned PersistentFile::ReadChars(char* buf, unsigned size, unsigned count) {
   if (size == 0 || count == 0) return 0;
-  if (GetBinaryRead()) return ReadRaw(buf, size, count);
+  if (m->binaryRead) return ReadRaw(buf, size, count);
   if (IsWriting() || !IsOK()) {
     MarkDamaged();
     return 0;
@@ -422,13 +462,13 @@ bool PersistentFile::ReadText(std::string& out, uint32_t length) {
   InputFile& in = *m->in;
   int64_t at = in.Tell();
   // The text and its line feed must fit before the object table.
-  if (static_cast<int64_t>(length) + (GetBinaryRead() ? 0 : 1) > in.Remaining()) {
+  if (static_cast<int64_t>(length) + (m->binaryRead ? 0 : 1) > in.Remaining()) {
     MarkDamaged();
     m->SetError("data section: text of " + std::to_string(length) + " characters at byte " +
                 std::to_string(at) + " runs past the data section");
     return false;
   }
-  if (GetBinaryRead()) {
+  if (m->binaryRead) {
     out.resize(length);
     if (in.ReadBytes(&out[0], length) != length) {
       MarkDamaged();
@@ -470,7 +510,7 @@ int PersistentFile::WritePointer(const TavrinObject* obj) {
     index = 0;
   }
   int32_t v = static_cast<int32_t>(index);
-  if (GetBinaryWrite()) {
+  if (m->binaryWrite) {
     m->out->Write(&v, 4);
   } else if (tavrin::DebugReferences()) {
     char line[400];
@@ -494,7 +534,7 @@ TavrinObject* PersistentFile::ReadPointer() {
     return nullptr;
   }
   int32_t v = 0;
-  if (GetBinaryRead()) {
+  if (m->binaryRead) {
     if (ReadRaw(&v, 4, 1) != 1) return nullptr;
   } else {
     int64_t at = m->in->Tell();
@@ -508,5 +548,6 @@ TavrinObject* PersistentFile::ReadPointer() {
   uint32_t index = static_cast<uint32_t>(v);
   if (index >= objects.size()) return nullptr;
   m->handedOut[index] = true;
+  NoteHandedOut(index);
   return objects[index];
 }

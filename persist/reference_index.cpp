@@ -19,7 +19,8 @@ std::size_t ReferenceIndex::ChunkSizeFromEnvironment() {
   return static_cast<unsigned long long>(n) > kMaxChunk ? kMaxChunk : static_cast<std::size_t>(n);
 }
 
-ReferenceIndex::ReferenceIndex() : m_chunkSize(ChunkSizeFromEnvironment()) {
+ReferenceIndex::ReferenceIndex(std::size_t expected) : m_chunkSize(ChunkSizeFromEnvironment()) {
+  while (m_bucketBits < 24 && (std::size_t(1) << m_bucketBits) < expected) ++m_bucketBits;
   m_buckets = static_cast<Node**>(std::calloc(std::size_t(1) << m_bucketBits, sizeof(Node*)));
   m_capacity = m_chunkSize + 1;
   m_objects = static_cast<const TavrinObject**>(std::malloc(m_capacity * sizeof *m_objects));
@@ -34,9 +35,11 @@ ReferenceIndex::~ReferenceIndex() {
   std::free(m_objects);
 }
 
+// Objects are at least 64 bytes apart in their pools (a smaller one only
+// lengthens a chain).
 std::size_t ReferenceIndex::Bucket(const TavrinObject* obj) const {
-  uint64_t a = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(obj)) >> 3;
-  return static_cast<std::size_t>((a * 0x9E3779B97F4A7C15ull) >> (64 - m_bucketBits));
+  uintptr_t a = reinterpret_cast<uintptr_t>(obj) >> 6;
+  return static_cast<std::size_t>((a ^ (a >> m_bucketBits)) & ((std::size_t(1) << m_bucketBits) - 1));
 }
 
 bool ReferenceIndex::GrowBuckets() {
@@ -99,7 +102,7 @@ int64_t ReferenceIndex::IndexOf(const TavrinObject* obj) {
   m_buckets[b] = n;
   m_objects[m_count] = obj;
   ++m_count;
-  if (m_count > (std::size_t(1) << m_bucketBits)) GrowBuckets();
+  if (m_count > (std::size_t(2) << m_bucketBits)) GrowBuckets();
   return static_cast<int64_t>(m_count) - 1;
 }
 

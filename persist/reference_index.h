@@ -2,11 +2,14 @@
 // next free index the first time it is written, and keeps it. Index 0 is
 // the null reference.
 //
-// Lookup is a chained hash on the object's address. Nodes come in chunks of
-// PID_SIZE nodes (the environment variable "PID_SIZE", 30000 when absent or
-// not a positive number), and the index array grows by at least PID_SIZE
-// entries at a time; the bucket array doubles as the index fills, so a
-// lookup costs constant time whatever the number of objects.
+// Lookup is a chained hash on the object's address. Neighbouring objects
+// fall into neighbouring buckets, so a save that walks objects in about
+// the order they were allocated walks the buckets in order too. Nodes come
+// in chunks of PID_SIZE nodes (the environment variable "PID_SIZE", 30000
+// when absent or not a positive number), and the index array grows by at
+// least PID_SIZE entries at a time; the bucket array starts at the size
+// the caller expects and doubles as the index fills, so a lookup costs
+// constant time whatever the number of objects.
 #ifndef TAVRIN_PERSIST_REFERENCE_INDEX_H
 #define TAVRIN_PERSIST_REFERENCE_INDEX_H
 
@@ -19,7 +22,8 @@ namespace tavrin {
 
 class ReferenceIndex {
  public:
-  ReferenceIndex();
+  // `expected`: about how many objects the save will reference.
+  explicit ReferenceIndex(std::size_t expected = 0);
   ~ReferenceIndex();
   ReferenceIndex(const ReferenceIndex&) = delete;
   ReferenceIndex& operator=(const ReferenceIndex&) = delete;

@@ -20,16 +20,36 @@ constexpr std::size_t kNumberCap = 512;
 
 // Writes the decimal text of v into out (at least 12 bytes); returns the end.
 inline char* FormatInt32(char* out, int32_t v) {
-  uint32_t u = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  uint32_t u = static_cast<uint32_t>(v);
+  if (v < 0) {
+    *out++ = '-';
+    u = 0u - u;
+  }
+  if (u < 10) {
+    *out++ = static_cast<char>('0' + u);
+    return out;
+  }
+  static const char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   char tmp[10];
-  int n = 0;
-  do {
-    tmp[n++] = static_cast<char>('0' + u % 10);
-    u /= 10;
-  } while (u);
-  if (v < 0) *out++ = '-';
-  while (n) *out++ = tmp[--n];
-  return out;
+  char* p = tmp + sizeof tmp;
+  while (u >= 100) {
+    unsigned pair = (u % 100) * 2;
+    u /= 100;
+    *--p = kPairs[pair + 1];
+    *--p = kPairs[pair];
+  }
+  if (u >= 10) {
+    *--p = kPairs[u * 2 + 1];
+    *--p = kPairs[u * 2];
+  } else {
+    *--p = static_cast<char>('0' + u);
+  }
+  std::size_t n = static_cast<std::size_t>(tmp + sizeof tmp - p);
+  std::memcpy(out, p, n);
+  return out + n;
 }
 
 inline bool IsSpaceChar(char c) {
@@ -60,6 +80,11 @@ inline bool ReadNumberText(InputFile& in, char* out) {
 // A 32-bit value from a number line: the decimal conversion, taken modulo
 // 2^32 (so "-1" and "4294967295" both give all bits set).
 inline bool ReadInt32Line(InputFile& in, int32_t& v) {
+  int64_t plain;
+  if (in.TryReadPlainNumber(plain)) {
+    v = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(plain)));
+    return true;
+  }
   char text[kNumberCap + 1];
   if (!ReadNumberText(in, text)) return false;
   long long n = std::strtoll(text, nullptr, 10);

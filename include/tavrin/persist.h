@@ -80,6 +80,9 @@ class TAVRIN_API PersistentStore {
   const std::vector<TavrinObject*>& ReadObjects() const { return m_readObjects; }
   // Whether the object of a read-table index was claimed as an owned child.
   bool IsClaimed(std::size_t index) const { return index < m_claimed.size() && m_claimed[index]; }
+  // The read-table index ReadPointer returned last: a claim of its object
+  // needs no search.
+  void NoteHandedOut(std::size_t index) { m_lastHandedOut = index; }
   void SetStatus(int status) { m_status = status; }
 
  private:
@@ -92,6 +95,7 @@ class TAVRIN_API PersistentStore {
   std::vector<TavrinObject*> m_readObjects;
   std::vector<bool> m_claimed;
   std::vector<uint32_t> m_sortedIndex;  // read-table indices sorted by address, built on first claim
+  std::size_t m_lastHandedOut = 0;
 };
 
 // The file store: a buffered file that encodes each primitive as one text
@@ -151,6 +155,8 @@ class TAVRIN_API PersistentFile : public PersistentStore {
   int WritePointer(const TavrinObject* obj) override;
   TavrinObject* ReadPointer() override;
   bool ReadText(std::string& out, uint32_t length) override;
+  void SetBinaryRead(int on) override;
+  void SetBinaryWrite(int on) override;
 
  private:
   struct Impl;
