@@ -3,6 +3,7 @@
 #ifndef TAVRIN_TESTS_FIXTURE_H
 #define TAVRIN_TESTS_FIXTURE_H
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <tavrin/tavrin.h>
 
@@ -72,6 +74,31 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+// The names in a folder (without "." and ".."), unsorted.
+inline std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(path.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+inline std::string TestData(const std::string& name) { return std::string(TAVRIN_TEST_DATA) + "/" + name; }
+
 }  // namespace tavrin_test
+
+// Sets the process-wide current server and visitor for tests.
+class ServerTestAccess {
+ public:
+  static void SetCurrent(GTavrinServer* s) { GTavrinServer::SetCurrent(s); }
+};
+class VisitorTestAccess {
+ public:
+  static void SetCurrent(GVisitor* v) { GVisitor::SetCurrent(v); }
+};
 
 #endif
