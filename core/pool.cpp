@@ -26,7 +26,6 @@ int g_largeCount = 0;
 long g_largeBytes = 0;
 HANDLEMA* g_pendingHeap = nullptr;
 char g_sharedEmpty[1] = {0};
-char g_internalError[64];
 
 void BuildTables() {
   // The class sizes are already unique and ascending.
@@ -64,7 +63,7 @@ inline void* Stamp(void* raw, HANDLEMA* heap, unsigned tag) {
 bool TakeChunk(HANDLEMA* heap, int c) {
   std::size_t stride = static_cast<std::size_t>(kClassSizes[c]) + kBlockHeader;
   int count = g_blocksPerChunk[c];
-  char* chunk = static_cast<char*>(HeapAlloc(heap->heap, stride * count));
+  char* chunk = static_cast<char*>(HeapAllocChunk(heap->heap, stride * count));
   if (!chunk) return false;
   if (g_chunkCounts) ++g_chunkCounts[c];
   for (int i = 0; i < count; ++i) {
@@ -84,24 +83,6 @@ bool EnsureClassTable(HANDLEMA* heap) {
   heap->sizeClassHeads = heads;
   for (int c = 0; c < kSizeClassCount; ++c) TakeChunk(heap, c);  // a failure leaves that list empty
   return true;
-}
-
-void* CarveCell(HANDLEMA* heap, void*& freeList, std::size_t chunkBytes, std::size_t cellBytes,
-                bool zero) {
-  if (!freeList) {
-    char* chunk = static_cast<char*>(zero ? HeapAllocZero(heap->heap, chunkBytes)
-                                          : HeapAlloc(heap->heap, chunkBytes));
-    if (!chunk) return nullptr;
-    std::size_t cells = chunkBytes / cellBytes;
-    for (std::size_t i = 0; i < cells; ++i) {
-      void* next = (i + 1 < cells) ? chunk + (i + 1) * cellBytes : nullptr;
-      *reinterpret_cast<void**>(chunk + i * cellBytes) = next;
-    }
-    freeList = chunk;
-  }
-  char* cell = static_cast<char*>(freeList);
-  freeList = *reinterpret_cast<void**>(cell);
-  return cell + sizeof(void*);
 }
 
 }  // namespace
@@ -186,7 +167,11 @@ bool SetText(HANDLEMA* heap, char*& field, const char* text) {
   } else {
     block = static_cast<char*>(PoolAlloc(heap, size));
     if (!block) return false;
+    // Copy before releasing the old block: the text may lie inside it.
+    std::memcpy(block, text, size);
     TextFree(field);
+    field = block;
+    return true;
   }
   std::memmove(block, text, size);
   field = block;
@@ -269,37 +254,6 @@ HANDLEMA* ClaimPendingHeap() noexcept {
 }  // namespace tavrin
 
 using namespace tavrin;
-
-void* HeapAllocMapNode(HANDLEMA* heap) {
-  if (!heap) {
-    std::snprintf(g_internalError, sizeof g_internalError, "Internal Error: hHeap = %x", 0u);
-    return nullptr;
-  }
-  return CarveCell(heap, heap->mapNodeFree, kMapChunkBytes, kMapCellBytes, true);
-}
-
-int HeapFreeMapNode(HANDLEMA* heap, void* cell) {
-  if (heap && cell) {
-    char* c = static_cast<char*>(cell) - sizeof(void*);
-    *reinterpret_cast<void**>(c) = heap->mapNodeFree;
-    heap->mapNodeFree = c;
-  }
-  return 1;
-}
-
-void* HeapAllocListNode(HANDLEMA* heap) {
-  if (!heap) return nullptr;
-  return CarveCell(heap, heap->listNodeFree, kListChunkBytes, kListCellBytes, false);
-}
-
-int HeapFreeListNode(HANDLEMA* heap, void* cell) {
-  if (heap && cell) {
-    char* c = static_cast<char*>(cell) - sizeof(void*);
-    *reinterpret_cast<void**>(c) = heap->listNodeFree;
-    heap->listNodeFree = c;
-  }
-  return 1;
-}
 
 int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts) {
   largeCount = g_largeCount;

@@ -9,8 +9,11 @@ TAVRIN_REGISTER_FACTORY(SPinMappingLibrary);
 SLibrary::SLibrary()
     : m_heap(tavrin::ClaimPendingHeap()), m_id(static_cast<int32_t>(GTavrinServer::GetNewId())) {}
 
-// The texts go with the session heap.
-SLibrary::~SLibrary() {}
+// Releases the texts (a library outside any session would leak them).
+SLibrary::~SLibrary() {
+  tavrin::TextFree(m_location);
+  tavrin::TextFree(m_name);
+}
 
 void SLibrary::SetLocation(const char* location) { tavrin::SetText(m_heap, m_location, location); }
 void SLibrary::SetName(const char* name) { tavrin::SetText(m_heap, m_name, name); }

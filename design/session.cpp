@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "core/pool.h"
 #include "persist/record.h"
@@ -58,12 +60,14 @@ L* SSession::CreateLibrary(const char* name, RelLinkedList<L*>& list) {
   L* lib = new (m_heap) L();
   if (!lib) return nullptr;
   lib->SetName(name);
-  if (!lib->GetName() || RelMap<CharM, SLibrary*>::Failed(m_libraries.insert(CharM(lib->GetName()), lib))) {
+  // The list goes first: undoing a head insertion is exact, whereas a map
+  // insertion may have taken over another library's entry.
+  if (!lib->GetName() || !list.insert(lib, m_heap)) {
     delete lib;
     return nullptr;
   }
-  if (!list.insert(lib, m_heap)) {
-    m_libraries.eraseKey(CharM(lib->GetName()));
+  if (RelMap<CharM, SLibrary*>::Failed(m_libraries.insert(CharM(lib->GetName()), lib))) {
+    list.erase(lib, m_heap);
     delete lib;
     return nullptr;
   }
@@ -100,7 +104,19 @@ bool SSession::DestroyLibrary(const char* name) {
   return true;
 }
 
-SProject* SSession::CreateProject(const char*) { return nullptr; }
+SProject* SSession::CreateProject(const char* name) {
+  if (!name) return nullptr;
+  SProject* project = new (m_heap) SProject();
+  if (!project) return nullptr;
+  project->SetName(name);
+  if (!project->GetName() ||
+      RelMap<CharM, SProject*>::Failed(m_projects.insert(CharM(project->GetName()), project))) {
+    delete project;
+    return nullptr;
+  }
+  return project;
+}
+
 SProject* SSession::GetProject(const char* name) const {
   if (!name) return nullptr;
   auto it = m_projects.find(name);
@@ -109,14 +125,137 @@ SProject* SSession::GetProject(const char* name) const {
 bool SSession::HasProject(const char* name) { return name && m_projects.find(name) != m_projects.end(); }
 bool SSession::DestroyProject(const char* name) { return name && m_projects.eraseKey(CharM(name)); }
 
-// Interim session record: projects come with the project class.
+// ---- record ---------------------------------------------------------------------
+
+// The session record read from a file, held apart until all of it is read.
+struct SSession::PendingRecord {
+  int32_t id = 0;
+  std::vector<std::pair<char*, SProject*>> projects;  // in file order
+  std::vector<SPackageLibrary*> packageLibraries;
+  std::vector<SPinMappingLibrary*> pinMappingLibraries;
+  std::vector<SPadStackLibrary*> padStackLibraries;
+};
+
+namespace {
+template <class L>
+void ReadLibraries(tavrin::Record& r, std::vector<L*>& out) {
+  uint32_t n = r.Count(0);
+  for (uint32_t i = 0; i < n && r.ok(); ++i) {
+    L* lib = r.ReadChildHeader<L>();
+    if (!lib) return;
+    r.FinishChild(lib);
+    out.push_back(lib);
+  }
+}
+}  // namespace
+
+// 1. the id; 2. the projects: count, then per map entry its key, reference
+// and record; 3 to 5. the package, pin-mapping and pad-stack libraries:
+// count, then per library its reference and record.
 Persistent::Error SSession::Serialize(PersistentStore& s) {
+  if (!s.IsWriting()) return ReadRecord(s, nullptr);
   tavrin::Record r(s, m_heap);
-  int32_t id = m_id;
-  r.Long(id);
-  if (r.Count(m_projects.size()) != 0 && r.Reading()) s.MarkDamaged();
+  r.Long(m_id);
+  r.ChildMap(m_projects);
   r.ChildList(m_packageLibraries, m_heap);
   r.ChildList(m_pinMappingLibraries, m_heap);
   r.ChildList(m_padStackLibraries, m_heap);
   return r.Result();
+}
+
+bool SSession::ReadPending(tavrin::Record& r, PendingRecord& p) {
+  r.Long(p.id);
+  uint32_t n = r.Count(0);
+  for (uint32_t i = 0; i < n && r.ok(); ++i) {
+    char* key = r.ReadKey();
+    SProject* project = r.ok() ? r.ReadChildHeader<SProject>() : nullptr;
+    if (!project) break;
+    r.FinishChild(project);
+    p.projects.emplace_back(key, project);
+  }
+  ReadLibraries(r, p.packageLibraries);
+  ReadLibraries(r, p.pinMappingLibraries);
+  ReadLibraries(r, p.padStackLibraries);
+  return r.ok();
+}
+
+Persistent::Error SSession::ReadRecord(PersistentStore& s, PersistentFile* file) {
+  InternalUpdate();
+  tavrin::Record r(s, m_heap);
+  PendingRecord p;
+  bool ok = ReadPending(r, p);
+  if (file) ok = file->FinishData() && ok;  // also records why the data is damaged
+  if (ok && !Commit(p)) {
+    s.MarkDamaged();
+    ok = false;
+  }
+  return ok ? 0 : 1;
+}
+
+namespace {
+// What Commit changed, so that an allocation failure can be undone without
+// allocating.
+template <class V>
+struct MapUndo {
+  RelMap<CharM, V>* map;
+  char* key;
+  bool replaced;
+  char* oldKey;
+  V oldValue;
+};
+
+template <class V>
+bool LinkEntry(RelMap<CharM, V>& map, char* key, V value, std::vector<MapUndo<V>>& undo) {
+  MapUndo<V> u{&map, key, false, nullptr, V()};
+  auto it = map.find(key);
+  if (it != map.end()) {
+    u.replaced = true;
+    u.oldKey = it->first;
+    u.oldValue = it->second;
+  }
+  if (RelMap<CharM, V>::Failed(map.insert(CharM(key), value))) return false;
+  undo.push_back(u);
+  return true;
+}
+
+template <class V>
+void UndoEntries(std::vector<MapUndo<V>>& undo) {
+  for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
+    if (it->replaced) it->map->insert(CharM(it->oldKey), it->oldValue);
+    else it->map->eraseKey(CharM(it->key));
+  }
+}
+}  // namespace
+
+bool SSession::Commit(PendingRecord& p) {
+  std::vector<MapUndo<SProject*>> projectUndo;
+  std::vector<MapUndo<SLibrary*>> libraryUndo;
+  std::vector<SLibrary*> listed;  // libraries put at the head of their list
+  bool ok = true;
+  projectUndo.reserve(p.projects.size());
+  for (auto& entry : p.projects)
+    if (ok) ok = LinkEntry(m_projects, entry.first, entry.second, projectUndo);
+  auto linkLibraries = [&](auto& libs, auto& list) {
+    for (auto* lib : libs) {
+      if (!ok) return;
+      if (!list.insert(lib, m_heap)) { ok = false; return; }
+      listed.push_back(lib);
+      ok = LinkEntry<SLibrary*>(m_libraries, lib->GetName(), lib, libraryUndo);
+    }
+  };
+  linkLibraries(p.packageLibraries, m_packageLibraries);
+  linkLibraries(p.pinMappingLibraries, m_pinMappingLibraries);
+  linkLibraries(p.padStackLibraries, m_padStackLibraries);
+  if (!ok) {
+    UndoEntries(libraryUndo);
+    UndoEntries(projectUndo);
+    for (SLibrary* lib : listed) {
+      if (SPackageLibrary* a = SPackageLibrary::Cast(lib)) m_packageLibraries.erase(a, m_heap);
+      else if (SPinMappingLibrary* b = SPinMappingLibrary::Cast(lib)) m_pinMappingLibraries.erase(b, m_heap);
+      else if (SPadStackLibrary* c = SPadStackLibrary::Cast(lib)) m_padStackLibraries.erase(c, m_heap);
+    }
+    return false;
+  }
+  m_id = p.id;
+  return true;
 }

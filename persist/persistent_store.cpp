@@ -29,10 +29,16 @@ void PersistentStore::SetReadObjects(std::vector<TavrinObject*> objects) {
   m_readObjects = std::move(objects);
   m_claimed.assign(m_readObjects.size(), false);
   m_sortedIndex.clear();
+  m_lastHandedOut = 0;
 }
 
 bool PersistentStore::ClaimOwned(const TavrinObject* obj) {
   if (!obj) return false;
+  if (m_lastHandedOut < m_readObjects.size() && m_readObjects[m_lastHandedOut] == obj) {
+    if (m_claimed[m_lastHandedOut]) return false;
+    m_claimed[m_lastHandedOut] = true;
+    return true;
+  }
   if (m_sortedIndex.empty() && !m_readObjects.empty()) {
     for (uint32_t i = 0; i < m_readObjects.size(); ++i)
       if (m_readObjects[i]) m_sortedIndex.push_back(i);

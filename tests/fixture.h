@@ -3,6 +3,7 @@
 #ifndef TAVRIN_TESTS_FIXTURE_H
 #define TAVRIN_TESTS_FIXTURE_H
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,8 +11,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <tavrin/tavrin.h>
+
+#include "platform/private_heap.h"
 
 namespace tavrin_test {
 
@@ -28,6 +32,19 @@ class SessionTest : public ::testing::Test {
   SSession* session = nullptr;
   HANDLEMA* heap = nullptr;
 };
+
+// Makes the n-th following private-heap allocation fail, for the life of
+// the guard (the hook is cleared afterwards whether or not it fired).
+class FailAfter {
+ public:
+  explicit FailAfter(long n) { tavrin::HeapFailAfter(n); }
+  ~FailAfter() { tavrin::HeapFailAfter(0); }
+  FailAfter(const FailAfter&) = delete;
+  FailAfter& operator=(const FailAfter&) = delete;
+};
+
+// Bytes held by the private heap behind a session record.
+inline std::size_t HeapBytes(const HANDLEMA* heap) { return tavrin::HeapBytesInUse(heap->heap); }
 
 // A folder removed with its contents after the test.
 class ScratchDir {
@@ -57,6 +74,31 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+// The names in a folder (without "." and ".."), unsorted.
+inline std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(path.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+inline std::string TestData(const std::string& name) { return std::string(TAVRIN_TEST_DATA) + "/" + name; }
+
 }  // namespace tavrin_test
+
+// Sets the process-wide current server and visitor for tests.
+class ServerTestAccess {
+ public:
+  static void SetCurrent(GTavrinServer* s) { GTavrinServer::SetCurrent(s); }
+};
+class VisitorTestAccess {
+ public:
+  static void SetCurrent(GVisitor* v) { GVisitor::SetCurrent(v); }
+};
 
 #endif

@@ -230,8 +230,8 @@ template <class K, class V, class R>
 class RelMapIterator {
  public:
   typedef RelNode<K, V> Node;
-  RelMapIterator() : m_node(nullptr), m_valid(false) {}
-  explicit RelMapIterator(Node* n) : m_node(n), m_valid(n != nullptr) {
+  RelMapIterator() : m_node(nullptr), m_copy(), m_valid(false) {}
+  explicit RelMapIterator(Node* n) : m_node(n), m_copy(), m_valid(n != nullptr) {
     if (n) m_copy = *n;
   }
   template <class R2>
@@ -257,7 +257,7 @@ class RelMapIterator {
   V value() const { return m_copy.second; }
 
   Node* m_node;
-  Node m_copy;
+  mutable Node m_copy;  // dereferencing yields the copy, never the node itself
   bool m_valid;
 };
 
@@ -288,7 +288,7 @@ class RelMap {
   // returned, which Failed() recognises.
   V& insert(K key, V value) {
     Ctx ctx;
-    insertAVL(key, value, m_root, ctx);
+    insertAVL(key, value, ctx);
     if (!ctx.last) {
       s_scratch = V();
       return s_scratch;
@@ -305,6 +305,7 @@ class RelMap {
 
   Node* findAVL(const char* key, Node* node) const {
     while (node) {
+      Prefetch(node);
       int c = Traits::Compare(key, node->first);
       if (c == 0) return node;
       node = c < 0 ? node->left : node->right;
@@ -351,7 +352,7 @@ class RelMap {
   Node* root() const { return m_root; }
 
  private:
-  // Per-call working state of the recursive insert and remove.
+  // Per-call working state of insert and of the recursive remove.
   struct Ctx {
     bool heightChanged = false;
     Node* last = nullptr;
@@ -359,73 +360,94 @@ class RelMap {
   };
 
   const_iterator findImpl(K key) const {
-    if (Traits::kTreeSearch) return const_iterator(findAVL(key, m_root));
+    if constexpr (Traits::kTreeSearch) {
+      return const_iterator(findAVL(key, m_root));
+    }
     for (Node* n = m_first; n; n = n->next)
       if (Traits::Compare(key, n->first) == 0) return const_iterator(n);
     return const_iterator();
   }
 
-  void insertAVL(K key, V value, Node*& p, Ctx& ctx) {
-    if (!p) {
-      Node* n = static_cast<Node*>(tavrin::AllocMapNode(m_heap, sizeof(Node)));
-      if (!n) return;  // ctx.last stays null: nothing inserted
-      n->first = key;
-      n->second = value;
-      n->left = n->right = nullptr;
-      n->balance = 0;
-      ctx.heightChanged = true;
-      ctx.last = n;
-      n->prev = nullptr;
-      n->next = m_first;
-      if (m_first) m_first->prev = n;
-      m_first = n;
-      p = n;
-      return;
+  // A descent loads a node and then the key text it points to, two
+  // dependent cache misses per level in a large map. Fetching both children
+  // while the key is compared hides the node miss of the next level.
+  static void Prefetch(const Node* n) {
+#if defined(__GNUC__)
+    __builtin_prefetch(n->left);
+    __builtin_prefetch(n->right);
+#else
+    (void)n;
+#endif
+  }
+
+  // AVL insertion without recursion. The rebalancing that a recursive insert
+  // does on its way back up stops at the deepest node of the path whose
+  // balance is not 0 (it either evens out or rotates there), so only the
+  // path below that node changes balance: the same tree, one descent.
+  void insertAVL(K key, V value, Ctx& ctx) {
+    Node** link = &m_root;
+    Node** topLink = &m_root;  // link to the deepest unbalanced node seen
+    for (Node* p = m_root; p; p = *link) {
+      Prefetch(p);
+      int c = Traits::Compare(key, p->first);
+      if (c == 0) {
+        p->first = key;
+        p->second = value;
+        ctx.last = p;
+        return;
+      }
+      if (p->balance != 0) topLink = link;
+      link = c < 0 ? &p->left : &p->right;
     }
-    int c = Traits::Compare(key, p->first);
-    if (c < 0) {
-      insertAVL(key, value, p->left, ctx);
-      if (!ctx.heightChanged) return;
-      if (p->balance == 1) { p->balance = 0; ctx.heightChanged = false; }
-      else if (p->balance == 0) { p->balance = -1; }
-      else {
-        Node* l = p->left;
-        if (l->balance == -1) {
-          p->left = l->right; l->right = p; p->balance = 0; p = l;
-        } else {
-          Node* lr = l->right;
-          l->right = lr->left; lr->left = l; p->left = lr->right; lr->right = p;
-          p->balance = lr->balance == -1 ? 1 : 0;
-          l->balance = lr->balance == 1 ? -1 : 0;
-          p = lr;
-        }
-        p->balance = 0;
-        ctx.heightChanged = false;
+    Node* n = static_cast<Node*>(tavrin::AllocMapNode(m_heap, sizeof(Node)));
+    if (!n) return;
+    n->first = key;
+    n->second = value;
+    n->left = n->right = nullptr;
+    n->balance = 0;
+    n->prev = nullptr;
+    n->next = m_first;
+    if (m_first) m_first->prev = n;
+    m_first = n;
+    *link = n;
+    ctx.last = n;
+    // Every node from the top one down to n's parent leans toward n.
+    Node* top = *topLink;
+    for (Node* q = top; q != n;) {
+      if (Traits::Compare(key, q->first) < 0) {
+        --q->balance;
+        q = q->left;
+      } else {
+        ++q->balance;
+        q = q->right;
       }
-    } else if (c > 0) {
-      insertAVL(key, value, p->right, ctx);
-      if (!ctx.heightChanged) return;
-      if (p->balance == -1) { p->balance = 0; ctx.heightChanged = false; }
-      else if (p->balance == 0) { p->balance = 1; }
-      else {
-        Node* r = p->right;
-        if (r->balance == 1) {
-          p->right = r->left; r->left = p; p->balance = 0; p = r;
-        } else {
-          Node* rl = r->left;
-          r->left = rl->right; rl->right = r; p->right = rl->left; rl->left = p;
-          p->balance = rl->balance == 1 ? -1 : 0;
-          r->balance = rl->balance == -1 ? 1 : 0;
-          p = rl;
-        }
-        p->balance = 0;
-        ctx.heightChanged = false;
+    }
+    if (top->balance == -2) {
+      Node* l = top->left;
+      if (l->balance == -1) {
+        top->left = l->right; l->right = top; top->balance = 0; l->balance = 0;
+        *topLink = l;
+      } else {
+        Node* lr = l->right;
+        l->right = lr->left; lr->left = l; top->left = lr->right; lr->right = top;
+        top->balance = lr->balance == -1 ? 1 : 0;
+        l->balance = lr->balance == 1 ? -1 : 0;
+        lr->balance = 0;
+        *topLink = lr;
       }
-    } else {
-      p->first = key;
-      p->second = value;
-      ctx.last = p;
-      ctx.heightChanged = false;
+    } else if (top->balance == 2) {
+      Node* r = top->right;
+      if (r->balance == 1) {
+        top->right = r->left; r->left = top; top->balance = 0; r->balance = 0;
+        *topLink = r;
+      } else {
+        Node* rl = r->left;
+        r->left = rl->right; rl->right = r; top->right = rl->left; rl->left = top;
+        top->balance = rl->balance == 1 ? -1 : 0;
+        r->balance = rl->balance == -1 ? 1 : 0;
+        rl->balance = 0;
+        *topLink = rl;
+      }
     }
   }
 

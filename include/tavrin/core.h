@@ -26,11 +26,72 @@ struct HANDLEMA {
 };
 
 class PersistentStore;
-class SSession;
-class SAttribute;
-class SConstraintInstance;
 class SAssignment;
+// Classes the visitor names.
+class SAttribute;
+class SBooleanValue;
+class SCell;
+class SConfiguration;
+class SConnectivityRepresentation;
+class SConnectorPinInstance;
 class SConstraint;
+class SConstraintGroup;
+class SConstraintInstance;
+class SConstraintOverride;
+class SConstraintSet;
+class SElectricalNet;
+class SEnumeratedValue;
+class SFile;
+class SFromTo;
+class SGenericCellInstance;
+class SInsulatorRegion;
+class SIntegerValue;
+class SInterface;
+class SLayer;
+class SLayout;
+class SListValue;
+class SModule;
+class SModuleInstance;
+class SNetBundle;
+class SNetBus;
+class SNetScalar;
+class SOATContext;
+class SPackage;
+class SPackageLibrary;
+class SPackagePin;
+class SPad;
+class SPadStack;
+class SPadStackLibrary;
+class SPart;
+class SPartInstance;
+class SPartPin;
+class SPartPinInstance;
+class SPhysicalNode;
+class SPinMapping;
+class SPinMappingLibrary;
+class SPinPair;
+class SPortBundle;
+class SPortBus;
+class SPortInstanceBundle;
+class SPortInstanceBus;
+class SPortInstanceScalar;
+class SPortScalar;
+class SPowerPlaneRegion;
+class SProject;
+class SProperty;
+class SRangeValue;
+class SRealValue;
+class SSchematicRepresentation;
+class SSchematicSheet;
+class SSegment;
+class SSession;
+class SSignalRegion;
+class SSlot;
+class SSlotInstance;
+class SStackUp;
+class SStringValue;
+class SUnitlessValue;
+class SVirtualPin;
 
 namespace Persistent {
 // Result of every Serialize: 0 means success.
@@ -174,6 +235,14 @@ class TAVRIN_API GTavrinServer : public TavrinObject {
   virtual Persistent::Error Serialize(PersistentStore& s);
   virtual int WritePointer(PersistentStore& s);
 
+  // Writes the current server to its own file; false when there is none or
+  // the file cannot be written completely (the previous file then stays).
+  static bool Save(const char* path);
+  // Makes the server of the file current and deletes the previous one; false
+  // (the current server unchanged) when the file cannot be read, holds no
+  // server first or is damaged.
+  static bool Restore(const char* path);
+
  protected:
   friend class ServerTestAccess;
   static void SetCurrent(GTavrinServer* server);
@@ -183,6 +252,109 @@ class TAVRIN_API GTavrinServer : public TavrinObject {
   int32_t m_idCounter = 0;
   bool m_running = false;
   int32_t m_reserved = 0;
+};
+
+// ---- visitor --------------------------------------------------------------------
+
+// A visitor interface with one empty Visit operation per persistent class,
+// a free counter and a random visitor identifier.
+class TAVRIN_API GVisitor : public TavrinObject {
+  TAVRIN_CLASS(GVisitor)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  GVisitor();
+  ~GVisitor() override;
+
+  virtual void VisitAttribute(SAttribute*);
+  virtual void VisitBooleanValue(SBooleanValue*);
+  virtual void VisitCell(SCell*);
+  virtual void VisitConfiguration(SConfiguration*);
+  virtual void VisitConnectivityRepresentation(SConnectivityRepresentation*);
+  virtual void VisitConnectorPinInstance(SConnectorPinInstance*);
+  virtual void VisitConstraint(SConstraint*);
+  virtual void VisitConstraintGroup(SConstraintGroup*);
+  virtual void VisitConstraintInstance(SConstraintInstance*);
+  virtual void VisitConstraintOverride(SConstraintOverride*);
+  virtual void VisitConstraintSet(SConstraintSet*);
+  virtual void VisitElectricalNet(SElectricalNet*);
+  virtual void VisitEnumeratedValue(SEnumeratedValue*);
+  virtual void VisitFile(SFile*);
+  virtual void VisitFromTo(SFromTo*);
+  virtual void VisitGenericCellInstance(SGenericCellInstance*);
+  virtual void VisitInsulatorRegion(SInsulatorRegion*);
+  virtual void VisitIntegerValue(SIntegerValue*);
+  virtual void VisitInterface(SInterface*);
+  virtual void VisitLayer(SLayer*);
+  virtual void VisitLayout(SLayout*);
+  virtual void VisitListValue(SListValue*);
+  virtual void VisitModule(SModule*);
+  virtual void VisitModuleInstance(SModuleInstance*);
+  virtual void VisitNetBundle(SNetBundle*);
+  virtual void VisitNetBus(SNetBus*);
+  virtual void VisitNetScalar(SNetScalar*);
+  virtual void VisitOATContext(SOATContext*);
+  virtual void VisitPackage(SPackage*);
+  virtual void VisitPackageLibrary(SPackageLibrary*);
+  virtual void VisitPackagePin(SPackagePin*);
+  virtual void VisitPad(SPad*);
+  virtual void VisitPadStack(SPadStack*);
+  virtual void VisitPadStackLibrary(SPadStackLibrary*);
+  virtual void VisitPart(SPart*);
+  virtual void VisitPartInstance(SPartInstance*);
+  virtual void VisitPartPin(SPartPin*);
+  virtual void VisitPartPinInstance(SPartPinInstance*);
+  virtual void VisitPhysicalNode(SPhysicalNode*);
+  virtual void VisitPinMapping(SPinMapping*);
+  virtual void VisitPinMappingLibrary(SPinMappingLibrary*);
+  virtual void VisitPinPair(SPinPair*);
+  virtual void VisitPortBundle(SPortBundle*);
+  virtual void VisitPortBus(SPortBus*);
+  virtual void VisitPortInstanceBundle(SPortInstanceBundle*);
+  virtual void VisitPortInstanceBus(SPortInstanceBus*);
+  virtual void VisitPortInstanceScalar(SPortInstanceScalar*);
+  virtual void VisitPortScalar(SPortScalar*);
+  virtual void VisitPowerPlaneRegion(SPowerPlaneRegion*);
+  virtual void VisitProject(SProject*);
+  virtual void VisitProperty(SProperty*);
+  virtual void VisitRangeValue(SRangeValue*);
+  virtual void VisitRealValue(SRealValue*);
+  virtual void VisitSchematicRepresentation(SSchematicRepresentation*);
+  virtual void VisitSchematicSheet(SSchematicSheet*);
+  virtual void VisitSegment(SSegment*);
+  virtual void VisitSession(SSession*);
+  virtual void VisitSignalRegion(SSignalRegion*);
+  virtual void VisitSlot(SSlot*);
+  virtual void VisitSlotInstance(SSlotInstance*);
+  virtual void VisitStackUp(SStackUp*);
+  virtual void VisitStringValue(SStringValue*);
+  virtual void VisitTavrinServer(GTavrinServer*);
+  virtual void VisitUnitlessValue(SUnitlessValue*);
+  virtual void VisitVirtualPin(SVirtualPin*);
+
+  // Draws a new visitor identifier (the generator is seeded once per process).
+  virtual void Initialize();
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+
+  int GetCounter() const { return m_counter; }
+  void SetCounter(int v) { m_counter = v; }
+  int GetVisitorID() const { return m_visitorId; }
+  void SetVisitorID(int v) { m_visitorId = v; }
+
+  static GVisitor* GetCurrent();
+  // As GTavrinServer::Save and Restore, for the current visitor.
+  static bool Save(const char* path);
+  static bool Restore(const char* path);
+
+ protected:
+  friend class VisitorTestAccess;
+  static void SetCurrent(GVisitor* visitor);
+
+ private:
+  HANDLEMA* m_heap;
+  int m_counter = 0;
+  int m_visitorId = 0;
 };
 
 // ---- design element -------------------------------------------------------------
@@ -306,11 +478,11 @@ class TAVRIN_API SDesignElement : public TavrinObject {
 
   HANDLEMA* m_heap;
   int32_t m_clientFlags = 0;
+  int32_t m_id;  // beside the flags: no padding, a design element fits 56 bytes
   char* m_name = nullptr;
   char* m_pinNum = nullptr;
   RelLinkedList<SAttribute*> m_attributes;
   RelLinkedList<SConstraintInstance*> m_constraintInstances;
-  int32_t m_id;
 
  private:
   // Deletes the owned constraint instances and attributes and frees the list nodes.

@@ -17,8 +17,14 @@ class SPinMapping;
 class SCell;
 class SFile;
 class SConstraintSet;
+class SConstraint;
 class SConstraintGroup;
 class CPxr;
+class PersistentFile;
+
+namespace tavrin {
+class SessionFiles;
+}
 
 // The root of a design database. It owns its heap (deleting the session
 // destroys the heap and everything in it at once), its projects and its
@@ -43,6 +49,19 @@ class TAVRIN_API SSession : public TavrinObject {
   HANDLEMA* GetHeap() const { return m_heap; }
 
   long GetId() const { return m_id; }
+
+  // Writes the session to the file. The file is replaced only when all of
+  // it reached the disk; 1 on success, 0 otherwise (the previous file is
+  // then untouched).
+  int Save(const char* path);
+  // Adds the projects and libraries of a file to this session (lists come
+  // back in reverse order). 1 on success; 0 when the file cannot be read or
+  // is damaged, and the session is then unchanged. Prints the time taken
+  // to open the file and to read its records on standard output.
+  int Restore(const char* path);
+  // The end position recorded in a file's header, or -1 when the file
+  // cannot be opened or its header is not sound. Reads only the header.
+  long GetObjtabPos(const char* path);
 
   // Projects by name. Create takes over an existing entry of the same name
   // (the older project stays allocated); null for a null name or when
@@ -81,8 +100,18 @@ class TAVRIN_API SSession : public TavrinObject {
   void SetId(long id) { m_id = static_cast<int32_t>(id); }
 
  private:
+  friend class tavrin::SessionFiles;
+  struct PendingRecord;
   template <class L>
   L* CreateLibrary(const char* name, RelLinkedList<L*>& list);
+  // Reading: reads the record into a pending record and links it into the
+  // session only when all of it read cleanly (and, for a file, when the data
+  // section ends where the object table begins).
+  Persistent::Error ReadRecord(PersistentStore& s, PersistentFile* file);
+  bool ReadPending(tavrin::Record& r, PendingRecord& p);
+  // Links a pending record into the session; on allocation failure undoes
+  // what it linked and returns false.
+  bool Commit(PendingRecord& p);
 
   HANDLEMA* m_heap;
   int32_t m_id;
@@ -172,6 +201,131 @@ class TAVRIN_API SPinMappingLibrary : public SLibrary {
 
  private:
   RelMap<CharM, SPinMapping*> m_pinMappings;
+};
+
+// A named design element of a session: its designs (cells), files, top
+// cells, constraints, constraint sets and constraint groups.
+class TAVRIN_API SProject : public SDesignElement {
+  TAVRIN_CLASS(SProject)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SProject();
+  ~SProject() override;
+
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  // Files by name. Create takes over an existing entry of the same name (the
+  // older file stays allocated); null for a null name or when memory is
+  // exhausted. Destroy only unlinks.
+  SFile* CreateFile(const char* name);
+  SFile* GetFile(const char* name) const;
+  bool HasFile(const char* name);
+  bool DestroyFile(const char* name);
+  const RelMap<CharM, SFile*>& GetAllFiles() const { return m_files; }
+
+  // Designs (cells) by name; they are created with the cell class.
+  SCell* GetDesign(const char* name) const;
+  bool HasDesign(const char* name);
+  // Unlinks and deletes the cell when it exists and has no instances.
+  bool DestroyDesign(const char* name);
+  const RelMap<CharM, SCell*>& GetAllDesigns() const { return m_designs; }
+
+  // References to some of the designs, in insertion order.
+  bool InsertTopCell(SCell* cell);  // false when already listed
+  bool RemoveTopCell(SCell* cell);
+  bool HasTopCell(SCell* cell);
+  const RelLinkedList<SCell*>& GetAllTopCells() const { return m_topCells; }
+
+  // Project-wide constraint definitions by name. Destroy only unlinks.
+  SConstraintSet* GetConstraintSet(const char* name) const;
+  bool HasConstraintSet(const char* name);
+  bool DestroyConstraintSet(const char* name);
+  const RelMap<CharM, SConstraintSet*>& GetAllConstraintSets() const { return m_constraintSets; }
+  SConstraint* GetConstraint(const char* name) const;
+  bool HasConstraint(const char* name);
+  bool DestroyConstraint(const char* name);
+  const RelMap<CharM, SConstraint*>& GetAllConstraints() const { return m_constraints; }
+  SConstraintGroup* GetConstraintGroup(const char* name) const;
+  bool HasConstraintGroup(const char* name);
+  bool DestroyConstraintGroup(const char* name);
+  const RelMap<CharM, SConstraintGroup*>& GetAllConstraintGroups() const { return m_constraintGroups; }
+
+  const char* GetHostCAD() const { return m_hostCAD; }
+  void SetHostCAD(const char* text);
+  const char* GetUnits() const { return m_units; }
+  void SetUnits(const char* text);
+  // The cross-reference loader attached by the caller; not owned, not saved.
+  CPxr* GetPxr() const { return m_pxr; }
+  void SetPxr(CPxr* pxr) { m_pxr = pxr; }
+
+  SDesignElement* Find(const char*, const char*) { return nullptr; }
+
+  void SetDesignsAllocationSize(int) {}
+  void SetTopCellsAllocationSize(int) {}
+  void SetFilesAllocationSize(int) {}
+  void SetConstraintsAllocationSize(int) {}
+  void SetConstraintSetsAllocationSize(int) {}
+  void SetConstraintGroupsAllocationSize(int) {}
+
+ private:
+  // Record items 4 and 7 (top cells, designs) and 8 to 10 (constraint
+  // sets, constraints, constraint groups), and the deletion of those
+  // children; each family completes its part when its class exists.
+  void SerializeTopCells(tavrin::Record& r);
+  void SerializeDesigns(tavrin::Record& r);
+  void SerializeConstraintFamilies(tavrin::Record& r);
+  void DestroyDesigns();
+  void DestroyConstraintFamilies();
+
+  char* m_hostCAD = nullptr;
+  char* m_units = nullptr;
+  RelMap<CharM, SFile*> m_files;
+  RelMap<CharM, SCell*> m_designs;
+  RelMap<CharM, SConstraintSet*> m_constraintSets;
+  RelLinkedList<SCell*> m_topCells;
+  RelMap<CharM, SConstraint*> m_constraints;
+  RelMap<CharM, SConstraintGroup*> m_constraintGroups;
+  CPxr* m_pxr = nullptr;
+};
+
+// A file recorded with a project: name, alias, kind and time stamp.
+class TAVRIN_API SFile : public TavrinObject {
+  TAVRIN_CLASS(SFile)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SFile();
+  ~SFile() override;
+
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  long GetId() const { return m_id; }
+  const char* GetAlias() const { return m_alias; }
+  void SetAlias(const char* text);
+  const char* GetKind() const { return m_kind; }
+  void SetKind(const char* text);
+  char* GetName() const { return m_name; }
+  void SetName(const char* text);
+  long GetTimeStamp() const { return m_timeStamp; }
+  void SetTimeStamp(long t) { m_timeStamp = static_cast<int32_t>(t); }
+  // Whether the time stamp is in GMT; not saved.
+  bool GetIsGMT() const { return m_gmt; }
+  void SetGMT(bool gmt) { m_gmt = gmt; }
+
+ protected:
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_alias = nullptr;
+  char* m_kind = nullptr;
+  char* m_name = nullptr;
+  int32_t m_timeStamp = 0;
+  int32_t m_id;
+  bool m_gmt = false;
 };
 
 #endif

@@ -78,6 +78,11 @@ class TAVRIN_API PersistentStore {
   // Concrete stores describe the objects ReadPointer can return, by index.
   void SetReadObjects(std::vector<TavrinObject*> objects);
   const std::vector<TavrinObject*>& ReadObjects() const { return m_readObjects; }
+  // Whether the object of a read-table index was claimed as an owned child.
+  bool IsClaimed(std::size_t index) const { return index < m_claimed.size() && m_claimed[index]; }
+  // The read-table index ReadPointer returned last: a claim of its object
+  // needs no search.
+  void NoteHandedOut(std::size_t index) { m_lastHandedOut = index; }
   void SetStatus(int status) { m_status = status; }
 
  private:
@@ -90,6 +95,88 @@ class TAVRIN_API PersistentStore {
   std::vector<TavrinObject*> m_readObjects;
   std::vector<bool> m_claimed;
   std::vector<uint32_t> m_sortedIndex;  // read-table indices sorted by address, built on first claim
+  std::size_t m_lastHandedOut = 0;
 };
+
+// The file store: a buffered file that encodes each primitive as one text
+// line (or, with the binary flags set, as raw little-endian bytes), framed by
+// a header and an object table.
+//
+// Writing goes to a temporary file beside the target; Close completes the
+// file (object table, header patch) and puts it in place of the target only
+// when all of it reached the disk. Reading opens the file, checks the
+// header, creates one empty object per object-table entry in the given heap
+// and positions the store at the data section, whose end no read passes.
+class TAVRIN_API PersistentFile : public PersistentStore {
+ public:
+  // mode 1 writes, any other value reads. `heap` is the session heap in which
+  // the objects of a file being read are created (null: general allocator).
+  PersistentFile(const char* path, int mode, HANDLEMA* heap);
+  ~PersistentFile() override;
+  PersistentFile(const PersistentFile&) = delete;
+  PersistentFile& operator=(const PersistentFile&) = delete;
+
+  // The file is open and its frame sound so far.
+  bool IsOK() const;
+  // Writing: completes the file and makes it the target; true only when the
+  // whole file reached the disk and nothing written was damaged (a failed
+  // save leaves the previous file untouched). Reading: closes the file and
+  // deletes the objects of the table that no reference handed out; true
+  // when the data read so far is sound. The destructor closes a store that
+  // was not closed, ignoring the result.
+  bool Close();
+  // Reading: the data section must end here. Marks the store damaged unless
+  // the position is exactly the object table's; false when damaged.
+  bool FinishData();
+  // Reading: where the object table begins (the data section's end).
+  long GetObjectTablePosition() const;
+  // The first reason the file could not be written or read; empty if none.
+  const std::string& GetError() const;
+
+  unsigned WriteUnsigned(const void* buf, unsigned size, unsigned count) override;
+  unsigned WriteDouble(const void* buf, unsigned size, unsigned count) override;
+  unsigned WriteFloat(const void* buf, unsigned size, unsigned count) override;
+  unsigned WriteLong(const void* buf, unsigned size, unsigned count) override;
+  unsigned WriteKey(const void* buf, unsigned size, unsigned count) override;
+  unsigned WriteInt(const void* buf, unsigned size, unsigned count) override;
+  // Text encoding: the NUL-terminated text at buf is written whole, then a
+  // line feed; nothing when size or count is 0. A text holding a line feed
+  // cannot be stored and marks the store damaged.
+  unsigned WriteChars(const char* buf, unsigned size, unsigned count) override;
+  unsigned ReadUnsigned(void* buf, unsigned size, unsigned count) override;
+  unsigned ReadDouble(void* buf, unsigned size, unsigned count) override;
+  unsigned ReadFloat(void* buf, unsigned size, unsigned count) override;
+  unsigned ReadLong(void* buf, unsigned size, unsigned count) override;
+  unsigned ReadInt(void* buf, unsigned size, unsigned count) override;
+  unsigned ReadChars(char* buf, unsigned size, unsigned count) override;
+  unsigned ReadLine(char* buf, unsigned size, unsigned count) override;
+  long Tell() override;
+  bool Seek(long position) override;
+  int WritePointer(const TavrinObject* obj) override;
+  TavrinObject* ReadPointer() override;
+  bool ReadText(std::string& out, uint32_t length) override;
+  void SetBinaryRead(int on) override;
+  void SetBinaryWrite(int on) override;
+
+ private:
+  struct Impl;
+  unsigned WriteInts(const void* buf, unsigned size, unsigned count);
+  unsigned ReadInts(void* buf, unsigned size, unsigned count);
+  unsigned WriteRaw(const void* buf, unsigned size, unsigned count);
+  unsigned ReadRaw(void* buf, unsigned size, unsigned count);
+  void OpenForWriting(const char* path);
+  void OpenForReading(const char* path);
+  bool CloseWriting();
+  void CloseReading();
+  Impl* m;
+};
+
+// The format version this system writes: 12.
+TAVRIN_API int GetCurrentTavrinDBVersion();
+// The version in the header of the last file read in this process; 0 before any.
+TAVRIN_API int GetCurrentDBVersion();
+// The format version recorded in a file, or -1 when it is missing or the file
+// cannot be read. Reads only the first lines.
+TAVRIN_API int GetDBFileVersion(const char* path);
 
 #endif

@@ -1,0 +1,55 @@
+// The frame of a saved file: the header lines in front of the data section
+// and the object table behind it. Shared by the file store, GetObjtabPos and
+// the inspector, which reads the table without creating objects.
+#ifndef TAVRIN_PERSIST_FILE_FRAME_H
+#define TAVRIN_PERSIST_FILE_FRAME_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "persist/input_file.h"
+
+namespace tavrin {
+
+constexpr int kFormatVersion = 12;
+constexpr const char* kFormatVersionText = "12";
+constexpr int32_t kRevision = 33199;
+constexpr int32_t kPlaceholder = 2147483647;
+constexpr const char* kTableMarker = "@@@@";
+// The two placeholder lines take 22 bytes; the patched lines must leave at
+// least one line feed of them in front of the data section.
+constexpr int kPlaceholderBytes = 22;
+
+// Process-wide format state.
+void SetFileVersion(int version);  // the version of the last header read
+bool DebugReferences();            // "TAVRIN_DEBUG" at the last open
+void SetDebugReferences(bool on);
+
+struct FrameHeader {
+  bool hasVersionLine = false;
+  int version = 0;
+  bool hasRevisionLines = false;  // the "VV" and revision lines
+  bool positionsRead = false;     // lines 5 and 6 were read
+  int64_t tablePos = -1;          // line 5: where the object table begins
+  int64_t endPos = -1;            // line 6: the end of the object table
+  int64_t dataStart = -1;         // the first byte of the data section
+};
+
+// Reads the header from the start of the file. False, with a reason, when
+// the header is not sound; `h` then holds what was read.
+bool ReadFrameHeader(InputFile& in, FrameHeader& h, std::string* error);
+
+struct ObjectTable {
+  std::vector<std::string> names;  // distinct class names, in order of first occurrence
+  std::vector<uint32_t> entries;   // per index: position in names (entry 0 unused)
+  int64_t end = -1;                // position after the last class line
+};
+
+// Reads the object table at h.tablePos. False, with a reason, when it is
+// missing, incomplete or inconsistent.
+bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::string* error);
+
+}  // namespace tavrin
+
+#endif

@@ -1,0 +1,553 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "persist/file_frame.h"
+#include "persist/input_file.h"
+#include "persist/output_file.h"
+#include "persist/reference_index.h"
+#include "persist/text_codec.h"
+#include "platform/private_heap.h"
+#include "tavrin/persist.h"
+
+using tavrin::InputFile;
+using tavrin::OutputFile;
+
+struct PersistentFile::Impl {
+  HANDLEMA* heap = nullptr;
+  bool open = false;
+  bool closed = false;
+  bool closeResult = false;
+  bool binaryWrite = false;  // copies of the binary flags, read by every primitive
+  bool binaryRead = false;
+  std::string error;
+  // writing
+  std::unique_ptr<OutputFile> out;
+  std::unique_ptr<tavrin::ReferenceIndex> refs;
+  int64_t patchPos = 0;
+  // reading
+  std::unique_ptr<InputFile> in;
+  tavrin::FrameHeader header;
+  std::vector<bool> handedOut;  // per index: returned by ReadPointer
+
+  void SetError(const std::string& why) {
+    if (error.empty()) error = why;
+  }
+  // Frame output, always in the text encoding.
+  void PutLine(const char* text, std::size_t n) {
+    if (char* at = out->Space(n + 1)) {
+      std::memcpy(at, text, n);
+      at[n] = '\n';
+      out->Advance(n + 1);
+      return;
+    }
+    out->Write(text, n);
+    out->Put('\n');
+  }
+  void PutLine(const char* text) { PutLine(text, std::strlen(text)); }
+  void PutInt(int32_t v) {
+    if (char* at = out->Space(12)) {
+      char* end = tavrin::FormatInt32(at, v);
+      *end++ = '\n';
+      out->Advance(static_cast<std::size_t>(end - at));
+      return;
+    }
+    char line[16];
+    char* end = tavrin::FormatInt32(line, v);
+    *end++ = '\n';
+    out->Write(line, static_cast<std::size_t>(end - line));
+  }
+};
+
+PersistentFile::PersistentFile(const char* path, int mode, HANDLEMA* heap)
+    : PersistentStore(mode), m(new Impl) {
+  m->heap = heap;
+  if (IsWriting()) OpenForWriting(path);
+  else OpenForReading(path);
+}
+
+PersistentFile::~PersistentFile() {
+  Close();
+  delete m;
+}
+
+void PersistentFile::SetBinaryRead(int on) {
+  PersistentStore::SetBinaryRead(on);
+  m->binaryRead = on != 0;
+}
+
+void PersistentFile::SetBinaryWrite(int on) {
+  PersistentStore::SetBinaryWrite(on);
+  m->binaryWrite = on != 0;
+}
+
+bool PersistentFile::IsOK() const { return m->open && GetStatus() == 0; }
+
+const std::string& PersistentFile::GetError() const { return m->error; }
+
+long PersistentFile::GetObjectTablePosition() const { return static_cast<long>(m->header.tablePos); }
+
+// ---- frame -----------------------------------------------------------------------
+
+void PersistentFile::OpenForWriting(const char* path) {
+  m->out.reset(new OutputFile);
+  // About one object per 96 bytes of the session heap.
+  std::size_t expected = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) / 96 : 0;
+  m->refs.reset(new tavrin::ReferenceIndex(expected));
+  if (!m->out->Open(path)) {
+    m->SetError(m->out->error());
+    return;
+  }
+  m->open = true;
+  tavrin::SetDebugReferences(std::getenv("TAVRIN_DEBUG") != nullptr);
+  m->PutLine("YO");
+  m->PutLine(tavrin::kFormatVersionText);
+  m->PutLine("VV");
+  m->PutInt(tavrin::kRevision);
+  m->patchPos = m->out->Tell();
+  m->PutInt(tavrin::kPlaceholder);
+  m->PutInt(tavrin::kPlaceholder);
+}
+
+bool PersistentFile::CloseWriting() {
+  OutputFile& out = *m->out;
+  if (!m->open) return false;
+  if (GetStatus() == 0 && !IsDamaged()) {
+    int64_t tablePos = out.Tell();
+    m->PutLine(tavrin::kTableMarker);
+    // The object table: the class of every index in order, each distinct
+    // class named once and then referred to by its position among the names.
+    uint32_t count = m->refs->Count();
+    m->PutInt(static_cast<int32_t>(count));
+    std::unordered_map<const char*, int32_t> byPointer;
+    std::unordered_map<std::string, int32_t> byName;
+    const char* lastClass = nullptr;  // objects of one class tend to follow each other
+    int32_t lastPosition = 0;
+    for (uint32_t i = 1; i < count; ++i) {
+      const char* cls = m->refs->At(i)->GetClassName();
+      if (cls == lastClass) {
+        m->PutInt(lastPosition);
+        continue;
+      }
+      lastClass = cls;
+      auto hit = byPointer.find(cls);
+      if (hit != byPointer.end()) {
+        lastPosition = hit->second;
+        m->PutInt(lastPosition);
+        continue;
+      }
+      const char* bare = std::strncmp(cls, "class ", 6) == 0 ? cls + 6 : cls;
+      auto named = byName.find(bare);
+      if (named != byName.end()) {
+        lastPosition = named->second;
+        byPointer.emplace(cls, lastPosition);
+        m->PutInt(lastPosition);
+        continue;
+      }
+      lastPosition = static_cast<int32_t>(byName.size());
+      byName.emplace(bare, lastPosition);
+      byPointer.emplace(cls, lastPosition);
+      m->PutLine(bare);
+    }
+    int64_t endPos = out.Tell();
+    // The patched positions must leave a line feed of the placeholders.
+    char table[32], end[32];
+    int a = std::snprintf(table, sizeof table, "%06lld", static_cast<long long>(tablePos));
+    int b = std::snprintf(end, sizeof end, "%06lld", static_cast<long long>(endPos));
+    if (endPos > INT32_MAX || a + b + 2 > tavrin::kPlaceholderBytes - 1) {
+      SetStatus(3);
+      m->SetError("file too large for its header (" + std::to_string(endPos) + " bytes)");
+    } else if (!out.Seek(m->patchPos)) {
+      SetStatus(3);
+    } else {
+      m->PutLine(table);
+      m->PutLine(end);
+    }
+  }
+  if (GetStatus() != 0 || IsDamaged() || !out.ok()) {
+    if (!out.ok()) m->SetError(out.error());
+    if (IsDamaged()) m->SetError("the data cannot be written");
+    out.Abort();
+    return false;
+  }
+  if (!out.Commit()) {
+    m->SetError(out.error());
+    return false;
+  }
+  return true;
+}
+
+void PersistentFile::OpenForReading(const char* path) {
+  m->in.reset(new InputFile);
+  InputFile& in = *m->in;
+  if (!in.Open(path)) {
+    m->SetError(std::string("cannot open ") + (path ? path : "(null)"));
+    return;
+  }
+  m->open = true;
+  tavrin::SetDebugReferences(std::getenv("TAVRIN_DEBUG") != nullptr);
+  std::string why;
+  tavrin::ObjectTable table;
+  if (!tavrin::ReadFrameHeader(in, m->header, &why) || !tavrin::ReadObjectTable(in, m->header, table, &why)) {
+    SetStatus(3);
+    m->SetError(why);
+    return;
+  }
+  // One empty object per index, each distinct class resolved once. An
+  // unknown class leaves its entries null.
+  std::vector<Dynamic::AbstractFactory*> factories(table.names.size());
+  for (std::size_t k = 0; k < table.names.size(); ++k)
+    factories[k] = Dynamic::FindFactory(table.names[k].c_str());
+  std::vector<TavrinObject*> objects(table.entries.size(), nullptr);
+  for (std::size_t i = 1; i < objects.size(); ++i) {
+    uint32_t k = table.entries[i];
+    if (factories[k]) objects[i] = factories[k]->Create(table.names[k].c_str(), m->heap);
+  }
+  m->handedOut.assign(objects.size(), false);
+  SetReadObjects(std::move(objects));
+  if (!in.Seek(m->header.dataStart)) {
+    SetStatus(3);
+    m->SetError("cannot return to the data section");
+    return;
+  }
+  in.SetLimit(m->header.tablePos);
+}
+
+void PersistentFile::CloseReading() {
+  // Objects that no reference handed out are held by nobody.
+  const std::vector<TavrinObject*>& objects = ReadObjects();
+  for (std::size_t i = 0; i < objects.size(); ++i)
+    if (objects[i] && !m->handedOut[i]) delete objects[i];
+  SetReadObjects({});
+  if (m->in) m->in->Close();
+}
+
+bool PersistentFile::Close() {
+  if (m->closed) return m->closeResult;
+  m->closed = true;
+  if (IsWriting()) {
+    m->closeResult = CloseWriting();
+  } else {
+    m->closeResult = IsOK() && !IsDamaged();
+    CloseReading();
+  }
+  m->open = false;
+  return m->closeResult;
+}
+
+bool PersistentFile::FinishData() {
+  if (IsWriting() || !IsOK()) return false;
+  int64_t pos = m->in->Tell();
+  if (!IsDamaged() && pos != m->header.tablePos) {
+    MarkDamaged();
+    m->SetError("data section ends at byte " + std::to_string(pos) + ", object table begins at byte " +
+                std::to_string(m->header.tablePos));
+  }
+  if (IsDamaged())
+    m->SetError("data section: inconsistent record (a reference missing, of another class or already owned) "
+                "ending at byte " + std::to_string(pos));
+  return !IsDamaged();
+}
+
+// ---- primitives ------------------------------------------------------------------
+
+namespace {
+inline std::size_t Bytes(unsigned size, unsigned count) {
+  return static_cast<std::size_t>(size) * static_cast<std::size_t>(count);
+}
+}  // namespace
+
+unsigned PersistentFile::WriteRaw(const void* buf, unsigned size, unsigned count) {
+  if (!IsWriting() || !m->open || size == 0) return 0;
+  m->out->Write(buf, Bytes(size, count));
+  return count;
+}
+
+unsigned PersistentFile::ReadRaw(void* buf, unsigned size, unsigned count) {
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return 0;
+  }
+  if (size == 0 || count == 0) return 0;
+  std::size_t want = Bytes(size, count);
+  std::size_t got = m->in->ReadBytes(buf, want);
+  if (got != want) {
+    MarkDamaged();
+    m->SetError("data section: binary data incomplete at byte " + std::to_string(m->in->Tell()));
+  }
+  return static_cast<unsigned>(got / size);
+}
+
+// Integer elements are 4-byte values whatever the element size says.
+unsigned PersistentFile::WriteInts(const void* buf, unsigned size, unsigned count) {
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
+  if (!IsWriting() || !m->open) return 0;
+  const char* p = static_cast<const char*>(buf);
+  for (unsigned i = 0; i < count; ++i) {
+    int32_t v;
+    std::memcpy(&v, p + 4 * static_cast<std::size_t>(i), 4);
+    m->PutInt(v);
+  }
+  return count;
+}
+
+unsigned PersistentFile::ReadInts(void* buf, unsigned size, unsigned count) {
+  if (m->binaryRead) return ReadRaw(buf, size, count);
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return 0;
+  }
+  char* p = static_cast<char*>(buf);
+  for (unsigned i = 0; i < count; ++i) {
+    int64_t at = m->in->Tell();
+    int32_t v;
+    if (!tavrin::ReadInt32Line(*m->in, v)) {
+      MarkDamaged();
+      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
+      return i;
+    }
+    std::memcpy(p + 4 * static_cast<std::size_t>(i), &v, 4);
+  }
+  return count;
+}
+
+unsigned PersistentFile::WriteUnsigned(const void* buf, unsigned size, unsigned count) {
+  return WriteInts(buf, size, count);
+}
+unsigned PersistentFile::WriteLong(const void* buf, unsigned size, unsigned count) {
+  return WriteInts(buf, size, count);
+}
+unsigned PersistentFile::WriteKey(const void* buf, unsigned size, unsigned count) {
+  return WriteInts(buf, size, count);
+}
+unsigned PersistentFile::WriteInt(const void* buf, unsigned size, unsigned count) {
+  return WriteInts(buf, size, count);
+}
+unsigned PersistentFile::ReadUnsigned(void* buf, unsigned size, unsigned count) {
+  return ReadInts(buf, size, count);
+}
+unsigned PersistentFile::ReadLong(void* buf, unsigned size, unsigned count) {
+  return ReadInts(buf, size, count);
+}
+unsigned PersistentFile::ReadInt(void* buf, unsigned size, unsigned count) {
+  return ReadInts(buf, size, count);
+}
+
+unsigned PersistentFile::WriteFloat(const void* buf, unsigned size, unsigned count) {
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
+  if (!IsWriting() || !m->open) return 0;
+  for (unsigned i = 0; i < count; ++i) {
+    float f;
+    std::memcpy(&f, static_cast<const char*>(buf) + 4 * static_cast<std::size_t>(i), 4);
+    char line[400];
+    int n = std::snprintf(line, sizeof line, "%.8f\n", static_cast<double>(f));
+    m->out->Write(line, static_cast<std::size_t>(n));
+  }
+  return count;
+}
+
+unsigned PersistentFile::WriteDouble(const void* buf, unsigned size, unsigned count) {
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
+  if (!IsWriting() || !m->open) return 0;
+  for (unsigned i = 0; i < count; ++i) {
+    double d;
+    std::memcpy(&d, static_cast<const char*>(buf) + 8 * static_cast<std::size_t>(i), 8);
+    char line[400];
+    int n = std::snprintf(line, sizeof line, "%.12f\n", d);
+    m->out->Write(line, static_cast<std::size_t>(n));
+  }
+  return count;
+}
+
+unsigned PersistentFile::ReadFloat(void* buf, unsigned size, unsigned count) {
+  if (m->binaryRead) return ReadRaw(buf, size, count);
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return 0;
+  }
+  for (unsigned i = 0; i < count; ++i) {
+    double d;
+    int64_t at = m->in->Tell();
+    if (!tavrin::ReadDoubleLine(*m->in, d)) {
+      MarkDamaged();
+      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
+      return i;
+    }
+    float f = static_cast<float>(d);
+    std::memcpy(static_cast<char*>(buf) + 4 * static_cast<std::size_t>(i), &f, 4);
+  }
+  return count;
+}
+
+unsigned PersistentFile::ReadDouble(void* buf, unsigned size, unsigned count) {
+  if (m->binaryRead) return ReadRaw(buf, size, count);
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return 0;
+  }
+  for (unsigned i = 0; i < count; ++i) {
+    double d;
+    int64_t at = m->in->Tell();
+    if (!tavrin::ReadDoubleLine(*m->in, d)) {
+      MarkDamaged();
+      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
+      return i;
+    }
+    std::memcpy(static_cast<char*>(buf) + 8 * static_cast<std::size_t>(i), &d, 8);
+  }
+  return count;
+}
+
+unsigned PersistentFile::WriteChars(const char* buf, unsigned size, unsigned count) {
+  if (size == 0 || count == 0) return 0;
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
+  if (!IsWriting() || !m->open) return 0;
+  if (!buf) return 0;
+  // One pass finds the end of the text or a line feed in it.
+  const char* stop = strchrnul(buf, '\n');
+  std::size_t n = static_cast<std::size_t>(stop - buf);
+  if (*stop) {
+    MarkDamaged();
+    m->SetError("a text holds a line feed and cannot be stored");
+    n += std::strlen(stop);
+  }
+  m->PutLine(buf, n);
+  return count;
+}
+
+unsigned PersistentFile::ReadChars(char* buf, unsigned size, unsigned count) {
+  if (size == 0 || count == 0) return 0;
+  if (m->binaryRead) return ReadRaw(buf, size, count);
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return 0;
+  }
+  int64_t at = m->in->Tell();
+  if (!m->in->ReadLine(buf, Bytes(size, count))) {
+    MarkDamaged();
+    m->SetError("data section: text line incomplete at byte " + std::to_string(at));
+    return 0;
+  }
+  return count;
+}
+
+unsigned PersistentFile::ReadLine(char* buf, unsigned size, unsigned count) {
+  std::size_t cap = Bytes(size, count);
+  if (cap == 0) return 0;
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    buf[0] = '\0';
+    return 0;
+  }
+  int64_t at = m->in->Tell();
+  if (!m->in->ReadLine(buf, cap - 1)) {
+    MarkDamaged();
+    m->SetError("data section: line incomplete at byte " + std::to_string(at));
+    return 0;
+  }
+  return count;
+}
+
+bool PersistentFile::ReadText(std::string& out, uint32_t length) {
+  out.clear();
+  if (length == 0) return true;
+  if (IsWriting() || !IsOK() || IsDamaged()) {
+    MarkDamaged();
+    return false;
+  }
+  InputFile& in = *m->in;
+  int64_t at = in.Tell();
+  // The text and its line feed must fit before the object table.
+  if (static_cast<int64_t>(length) + (m->binaryRead ? 0 : 1) > in.Remaining()) {
+    MarkDamaged();
+    m->SetError("data section: text of " + std::to_string(length) + " characters at byte " +
+                std::to_string(at) + " runs past the data section");
+    return false;
+  }
+  if (m->binaryRead) {
+    out.resize(length);
+    if (in.ReadBytes(&out[0], length) != length) {
+      MarkDamaged();
+      return false;
+    }
+    return true;
+  }
+  out.reserve(length);
+  std::size_t total = 0;
+  bool complete = in.ScanLine([&](const char* p, std::size_t n) {
+    if (total < length) out.append(p, n < length - total ? n : length - total);
+    total += n;
+  });
+  if (!complete || total != length || std::memchr(out.data(), '\0', out.size())) {
+    MarkDamaged();
+    m->SetError("data section: text at byte " + std::to_string(at) + " does not have its " +
+                std::to_string(length) + " characters");
+    return false;
+  }
+  return true;
+}
+
+long PersistentFile::Tell() {
+  if (!m->open) return -1;
+  return static_cast<long>(IsWriting() ? m->out->Tell() : m->in->Tell());
+}
+
+bool PersistentFile::Seek(long position) {
+  if (!m->open) return false;
+  return IsWriting() ? m->out->Seek(position) : m->in->Seek(position);
+}
+
+int PersistentFile::WritePointer(const TavrinObject* obj) {
+  if (!IsWriting() || !m->open) return 0;
+  int64_t index = m->refs->IndexOf(obj);
+  if (index < 0) {
+    MarkDamaged();
+    m->SetError("out of memory numbering the references");
+    index = 0;
+  }
+  int32_t v = static_cast<int32_t>(index);
+  if (m->binaryWrite) {
+    m->out->Write(&v, 4);
+  } else if (tavrin::DebugReferences()) {
+    char line[400];
+    int n = std::snprintf(line, sizeof line, "%u  Ptr %s %X\n", static_cast<unsigned>(v),
+                          obj ? obj->GetClassName() : "NULL",
+                          static_cast<unsigned>(reinterpret_cast<uintptr_t>(obj)));
+    if (n >= static_cast<int>(sizeof line)) {
+      line[sizeof line - 2] = '\n';
+      n = static_cast<int>(sizeof line) - 1;
+    }
+    m->out->Write(line, static_cast<std::size_t>(n));
+  } else {
+    m->PutInt(v);
+  }
+  return v;
+}
+
+TavrinObject* PersistentFile::ReadPointer() {
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return nullptr;
+  }
+  int32_t v = 0;
+  if (m->binaryRead) {
+    if (ReadRaw(&v, 4, 1) != 1) return nullptr;
+  } else {
+    int64_t at = m->in->Tell();
+    if (!tavrin::ReadInt32Line(*m->in, v)) {
+      MarkDamaged();
+      m->SetError("data section: reference line incomplete at byte " + std::to_string(at));
+      return nullptr;
+    }
+  }
+  const std::vector<TavrinObject*>& objects = ReadObjects();
+  uint32_t index = static_cast<uint32_t>(v);
+  if (index >= objects.size()) return nullptr;
+  m->handedOut[index] = true;
+  NoteHandedOut(index);
+  return objects[index];
+}

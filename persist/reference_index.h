@@ -1,0 +1,68 @@
+// The numbering of object references during one save: each object gets the
+// next free index the first time it is written, and keeps it. Index 0 is
+// the null reference.
+//
+// Lookup is a chained hash on the object's address. Neighbouring objects
+// fall into neighbouring buckets, so a save that walks objects in about
+// the order they were allocated walks the buckets in order too. Nodes come
+// in chunks of PID_SIZE nodes (the environment variable "PID_SIZE", 30000
+// when absent or not a positive number), and the index array grows by at
+// least PID_SIZE entries at a time; the bucket array starts at the size
+// the caller expects and doubles as the index fills, so a lookup costs
+// constant time whatever the number of objects.
+#ifndef TAVRIN_PERSIST_REFERENCE_INDEX_H
+#define TAVRIN_PERSIST_REFERENCE_INDEX_H
+
+#include <cstddef>
+#include <cstdint>
+
+class TavrinObject;
+
+namespace tavrin {
+
+class ReferenceIndex {
+ public:
+  // `expected`: about how many objects the save will reference.
+  explicit ReferenceIndex(std::size_t expected = 0);
+  ~ReferenceIndex();
+  ReferenceIndex(const ReferenceIndex&) = delete;
+  ReferenceIndex& operator=(const ReferenceIndex&) = delete;
+
+  // The index of obj (0 for null), handing out the next free one on first
+  // sight; -1 when memory is exhausted.
+  int64_t IndexOf(const TavrinObject* obj);
+  // Number of indices handed out, including 0.
+  uint32_t Count() const { return m_count; }
+  // The object of an index below Count() (null for 0).
+  const TavrinObject* At(uint32_t index) const { return m_objects[index]; }
+  std::size_t ChunkSize() const { return m_chunkSize; }
+
+  // PID_SIZE as the environment gives it, or the default.
+  static std::size_t ChunkSizeFromEnvironment();
+
+ private:
+  struct Node {
+    const TavrinObject* obj;
+    uint32_t number;  // index + 1
+    Node* next;
+  };
+  std::size_t Bucket(const TavrinObject* obj) const;
+  bool GrowBuckets();
+  Node* NewNode();
+
+  std::size_t m_chunkSize;
+  Node** m_buckets = nullptr;
+  std::size_t m_bucketBits = 16;
+  Node** m_chunks = nullptr;  // node chunks
+  std::size_t m_chunkCount = 0;
+  std::size_t m_chunkCapacity = 0;
+  std::size_t m_nodesLeft = 0;  // free nodes at the end of the last chunk
+  const TavrinObject** m_objects = nullptr;
+  std::size_t m_capacity = 0;
+  uint32_t m_count = 1;
+  bool m_failed = false;
+};
+
+}  // namespace tavrin
+
+#endif

@@ -1,0 +1,101 @@
+// Fuzz target: any bytes as a saved file. Restore must never crash, hang or
+// touch memory it does not own; a failed restore leaves the session as it
+// was; a file that restores saves and restores again to the same file.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "design/session_files.h"
+#include "tavrin/tavrin.h"
+
+class ServerTestAccess {
+ public:
+  static void SetCurrent(GTavrinServer* s) { GTavrinServer::SetCurrent(s); }
+};
+class VisitorTestAccess {
+ public:
+  static void SetCurrent(GVisitor* v) { GVisitor::SetCurrent(v); }
+};
+
+namespace {
+
+std::string ScratchPath(const char* name) {
+  const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  return std::string(dir) + "/tavrin-fuzz-" + std::to_string(getpid()) + "-" + name;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// Saves s to path and returns the bytes.
+std::string SaveOf(SSession* s, const std::string& path) {
+  Check(s->Save(path.c_str()) == 1, "a restored session saves");
+  return Slurp(path);
+}
+
+std::string Fingerprint(SSession* s) {
+  std::ostringstream o;
+  o << s->GetId();
+  for (auto it = s->GetAllProjects().begin(); it != s->GetAllProjects().end(); ++it) o << ' ' << it->second;
+  for (auto it = s->GetAllLibraries().begin(); it != s->GetAllLibraries().end(); ++it) o << ' ' << it->second;
+  return o.str();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string input = ScratchPath("input");
+  static const std::string first = ScratchPath("first");
+  static const std::string second = ScratchPath("second");
+  {
+    std::ofstream out(input, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  GetDBFileVersion(input.c_str());
+  SSession* session = AllocSession();
+  if (!session) return 0;
+  session->GetObjtabPos(input.c_str());
+  session->CreateProject("existing");
+  std::string before = Fingerprint(session);
+  if (tavrin::SessionFiles::Restore(*session, input.c_str(), nullptr, false)) {
+    std::string s1 = SaveOf(session, first);
+    SSession* b = AllocSession();
+    Check(tavrin::SessionFiles::Restore(*b, first.c_str(), nullptr, false) == 1, "a saved file restores");
+    SaveOf(b, second);
+    SSession* c = AllocSession();
+    Check(tavrin::SessionFiles::Restore(*c, second.c_str(), nullptr, false) == 1, "a saved file restores");
+    Check(SaveOf(c, second) == s1, "two round trips give the first file");
+    delete b;
+    delete c;
+  } else {
+    Check(Fingerprint(session) == before, "a failed restore leaves the session");
+  }
+  delete session;
+
+  // The same bytes as a server file and as a visitor file.
+  if (GTavrinServer::Restore(input.c_str())) {
+    delete GTavrinServer::GetCurrent();
+    ServerTestAccess::SetCurrent(nullptr);
+  }
+  if (GVisitor::Restore(input.c_str())) {
+    delete GVisitor::GetCurrent();
+    VisitorTestAccess::SetCurrent(nullptr);
+  }
+  return 0;
+}

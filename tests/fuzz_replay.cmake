@@ -1,0 +1,11 @@
+# Replays the fuzzing corpus (seeds and every past finding) and the test data
+# through the fuzz target, without the fuzzing engine, so that any build
+# (the sanitizer build in particular) keeps them fixed.
+add_executable(fuzz_replay ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/restore_target.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/replay_main.cpp)
+target_link_libraries(fuzz_replay PRIVATE tavrin_objects)
+target_include_directories(fuzz_replay PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(fuzz_replay PRIVATE -Wall -Wextra)
+add_test(NAME fuzz.replay
+  COMMAND fuzz_replay ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/restore ${CMAKE_CURRENT_SOURCE_DIR}/data)
+set_tests_properties(fuzz.replay PROPERTIES LABELS fuzz TIMEOUT 600)

@@ -1,0 +1,294 @@
+// RelMap: randomized insert / replace / erase (also while walking) against
+// std::map and an insertion-order model, for text, integer and object-pointer
+// keys, with and without a heap record. The AVL and thread-list invariants are
+// verified after every step.
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <list>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fixture.h"
+
+namespace {
+
+struct Obj {
+  int v;
+};
+Obj g_objs[600];
+int g_values[64];
+
+// Key kinds: how to make a random key and how the reference model sees it.
+struct TextKeys {
+  typedef CharM K;
+  typedef std::string M;
+  std::deque<std::string> texts;  // stable storage for the key texts
+  K Make(std::mt19937& rng) {
+    static const char alphabet[] = {'A', 'B', 'a', 'b', 'N', 'n', '\x7f', '\x80', '\xff'};
+    std::string s;
+    for (int n = rng() % 4; n > 0; --n) s += alphabet[rng() % sizeof alphabet];
+    texts.push_back(s);  // a fresh copy: replacement must store this pointer
+    return CharM(texts.back().c_str());
+  }
+  static M Model(K k) { return std::string(k.c_str()); }
+};
+struct IntKeys {
+  typedef int K;
+  typedef int M;
+  K Make(std::mt19937& rng) { return static_cast<int>(rng() % 601) - 300; }
+  static M Model(K k) { return k; }
+};
+struct PtrKeys {
+  typedef Obj* K;
+  typedef std::uintptr_t M;
+  K Make(std::mt19937& rng) { return &g_objs[rng() % 600]; }
+  static M Model(K k) { return reinterpret_cast<std::uintptr_t>(k); }
+};
+
+template <class Kind>
+class Harness {
+ public:
+  typedef typename Kind::K K;
+  typedef typename Kind::M M;
+  typedef RelMap<K, int*> Map;
+  typedef typename Map::Node Node;
+
+  explicit Harness(HANDLEMA* heap) { map.SetHeap(heap); }
+
+  void Insert(K key, int* value, bool viaIndex) {
+    M m = Kind::Model(key);
+    if (!model.count(m)) order.push_front(m);
+    model[m] = {key, value};
+    int*& slot = viaIndex ? map[key] : map.insert(key, value);
+    ASSERT_FALSE(Map::Failed(slot));
+    if (viaIndex) {
+      ASSERT_EQ(slot, nullptr);
+      slot = value;
+    }
+    ASSERT_EQ(slot, value);
+  }
+
+  void EraseByFind(K key) {
+    auto it = map.find(key);
+    ASSERT_FALSE(it == map.end());
+    ASSERT_TRUE(map.erase(it));
+    Forget(Kind::Model(key));
+  }
+
+  // Walks the whole map, erasing entries under the iterator; every entry
+  // must be visited exactly once, newest first.
+  void WalkErasing(std::mt19937& rng, unsigned percent) {
+    std::vector<M> visited, expected(order.begin(), order.end());
+    for (auto it = map.begin(); it != map.end(); ++it) {
+      M m = Kind::Model(it->first);
+      visited.push_back(m);
+      if (rng() % 100 < percent) {
+        ASSERT_TRUE(map.erase(it));
+        Forget(m);
+      }
+    }
+    ASSERT_EQ(visited, expected);
+  }
+
+  void Forget(const M& m) {
+    model.erase(m);
+    order.remove(m);
+  }
+
+  // Returns the height of the subtree; records failures.
+  int CheckTree(Node* n, std::vector<Node*>& inorder) {
+    if (!n) return 0;
+    int hl = CheckTree(n->left, inorder);
+    inorder.push_back(n);
+    int hr = CheckTree(n->right, inorder);
+    EXPECT_EQ(n->balance, hr - hl) << "balance field differs from the height difference";
+    EXPECT_LE(std::abs(hr - hl), 1) << "tree out of balance";
+    return 1 + std::max(hl, hr);
+  }
+
+  void Check() {
+    std::vector<Node*> inorder;
+    CheckTree(map.root(), inorder);
+    // In-order keys follow the model's order (unsigned bytes, signed ints,
+    // unsigned addresses).
+    ASSERT_EQ(inorder.size(), model.size());
+    auto mit = model.begin();
+    for (Node* n : inorder) {
+      ASSERT_EQ(Kind::Model(n->first), mit->first);
+      ASSERT_EQ(n->second, mit->second.value);
+      ASSERT_TRUE(SameKey(n->first, mit->second.key));
+      ++mit;
+    }
+    // The thread list holds the same nodes, newest first, doubly linked.
+    std::set<Node*> treeNodes(inorder.begin(), inorder.end());
+    Node* first = map.begin().node();
+    ASSERT_EQ(first == nullptr, map.root() == nullptr);
+    if (first) {
+      ASSERT_EQ(first->prev, nullptr);
+    }
+    auto oit = order.begin();
+    std::size_t count = 0;
+    for (Node* n = first; n; n = n->next, ++oit, ++count) {
+      ASSERT_TRUE(oit != order.end());
+      ASSERT_EQ(Kind::Model(n->first), *oit);
+      ASSERT_TRUE(treeNodes.count(n));
+      if (n->next) {
+        ASSERT_EQ(n->next->prev, n);
+      }
+    }
+    ASSERT_EQ(count, model.size());
+    ASSERT_EQ(map.size(), model.size());
+  }
+
+  // Text keys compare as pointers here: a replaced entry holds the new text.
+  static bool SameKey(K a, K b) { return a == b; }
+
+  struct Entry {
+    K key;
+    int* value;
+  };
+  Map map;
+  std::map<M, Entry> model;
+  std::list<M> order;  // newest first
+};
+
+template <class Kind>
+void RunRandomized(HANDLEMA* heap, unsigned seed, int steps) {
+  std::mt19937 rng(seed);
+  Kind keys;
+  Harness<Kind> h(heap);
+  for (int step = 0; step < steps; ++step) {
+    unsigned op = rng() % 100;
+    if (op < 55 || h.model.empty()) {
+      h.Insert(keys.Make(rng), &g_values[rng() % 64], op % 5 == 0);
+    } else if (op < 97) {
+      auto it = h.model.begin();
+      std::advance(it, rng() % h.model.size());
+      h.EraseByFind(it->second.key);
+    } else {
+      h.WalkErasing(rng, 35);
+    }
+    if (::testing::Test::HasFatalFailure()) return;
+    h.Check();
+    if (::testing::Test::HasFailure()) {
+      ADD_FAILURE() << "seed " << seed << " step " << step;
+      return;
+    }
+  }
+  h.WalkErasing(rng, 100);
+  h.Check();
+  EXPECT_TRUE(h.map.empty());
+  EXPECT_EQ(h.map.root(), nullptr);
+}
+
+class MapRandomized : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    session = AllocSession();
+    ASSERT_NE(session, nullptr);
+    heap = GetParam() ? session->GetHeap() : nullptr;
+  }
+  void TearDown() override { delete session; }
+  SSession* session = nullptr;
+  HANDLEMA* heap = nullptr;
+};
+
+TEST_P(MapRandomized, TextKeys) { for (unsigned seed : {1, 2, 3}) RunRandomized<TextKeys>(heap, seed, 1500); }
+TEST_P(MapRandomized, IntKeys) { for (unsigned seed : {1, 2, 3}) RunRandomized<IntKeys>(heap, seed, 1500); }
+TEST_P(MapRandomized, PointerKeys) { for (unsigned seed : {1, 2, 3}) RunRandomized<PtrKeys>(heap, seed, 1500); }
+TEST_P(MapRandomized, SortedRunsStayBalanced) {
+  Harness<IntKeys> h(heap);
+  for (int k = 1; k <= 1000; ++k) {
+    h.Insert(k, &g_values[k % 64], false);
+    h.Check();
+    ASSERT_FALSE(HasFailure()) << "after inserting " << k;
+  }
+  for (int k = -1; k >= -1000; --k) h.Insert(k, &g_values[0], false);
+  h.Check();
+  for (int k = -1000; k <= 1000; k += 3) {
+    if (k) h.EraseByFind(k);
+  }
+  h.Check();
+  for (int k = -1000; k <= 1000; k += 7) {
+    auto it = h.map.find(k);
+    EXPECT_EQ(it != h.map.end(), k != 0 && (k + 1000) % 3 != 0) << k;
+  }
+  h.map.clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(HeapOrNot, MapRandomized, ::testing::Bool());
+
+using MapTest = tavrin_test::SessionTest;
+
+TEST_F(MapTest, NewestFirstReplacementInPlaceAndAbsentKeys) {
+  RelMap<CharM, int*> m;
+  m.SetHeap(heap);
+  int x = 0, y = 0;
+  auto none = m.begin();
+  EXPECT_FALSE(m.erase(none));  // empty map
+  for (const char* k : {"b", "a", "c"}) m.insert(k, &x);
+  char other[] = "a";
+  EXPECT_EQ(m.insert(other, &y), &y);
+  std::vector<std::string> keys;
+  for (auto it = m.begin(); it != m.end(); ++it) keys.push_back(it->first.c_str());
+  EXPECT_EQ(keys, (std::vector<std::string>{"c", "a", "b"}));
+  EXPECT_EQ(m.find("a")->first.c_str(), other);  // the key pointer is replaced too
+  EXPECT_EQ(m.find("a")->second, &y);
+  EXPECT_TRUE(m.find("A") == m.end());
+  EXPECT_TRUE(m.find(static_cast<const char*>(nullptr)) == m.end());
+  EXPECT_FALSE(m.eraseKey("zz"));
+  EXPECT_EQ(m.size(), 3u);
+}
+
+TEST_F(MapTest, WalkEraseOfANodeWithTwoChildren) {
+  // 3, 1, 2 rotate into root 2 with children 1 and 3; the thread list is
+  // 2, 1, 3, so erasing 2 moves its predecessor 1 into 2's node while the
+  // iterator's next is that predecessor.
+  RelMap<int, int*> m;
+  m.SetHeap(heap);
+  int v[4];
+  for (int k : {3, 1, 2}) m.insert(k, &v[k]);
+  ASSERT_EQ(m.root()->first, 2);
+  ASSERT_TRUE(m.root()->left && m.root()->right);
+  std::vector<int> seen;
+  for (auto it = m.begin(); it != m.end(); ++it) {
+    seen.push_back(it->first);
+    if (it->first == 2) {
+      ASSERT_TRUE(m.erase(it));
+    }
+  }
+  EXPECT_EQ(seen, (std::vector<int>{2, 1, 3}));
+  EXPECT_EQ(m.find(1)->second, &v[1]);
+  EXPECT_TRUE(m.find(2) == m.end());
+  EXPECT_EQ(m.begin()->first, 1);
+}
+
+TEST_F(MapTest, FailedNodeAllocationChangesNothing) {
+  RelMap<CharM, int*> m;
+  m.SetHeap(heap);
+  int x = 0;
+  {
+    tavrin_test::FailAfter fail(1);  // the first map-node chunk
+    EXPECT_TRUE((RelMap<CharM, int*>::Failed(m.insert("a", &x))));
+  }
+  EXPECT_TRUE(m.empty());
+  EXPECT_FALSE((RelMap<CharM, int*>::Failed(m.insert("a", &x))));
+  EXPECT_EQ(m.find("a")->second, &x);
+}
+
+TEST(Map, WithoutARecordTheGeneralAllocatorServesAndTheDestructorFrees) {
+  RelMap<int, int*> m;  // leak checkers verify the destructor
+  int x = 0;
+  for (int k = 0; k < 100; ++k) m.insert(k, &x);
+  RelMap<int, int*> shared;
+  shared = m;  // shares the nodes
+  EXPECT_EQ(shared.size(), 100u);
+  EXPECT_EQ(shared.root(), m.root());
+  shared = RelMap<int, int*>();  // only one of two sharing maps may free them
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// Saving through the output layer: a failure of any write, flush, sync,
+// rename, close or open leaves the previous file as it was; a full disk
+// too; and a save costs about one write per 64 KiB.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "fixture.h"
+#include "persist/output_file.h"
+
+using namespace tavrin_test;
+namespace io = tavrin::io;
+
+namespace {
+
+class SaveIoTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    target = dir.File("design.tvn");
+    WriteFile(target, previous);
+  }
+  void TearDown() override {
+    io::ResetFaults();
+    SessionTest::TearDown();
+  }
+
+  // About `files` * 60 bytes of file.
+  static void Fill(SSession* s, int files) {
+    SProject* p = s->CreateProject("project");
+    for (int i = 0; i < files; ++i)
+      p->CreateFile(("file number " + std::to_string(i)).c_str())->SetAlias("some alias text");
+  }
+
+  ScratchDir dir;
+  std::string target;
+  const std::string previous = "the previous file\n";
+};
+
+}  // namespace
+
+TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
+  Fill(session, 4000);  // several buffers' worth
+  std::string expected;
+  {
+    std::string path = dir.File("reference.tvn");
+    ASSERT_EQ(session->Save(path.c_str()), 1);
+    expected = ReadFile(path);
+    std::remove(path.c_str());
+  }
+  ASSERT_GT(expected.size(), 3 * tavrin::OutputFile::kBufferSize);
+
+  const io::Op ops[] = {io::Op::kOpen, io::Op::kWrite, io::Op::kFlush, io::Op::kSync, io::Op::kRename,
+                        io::Op::kClose};
+  for (io::Op op : ops) {
+    int failures = 0;
+    for (long k = 1;; ++k) {
+      ASSERT_LT(k, 100) << io::OpName(op);
+      WriteFile(target, previous);
+      io::ResetFaults();
+      io::FailAt(op, k);
+      int r = session->Save(target.c_str());
+      bool hit = io::Count(op) >= k;
+      io::ResetFaults();
+      std::string what = std::string(io::OpName(op)) + " #" + std::to_string(k);
+      EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"}) << what;
+      if (!hit) {
+        EXPECT_EQ(r, 1) << what;
+        EXPECT_EQ(ReadFile(target), expected) << what;
+        break;
+      }
+      ++failures;
+      EXPECT_EQ(r, 0) << what;
+      // Opening, syncing and closing the folder come after the rename: the
+      // target then already holds the complete new file.
+      bool afterRename = k == 2 && (op == io::Op::kOpen || op == io::Op::kSync || op == io::Op::kClose);
+      EXPECT_EQ(ReadFile(target), afterRename ? expected : previous) << what;
+    }
+    EXPECT_GE(failures, 1) << io::OpName(op);
+  }
+}
+
+TEST_F(SaveIoTest, WritesPerSave) {
+  Fill(session, 40000);
+  io::ResetFaults();
+  ASSERT_EQ(session->Save(target.c_str()), 1);
+  long size = static_cast<long>(ReadFile(target).size());
+  ASSERT_GT(size, 2000000);
+  EXPECT_LE(io::Count(io::Op::kWrite), size / 65536 + 3);
+  EXPECT_EQ(io::Count(io::Op::kSync), 2) << "the file and its folder";
+  EXPECT_EQ(io::Count(io::Op::kRename), 1);
+
+  // A small file, header patch included, is one write.
+  SSession* small = AllocSession();
+  io::ResetFaults();
+  ASSERT_EQ(small->Save(target.c_str()), 1);
+  EXPECT_EQ(io::Count(io::Op::kWrite), 1);
+  delete small;
+}
+
+TEST_F(SaveIoTest, PermissionsOfTheReplacedFileStay) {
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+  ASSERT_EQ(session->Save(target.c_str()), 1);
+  struct stat st;
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+namespace {
+// Runs body in a child process whose files may not grow past `limit` bytes
+// and returns its exit status (or 128 + signal).
+template <class F>
+int InChildWithFileLimit(rlim_t limit, bool ignoreSignal, F body) {
+  fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    struct rlimit core = {0, 0};
+    setrlimit(RLIMIT_CORE, &core);
+    struct rlimit fsize = {limit, limit};
+    setrlimit(RLIMIT_FSIZE, &fsize);
+    if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+}  // namespace
+
+TEST_F(SaveIoTest, FullDisk) {
+  const std::string path = target;
+  // A file over the limit: Save reports the failure.
+  int status = InChildWithFileLimit(100000, true, [&path]() {
+    SSession* s = AllocSession();
+    Fill(s, 5000);
+    int r = s->Save(path.c_str());
+    delete s;
+    return r == 0 ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFile(target), previous);
+  EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"});
+
+  // Under the limit the same child saves.
+  status = InChildWithFileLimit(100000, true, [&path]() {
+    SSession* s = AllocSession();
+    Fill(s, 100);
+    int r = s->Save(path.c_str());
+    delete s;
+    return r == 1 ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(ReadFile(target), previous);
+}
+
+TEST_F(SaveIoTest, InterruptedSaveKeepsThePreviousFile) {
+  const std::string path = target;
+  // The process is killed by the file size signal in the middle of a save.
+  int status = InChildWithFileLimit(100000, false, [&path]() {
+    SSession* s = AllocSession();
+    Fill(s, 5000);
+    s->Save(path.c_str());
+    return 0;
+  });
+  EXPECT_EQ(status, 128 + SIGXFSZ);
+  EXPECT_EQ(ReadFile(target), previous);
+}

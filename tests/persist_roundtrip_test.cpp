@@ -1,0 +1,206 @@
+// Save and restore: the restored graph, reversed lists, the second round
+// trip, texts of any length, and what Save refuses to write.
+#include <cstdlib>
+
+#include "fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+class RoundTripTest : public SessionTest {
+ protected:
+  // Two projects with files and one library of each kind (three package
+  // libraries, to see the list order).
+  void Populate() {
+    SProject* a = session->CreateProject("Alpha");
+    a->SetHostCAD("layout tool 7");
+    a->SetUnits("mil");
+    a->SetClientFlags(0x55);
+    SFile* f = a->CreateFile("top.net");
+    f->SetAlias("netlist");
+    f->SetKind("NET");
+    f->SetTimeStamp(1700000000);
+    f->SetGMT(true);
+    a->CreateFile("parts.lib")->SetTimeStamp(-3);
+    a->CreateFile("notes");
+    SProject* b = session->CreateProject("Beta");
+    b->CreateFile("only");
+    session->CreatePackageLibrary("pkgA")->SetLocation("/libs/a");
+    session->CreatePackageLibrary("pkgB")->SetAccessType(2);
+    session->CreatePackageLibrary("pkgC");
+    session->CreatePinMappingLibrary("pins");
+    session->CreatePadStackLibrary("pads");
+  }
+
+  std::string SaveOf(SSession* s, const std::string& name) {
+    std::string path = dir.File(name);
+    EXPECT_EQ(s->Save(path.c_str()), 1);
+    return ReadFile(path);
+  }
+
+  template <class T>
+  static std::vector<std::string> Names(const RelLinkedList<T*>& list) {
+    std::vector<std::string> out;
+    for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName());
+    return out;
+  }
+  template <class T>
+  static std::vector<std::string> Keys(const RelMap<CharM, T*>& map) {
+    std::vector<std::string> out;
+    for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
+    return out;
+  }
+
+  ScratchDir dir;
+};
+
+}  // namespace
+
+TEST_F(RoundTripTest, RestoredGraphMatches) {
+  Populate();
+  std::string first = SaveOf(session, "first");
+  SSession* other = AllocSession();
+  ASSERT_EQ(other->Restore(dir.File("first").c_str()), 1);
+
+  SProject* a = other->GetProject("Alpha");
+  ASSERT_NE(a, nullptr);
+  EXPECT_STREQ(a->GetName(), "Alpha");
+  EXPECT_STREQ(a->GetHostCAD(), "layout tool 7");
+  EXPECT_STREQ(a->GetUnits(), "mil");
+  EXPECT_EQ(a->GetClientFlags(), 0x55);
+  EXPECT_EQ(a->GetHeap(), other->GetHeap());
+  SFile* f = a->GetFile("top.net");
+  ASSERT_NE(f, nullptr);
+  EXPECT_STREQ(f->GetAlias(), "netlist");
+  EXPECT_STREQ(f->GetKind(), "NET");
+  EXPECT_STREQ(f->GetName(), "top.net");
+  EXPECT_EQ(f->GetTimeStamp(), 1700000000);
+  EXPECT_FALSE(f->GetIsGMT()) << "the GMT flag is not saved";
+  EXPECT_EQ(a->GetFile("parts.lib")->GetTimeStamp(), -3);
+  ASSERT_NE(a->GetFile("notes"), nullptr);
+  EXPECT_STREQ(a->GetFile("notes")->GetAlias(), "");
+  ASSERT_NE(other->GetProject("Beta"), nullptr);
+  EXPECT_NE(other->GetProject("Beta")->GetFile("only"), nullptr);
+
+  SLibrary* pkgA = other->GetLibrary("pkgA");
+  ASSERT_NE(SPackageLibrary::Cast(pkgA), nullptr);
+  EXPECT_STREQ(pkgA->GetLocation(), "/libs/a");
+  EXPECT_EQ(other->GetLibrary("pkgB")->GetAccessType(), 2);
+  EXPECT_NE(SPinMappingLibrary::Cast(other->GetLibrary("pins")), nullptr);
+  EXPECT_NE(SPadStackLibrary::Cast(other->GetLibrary("pads")), nullptr);
+  EXPECT_EQ(other->GetAllLibraries().size(), 5u);
+
+  // Lists and maps come back in reverse order.
+  EXPECT_EQ(Names(session->GetAllPackageLibraries()), (std::vector<std::string>{"pkgC", "pkgB", "pkgA"}));
+  EXPECT_EQ(Names(other->GetAllPackageLibraries()), (std::vector<std::string>{"pkgA", "pkgB", "pkgC"}));
+  EXPECT_EQ(Keys(session->GetAllProjects()), (std::vector<std::string>{"Beta", "Alpha"}));
+  EXPECT_EQ(Keys(other->GetAllProjects()), (std::vector<std::string>{"Alpha", "Beta"}));
+  EXPECT_EQ(Keys(a->GetAllFiles()), (std::vector<std::string>{"top.net", "parts.lib", "notes"}));
+  delete other;
+}
+
+TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
+  Populate();
+  std::string first = SaveOf(session, "first");
+  SSession* second = AllocSession();
+  ASSERT_EQ(second->Restore(dir.File("first").c_str()), 1);
+  std::string reversed = SaveOf(second, "second");
+  EXPECT_EQ(reversed.size(), first.size());
+  EXPECT_NE(reversed, first) << "the lists are reversed";
+  SSession* third = AllocSession();
+  ASSERT_EQ(third->Restore(dir.File("second").c_str()), 1);
+  EXPECT_EQ(SaveOf(third, "third"), first);
+  delete second;
+  delete third;
+}
+
+TEST_F(RoundTripTest, RestoreAddsToTheSession) {
+  Populate();
+  ASSERT_EQ(session->Save(dir.File("file").c_str()), 1);
+  SSession* other = AllocSession();
+  SProject* mine = other->CreateProject("Mine");
+  SProject* oldAlpha = other->CreateProject("Alpha");
+  other->CreatePackageLibrary("mylib");
+  ASSERT_EQ(other->Restore(dir.File("file").c_str()), 1);
+  EXPECT_EQ(other->GetProject("Mine"), mine);
+  ASSERT_NE(other->GetProject("Alpha"), nullptr);
+  EXPECT_NE(other->GetProject("Alpha"), oldAlpha) << "the file's project takes over the entry";
+  EXPECT_EQ(other->GetAllProjects().size(), 3u);
+  EXPECT_EQ(other->GetAllPackageLibraries().size(), 4u);
+  EXPECT_NE(other->GetLibrary("mylib"), nullptr);
+  delete other;
+}
+
+TEST_F(RoundTripTest, SessionIdComesFromTheFile) {
+  std::string path = dir.File("id");
+  std::string bytes = ReadFile(TestData("empty_session.tvn"));
+  bytes.replace(37, 2, "77\n");  // the id line; the positions move by one
+  bytes.replace(15, 14, "000048\n000055\n");
+  WriteFile(path, bytes);
+  ASSERT_EQ(session->Restore(path.c_str()), 1);
+  EXPECT_EQ(session->GetId(), 77);
+  ASSERT_EQ(session->Save(dir.File("again").c_str()), 1);
+  EXPECT_EQ(ReadFile(dir.File("again")), bytes);
+}
+
+TEST_F(RoundTripTest, EmptyNamesAndLongTexts) {
+  std::string longText(200000, 'x');
+  longText[12345] = ' ';
+  SProject* p = session->CreateProject("");
+  p->SetHostCAD(longText.c_str());
+  p->CreateFile("")->SetAlias(longText.c_str());
+  ASSERT_EQ(session->Save(dir.File("f").c_str()), 1);
+  SSession* other = AllocSession();
+  ASSERT_EQ(other->Restore(dir.File("f").c_str()), 1);
+  SProject* q = other->GetProject("");
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(std::string(q->GetHostCAD()), longText);
+  ASSERT_NE(q->GetFile(""), nullptr);
+  EXPECT_EQ(std::string(q->GetFile("")->GetAlias()), longText);
+  delete other;
+}
+
+// The chunk size of the reference numbering changes nothing in the file,
+// whatever PID_SIZE holds.
+TEST_F(RoundTripTest, ManyObjectsAnyChunkSize) {
+  SProject* p = session->CreateProject("big");
+  for (int i = 0; i < 20000; ++i) p->CreateFile(("f" + std::to_string(i)).c_str())->SetTimeStamp(i);
+  std::string plain = SaveOf(session, "big");
+  for (const char* value : {"64", "1", "-5", "abc", "99999999999"}) {
+    setenv("PID_SIZE", value, 1);
+    EXPECT_EQ(SaveOf(session, "tuned"), plain) << value;
+  }
+  unsetenv("PID_SIZE");
+  SSession* other = AllocSession();
+  ASSERT_EQ(other->Restore(dir.File("tuned").c_str()), 1);
+  SProject* q = other->GetProject("big");
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(q->GetAllFiles().size(), 20000u);
+  EXPECT_EQ(q->GetFile("f12345")->GetTimeStamp(), 12345);
+  delete other;
+}
+
+TEST_F(RoundTripTest, TextWithLineFeedIsRefused) {
+  std::string path = dir.File("target");
+  WriteFile(path, "previous contents");
+  SProject* p = session->CreateProject("p");
+  p->CreateFile("f")->SetAlias("two\nlines");
+  EXPECT_EQ(session->Save(path.c_str()), 0);
+  EXPECT_EQ(ReadFile(path), "previous contents");
+  EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"target"});
+
+  SSession* other = AllocSession();
+  other->CreateProject("a\nb");
+  EXPECT_EQ(other->Save(path.c_str()), 0) << "a key holding a line feed";
+  EXPECT_EQ(ReadFile(path), "previous contents");
+  delete other;
+}
+
+TEST_F(RoundTripTest, SaveToAnImpossiblePath) {
+  EXPECT_EQ(session->Save(dir.File("no/such/folder/f").c_str()), 0);
+  EXPECT_EQ(session->Save(""), 0);
+  EXPECT_EQ(session->Save(nullptr), 0);
+  EXPECT_EQ(session->Restore(dir.File("missing").c_str()), 0);
+  EXPECT_EQ(session->Restore(dir.path().c_str()), 0) << "a folder is no file";
+}

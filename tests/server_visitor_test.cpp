@@ -1,0 +1,112 @@
+// The server and visitor files, and the visitor's identifier.
+#include <cstdlib>
+
+#include "fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+const std::string kServerFile =
+    "YO\n12\nVV\n33199\n000046\n000067\n7483647\n"
+    "1\n"   // the server's reference
+    "41\n"  // id counter
+    "1\n"   // running
+    "0\n"   // reserved
+    "@@@@\n2\nGTavrinServer\n";
+
+const std::string kVisitorFile =
+    "YO\n12\nVV\n33199\n000044\n000060\n7483647\n"
+    "1\n5\n77\n"  // reference, counter, visitor id
+    "@@@@\n2\nGVisitor\n";
+
+class ServerTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    delete GTavrinServer::GetCurrent();
+    ServerTestAccess::SetCurrent(nullptr);
+    delete GVisitor::GetCurrent();
+    VisitorTestAccess::SetCurrent(nullptr);
+  }
+  std::string Put(const std::string& name, const std::string& bytes) {
+    std::string path = dir.File(name);
+    WriteFile(path, bytes);
+    return path;
+  }
+  ScratchDir dir;
+};
+
+}  // namespace
+
+TEST_F(ServerTest, RestoreCountsConstructions) {
+  EXPECT_FALSE(GTavrinServer::Save(dir.File("none").c_str())) << "no current server";
+  EXPECT_FALSE(GTavrinServer::Restore(dir.File("missing").c_str()));
+  EXPECT_EQ(GTavrinServer::GetCurrent(), nullptr);
+
+  SSession* s = AllocSession();
+  ASSERT_TRUE(GTavrinServer::Restore(Put("server", kServerFile).c_str()));
+  GTavrinServer* server = GTavrinServer::GetCurrent();
+  ASSERT_NE(server, nullptr);
+  EXPECT_EQ(server->GetIdCounter(), 41);
+  EXPECT_TRUE(server->GetRunning());
+  for (const char* name : {"a", "b", "c"}) EXPECT_EQ(s->CreateProject(name)->GetId(), 0);
+  EXPECT_EQ(server->GetIdCounter(), 44);
+  delete s;
+
+  // Saving writes the same bytes back once the counter is 41 again.
+  server->SetIdCounter(41);
+  ASSERT_TRUE(GTavrinServer::Save(dir.File("saved").c_str()));
+  EXPECT_EQ(ReadFile(dir.File("saved")), kServerFile);
+
+  // A second restore replaces the current server.
+  std::string stopped = kServerFile;
+  stopped.replace(stopped.find("41\n1\n"), 5, "41\n2\n");  // running 2 reads as false
+  ASSERT_TRUE(GTavrinServer::Restore(Put("stopped", stopped).c_str()));
+  EXPECT_NE(GTavrinServer::GetCurrent(), nullptr);
+  EXPECT_FALSE(GTavrinServer::GetCurrent()->GetRunning());
+}
+
+TEST_F(ServerTest, FailedRestoreKeepsTheServer) {
+  ASSERT_TRUE(GTavrinServer::Restore(Put("server", kServerFile).c_str()));
+  GTavrinServer* server = GTavrinServer::GetCurrent();
+  std::string damaged[] = {
+      kVisitorFile,  // another class
+      kServerFile.substr(0, kServerFile.size() - 3),
+      "YO\n12\nVV\n33199\n000039\n000049\n7483647\n0\n@@@@\n1\n",  // a null reference
+      "YO\n12\nVV\n33199\n000044\n000065\n7483647\n1\n41\n1\n@@@@\n2\nGTavrinServer\n",  // record cut short
+  };
+  for (const std::string& bytes : damaged) {
+    EXPECT_FALSE(GTavrinServer::Restore(Put("bad", bytes).c_str())) << bytes;
+    EXPECT_EQ(GTavrinServer::GetCurrent(), server);
+  }
+  EXPECT_EQ(server->GetIdCounter(), 41);
+}
+
+TEST_F(ServerTest, VisitorFile) {
+  EXPECT_FALSE(GVisitor::Save(dir.File("none").c_str()));
+  ASSERT_TRUE(GVisitor::Restore(Put("visitor", kVisitorFile).c_str()));
+  GVisitor* v = GVisitor::GetCurrent();
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->GetCounter(), 5);
+  EXPECT_EQ(v->GetVisitorID(), 77);
+  ASSERT_TRUE(GVisitor::Save(dir.File("saved").c_str()));
+  EXPECT_EQ(ReadFile(dir.File("saved")), kVisitorFile);
+
+  EXPECT_FALSE(GVisitor::Restore(Put("server", kServerFile).c_str()));
+  EXPECT_EQ(GVisitor::GetCurrent(), v);
+  EXPECT_FALSE(GVisitor::Restore(dir.File("missing").c_str()));
+  EXPECT_EQ(GVisitor::GetCurrent(), v);
+}
+
+TEST_F(ServerTest, VisitorIdentifierDrawsFromOneSeededSequence) {
+  GVisitor v;
+  v.Initialize();  // seeds the generator, once per process
+  EXPECT_GE(v.GetVisitorID(), 0);
+  EXPECT_LE(v.GetVisitorID(), 2147450879);
+  std::srand(12345);
+  v.Initialize();
+  std::srand(12345);
+  int high = std::rand() >> 16;
+  int low = std::rand() >> 16;
+  EXPECT_EQ(v.GetVisitorID(), (high << 16) + low) << "a second Initialize must not seed again";
+}

@@ -1,0 +1,166 @@
+// Sessions and libraries: creation by name, kind lists, lookup, unlinking,
+// null names, allocation failure, and whole-heap release.
+#include <string>
+#include <vector>
+
+#include "core/pool.h"
+#include "fixture.h"
+
+namespace {
+
+using tavrin_test::FailAfter;
+using SessionLibraries = tavrin_test::SessionTest;
+
+template <class L>
+std::vector<SLibrary*> ListOf(const RelLinkedList<L*>& list) {
+  std::vector<SLibrary*> v;
+  for (auto it = list.begin(); it != list.end(); ++it) v.push_back(*it);
+  return v;
+}
+
+TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnList) {
+  SPackageLibrary* pkg = session->CreatePackageLibrary("Lib");
+  SPadStackLibrary* pads = session->CreatePadStackLibrary("Pads");
+  SPinMappingLibrary* pins = session->CreatePinMappingLibrary("Pins");
+  ASSERT_TRUE(pkg && pads && pins);
+  EXPECT_EQ(session->GetLibrary("Lib"), pkg);
+  EXPECT_EQ(session->GetLibrary("Pads"), pads);
+  EXPECT_EQ(session->GetLibrary("lib"), nullptr);  // names are case-sensitive
+  EXPECT_TRUE(session->HasLibrary("Pins"));
+  EXPECT_FALSE(session->HasLibrary("Pin"));
+  EXPECT_EQ(ListOf(session->GetAllPackageLibraries()), std::vector<SLibrary*>{pkg});
+  EXPECT_EQ(ListOf(session->GetAllPadStackLibraries()), std::vector<SLibrary*>{pads});
+  EXPECT_EQ(ListOf(session->GetAllPinMappingLibraries()), std::vector<SLibrary*>{pins});
+  // The map is keyed by each library's own name text, newest first.
+  std::vector<SLibrary*> inMap;
+  for (auto it = session->GetAllLibraries().begin(); it != session->GetAllLibraries().end(); ++it) {
+    EXPECT_EQ(it->first.c_str(), it->second->GetName());
+    inMap.push_back(it->second);
+  }
+  EXPECT_EQ(inMap, (std::vector<SLibrary*>{pins, pads, pkg}));
+  // The libraries live in the session heap, as do their children maps.
+  EXPECT_EQ(pkg->GetHeap(), heap);
+  EXPECT_EQ(pkg->GetAllPackages().GetHeap(), heap);
+  EXPECT_EQ(pads->GetAllPadStacks().GetHeap(), heap);
+  EXPECT_EQ(pins->GetAllPinMappings().GetHeap(), heap);
+  EXPECT_EQ(pkg->CreateEntry(const_cast<char*>("x")), nullptr);
+  EXPECT_EQ(pkg->GetEntry("x"), nullptr);
+  // Texts are copies in the session heap.
+  std::string where = "/lib/pins";
+  pins->SetLocation(where.c_str());
+  where[1] = 'X';
+  EXPECT_STREQ(pins->GetLocation(), "/lib/pins");
+  session->SetVersion("5.0");
+  EXPECT_STREQ(session->GetVersion(), "5.0");
+  EXPECT_EQ(tavrin::BlockHeap(session->GetVersion()), heap);
+}
+
+TEST_F(SessionLibraries, SameNameTakesOverTheEntry) {
+  SPackageLibrary* first = session->CreatePackageLibrary("A");
+  SPackageLibrary* second = session->CreatePackageLibrary("A");
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(session->GetLibrary("A"), second);
+  EXPECT_EQ(session->GetAllLibraries().size(), 1u);
+  EXPECT_EQ(session->GetAllLibraries().begin()->first.c_str(), second->GetName());
+  EXPECT_EQ(ListOf(session->GetAllPackageLibraries()), (std::vector<SLibrary*>{second, first}));
+  EXPECT_STREQ(first->GetName(), "A");  // the older one stays allocated
+}
+
+TEST_F(SessionLibraries, DestroyUnlinksWithoutDeleting) {
+  SPadStackLibrary* pads = session->CreatePadStackLibrary("P");
+  SPackageLibrary* pkg = session->CreatePackageLibrary("Q");
+  SPinMappingLibrary* pins = session->CreatePinMappingLibrary("R");
+  EXPECT_TRUE(session->DestroyLibrary("P"));
+  EXPECT_FALSE(session->DestroyLibrary("P"));
+  EXPECT_FALSE(session->HasLibrary("P"));
+  EXPECT_TRUE(session->GetAllPadStackLibraries().empty());
+  EXPECT_EQ(session->GetAllPackageLibraries().size(), 1u);
+  EXPECT_EQ(session->GetAllPinMappingLibraries().size(), 1u);
+  EXPECT_EQ(session->GetAllLibraries().size(), 2u);
+  EXPECT_STREQ(pads->GetName(), "P");  // still valid for a caller holding it
+  EXPECT_TRUE(session->DestroyLibrary("R"));
+  EXPECT_TRUE(session->GetAllPinMappingLibraries().empty());
+  EXPECT_EQ(session->GetLibrary("Q"), pkg);
+  EXPECT_STREQ(pins->GetName(), "R");
+}
+
+TEST_F(SessionLibraries, NullNamesChangeNothing) {
+  session->CreatePackageLibrary("keep");
+  EXPECT_EQ(session->CreatePackageLibrary(nullptr), nullptr);
+  EXPECT_EQ(session->CreatePadStackLibrary(nullptr), nullptr);
+  EXPECT_EQ(session->CreatePinMappingLibrary(nullptr), nullptr);
+  EXPECT_EQ(session->CreateProject(nullptr), nullptr);
+  EXPECT_EQ(session->GetAllLibraries().size(), 1u);
+  EXPECT_EQ(session->GetAllPackageLibraries().size(), 1u);
+  EXPECT_TRUE(session->GetAllPadStackLibraries().empty());
+  EXPECT_EQ(session->GetLibrary(nullptr), nullptr);
+  EXPECT_FALSE(session->HasLibrary(nullptr));
+  EXPECT_FALSE(session->DestroyLibrary(nullptr));
+  EXPECT_EQ(session->GetProject(nullptr), nullptr);
+  EXPECT_FALSE(session->HasProject(nullptr));
+  EXPECT_FALSE(session->DestroyProject(nullptr));
+  EXPECT_FALSE(session->DestroyProject("none"));
+  // The empty name is a name like any other.
+  SPackageLibrary* empty = session->CreatePackageLibrary("");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(session->GetLibrary(""), empty);
+}
+
+// Makes the creation of a package library fail at each heap allocation it
+// makes in turn (object block, name text, list node, map node: the free
+// lists are drained first so each needs a new chunk), until one succeeds.
+// Every failed creation returns null and leaves maps and lists as they were.
+void SweepCreationFailures(SSession* session, const char* name) {
+  HANDLEMA* heap = session->GetHeap();
+  SLibrary* before = session->GetLibrary(name);
+  for (int n = 1; n < 20; ++n) {
+    while (heap->mapNodeFree) HeapAllocMapNode(heap);
+    while (heap->listNodeFree) HeapAllocListNode(heap);
+    int k = tavrin::SizeClassOf(sizeof(SPackageLibrary));
+    while (heap->sizeClassHeads[k]) tavrin::PoolAlloc(heap, tavrin::kClassSizes[k]);
+    while (heap->sizeClassHeads[0]) tavrin::PoolAlloc(heap, 2);
+    unsigned libs = session->GetAllLibraries().size();
+    std::vector<SLibrary*> listed = ListOf(session->GetAllPackageLibraries());
+    SPackageLibrary* made;
+    {
+      FailAfter fail(n);
+      made = session->CreatePackageLibrary(name);
+    }
+    if (made) {
+      EXPECT_GE(n, 4) << "each of the four allocations must be able to fail";
+      EXPECT_EQ(session->GetLibrary(name), made);
+      EXPECT_EQ(*session->GetAllPackageLibraries().begin(), made);
+      return;
+    }
+    EXPECT_EQ(session->GetLibrary(name), before) << "failure " << n;
+    EXPECT_EQ(session->GetAllLibraries().size(), libs) << "failure " << n;
+    EXPECT_EQ(ListOf(session->GetAllPackageLibraries()), listed) << "failure " << n;
+  }
+  ADD_FAILURE() << "creation never succeeded";
+}
+
+TEST_F(SessionLibraries, AllocationFailureReturnsNullAndLeavesTheSessionAsItWas) {
+  ASSERT_NE(session->CreatePackageLibrary("X"), nullptr);
+  SweepCreationFailures(session, "Y");  // a new entry
+  SweepCreationFailures(session, "X");  // taking over an existing entry
+}
+
+TEST(Session, DeletingReleasesTheWholeHeap) {
+  // Many objects, texts and nodes; leak checkers verify that deleting the
+  // session frees them all without running their destructors.
+  int live = tavrin::LiveSessions();
+  SSession* s = AllocateSession();
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(tavrin::LiveSessions(), live + 1);
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = "lib" + std::to_string(i) + std::string(i % 300, 'x');
+    ASSERT_NE(s->CreatePadStackLibrary(name.c_str()), nullptr);
+  }
+  EXPECT_EQ(s->GetAllLibraries().size(), 3000u);
+  EXPECT_GT(tavrin::HeapBytesInUse(s->GetHeap()->heap), 3000u * 64);
+  delete s;
+  EXPECT_EQ(tavrin::LiveSessions(), live);
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+# The inspector on good and damaged files: exact exit status and output.
+if(TARGET tavrin)
+  function(tavrin_tool_test name rc regex args)
+    add_test(NAME tool.${name}
+      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tavrin> "-DARGS=${args}"
+              -DEXPECT_RC=${rc} "-DEXPECT_OUTPUT=${regex}"
+              -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/expect_run.cmake)
+    set_tests_properties(tool.${name} PROPERTIES LABELS tools)
+  endfunction()
+  set(D ${CMAKE_CURRENT_SOURCE_DIR}/data)
+
+  tavrin_tool_test(usage 2 "usage: tavrin COMMAND" "")
+  tavrin_tool_test(unknown_command 2 "unknown command 'frobnicate'" "frobnicate")
+  tavrin_tool_test(help 0 "check +FILE" "--help")
+
+  tavrin_tool_test(info.one_project 0
+    "format version: 12\nrevision lines: yes\nobject table position: 95\nend position: 111\n.*objects: 1\n  SProject: 1\n"
+    "info|${D}/one_project.tvn")
+  tavrin_tool_test(info.libraries 0
+    "objects: 4\n  SProject: 1\n  SPackageLibrary: 1\n  SPinMappingLibrary: 1\n  SPadStackLibrary: 1\n"
+    "info|${D}/libraries.tvn")
+  tavrin_tool_test(info.no_revision 0 "revision lines: no\nobject table position: 86\n" "info|${D}/no_revision.tvn")
+  tavrin_tool_test(info.class_line 1 "class line 2 refers to name 3" "info|${D}/damaged_class_line.tvn")
+  tavrin_tool_test(info.truncated 1 "entry count missing" "info|${D}/damaged_truncated.tvn")
+  tavrin_tool_test(info.missing 1 "cannot open" "info|${D}/no_such_file.tvn")
+  tavrin_tool_test(info.arguments 2 "usage: tavrin info FILE" "info")
+
+  tavrin_tool_test(check.empty 0 "ok \\(0 projects, 0 libraries\\)" "check|${D}/empty_session.tvn")
+  tavrin_tool_test(check.libraries 0 "ok \\(1 projects, 3 libraries\\)" "check|${D}/libraries.tvn")
+  tavrin_tool_test(check.no_revision 0 "ok \\(1 projects" "check|${D}/no_revision.tvn")
+  tavrin_tool_test(check.truncated 1 "damaged_truncated.tvn: object table: entry count missing\n$"
+    "check|${D}/damaged_truncated.tvn")
+  tavrin_tool_test(check.shared_child 1 "inconsistent record .* ending at byte 87\n$"
+    "check|${D}/damaged_shared_child.tvn")
+  tavrin_tool_test(check.data_end 1 "data section ends at byte 95, object table begins at byte 97\n$"
+    "check|${D}/damaged_data_end.tvn")
+  tavrin_tool_test(check.missing 1 "cannot open" "check|${D}/no_such_file.tvn")
+endif()

@@ -1,0 +1,13 @@
+# Leak and memory-error check: when valgrind is installed, runs test programs
+# under it (label `valgrind`). Sanitizer builds skip it: the two do not mix.
+find_program(VALGRIND_EXECUTABLE valgrind)
+if(VALGRIND_EXECUTABLE AND NOT TAVRIN_SANITIZE)
+  foreach(prog pool_test session_test)
+    if(TARGET ${prog})
+      add_test(NAME valgrind_${prog}
+        COMMAND ${VALGRIND_EXECUTABLE} --leak-check=full --error-exitcode=1 -q
+                $<TARGET_FILE:${prog}>)
+      set_tests_properties(valgrind_${prog} PROPERTIES LABELS valgrind TIMEOUT 600)
+    endif()
+  endforeach()
+endif()
