@@ -1,24 +1,71 @@
-// Allocates a session, creates libraries, looks them up and prints them.
+// Builds a small design database, saves it, restores it into a second
+// session and prints what came back.
+//
+//   tavrin_example [FILE]      (default: example_design.tdb)
 #include <cstdio>
 
 #include <tavrin/tavrin.h>
 
-int main() {
+namespace {
+
+const char* Text(const char* s) { return s ? s : ""; }
+
+void Print(const SSession* session) {
+  std::printf("projects:\n");
+  for (auto it = session->GetAllProjects().begin(); it != session->GetAllProjects().end(); ++it) {
+    SProject* p = it->second;
+    std::printf("  %s (host %s, units %s)\n", p->GetName(), Text(p->GetHostCAD()), Text(p->GetUnits()));
+    for (auto f = p->GetAllFiles().begin(); f != p->GetAllFiles().end(); ++f)
+      std::printf("    file %-12s kind %-10s stamp %ld\n", f->second->GetName(), Text(f->second->GetKind()),
+                  f->second->GetTimeStamp());
+  }
+  std::printf("libraries (newest first):\n");
+  for (auto it = session->GetAllLibraries().begin(); it != session->GetAllLibraries().end(); ++it)
+    std::printf("  %-16s %s\n", static_cast<const char*>(it->first), it->second->GetClassName());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* path = argc > 1 ? argv[1] : "example_design.tdb";
   SSession* session = AllocSession();
   if (!session) {
     std::fprintf(stderr, "cannot create a session\n");
     return 1;
   }
-  session->CreatePackageLibrary("std_packages");
+
+  SProject* board = session->CreateProject("board");
+  board->SetHostCAD("schematic-entry");
+  board->SetUnits("mil");
+  SFile* netlist = board->CreateFile("board.net");
+  netlist->SetKind("netlist");
+  netlist->SetAlias("main netlist");
+  netlist->SetTimeStamp(1765000000);
+  board->CreateFile("board.pxr")->SetKind("xref");
+  session->CreateProject("backplane")->SetHostCAD("layout");
+
+  session->CreatePackageLibrary("std_packages")->SetLocation("/libs/packages");
   session->CreatePadStackLibrary("std_padstacks");
   session->CreatePinMappingLibrary("std_pinmaps");
 
-  std::printf("libraries (newest first):\n");
-  for (auto it = session->GetAllLibraries().begin(); it != session->GetAllLibraries().end(); ++it) {
-    std::printf("  %-16s %s\n", static_cast<const char*>(it->first), it->second->GetClassName());
-  }
+  std::printf("== built\n");
+  Print(session);
   SLibrary* lib = session->GetLibrary("std_padstacks");
   std::printf("lookup std_padstacks: %s\n", lib ? lib->GetClassName() : "not found");
+  std::printf("lookup BOARD: %s\n", session->GetProject("BOARD") ? "found" : "not found (names are case-sensitive)");
+
+  if (!session->Save(path)) {
+    std::fprintf(stderr, "cannot save %s\n", path);
+    delete session;
+    return 1;
+  }
+  std::printf("saved %s (format version %d)\n", path, GetDBFileVersion(path));
+
+  SSession* copy = AllocSession();
+  int restored = copy && copy->Restore(path);
+  std::printf("\n== restored: %s\n", restored ? "yes" : "no");
+  if (restored) Print(copy);
+  delete copy;
   delete session;
-  return 0;
+  return restored ? 0 : 1;
 }

@@ -5,12 +5,6 @@
 #include "core/pool.h"
 #include "fixture.h"
 
-// Reaches the server's protected current-server setter.
-class ServerTestAccess {
- public:
-  static void SetCurrent(GTavrinServer* s) { GTavrinServer::SetCurrent(s); }
-};
-
 namespace {
 
 class Element : public SDesignElement {

@@ -9,3 +9,12 @@ target_compile_options(fuzz_replay PRIVATE -Wall -Wextra)
 add_test(NAME fuzz.replay
   COMMAND fuzz_replay ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/restore ${CMAKE_CURRENT_SOURCE_DIR}/data)
 set_tests_properties(fuzz.replay PROPERTIES LABELS fuzz TIMEOUT 600)
+
+# The same for the cross-reference loader's corpus.
+add_executable(fuzz_replay_xref ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/xref_fuzz.cpp
+                                ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/replay_main.cpp)
+target_link_libraries(fuzz_replay_xref PRIVATE tavrin_objects)
+target_include_directories(fuzz_replay_xref PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(fuzz_replay_xref PRIVATE -Wall -Wextra)
+add_test(NAME fuzz.replay_xref COMMAND fuzz_replay_xref ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/xref)
+set_tests_properties(fuzz.replay_xref PROPERTIES LABELS fuzz TIMEOUT 600)

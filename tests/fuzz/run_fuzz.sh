@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the restore fuzzer with clang and runs it for a bounded time.
+# Builds the fuzzers with clang and runs each for a bounded time: the
+# restore target for SECONDS, the cross-reference loader for half as long.
 #   tests/fuzz/run_fuzz.sh [SECONDS]      (default 60)
 # Inputs the fuzzer finds go to a scratch folder; a crashing or slow input
 # is kept in $BUILD/fuzz-findings: add it to tests/fuzz/corpus/restore/ so
@@ -11,7 +12,7 @@ build=${TAVRIN_FUZZ_BUILD_DIR:-$root/build-fuzz}
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIN_BUILD_FUZZ=ON -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz_restore -j2
+cmake --build "$build" --target fuzz_restore fuzz_xref -j2
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -23,3 +24,9 @@ mkdir -p "$findings"
   -dict="$root/tests/fuzz/restore.dict" \
   -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -max_len=16384 \
   -artifact_prefix="$findings/" -print_final_stats=1
+
+mkdir -p "$work/xref"
+cp "$root"/tests/fuzz/corpus/xref/* "$work/xref"/
+"$build/tests/fuzz/fuzz_xref" "$work/xref" \
+  -max_total_time="$(( (seconds + 1) / 2 ))" -timeout=1 -rss_limit_mb=2048 -max_len=4096 \
+  -artifact_prefix="$findings/xref-" -print_final_stats=1
