@@ -261,3 +261,38 @@ TEST_F(SessionTest, InstanceAndOverrideRecords) {
   EXPECT_NE(SUnitlessValue::Cast(ob->GetCurrentValue()), nullptr);
   EXPECT_NE(ob->GetConstraint(), nullptr);
 }
+
+TEST_F(SessionTest, ProjectConstraintFamilies) {
+  SProject* p = session->CreateProject("P");
+  SConstraint* c = p->CreateConstraint("WIDTH");
+  SConstraintSet* s = p->CreateConstraintSet("S1");
+  s->SetConstraint("WIDTH", c);
+  p->CreateConstraintGroup("G")->SetConstraintSet("S1", s);
+  p->SetConstraint("W", "10", 2);
+  SConstraint* gone = p->CreateConstraint("T");
+  EXPECT_TRUE(p->DestroyConstraint("T"));
+  EXPECT_FALSE(p->DestroyConstraint("T"));
+  EXPECT_STREQ(gone->GetName(), "T");  // unlinked, still usable
+  EXPECT_EQ(p->GetConstraint("WIDTH"), c);
+  EXPECT_EQ(IntOf(p, "W"), std::make_pair(1, 10));  // the element's getters stay reachable
+
+  ScratchDir dir;
+  ASSERT_EQ(session->Save(dir.File("db").c_str()), 1);
+  SSession* other = AllocSession();
+  ASSERT_EQ(other->Restore(dir.File("db").c_str()), 1);
+  SProject* q = other->GetProject("P");
+  ASSERT_NE(q, nullptr);
+  SConstraintSet* s2 = q->GetConstraintSet("S1");
+  ASSERT_NE(s2, nullptr);
+  EXPECT_EQ(s2->GetConstraint("WIDTH"), q->GetConstraint("WIDTH"));
+  EXPECT_EQ(q->GetConstraintGroup("G")->GetConstraintSet("S1"), s2);
+  EXPECT_FALSE(q->HasConstraint("T"));
+  EXPECT_EQ(IntOf(q, "W"), std::make_pair(1, 10));
+  delete other;
+
+  // A project outside any session deletes its definitions (or they leak).
+  SProject* loose = new SProject();
+  loose->CreateConstraintSet("S")->SetConstraint("C", loose->CreateConstraint("C"));
+  loose->CreateConstraintGroup("G")->SetConstraintSet("S", loose->GetConstraintSet("S"));
+  delete loose;
+}

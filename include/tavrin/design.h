@@ -237,12 +237,19 @@ class TAVRIN_API SProject : public SDesignElement {
   bool HasTopCell(SCell* cell);
   const RelLinkedList<SCell*>& GetAllTopCells() const { return m_topCells; }
 
-  // Project-wide constraint definitions by name. Destroy only unlinks.
+  // Project-wide constraint definitions by name. Create takes over an
+  // existing entry of the same name (the older object stays allocated); null
+  // for a null name or when memory is exhausted. Destroy only unlinks.
+  SConstraintSet* CreateConstraintSet(const char* name);
+  SConstraint* CreateConstraint(const char* name);
+  SConstraintGroup* CreateConstraintGroup(const char* name);
   SConstraintSet* GetConstraintSet(const char* name) const;
   bool HasConstraintSet(const char* name);
   bool DestroyConstraintSet(const char* name);
   const RelMap<CharM, SConstraintSet*>& GetAllConstraintSets() const { return m_constraintSets; }
   SConstraint* GetConstraint(const char* name) const;
+  // The constraint-instance getters of every design element stay reachable.
+  using SDesignElement::GetConstraint;
   bool HasConstraint(const char* name);
   bool DestroyConstraint(const char* name);
   const RelMap<CharM, SConstraint*>& GetAllConstraints() const { return m_constraints; }
