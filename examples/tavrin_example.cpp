@@ -15,6 +15,22 @@ void Print(const SSession* session) {
   for (auto it = session->GetAllProjects().begin(); it != session->GetAllProjects().end(); ++it) {
     SProject* p = it->second;
     std::printf("  %s (host %s, units %s)\n", p->GetName(), Text(p->GetHostCAD()), Text(p->GetUnits()));
+    for (auto a = p->GetAllAttributes().begin(); a != p->GetAllAttributes().end(); ++a) {
+      CString text;
+      p->GetAttribute((*a)->GetName(), text);
+      std::printf("    attribute %-12s = %s\n", (*a)->GetName(), text.GetString());
+    }
+    for (auto c = p->GetAllConstraintInstances().begin(); c != p->GetAllConstraintInstances().end(); ++c) {
+      CString text;
+      int drc = 0;
+      p->GetConstraintStr((*c)->GetName(), text, &drc);
+      std::printf("    constraint %-11s = %s\n", (*c)->GetName(), text.GetString());
+    }
+    for (auto c = p->GetAllConstraints().begin(); c != p->GetAllConstraints().end(); ++c) {
+      SUnitlessValue* basis = SUnitlessValue::Cast(c->second->GetBasis());
+      std::printf("    rule %-17s basis %.3f mm\n", c->second->GetName(),
+                  basis ? basis->GetInUnits(TAVRIN_UNIT_MM) : 0.0);
+    }
     for (auto f = p->GetAllFiles().begin(); f != p->GetAllFiles().end(); ++f)
       std::printf("    file %-12s kind %-10s stamp %ld\n", f->second->GetName(), Text(f->second->GetKind()),
                   f->second->GetTimeStamp());
@@ -42,6 +58,22 @@ int main(int argc, char** argv) {
   netlist->SetAlias("main netlist");
   netlist->SetTimeStamp(1765000000);
   board->CreateFile("board.pxr")->SetKind("xref");
+
+  // Attributes and constraints on any design element: with native mode off
+  // numbers are kept as text, with it on as typed values.
+  board->SetAttribute("revision", "B");
+  board->SetAttribute("layers", 6);
+  SDesignElement::SetNativeMode(true);
+  board->SetAttribute("thickness_mm", 1.6f);
+  board->SetConstraint("MAX_VIAS", 12, 0);
+  SDesignElement::SetNativeMode(false);
+
+  // A project-wide rule whose basis value is a length: 8 mil.
+  SConstraint* clearance = board->CreateConstraint("CLEARANCE");
+  SAttribute* holder = board->CreateAttribute("clearance_value");
+  SUnitlessValue* length = holder->CreateUnitlessValue();
+  length->SetInUnits(8.0, TAVRIN_UNIT_MIL);
+  clearance->SetBasis(length);
   session->CreateProject("backplane")->SetHostCAD("layout");
 
   session->CreatePackageLibrary("std_packages")->SetLocation("/libs/packages");

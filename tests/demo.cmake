@@ -8,3 +8,8 @@ if(TARGET tavrin)
   add_test(NAME demo.check COMMAND tavrin check ${TAVRIN_DEMO_FILE})
   set_tests_properties(demo.info demo.check PROPERTIES LABELS demo FIXTURES_REQUIRED demo_file)
 endif()
+if(TARGET tavrin)
+  add_test(NAME demo.xref COMMAND tavrin xref ${PROJECT_SOURCE_DIR}/examples/board.pxr
+           N00012 CLK_MAIN U1 CPU_MAIN DEBUG_HEADER)
+  set_tests_properties(demo.xref PROPERTIES LABELS demo)
+endif()
