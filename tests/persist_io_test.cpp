@@ -108,16 +108,15 @@ TEST_F(SaveIoTest, PermissionsOfTheReplacedFileStay) {
 }
 
 namespace {
-// Runs body in a child process whose files may not grow past `limit` bytes
+// Runs body in a child process whose files may not grow past 100000 bytes
 // and returns its exit status (or 128 + signal).
 template <class F>
-int InChildWithFileLimit(rlim_t limit, bool ignoreSignal, F body) {
+int InChildWithFileLimit(bool ignoreSignal, F body) {
   fflush(stdout);
   pid_t pid = fork();
   if (pid == 0) {
-    struct rlimit core = {0, 0};
+    struct rlimit core = {0, 0}, fsize = {100000, 100000};
     setrlimit(RLIMIT_CORE, &core);
-    struct rlimit fsize = {limit, limit};
     setrlimit(RLIMIT_FSIZE, &fsize);
     if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
     _exit(body());
@@ -128,41 +127,23 @@ int InChildWithFileLimit(rlim_t limit, bool ignoreSignal, F body) {
 }
 }  // namespace
 
+// A file over the size limit: Save reports the failure, or the process is
+// killed by the limit's signal in the middle of the save; either way the
+// previous file stays. Under the limit the same child saves.
 TEST_F(SaveIoTest, FullDisk) {
   const std::string path = target;
-  // A file over the limit: Save reports the failure.
-  int status = InChildWithFileLimit(100000, true, [&path]() {
+  auto save = [&path](int files) {
     SSession* s = AllocSession();
-    Fill(s, 5000);
+    Fill(s, files);
     int r = s->Save(path.c_str());
     delete s;
-    return r == 0 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
+    return r;
+  };
+  EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(5000); }), 0);
   EXPECT_EQ(ReadFile(target), previous);
   EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"});
-
-  // Under the limit the same child saves.
-  status = InChildWithFileLimit(100000, true, [&path]() {
-    SSession* s = AllocSession();
-    Fill(s, 100);
-    int r = s->Save(path.c_str());
-    delete s;
-    return r == 1 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(ReadFile(target), previous);
-}
-
-TEST_F(SaveIoTest, InterruptedSaveKeepsThePreviousFile) {
-  const std::string path = target;
-  // The process is killed by the file size signal in the middle of a save.
-  int status = InChildWithFileLimit(100000, false, [&path]() {
-    SSession* s = AllocSession();
-    Fill(s, 5000);
-    s->Save(path.c_str());
-    return 0;
-  });
-  EXPECT_EQ(status, 128 + SIGXFSZ);
+  EXPECT_EQ(InChildWithFileLimit(false, [&]() { return save(5000); }), 128 + SIGXFSZ);
   EXPECT_EQ(ReadFile(target), previous);
+  EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(100); }), 1);
+  EXPECT_NE(ReadFile(target), previous);
 }
