@@ -13,8 +13,12 @@ GTavrinServer::GTavrinServer() : m_heap(tavrin::ClaimPendingHeap()) {}
 
 GTavrinServer::~GTavrinServer() {}
 
+// The counter is a 32-bit value read from a file: past the largest value it
+// wraps to the smallest instead of overflowing.
 long GTavrinServer::GetNewId() {
-  if (g_currentServer) ++g_currentServer->m_idCounter;
+  if (g_currentServer)
+    g_currentServer->m_idCounter =
+        static_cast<int32_t>(static_cast<uint32_t>(g_currentServer->m_idCounter) + 1u);
   return 0;
 }
 

@@ -1,5 +1,4 @@
-// Projects and files: the named families, top cells, and the registry and
-// casts of the new classes.
+// Projects and files: the named families and the top cells.
 #include "fixture.h"
 
 using namespace tavrin_test;
@@ -51,21 +50,6 @@ TEST_F(ProjectTest, TopCellsKeepInsertionOrder) {
   // A top cell cannot be saved before cells exist: the save fails.
   ScratchDir dir;
   EXPECT_EQ(session->Save(dir.File("f").c_str()), 0);
-}
-
-TEST_F(ProjectTest, RegistryCreatesTheNewClasses) {
-  for (const char* name : {"SProject", "SFile", "GVisitor"}) {
-    TavrinObject* o = Dynamic::CreateByClassName(name, heap);
-    ASSERT_NE(o, nullptr) << name;
-    EXPECT_EQ(std::string(o->GetClassName()), std::string("class ") + name);
-    delete o;
-  }
-  TavrinObject* p = Dynamic::CreateByClassName("SProject", heap);
-  EXPECT_EQ(SProject::Cast(p)->GetHeap(), heap);
-  EXPECT_NE(SDesignElement::Cast(p), nullptr);
-  EXPECT_EQ(SFile::Cast(p), nullptr);
-  EXPECT_EQ(Dynamic::CreateByClassName("class SProject", heap), nullptr);
-  delete p;
 }
 
 // Outside any session the project deletes its files (a leak shows under

@@ -40,22 +40,21 @@ class SaveIoTest : public SessionTest {
 
 }  // namespace
 
+// The k-th operation of each kind fails, for every k the save reaches: Save
+// gives 0, the previous file stays and no temporary file is left. Opening,
+// syncing and closing the folder come after the rename, when the target
+// already holds the complete new file.
 TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
   Fill(session, 4000);  // several buffers' worth
-  std::string expected;
-  {
-    std::string path = dir.File("reference.tvn");
-    ASSERT_EQ(session->Save(path.c_str()), 1);
-    expected = ReadFile(path);
-    std::remove(path.c_str());
-  }
+  ASSERT_EQ(session->Save(dir.File("reference").c_str()), 1);
+  const std::string expected = ReadFile(dir.File("reference"));
+  std::remove(dir.File("reference").c_str());
   ASSERT_GT(expected.size(), 3 * tavrin::OutputFile::kBufferSize);
 
-  const io::Op ops[] = {io::Op::kOpen, io::Op::kWrite, io::Op::kFlush, io::Op::kSync, io::Op::kRename,
-                        io::Op::kClose};
-  for (io::Op op : ops) {
-    int failures = 0;
-    for (long k = 1;; ++k) {
+  for (int i = 0; i < io::kOpCount; ++i) {
+    io::Op op = static_cast<io::Op>(i);
+    long k = 1;
+    for (;; ++k) {
       ASSERT_LT(k, 100) << io::OpName(op);
       WriteFile(target, previous);
       io::ResetFaults();
@@ -65,33 +64,32 @@ TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
       io::ResetFaults();
       std::string what = std::string(io::OpName(op)) + " #" + std::to_string(k);
       EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"}) << what;
-      if (!hit) {
-        EXPECT_EQ(r, 1) << what;
-        EXPECT_EQ(ReadFile(target), expected) << what;
-        break;
-      }
-      ++failures;
-      EXPECT_EQ(r, 0) << what;
-      // Opening, syncing and closing the folder come after the rename: the
-      // target then already holds the complete new file.
+      EXPECT_EQ(r, hit ? 0 : 1) << what;
       bool afterRename = k == 2 && (op == io::Op::kOpen || op == io::Op::kSync || op == io::Op::kClose);
-      EXPECT_EQ(ReadFile(target), afterRename ? expected : previous) << what;
+      EXPECT_EQ(ReadFile(target), hit && !afterRename ? previous : expected) << what;
+      if (!hit) break;
     }
-    EXPECT_GE(failures, 1) << io::OpName(op);
+    EXPECT_GT(k, 1) << io::OpName(op) << " never issued";
   }
 }
 
+// About one write per 64 KiB (a small file, header patch included, is one
+// write), one sync of the file and one of its folder; the replaced file
+// keeps its permissions.
 TEST_F(SaveIoTest, WritesPerSave) {
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   Fill(session, 40000);
   io::ResetFaults();
   ASSERT_EQ(session->Save(target.c_str()), 1);
   long size = static_cast<long>(ReadFile(target).size());
   ASSERT_GT(size, 2000000);
   EXPECT_LE(io::Count(io::Op::kWrite), size / 65536 + 3);
-  EXPECT_EQ(io::Count(io::Op::kSync), 2) << "the file and its folder";
+  EXPECT_EQ(io::Count(io::Op::kSync), 2);
   EXPECT_EQ(io::Count(io::Op::kRename), 1);
+  struct stat st;
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
 
-  // A small file, header patch included, is one write.
   SSession* small = AllocSession();
   io::ResetFaults();
   ASSERT_EQ(small->Save(target.c_str()), 1);
@@ -99,25 +97,16 @@ TEST_F(SaveIoTest, WritesPerSave) {
   delete small;
 }
 
-TEST_F(SaveIoTest, PermissionsOfTheReplacedFileStay) {
-  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-  ASSERT_EQ(session->Save(target.c_str()), 1);
-  struct stat st;
-  ASSERT_EQ(stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
 namespace {
-// Runs body in a child process whose files may not grow past `limit` bytes
+// Runs body in a child process whose files may not grow past 100000 bytes
 // and returns its exit status (or 128 + signal).
 template <class F>
-int InChildWithFileLimit(rlim_t limit, bool ignoreSignal, F body) {
+int InChildWithFileLimit(bool ignoreSignal, F body) {
   fflush(stdout);
   pid_t pid = fork();
   if (pid == 0) {
-    struct rlimit core = {0, 0};
+    struct rlimit core = {0, 0}, fsize = {100000, 100000};
     setrlimit(RLIMIT_CORE, &core);
-    struct rlimit fsize = {limit, limit};
     setrlimit(RLIMIT_FSIZE, &fsize);
     if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
     _exit(body());
@@ -128,41 +117,23 @@ int InChildWithFileLimit(rlim_t limit, bool ignoreSignal, F body) {
 }
 }  // namespace
 
+// A file over the size limit: Save reports the failure, or the process is
+// killed by the limit's signal in the middle of the save; either way the
+// previous file stays. Under the limit the same child saves.
 TEST_F(SaveIoTest, FullDisk) {
   const std::string path = target;
-  // A file over the limit: Save reports the failure.
-  int status = InChildWithFileLimit(100000, true, [&path]() {
+  auto save = [&path](int files) {
     SSession* s = AllocSession();
-    Fill(s, 5000);
+    Fill(s, files);
     int r = s->Save(path.c_str());
     delete s;
-    return r == 0 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
+    return r;
+  };
+  EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(5000); }), 0);
   EXPECT_EQ(ReadFile(target), previous);
   EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"});
-
-  // Under the limit the same child saves.
-  status = InChildWithFileLimit(100000, true, [&path]() {
-    SSession* s = AllocSession();
-    Fill(s, 100);
-    int r = s->Save(path.c_str());
-    delete s;
-    return r == 1 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(ReadFile(target), previous);
-}
-
-TEST_F(SaveIoTest, InterruptedSaveKeepsThePreviousFile) {
-  const std::string path = target;
-  // The process is killed by the file size signal in the middle of a save.
-  int status = InChildWithFileLimit(100000, false, [&path]() {
-    SSession* s = AllocSession();
-    Fill(s, 5000);
-    s->Save(path.c_str());
-    return 0;
-  });
-  EXPECT_EQ(status, 128 + SIGXFSZ);
+  EXPECT_EQ(InChildWithFileLimit(false, [&]() { return save(5000); }), 128 + SIGXFSZ);
   EXPECT_EQ(ReadFile(target), previous);
+  EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(100); }), 1);
+  EXPECT_NE(ReadFile(target), previous);
 }

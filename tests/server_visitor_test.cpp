@@ -29,9 +29,8 @@ class ServerTest : public ::testing::Test {
     VisitorTestAccess::SetCurrent(nullptr);
   }
   std::string Put(const std::string& name, const std::string& bytes) {
-    std::string path = dir.File(name);
-    WriteFile(path, bytes);
-    return path;
+    WriteFile(dir.File(name), bytes);
+    return dir.File(name);
   }
   ScratchDir dir;
 };
@@ -51,19 +50,27 @@ TEST_F(ServerTest, RestoreCountsConstructions) {
   EXPECT_TRUE(server->GetRunning());
   for (const char* name : {"a", "b", "c"}) EXPECT_EQ(s->CreateProject(name)->GetId(), 0);
   EXPECT_EQ(server->GetIdCounter(), 44);
-  delete s;
 
   // Saving writes the same bytes back once the counter is 41 again.
   server->SetIdCounter(41);
   ASSERT_TRUE(GTavrinServer::Save(dir.File("saved").c_str()));
   EXPECT_EQ(ReadFile(dir.File("saved")), kServerFile);
 
-  // A second restore replaces the current server.
+  // A second restore replaces the current server; running 2 reads as false.
   std::string stopped = kServerFile;
-  stopped.replace(stopped.find("41\n1\n"), 5, "41\n2\n");  // running 2 reads as false
+  stopped.replace(stopped.find("41\n1\n"), 5, "41\n2\n");
   ASSERT_TRUE(GTavrinServer::Restore(Put("stopped", stopped).c_str()));
   EXPECT_NE(GTavrinServer::GetCurrent(), nullptr);
   EXPECT_FALSE(GTavrinServer::GetCurrent()->GetRunning());
+
+  // A counter read at its largest value wraps on the next construction
+  // instead of overflowing.
+  ASSERT_TRUE(GTavrinServer::Restore(
+      Put("max", "YO\n12\nVV\n33199\n000054\n000075\n7483647\n1\n2147483647\n1\n0\n@@@@\n2\nGTavrinServer\n").c_str()));
+  EXPECT_EQ(GTavrinServer::GetCurrent()->GetIdCounter(), 2147483647);
+  s->CreateProject("d");
+  EXPECT_EQ(GTavrinServer::GetCurrent()->GetIdCounter(), INT32_MIN);
+  delete s;
 }
 
 TEST_F(ServerTest, FailedRestoreKeepsTheServer) {

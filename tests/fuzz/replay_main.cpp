@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,9 +24,7 @@ int main(int argc, char** argv) {
   std::sort(files.begin(), files.end());
   for (const std::string& f : files) {
     std::ifstream in(f, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string bytes = ss.str();
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
   std::printf("replayed %zu inputs\n", files.size());

@@ -29,13 +29,6 @@ std::string ScratchPath(const char* name) {
   return std::string(dir) + "/tavrin-fuzz-" + std::to_string(getpid()) + "-" + name;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 void Check(bool condition, const char* what) {
   if (!condition) {
     std::fprintf(stderr, "invariant broken: %s\n", what);
@@ -46,7 +39,17 @@ void Check(bool condition, const char* what) {
 // Saves s to path and returns the bytes.
 std::string SaveOf(SSession* s, const std::string& path) {
   Check(s->Save(path.c_str()) == 1, "a restored session saves");
-  return Slurp(path);
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// A new session restored from path, which must read.
+SSession* Restored(const std::string& path) {
+  SSession* s = AllocSession();
+  Check(tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false) == 1, "a saved file restores");
+  return s;
 }
 
 std::string Fingerprint(SSession* s) {
@@ -60,13 +63,10 @@ std::string Fingerprint(SSession* s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string input = ScratchPath("input");
-  static const std::string first = ScratchPath("first");
-  static const std::string second = ScratchPath("second");
-  {
-    std::ofstream out(input, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  static const std::string input = ScratchPath("input"), first = ScratchPath("first"),
+                           second = ScratchPath("second");
+  std::ofstream(input, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   GetDBFileVersion(input.c_str());
   SSession* session = AllocSession();
   if (!session) return 0;
@@ -75,11 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string before = Fingerprint(session);
   if (tavrin::SessionFiles::Restore(*session, input.c_str(), nullptr, false)) {
     std::string s1 = SaveOf(session, first);
-    SSession* b = AllocSession();
-    Check(tavrin::SessionFiles::Restore(*b, first.c_str(), nullptr, false) == 1, "a saved file restores");
+    SSession* b = Restored(first);
     SaveOf(b, second);
-    SSession* c = AllocSession();
-    Check(tavrin::SessionFiles::Restore(*c, second.c_str(), nullptr, false) == 1, "a saved file restores");
+    SSession* c = Restored(second);
     Check(SaveOf(c, second) == s1, "two round trips give the first file");
     delete b;
     delete c;
