@@ -1,8 +1,6 @@
 // Attributes of design elements: look-up order, both native modes, text
 // forms, copying, unlinking, and the element's two lists in its record.
 #include "core/pool.h"
-#include "fixture.h"
-#include "memory_store.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -17,6 +15,7 @@ class AttributeTest : public SessionTest {
     e = new (heap) TestElement();
   }
   TestElement* e = nullptr;
+  ScratchDir dir;
 };
 
 std::string Names(const RelLinkedList<SAttribute*>& list) {
@@ -143,12 +142,12 @@ TEST_F(AttributeTest, ElementRecord) {
   a->CreateIntegerValue()->SetValue(3);
   e->CreateAttribute("B");
   e->SetConstraint("C", "x", 4);
-  Saved saved = Save(e);
-  EXPECT_EQ(saved.lines, (Lines{"1", "5", "2", "U1", "0", "0", "0",                        // element
+  std::string path = dir.File("element");
+  EXPECT_EQ(SaveRecord(path, e, heap), (Lines{"1", "5", "2", "U1", "0", "0", "0",                        // element
                                 "2", "2", "0", "1", "B", "0", "0",                         // B
                                 "3", "1", "1", "A", "4", "3", "0", "0",                    // A
                                 "1", "5", "0", "1", "C", "6", "1", "x", "0", "0", "0"}));  // C
-  TestElement* back = Load<TestElement>(saved, heap);
+  TestElement* back = LoadRecord<TestElement>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(Names(back->GetAllAttributes()), "A B ");
   EXPECT_TRUE(back->GetAttribute("A")->GetIsGlobal());
@@ -157,7 +156,7 @@ TEST_F(AttributeTest, ElementRecord) {
   EXPECT_EQ(static_cast<SConstraintInstance*>(back->GetConstraint("C"))->GetDrcCode(), 0);
 
   // Damaged lists: the element's first lines, then the two lists.
-  const Lines classes = {"", "TestElement", "SConstraintInstance", "SAttribute", "SConstraint"};
+  const Lines classes = {"TestElement", "SConstraintInstance", "SAttribute", "SConstraint"};
   const Lines cases[] = {
       {"1", "2", "0", "1", "C", "0", "0", "0", "0"},  // an instance among the attributes
       {"1", "0", "0"},                                // a null attribute
@@ -168,7 +167,8 @@ TEST_F(AttributeTest, ElementRecord) {
   for (const Lines& tail : cases) {
     Lines lines = {"1", "0", "0", "0", "0", "0"};
     lines.insert(lines.end(), tail.begin(), tail.end());
-    EXPECT_EQ(Load<TestElement>({lines, classes}, heap), nullptr);
+    WriteRecordFile(path, lines, classes);
+    EXPECT_EQ(LoadRecord<TestElement>(path, heap), nullptr);
   }
 }
 
@@ -177,8 +177,9 @@ TEST_F(AttributeTest, ReadingAnAssignmentReplacesNameAndValue) {
   p->SetName("old");
   char* oldName = p->GetName();
   SValue* oldValue = p->CreateRealValue();
-  MemoryStore in({"0", "3", "new", "0", "12"}, {""}, heap);
-  ASSERT_EQ(p->Serialize(in), 0);
+  std::string path = dir.File("property");
+  WriteRecordFile(path, {"1", "0", "3", "new", "0", "12"}, {"SProperty"});
+  ASSERT_TRUE(ReadOver(path, p, heap));
   EXPECT_STREQ(p->GetName(), "new");
   EXPECT_EQ(p->GetValue(), nullptr);
   EXPECT_EQ(p->GetId(), 12);

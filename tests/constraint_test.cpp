@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "core/pool.h"
-#include "fixture.h"
-#include "memory_store.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -20,7 +18,10 @@ class ConstraintTest : public SessionTest {
     SessionTest::SetUp();
     e = new (heap) TestElement();
   }
+  std::string File() { return dir.File("c" + std::to_string(++files)); }
   TestElement* e = nullptr;
+  ScratchDir dir;
+  int files = 0;
 };
 
 uint32_t Bits(float f) {
@@ -176,15 +177,15 @@ TEST_F(SessionTest, SetAndGroupMembers) {
   EXPECT_FALSE(g->SetConstraintSet("S1", set));
 }
 
-TEST_F(SessionTest, ConstraintAndSetRecords) {
+TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   SListValue* holder = new (heap) SListValue();
   SConstraint* c = new (heap) SConstraint();
   c->SetName("C");
   c->SetBasis(holder->CreateIntegerValue());
   c->SetOwners(TextList(heap, {"net", "pin"}));
-  Saved saved = Save(c);
-  EXPECT_EQ(saved.lines, (Lines{"1", "2", "0", "1", "C", "2", "3", "net", "3", "pin", "0"}));
-  SConstraint* cb = Load<SConstraint>(saved, heap);
+  std::string path = File();
+  EXPECT_EQ(SaveRecord(path, c, heap), (Lines{"1", "2", "0", "1", "C", "2", "3", "net", "3", "pin", "0"}));
+  SConstraint* cb = LoadRecord<SConstraint>(path, heap);
   ASSERT_NE(cb, nullptr);
   EXPECT_NE(SIntegerValue::Cast(cb->GetBasis()), nullptr);
   EXPECT_EQ(Texts(cb->GetOwners()), (Lines{"pin", "net"}));
@@ -196,52 +197,55 @@ TEST_F(SessionTest, ConstraintAndSetRecords) {
   SConstraintSet* t1 = new (heap) SConstraintSet();
   set->InsertTargetSet(t1);
   set->InsertTargetSet(new (heap) SConstraintSet());
-  saved = Save(set);
   // name, qualifiers, constraints (key, reference), target sets, id, 0
-  EXPECT_EQ(saved.lines,
+  EXPECT_EQ(SaveRecord(path, set, heap),
             (Lines{"1", "3", "SET", "2", "2", "q1", "2", "q2", "1", "1", "C", "2", "2", "3", "4", "0", "0"}));
-  SConstraintSet* back = Load<SConstraintSet>(saved, heap);
+  SConstraintSet* back = LoadRecord<SConstraintSet>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(Texts(back->GetQualifiers()), (Lines{"q2", "q1"}));
   EXPECT_EQ(Items(back->GetAllTargetSets())[0]->GetClassName(), std::string("class SConstraintSet"));
   EXPECT_NE(back->GetConstraint("C"), nullptr);
 
   // Entries come back under the keys written, not the constraints' names.
-  MemoryStore in({"1", "S", "0", "2", "2", "K1", "2", "2", "K2", "3", "0", "7", "0"},
-                 {"", "SConstraint", "SConstraint", "SConstraint"}, heap);
-  SConstraintSet* keyed = new (heap) SConstraintSet();
-  ASSERT_EQ(keyed->Serialize(in), 0);
-  EXPECT_TRUE(in.AtEnd());
+  WriteRecordFile(path, {"1", "1", "S", "0", "2", "2", "K1", "2", "2", "K2", "3", "0", "7", "0"},
+                  {"SConstraintSet", "SConstraint", "SConstraint"});
+  SConstraintSet* keyed = LoadRecord<SConstraintSet>(path, heap);
+  ASSERT_NE(keyed, nullptr);
   EXPECT_EQ(keyed->GetId(), 7);
   EXPECT_NE(keyed->GetConstraint("K1"), nullptr);
   EXPECT_NE(keyed->GetConstraint("K2"), keyed->GetConstraint("K1"));
 }
 
-TEST_F(SessionTest, GroupSetsComeBackUnderTheirOwnNames) {
+TEST_F(ConstraintTest, GroupSetsComeBackUnderTheirOwnNames) {
   // The set's record, then the group's: its entry has the key "old" for the
   // set named S1, and a reference to a constraint, which is skipped.
-  Lines lines = {"1", "2", "S1", "0", "0", "0", "0", "0",
-                 "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"};
-  MemoryStore in(lines, {"", "SConstraintSet", "SConstraintGroup", "SConstraint"}, heap);
-  SConstraintSet* set = SConstraintSet::Cast(in.ReadRoot());
-  ASSERT_EQ(set->Serialize(in), 0);
-  SConstraintGroup* g = SConstraintGroup::Cast(in.ReadRoot());
-  ASSERT_EQ(g->Serialize(in), 0);
-  EXPECT_TRUE(in.AtEnd());
+  std::string path = File();
+  WriteRecordFile(path, {"1", "2", "S1", "0", "0", "0", "0", "0", "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"},
+                  {"SConstraintSet", "SConstraintGroup", "SConstraint"});
+  SConstraintSet* set = nullptr;
+  SConstraintGroup* g = nullptr;
+  {
+    PersistentFile f(path.c_str(), 0, heap);
+    set = SConstraintSet::Cast(f.ReadPointer());
+    ASSERT_EQ(set->Serialize(f), 0);
+    g = SConstraintGroup::Cast(f.ReadPointer());
+    ASSERT_EQ(g->Serialize(f), 0);
+    EXPECT_TRUE(f.FinishData());
+  }
   EXPECT_EQ(g->GetConstraintSet("S1"), set);
   EXPECT_EQ(g->GetAllConstraintSets().size(), 1u);
-  EXPECT_EQ(Save(g).lines, (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
+  EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
 }
 
-TEST_F(SessionTest, InstanceAndOverrideRecords) {
+TEST_F(ConstraintTest, InstanceAndOverrideRecords) {
   SConstraint* c = new (heap) SConstraint();
   SConstraintInstance* ci = (new (heap) TestElement())->CreateConstraintInstance("CI", c);
   ci->SetDrcCode(5);
   ci->CreateUnitlessValue()->SetValue(-1500);
-  Saved saved = Save(ci);
+  std::string path = File();
   // assignment record, constraint reference, id; the drcCode is not saved
-  EXPECT_EQ(saved.lines, (Lines{"1", "0", "2", "CI", "2", "-1500", "0", "3", "0"}));
-  SConstraintInstance* back = Load<SConstraintInstance>(saved, heap);
+  EXPECT_EQ(SaveRecord(path, ci, heap), (Lines{"1", "0", "2", "CI", "2", "-1500", "0", "3", "0"}));
+  SConstraintInstance* back = LoadRecord<SConstraintInstance>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_NE(back->GetConstraint(), nullptr);
   EXPECT_EQ(back->GetDrcCode(), 0);
@@ -252,9 +256,8 @@ TEST_F(SessionTest, InstanceAndOverrideRecords) {
   o->SetbOverridden(true);
   o->SetCurrentValue(ci->GetValue());
   o->SetConstraint(c);
-  saved = Save(o);
-  EXPECT_EQ(saved.lines, (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
-  SConstraintOverride* ob = Load<SConstraintOverride>(saved, heap);
+  EXPECT_EQ(SaveRecord(path, o, heap), (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
+  SConstraintOverride* ob = LoadRecord<SConstraintOverride>(path, heap);
   ASSERT_NE(ob, nullptr);
   EXPECT_EQ(ob->GetStaticClientFlags(), -4);
   EXPECT_TRUE(ob->GetbOverridden());
