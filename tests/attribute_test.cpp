@@ -26,6 +26,7 @@ std::string Names(const RelLinkedList<SAttribute*>& list) {
 
 }  // namespace
 
+// Look-up finds constraint instances before attributes, newest first.
 TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
   SAttribute* a = e->CreateAttribute("W");
   SConstraintInstance* ci = e->CreateConstraintInstance("W", nullptr);
@@ -40,6 +41,8 @@ TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
   EXPECT_EQ(e->GetAttribute("W"), newer);
 }
 
+// Native mode off stores "%d" / "%f" texts; on, typed values reused across
+// sets; the text forms of every value class.
 TEST_F(AttributeTest, NativeModesAndTextForms) {
   {
     NativeMode off(false);
@@ -84,6 +87,7 @@ TEST_F(AttributeTest, NativeModesAndTextForms) {
   EXPECT_EQ(AttrText(e, "Min"), P(1, "-2147483648"));
 }
 
+// Copies as texts, front first (so reversed), skipping "LASTSYSCONFIG".
 TEST_F(AttributeTest, CopyAttributes) {
   TestElement* src = new (heap) TestElement();
   src->SetAttribute("A", "1");
@@ -104,6 +108,7 @@ TEST_F(AttributeTest, CopyAttributes) {
   EXPECT_EQ(TextOf(e, "None"), P(1, ""));
 }
 
+// Unlinking without deleting, and copying an element onto itself.
 TEST(Attributes, UnlinkingAndCopyingOntoItself) {
   // General-allocator objects: a leak, a double delete or a released text
   // read again shows under the sanitizers.
@@ -126,14 +131,14 @@ TEST(Attributes, UnlinkingAndCopyingOntoItself) {
   EXPECT_TRUE(e->RemoveAssignment(b));
   EXPECT_TRUE(e->GetAllAttributes().empty());
   EXPECT_TRUE(e->GetAllConstraintInstances().empty());
-  delete a;  // unlinked, not deleted
-  delete b;
-  delete c;
+  delete a, delete b, delete c;  // unlinked, not deleted
   e->SetAttribute("D", "4");
   e->SetConstraint("E", "5", 1);
   delete e;  // deletes what is still listed
 }
 
+// The element record with its two lists (read back reversed); damaged
+// lists fail the read.
 TEST_F(AttributeTest, ElementRecord) {
   e->SetName("U1");
   e->SetClientFlags(5);
@@ -172,6 +177,7 @@ TEST_F(AttributeTest, ElementRecord) {
   }
 }
 
+// Reading over an assignment releases its old name and value.
 TEST_F(AttributeTest, ReadingAnAssignmentReplacesNameAndValue) {
   SProperty* p = new (heap) SProperty();
   p->SetName("old");

@@ -5,7 +5,9 @@
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
+#include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,17 +58,10 @@ std::vector<T> Items(const RelLinkedList<T>& list) {
 
 // The data lines of a file: those between the seven header lines and "@@@@".
 inline Lines DataLines(const std::string& path) {
+  std::istringstream in(ReadFile(path));
   Lines out;
-  std::string bytes = ReadFile(path), line;
-  std::size_t n = 0;
-  for (std::size_t start = 0, lf; start < bytes.size(); start = lf + 1) {
-    lf = bytes.find('\n', start);
-    if (lf == std::string::npos) lf = bytes.size();
-    line = bytes.substr(start, lf - start);
-    if (line == "@@@@") break;
-    if (++n > 7) out.push_back(line);
-  }
-  return out;
+  for (std::string line; std::getline(in, line) && line != "@@@@";) out.push_back(line);
+  return Lines(out.begin() + std::min<std::size_t>(7, out.size()), out.end());
 }
 
 // Saves the object as the root of a file; returns the data lines written.
