@@ -1,8 +1,6 @@
 // Attributes of design elements: look-up order, both native modes, text
 // forms, copying, unlinking, and the element's two lists in its record.
 #include "core/pool.h"
-#include "fixture.h"
-#include "memory_store.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -17,6 +15,7 @@ class AttributeTest : public SessionTest {
     e = new (heap) TestElement();
   }
   TestElement* e = nullptr;
+  ScratchDir dir;
 };
 
 std::string Names(const RelLinkedList<SAttribute*>& list) {
@@ -27,6 +26,7 @@ std::string Names(const RelLinkedList<SAttribute*>& list) {
 
 }  // namespace
 
+// Look-up finds constraint instances before attributes, newest first.
 TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
   SAttribute* a = e->CreateAttribute("W");
   SConstraintInstance* ci = e->CreateConstraintInstance("W", nullptr);
@@ -41,6 +41,8 @@ TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
   EXPECT_EQ(e->GetAttribute("W"), newer);
 }
 
+// Native mode off stores "%d" / "%f" texts; on, typed values reused across
+// sets; the text forms of every value class.
 TEST_F(AttributeTest, NativeModesAndTextForms) {
   {
     NativeMode off(false);
@@ -85,6 +87,7 @@ TEST_F(AttributeTest, NativeModesAndTextForms) {
   EXPECT_EQ(AttrText(e, "Min"), P(1, "-2147483648"));
 }
 
+// Copies as texts, front first (so reversed), skipping "LASTSYSCONFIG".
 TEST_F(AttributeTest, CopyAttributes) {
   TestElement* src = new (heap) TestElement();
   src->SetAttribute("A", "1");
@@ -105,6 +108,7 @@ TEST_F(AttributeTest, CopyAttributes) {
   EXPECT_EQ(TextOf(e, "None"), P(1, ""));
 }
 
+// Unlinking without deleting, and copying an element onto itself.
 TEST(Attributes, UnlinkingAndCopyingOntoItself) {
   // General-allocator objects: a leak, a double delete or a released text
   // read again shows under the sanitizers.
@@ -127,14 +131,14 @@ TEST(Attributes, UnlinkingAndCopyingOntoItself) {
   EXPECT_TRUE(e->RemoveAssignment(b));
   EXPECT_TRUE(e->GetAllAttributes().empty());
   EXPECT_TRUE(e->GetAllConstraintInstances().empty());
-  delete a;  // unlinked, not deleted
-  delete b;
-  delete c;
+  delete a, delete b, delete c;  // unlinked, not deleted
   e->SetAttribute("D", "4");
   e->SetConstraint("E", "5", 1);
   delete e;  // deletes what is still listed
 }
 
+// The element record with its two lists (read back reversed); damaged
+// lists fail the read.
 TEST_F(AttributeTest, ElementRecord) {
   e->SetName("U1");
   e->SetClientFlags(5);
@@ -143,12 +147,12 @@ TEST_F(AttributeTest, ElementRecord) {
   a->CreateIntegerValue()->SetValue(3);
   e->CreateAttribute("B");
   e->SetConstraint("C", "x", 4);
-  Saved saved = Save(e);
-  EXPECT_EQ(saved.lines, (Lines{"1", "5", "2", "U1", "0", "0", "0",                        // element
+  std::string path = dir.File("element");
+  EXPECT_EQ(SaveRecord(path, e, heap), (Lines{"1", "5", "2", "U1", "0", "0", "0",                        // element
                                 "2", "2", "0", "1", "B", "0", "0",                         // B
                                 "3", "1", "1", "A", "4", "3", "0", "0",                    // A
                                 "1", "5", "0", "1", "C", "6", "1", "x", "0", "0", "0"}));  // C
-  TestElement* back = Load<TestElement>(saved, heap);
+  TestElement* back = LoadRecord<TestElement>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(Names(back->GetAllAttributes()), "A B ");
   EXPECT_TRUE(back->GetAttribute("A")->GetIsGlobal());
@@ -157,7 +161,7 @@ TEST_F(AttributeTest, ElementRecord) {
   EXPECT_EQ(static_cast<SConstraintInstance*>(back->GetConstraint("C"))->GetDrcCode(), 0);
 
   // Damaged lists: the element's first lines, then the two lists.
-  const Lines classes = {"", "TestElement", "SConstraintInstance", "SAttribute", "SConstraint"};
+  const Lines classes = {"TestElement", "SConstraintInstance", "SAttribute", "SConstraint"};
   const Lines cases[] = {
       {"1", "2", "0", "1", "C", "0", "0", "0", "0"},  // an instance among the attributes
       {"1", "0", "0"},                                // a null attribute
@@ -168,17 +172,20 @@ TEST_F(AttributeTest, ElementRecord) {
   for (const Lines& tail : cases) {
     Lines lines = {"1", "0", "0", "0", "0", "0"};
     lines.insert(lines.end(), tail.begin(), tail.end());
-    EXPECT_EQ(Load<TestElement>({lines, classes}, heap), nullptr);
+    WriteRecordFile(path, lines, classes);
+    EXPECT_EQ(LoadRecord<TestElement>(path, heap), nullptr);
   }
 }
 
+// Reading over an assignment releases its old name and value.
 TEST_F(AttributeTest, ReadingAnAssignmentReplacesNameAndValue) {
   SProperty* p = new (heap) SProperty();
   p->SetName("old");
   char* oldName = p->GetName();
   SValue* oldValue = p->CreateRealValue();
-  MemoryStore in({"0", "3", "new", "0", "12"}, {""}, heap);
-  ASSERT_EQ(p->Serialize(in), 0);
+  std::string path = dir.File("property");
+  WriteRecordFile(path, {"1", "0", "3", "new", "0", "12"}, {"SProperty"});
+  ASSERT_TRUE(ReadOver(path, p, heap));
   EXPECT_STREQ(p->GetName(), "new");
   EXPECT_EQ(p->GetValue(), nullptr);
   EXPECT_EQ(p->GetId(), 12);

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "core/pool.h"
-#include "fixture.h"
-#include "memory_store.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -20,7 +18,10 @@ class ConstraintTest : public SessionTest {
     SessionTest::SetUp();
     e = new (heap) TestElement();
   }
+  std::string File() { return dir.File("c" + std::to_string(++files)); }
   TestElement* e = nullptr;
+  ScratchDir dir;
+  int files = 0;
 };
 
 uint32_t Bits(float f) {
@@ -48,13 +49,14 @@ RelLinkedList<char*> TextList(HANDLEMA* heap, Lines texts) {
 
 }  // namespace
 
+// Not found (attributes do not count): the sentinels and 0, drc untouched.
+// String values convert: decimal for numbers, "FALSE" in any case or "0"
+// for booleans.
 TEST_F(ConstraintTest, SentinelsAndTextRules) {
-  const auto noInt = std::make_pair(0, 2147483646);
-  const auto noBool = std::make_pair(0, -1);
-  e->SetAttribute("M", "5");  // attributes are not constraint instances
-  EXPECT_EQ(IntOf(e, "M"), noInt);
+  e->SetAttribute("M", "5");
+  EXPECT_EQ(IntOf(e, "M"), std::make_pair(0, 2147483646));
   EXPECT_EQ(Bits(FloatOf(e, "M").second), 0x7F7FC99Eu);
-  EXPECT_EQ(BoolOf(e, "M"), noBool);
+  EXPECT_EQ(BoolOf(e, "M"), std::make_pair(0, -1));
   EXPECT_EQ(TextOf(e, "M"), P(0, ""));
   EXPECT_EQ(StrOf(e, "M"), P(0, ""));
   int drc = 55;
@@ -81,6 +83,8 @@ TEST_F(ConstraintTest, SentinelsAndTextRules) {
   }
 }
 
+// Native mode off stores texts with drc 0; on, typed values with the drc,
+// read back by the typed getters and the "%.12lf" / "%ld" text forms.
 TEST_F(ConstraintTest, NativeModes) {
   int drc = -1;
   CString out;
@@ -110,15 +114,16 @@ TEST_F(ConstraintTest, NativeModes) {
   EXPECT_EQ(BoolOf(e, "B"), std::make_pair(1, 1));
   EXPECT_EQ(StrOf(e, "B"), P(0, ""));
   EXPECT_EQ(StrOf(e, "V"), P(1, "x"));  // no value: unchanged
-  // mismatched types and missing values give the sentinels
   EXPECT_EQ(IntOf(e, "R"), std::make_pair(0, 2147483646));
   EXPECT_EQ(IntOf(e, "V"), std::make_pair(0, 2147483646));
   EXPECT_EQ(Bits(FloatOf(e, "I").second), 0x7F7FC99Eu);
   EXPECT_EQ(BoolOf(e, "I"), std::make_pair(0, -1));
-  EXPECT_EQ(BoolOf(e, "V"), std::make_pair(0, -1));
 }
 
-TEST_F(ConstraintTest, SettingKeepsTheInstanceAndRemovingUnlinksIt) {
+// Setting keeps the instance and its constraint; removing unlinks it
+// without deleting it; copying takes string, real and integer values by
+// name, without constraint or drc, each copy at the front.
+TEST_F(ConstraintTest, SetRemoveAndCopy) {
   NativeMode on(true);
   SConstraint* c = new (heap) SConstraint();
   SConstraintInstance* ci = e->CreateConstraintInstance("W", c);
@@ -130,38 +135,38 @@ TEST_F(ConstraintTest, SettingKeepsTheInstanceAndRemovingUnlinksIt) {
   e->RemoveConstraint("W");
   EXPECT_EQ(e->GetConstraint("W"), nullptr);
   EXPECT_EQ(ci->GetValue(), nullptr);
-  EXPECT_STREQ(ci->GetName(), "W");  // unlinked, not deleted
-}
+  EXPECT_STREQ(ci->GetName(), "W");
 
-TEST_F(ConstraintTest, CopyConstraintInstances) {
-  TestElement* src = new (heap) TestElement();
-  NativeMode on(true);
-  src->SetConstraint("I", 4, 9);
-  src->SetConstraint("R", 1.5f, 9);
-  src->SetBoolConstraint("B", 1, 9);
-  src->CreateConstraintInstance("S", new (heap) SConstraint());
-  src->SetConstraint("S", "txt", 9);
-  src->CreateConstraintInstance("Empty", nullptr);
-  e->CopyConstraintInstances(src);
+  e->SetConstraint("I", 4, 9);
+  e->SetConstraint("R", 1.5f, 9);
+  e->SetBoolConstraint("B", 1, 9);
+  e->CreateConstraintInstance("S", c);
+  e->SetConstraint("S", "txt", 9);
+  e->CreateConstraintInstance("Empty", nullptr);
+  TestElement* t = new (heap) TestElement();
+  t->CopyConstraintInstances(e);
+  t->CopyConstraintInstances(nullptr);
   Lines names;
-  for (SConstraintInstance* ci : Items(e->GetAllConstraintInstances())) names.push_back(ci->GetName());
-  EXPECT_EQ(names, (Lines{"I", "R", "S"}));  // each copy goes to the front
-  SConstraintInstance* s = static_cast<SConstraintInstance*>(e->GetConstraint("S"));
+  for (SConstraintInstance* x : Items(t->GetAllConstraintInstances())) names.push_back(x->GetName());
+  EXPECT_EQ(names, (Lines{"I", "R", "S"}));
+  SConstraintInstance* s = static_cast<SConstraintInstance*>(t->GetConstraint("S"));
   EXPECT_EQ(s->GetConstraint(), nullptr);
   EXPECT_EQ(s->GetDrcCode(), 0);
-  EXPECT_EQ(IntOf(e, "I"), std::make_pair(1, 4));
-  EXPECT_EQ(StrOf(e, "R"), P(1, "1.500000000000"));  // still a real value
+  EXPECT_EQ(IntOf(t, "I"), std::make_pair(1, 4));
+  EXPECT_EQ(StrOf(t, "R"), P(1, "1.500000000000"));  // still a real value
   NativeMode off(false);
-  TestElement* t = new (heap) TestElement();
-  t->CopyConstraintInstances(src);
-  EXPECT_EQ(TextOf(t, "R"), P(1, "1.500000"));
+  TestElement* u = new (heap) TestElement();
+  u->CopyConstraintInstances(e);
+  EXPECT_EQ(TextOf(u, "R"), P(1, "1.500000"));
 }
 
-TEST_F(SessionTest, SetAndGroupMembers) {
+// Sets file constraints and groups file sets under the object's own name,
+// refusing a key already present; target sets are not listed twice.
+TEST_F(ConstraintTest, SetAndGroupMembers) {
   SConstraintSet* set = new (heap) SConstraintSet();
   SConstraint* c = new (heap) SConstraint();
   c->SetName("B");
-  EXPECT_TRUE(set->SetConstraint("A", c));  // filed under the constraint's own name
+  EXPECT_TRUE(set->SetConstraint("A", c));
   EXPECT_EQ(set->GetConstraint("B"), c);
   EXPECT_FALSE(set->SetConstraint("B", c));
   EXPECT_TRUE(set->RemoveConstraint("B"));
@@ -176,15 +181,17 @@ TEST_F(SessionTest, SetAndGroupMembers) {
   EXPECT_FALSE(g->SetConstraintSet("S1", set));
 }
 
-TEST_F(SessionTest, ConstraintAndSetRecords) {
+// Constraint and set records: text lists and target sets come back
+// reversed, set entries under the keys written.
+TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   SListValue* holder = new (heap) SListValue();
   SConstraint* c = new (heap) SConstraint();
   c->SetName("C");
   c->SetBasis(holder->CreateIntegerValue());
   c->SetOwners(TextList(heap, {"net", "pin"}));
-  Saved saved = Save(c);
-  EXPECT_EQ(saved.lines, (Lines{"1", "2", "0", "1", "C", "2", "3", "net", "3", "pin", "0"}));
-  SConstraint* cb = Load<SConstraint>(saved, heap);
+  std::string path = File();
+  EXPECT_EQ(SaveRecord(path, c, heap), (Lines{"1", "2", "0", "1", "C", "2", "3", "net", "3", "pin", "0"}));
+  SConstraint* cb = LoadRecord<SConstraint>(path, heap);
   ASSERT_NE(cb, nullptr);
   EXPECT_NE(SIntegerValue::Cast(cb->GetBasis()), nullptr);
   EXPECT_EQ(Texts(cb->GetOwners()), (Lines{"pin", "net"}));
@@ -196,52 +203,55 @@ TEST_F(SessionTest, ConstraintAndSetRecords) {
   SConstraintSet* t1 = new (heap) SConstraintSet();
   set->InsertTargetSet(t1);
   set->InsertTargetSet(new (heap) SConstraintSet());
-  saved = Save(set);
   // name, qualifiers, constraints (key, reference), target sets, id, 0
-  EXPECT_EQ(saved.lines,
+  EXPECT_EQ(SaveRecord(path, set, heap),
             (Lines{"1", "3", "SET", "2", "2", "q1", "2", "q2", "1", "1", "C", "2", "2", "3", "4", "0", "0"}));
-  SConstraintSet* back = Load<SConstraintSet>(saved, heap);
+  SConstraintSet* back = LoadRecord<SConstraintSet>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(Texts(back->GetQualifiers()), (Lines{"q2", "q1"}));
-  EXPECT_EQ(Items(back->GetAllTargetSets())[0]->GetClassName(), std::string("class SConstraintSet"));
-  EXPECT_NE(back->GetConstraint("C"), nullptr);
+  EXPECT_EQ(back->GetAllTargetSets().size(), 2u);
 
-  // Entries come back under the keys written, not the constraints' names.
-  MemoryStore in({"1", "S", "0", "2", "2", "K1", "2", "2", "K2", "3", "0", "7", "0"},
-                 {"", "SConstraint", "SConstraint", "SConstraint"}, heap);
-  SConstraintSet* keyed = new (heap) SConstraintSet();
-  ASSERT_EQ(keyed->Serialize(in), 0);
-  EXPECT_TRUE(in.AtEnd());
+  WriteRecordFile(path, {"1", "1", "S", "0", "2", "2", "K1", "2", "2", "K2", "3", "0", "7", "0"},
+                  {"SConstraintSet", "SConstraint", "SConstraint"});
+  SConstraintSet* keyed = LoadRecord<SConstraintSet>(path, heap);
+  ASSERT_NE(keyed, nullptr);
   EXPECT_EQ(keyed->GetId(), 7);
   EXPECT_NE(keyed->GetConstraint("K1"), nullptr);
   EXPECT_NE(keyed->GetConstraint("K2"), keyed->GetConstraint("K1"));
 }
 
-TEST_F(SessionTest, GroupSetsComeBackUnderTheirOwnNames) {
-  // The set's record, then the group's: its entry has the key "old" for the
-  // set named S1, and a reference to a constraint, which is skipped.
-  Lines lines = {"1", "2", "S1", "0", "0", "0", "0", "0",
-                 "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"};
-  MemoryStore in(lines, {"", "SConstraintSet", "SConstraintGroup", "SConstraint"}, heap);
-  SConstraintSet* set = SConstraintSet::Cast(in.ReadRoot());
-  ASSERT_EQ(set->Serialize(in), 0);
-  SConstraintGroup* g = SConstraintGroup::Cast(in.ReadRoot());
-  ASSERT_EQ(g->Serialize(in), 0);
-  EXPECT_TRUE(in.AtEnd());
+// A group read after its set files it under the set's name, whatever key
+// was written; a reference to anything but a set is skipped.
+TEST_F(ConstraintTest, GroupSetsComeBackUnderTheirOwnNames) {
+  std::string path = File();
+  WriteRecordFile(path, {"1", "2", "S1", "0", "0", "0", "0", "0", "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"},
+                  {"SConstraintSet", "SConstraintGroup", "SConstraint"});
+  SConstraintSet* set = nullptr;
+  SConstraintGroup* g = nullptr;
+  {
+    PersistentFile f(path.c_str(), 0, heap);
+    set = SConstraintSet::Cast(f.ReadPointer());
+    ASSERT_EQ(set->Serialize(f), 0);
+    g = SConstraintGroup::Cast(f.ReadPointer());
+    ASSERT_EQ(g->Serialize(f), 0);
+    EXPECT_TRUE(f.FinishData());
+  }
   EXPECT_EQ(g->GetConstraintSet("S1"), set);
   EXPECT_EQ(g->GetAllConstraintSets().size(), 1u);
-  EXPECT_EQ(Save(g).lines, (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
+  EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
 }
 
-TEST_F(SessionTest, InstanceAndOverrideRecords) {
+// Instance: assignment record, constraint reference, id (no drcCode).
+// Override: flags, current value reference, static flags, flag, constraint
+// reference, id.
+TEST_F(ConstraintTest, InstanceAndOverrideRecords) {
   SConstraint* c = new (heap) SConstraint();
-  SConstraintInstance* ci = (new (heap) TestElement())->CreateConstraintInstance("CI", c);
+  SConstraintInstance* ci = e->CreateConstraintInstance("CI", c);
   ci->SetDrcCode(5);
   ci->CreateUnitlessValue()->SetValue(-1500);
-  Saved saved = Save(ci);
-  // assignment record, constraint reference, id; the drcCode is not saved
-  EXPECT_EQ(saved.lines, (Lines{"1", "0", "2", "CI", "2", "-1500", "0", "3", "0"}));
-  SConstraintInstance* back = Load<SConstraintInstance>(saved, heap);
+  std::string path = File();
+  EXPECT_EQ(SaveRecord(path, ci, heap), (Lines{"1", "0", "2", "CI", "2", "-1500", "0", "3", "0"}));
+  SConstraintInstance* back = LoadRecord<SConstraintInstance>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_NE(back->GetConstraint(), nullptr);
   EXPECT_EQ(back->GetDrcCode(), 0);
@@ -252,9 +262,8 @@ TEST_F(SessionTest, InstanceAndOverrideRecords) {
   o->SetbOverridden(true);
   o->SetCurrentValue(ci->GetValue());
   o->SetConstraint(c);
-  saved = Save(o);
-  EXPECT_EQ(saved.lines, (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
-  SConstraintOverride* ob = Load<SConstraintOverride>(saved, heap);
+  EXPECT_EQ(SaveRecord(path, o, heap), (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
+  SConstraintOverride* ob = LoadRecord<SConstraintOverride>(path, heap);
   ASSERT_NE(ob, nullptr);
   EXPECT_EQ(ob->GetStaticClientFlags(), -4);
   EXPECT_TRUE(ob->GetbOverridden());
@@ -262,24 +271,24 @@ TEST_F(SessionTest, InstanceAndOverrideRecords) {
   EXPECT_NE(ob->GetConstraint(), nullptr);
 }
 
-TEST_F(SessionTest, ProjectConstraintFamilies) {
+// The project's families survive a session save and restore, instances
+// referring to the restored constraints; a destroyed entry is only unlinked.
+TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   SProject* p = session->CreateProject("P");
   SConstraint* c = p->CreateConstraint("WIDTH");
   SConstraintSet* s = p->CreateConstraintSet("S1");
   s->SetConstraint("WIDTH", c);
   p->CreateConstraintGroup("G")->SetConstraintSet("S1", s);
+  p->CreateConstraintInstance("W", c);
   p->SetConstraint("W", "10", 2);
   SConstraint* gone = p->CreateConstraint("T");
   EXPECT_TRUE(p->DestroyConstraint("T"));
   EXPECT_FALSE(p->DestroyConstraint("T"));
-  EXPECT_STREQ(gone->GetName(), "T");  // unlinked, still usable
-  EXPECT_EQ(p->GetConstraint("WIDTH"), c);
-  EXPECT_EQ(IntOf(p, "W"), std::make_pair(1, 10));  // the element's getters stay reachable
+  EXPECT_STREQ(gone->GetName(), "T");
 
-  ScratchDir dir;
-  ASSERT_EQ(session->Save(dir.File("db").c_str()), 1);
+  ASSERT_EQ(session->Save(File().c_str()), 1);
   SSession* other = AllocSession();
-  ASSERT_EQ(other->Restore(dir.File("db").c_str()), 1);
+  ASSERT_EQ(other->Restore(dir.File("c1").c_str()), 1);
   SProject* q = other->GetProject("P");
   ASSERT_NE(q, nullptr);
   SConstraintSet* s2 = q->GetConstraintSet("S1");
@@ -288,6 +297,8 @@ TEST_F(SessionTest, ProjectConstraintFamilies) {
   EXPECT_EQ(q->GetConstraintGroup("G")->GetConstraintSet("S1"), s2);
   EXPECT_FALSE(q->HasConstraint("T"));
   EXPECT_EQ(IntOf(q, "W"), std::make_pair(1, 10));
+  SAssignment* w = static_cast<SDesignElement*>(q)->GetConstraint("W");
+  EXPECT_EQ(static_cast<SConstraintInstance*>(w)->GetConstraint(), q->GetConstraint("WIDTH"));
   delete other;
 
   // A project outside any session deletes its definitions (or they leak).

@@ -1,14 +1,18 @@
-// Support for tests of the members every design element shares: a concrete
+// Support for the value, attribute and constraint tests: a concrete design
 // element restorable by its class name "TestElement", a guard that puts the
-// process-wide native mode back, and the typed getters as (result, output)
-// pairs.
+// process-wide native mode back, the typed getters as (result, output)
+// pairs, and single records written to and read from real files.
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include <tavrin/tavrin.h>
+#include "fixture.h"
 
 namespace tavrin_test {
 
@@ -38,6 +42,86 @@ inline std::pair<int, float> AttrFloat(E* e, const char* n) { float v = 7; int r
 inline std::pair<int, std::string> TextOf(E* e, const char* n) { CString o("x"); int r = e->GetConstraint(n, o); return {r, o.str()}; }
 inline std::pair<int, std::string> StrOf(E* e, const char* n) { CString o("x"); int r = e->GetConstraintStr(n, o); return {r, o.str()}; }
 inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"); int r = e->GetAttribute(n, o); return {r, o.str()}; }
+
+typedef std::vector<std::string> Lines;
+
+// The elements of a list, head first.
+template <class T>
+std::vector<T> Items(const RelLinkedList<T>& list) {
+  std::vector<T> out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
+  return out;
+}
+
+// ---- single records in real files ------------------------------------------------
+// A record file holds one root object: its reference, then its record.
+
+// The data lines of a file: those between the seven header lines and "@@@@".
+inline Lines DataLines(const std::string& path) {
+  std::istringstream in(ReadFile(path));
+  Lines out;
+  for (std::string line; std::getline(in, line) && line != "@@@@";) out.push_back(line);
+  return Lines(out.begin() + std::min<std::size_t>(7, out.size()), out.end());
+}
+
+// Saves the object as the root of a file; returns the data lines written.
+template <class T>
+Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap) {
+  {
+    PersistentFile f(path.c_str(), 1, heap);
+    f.WritePointer(object);
+    object->Serialize(f);
+    EXPECT_TRUE(f.Close()) << f.GetError();
+  }
+  return DataLines(path);
+}
+
+// The root object read back on heap; null when the file is damaged or its
+// data section is not read to its end.
+template <class T>
+T* LoadRecord(const std::string& path, HANDLEMA* heap) {
+  PersistentFile f(path.c_str(), 0, heap);
+  if (!f.IsOK()) return nullptr;
+  TavrinObject* o = f.ReadPointer();
+  T* root = T::Cast(o);
+  if (!root || !f.ClaimOwned(o) || root->Serialize(f) != 0 || !f.FinishData()) return nullptr;
+  return f.Close() ? root : nullptr;
+}
+
+// Writes a file with the given data lines; classes[i] is the class of
+// index i + 1.
+inline void WriteRecordFile(const std::string& path, const Lines& data, const Lines& classes) {
+  std::string body, table = "@@@@\n" + std::to_string(classes.size() + 1) + "\n";
+  for (const std::string& l : data) body += l + "\n";
+  Lines seen;  // each class name once, then by its position among the names
+  for (const std::string& c : classes) {
+    std::size_t k = 0;
+    while (k < seen.size() && seen[k] != c) ++k;
+    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
+    if (k == seen.size()) seen.push_back(c);
+  }
+  const std::size_t kHeader = 37;  // "YO", "12", "VV", "33199", two positions, filler
+  char head[64];
+  std::snprintf(head, sizeof head, "YO\n12\nVV\n33199\n%06zu\n%06zu\n7483647\n", kHeader + body.size(),
+                kHeader + body.size() + table.size());
+  WriteFile(path, head + body + table);
+}
+
+// Reads the record of a file's root into an existing object (the root's
+// reference is read and passed over); true when sound and read to the end.
+template <class T>
+bool ReadOver(const std::string& path, T* object, HANDLEMA* heap) {
+  PersistentFile f(path.c_str(), 0, heap);
+  f.ReadPointer();
+  return f.IsOK() && object->Serialize(f) == 0 && f.FinishData();
+}
+
+// Saves and reads back through a record file.
+template <class T>
+T* RoundTrip(const std::string& path, T* object, HANDLEMA* heap) {
+  SaveRecord(path, object, heap);
+  return LoadRecord<T>(path, heap);
+}
 
 }  // namespace tavrin_test
 
