@@ -17,11 +17,18 @@ using DesignElementTest = tavrin_test::SessionTest;
 // SetName copies the text, reusing the block while its class holds the new
 // size and freeing it otherwise; the element's own text, from a heap block
 // that is replaced, survives; null clears. Deleting the element returns its
-// texts and its own block to their classes.
+// texts and its own block to their classes. The class name and casts follow
+// the dynamic class; Find finds nothing.
 TEST_F(DesignElementTest, SetNameReusesTheBlockWhileItFits) {
   Element* e = new (heap) Element();
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->GetHeap(), heap);
+  TavrinObject* root = e;
+  EXPECT_STREQ(root->GetClassName(), "class Element");
+  EXPECT_EQ(SDesignElement::Cast(root), e);
+  EXPECT_EQ(SLibrary::Cast(root), nullptr);
+  EXPECT_STREQ(SDesignElement::kClassName, "class SDesignElement");
+  EXPECT_EQ(e->Find(const_cast<char*>("x")), nullptr);
   EXPECT_EQ(e->GetName(), nullptr);
   e->SetName("0123456789");  // 11 bytes: class 16
   char* block = e->GetName();
@@ -57,19 +64,6 @@ TEST_F(DesignElementTest, SetNameReusesTheBlockWhileItFits) {
   outside->SetName("n");
   outside->SetPinNum("1");
   delete outside;  // frees its texts (leak checkers verify)
-}
-
-// The class name and casts follow the dynamic class; Find finds nothing.
-TEST_F(DesignElementTest, ClassNameOfTheDynamicClass) {
-  SDesignElement* base = new (heap) Element();
-  TavrinObject* root = base;
-  EXPECT_STREQ(root->GetClassName(), "class Element");
-  EXPECT_EQ(Element::Cast(root), base);
-  EXPECT_EQ(SDesignElement::Cast(root), base);
-  EXPECT_EQ(SLibrary::Cast(root), nullptr);
-  EXPECT_STREQ(SDesignElement::kClassName, "class SDesignElement");
-  EXPECT_EQ(base->Find(const_cast<char*>("x")), nullptr);
-  delete base;
 }
 
 // New objects get identifier 0; a current server counts each construction

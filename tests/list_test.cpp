@@ -11,19 +11,12 @@ std::vector<int*> Items(const RelLinkedList<int*>& list) {
   return v;
 }
 
-class ListTest : public ::testing::TestWithParam<bool> {
+class ListTest : public tavrin_test::SessionHeapOrNot {
  protected:
-  void SetUp() override {
-    session = AllocSession();
-    ASSERT_NE(session, nullptr);
-    heap = GetParam() ? session->GetHeap() : nullptr;
-  }
   void TearDown() override {
     list.clear(heap);
-    delete session;
+    SessionHeapOrNot::TearDown();
   }
-  SSession* session = nullptr;
-  HANDLEMA* heap = nullptr;
   int a = 1, b = 2, c = 3;
   RelLinkedList<int*> list;
 };

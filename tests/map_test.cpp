@@ -77,10 +77,13 @@ class Harness {
     ASSERT_EQ(slot, value);
   }
 
+  // Afterwards the key is absent: find misses it, eraseKey refuses it.
   void EraseByFind(K key) {
     auto it = map.find(key);
     ASSERT_FALSE(it == map.end());
     ASSERT_TRUE(map.erase(it));
+    ASSERT_TRUE(map.find(key) == map.end());
+    ASSERT_FALSE(map.eraseKey(key));
     Forget(Kind::Model(key));
   }
 
@@ -174,21 +177,12 @@ void RunRandomized(HANDLEMA* heap, unsigned seed, int steps) {
   }
   h.WalkErasing(rng, 100);
   h.Check();
-  EXPECT_EQ(h.map.root(), nullptr);
+  auto none = h.map.begin();
+  EXPECT_FALSE(h.map.erase(none));  // the map is empty
   EXPECT_GT(h.twoChildWalkErases, 0) << "the walks must erase nodes with two children";
 }
 
-class MapRandomized : public ::testing::TestWithParam<bool> {
- protected:
-  void SetUp() override {
-    session = AllocSession();
-    ASSERT_NE(session, nullptr);
-    heap = GetParam() ? session->GetHeap() : nullptr;
-  }
-  void TearDown() override { delete session; }
-  SSession* session = nullptr;
-  HANDLEMA* heap = nullptr;
-};
+using MapRandomized = tavrin_test::SessionHeapOrNot;
 
 TEST_P(MapRandomized, TextKeys) { for (unsigned seed : {1, 2, 3}) RunRandomized<TextKeys>(heap, seed, 1500); }
 TEST_P(MapRandomized, IntKeys) { for (unsigned seed : {1, 2, 3}) RunRandomized<IntKeys>(heap, seed, 1500); }
@@ -214,32 +208,18 @@ INSTANTIATE_TEST_SUITE_P(HeapOrNot, MapRandomized, ::testing::Bool());
 
 using MapTest = tavrin_test::SessionTest;
 
-// Absent keys, an empty map and the end position are refused.
-TEST_F(MapTest, AbsentKeys) {
-  RelMap<CharM, int*> m;
-  m.SetHeap(heap);
-  int x = 0;
-  auto none = m.begin();
-  EXPECT_FALSE(m.erase(none));
-  for (const char* k : {"b", "a", "c"}) m.insert(k, &x);
-  EXPECT_TRUE(m.find("A") == m.end());
-  EXPECT_TRUE(m.find(static_cast<const char*>(nullptr)) == m.end());
-  EXPECT_FALSE(m.eraseKey("zz"));
-  EXPECT_FALSE(m.erase(none));
-  EXPECT_EQ(m.size(), 3u);
-}
-
 // A node that cannot be allocated: the failure slot, and the map unchanged.
 TEST_F(MapTest, FailedNodeAllocationChangesNothing) {
-  RelMap<CharM, int*> m;
+  typedef RelMap<CharM, int*> Map;
+  Map m;
   m.SetHeap(heap);
   int x = 0;
   {
     tavrin_test::FailAfter fail(1);  // the first map-node chunk
-    EXPECT_TRUE((RelMap<CharM, int*>::Failed(m.insert("a", &x))));
+    EXPECT_TRUE(Map::Failed(m.insert("a", &x)));
   }
   EXPECT_TRUE(m.empty());
-  EXPECT_FALSE((RelMap<CharM, int*>::Failed(m.insert("a", &x))));
+  EXPECT_FALSE(Map::Failed(m.insert("a", &x)));
   EXPECT_EQ(m.find("a")->second, &x);
 }
 
