@@ -85,6 +85,17 @@ bool EnsureClassTable(HANDLEMA* heap) {
   return true;
 }
 
+// Requests beyond this are refused before the header is added, so that the
+// size cannot wrap around to a small block.
+constexpr std::size_t kMaxBlock = std::size_t(1) << 48;
+
+// A block above the pool limit, taken from the record's heap by itself.
+void* LargeBlock(HANDLEMA* heap, std::size_t n) {
+  if (n > kMaxBlock) return nullptr;
+  void* raw = HeapAlloc(heap->heap, n + kBlockHeader);
+  return raw ? Stamp(raw, heap, kTagLarge) : nullptr;
+}
+
 }  // namespace
 
 int BlocksPerChunk(int c) { return g_limit ? g_blocksPerChunk[c] : 65528 / (kClassSizes[c] + 8); }
@@ -97,7 +108,7 @@ int LiveSessions() { return g_liveSessions; }
 
 void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
   if (!heap) {
-    if (n > (std::size_t(1) << 48)) return nullptr;
+    if (n > kMaxBlock) return nullptr;
     void* raw = std::malloc(n + kBlockHeader);
     return raw ? Stamp(raw, nullptr, kTagGeneral) : nullptr;
   }
@@ -110,8 +121,7 @@ void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
     HeaderOf(block) = reinterpret_cast<std::uintptr_t>(heap) | static_cast<unsigned>(c);
     return block;
   }
-  void* raw = HeapAlloc(heap->heap, n + kBlockHeader);
-  return raw ? Stamp(raw, heap, kTagLarge) : nullptr;
+  return LargeBlock(heap, n);
 }
 
 unsigned BlockTag(const void* block) {
@@ -181,9 +191,7 @@ bool SetText(HANDLEMA* heap, char*& field, const char* text) {
 char* CountedAlloc(HANDLEMA* heap, std::size_t n) {
   ++g_largeCount;
   g_largeBytes += static_cast<long>(n);
-  if (!heap) return static_cast<char*>(PoolAlloc(nullptr, n));
-  void* raw = HeapAlloc(heap->heap, n + kBlockHeader);
-  return raw ? static_cast<char*>(Stamp(raw, heap, kTagLarge)) : nullptr;
+  return static_cast<char*>(heap ? LargeBlock(heap, n) : PoolAlloc(nullptr, n));
 }
 
 void* CreateSessionHeap(std::size_t size, HANDLEMA** record) {

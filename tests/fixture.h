@@ -33,6 +33,16 @@ class SessionTest : public ::testing::Test {
   HANDLEMA* heap = nullptr;
 };
 
+// As SessionTest, with `heap` null (the general allocator) when the
+// parameter is false.
+class SessionHeapOrNot : public SessionTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    if (!GetParam()) heap = nullptr;
+  }
+};
+
 // Makes the n-th following private-heap allocation fail, for the life of
 // the guard (the hook is cleared afterwards whether or not it fired).
 class FailAfter {

@@ -10,6 +10,8 @@ namespace {
 
 using RegistryTest = tavrin_test::SessionTest;
 
+// Every factory is registered once and creates its own class on the given
+// heap; only the exact name without the "class " prefix creates anything.
 TEST_F(RegistryTest, EveryFactoryCreatesItsOwnClassOnTheGivenHeap) {
   std::set<std::string> names;
   int count = 0;
@@ -35,10 +37,12 @@ TEST_F(RegistryTest, EveryFactoryCreatesItsOwnClassOnTheGivenHeap) {
     EXPECT_EQ(Dynamic::CreateByClassName(bad, heap), nullptr) << (bad ? bad : "null");
 }
 
+// A session created by name is placed in the given heap with a record of its
+// own (no heap of its own, not counted as live) and usable.
 TEST_F(RegistryTest, SessionPlacedInAnotherSessionsHeap) {
   SSession* inner = SSession::Cast(Dynamic::CreateByClassName("SSession", heap));
   ASSERT_NE(inner, nullptr);
-  EXPECT_EQ(tavrin::LiveSessions(), 1);  // no heap of its own
+  EXPECT_EQ(tavrin::LiveSessions(), 1);
   EXPECT_NE(inner->GetHeap(), heap);
   EXPECT_EQ(inner->GetHeap()->heap, heap->heap);
   EXPECT_NE(inner->CreatePackageLibrary("L"), nullptr);
@@ -46,29 +50,30 @@ TEST_F(RegistryTest, SessionPlacedInAnotherSessionsHeap) {
   EXPECT_EQ(tavrin::LiveSessions(), 1);
 }
 
+// Without a heap the session says so on standard output and everything comes
+// from the general allocator and goes back to it (leak checkers verify).
 TEST(Registry, SessionWithoutHeapUsesTheGeneralAllocator) {
   testing::internal::CaptureStdout();
   SSession* s = SSession::Cast(Dynamic::CreateByClassName("SSession", nullptr));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "\n malloc SSession " + std::to_string(sizeof(SSession)));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n malloc SSession " + std::to_string(sizeof(SSession)));
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetHeap(), nullptr);
-  // Everything comes from the general allocator and goes back to it (leak
-  // checkers verify): the unlinked library, and the nodes of one left linked.
   SPackageLibrary* lib = s->CreatePackageLibrary("Lib");
   ASSERT_NE(lib, nullptr);
   lib->SetLocation("/somewhere");
   ASSERT_TRUE(s->DestroyLibrary("Lib"));
   delete lib;
-  SPadStackLibrary* kept = s->CreatePadStackLibrary("Other");
+  SPadStackLibrary* kept = s->CreatePadStackLibrary("Other");  // its nodes stay linked
   s->SetVersion("v1");
   delete s;
   delete kept;
 }
 
+// Cast checks the dynamic class, through bases too; null gives null.
 TEST_F(RegistryTest, CastChecksTheDynamicClass) {
   TavrinObject* pkg = session->CreatePackageLibrary("P");
   TavrinObject* ses = session;
+  EXPECT_STREQ(pkg->GetClassName(), "class SPackageLibrary");
   EXPECT_EQ(SLibrary::Cast(pkg), pkg);
   EXPECT_EQ(SPackageLibrary::Cast(pkg), pkg);
   EXPECT_EQ(SPadStackLibrary::Cast(pkg), nullptr);

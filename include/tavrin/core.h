@@ -105,8 +105,9 @@ typedef int Error;
 TAVRIN_API SSession* AllocSession();
 TAVRIN_API SSession* AllocateSession();
 // Sets the first output to the number of counted large allocations, the second
-// to 0, the third to the number of size classes (0 while no session lives) and
-// the fourth to the per-class chunk counters (null while no session lives).
+// to 0, the third to the number of size classes (0 until the first session is
+// created, 9 from then on) and the fourth to the per-class chunk counters
+// (null while no session lives).
 TAVRIN_API int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts);
 // Sets all four outputs to 0.
 TAVRIN_API void GetTavrinCnts(int& a, int& b, int& c, int& d);
