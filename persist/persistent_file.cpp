@@ -337,69 +337,68 @@ unsigned PersistentFile::ReadInt(void* buf, unsigned size, unsigned count) {
   return ReadInts(buf, size, count);
 }
 
-unsigned PersistentFile::WriteFloat(const void* buf, unsigned size, unsigned count) {
-  if (m->binaryWrite) return WriteRaw(buf, size, count);
+unsigned PersistentFile::WriteReals(const void* buf, unsigned width, unsigned count,
+                                    const char* format) {
   if (!IsWriting() || !m->open) return 0;
   for (unsigned i = 0; i < count; ++i) {
-    float f;
-    std::memcpy(&f, static_cast<const char*>(buf) + 4 * static_cast<std::size_t>(i), 4);
+    const char* at = static_cast<const char*>(buf) + width * static_cast<std::size_t>(i);
+    double d;
+    if (width == 4) {
+      float f;
+      std::memcpy(&f, at, 4);
+      d = f;
+    } else {
+      std::memcpy(&d, at, 8);
+    }
     char line[400];
-    int n = std::snprintf(line, sizeof line, "%.8f\n", static_cast<double>(f));
+    int n = std::snprintf(line, sizeof line, format, d);
     m->out->Write(line, static_cast<std::size_t>(n));
   }
   return count;
+}
+
+unsigned PersistentFile::ReadReals(void* buf, unsigned width, unsigned count) {
+  if (IsWriting() || !IsOK()) {
+    MarkDamaged();
+    return 0;
+  }
+  for (unsigned i = 0; i < count; ++i) {
+    double d;
+    int64_t at = m->in->Tell();
+    if (!tavrin::ReadDoubleLine(*m->in, d)) {
+      MarkDamaged();
+      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
+      return i;
+    }
+    char* to = static_cast<char*>(buf) + width * static_cast<std::size_t>(i);
+    if (width == 4) {
+      float f = static_cast<float>(d);
+      std::memcpy(to, &f, 4);
+    } else {
+      std::memcpy(to, &d, 8);
+    }
+  }
+  return count;
+}
+
+unsigned PersistentFile::WriteFloat(const void* buf, unsigned size, unsigned count) {
+  if (m->binaryWrite) return WriteRaw(buf, size, count);
+  return WriteReals(buf, 4, count, "%.8f\n");
 }
 
 unsigned PersistentFile::WriteDouble(const void* buf, unsigned size, unsigned count) {
   if (m->binaryWrite) return WriteRaw(buf, size, count);
-  if (!IsWriting() || !m->open) return 0;
-  for (unsigned i = 0; i < count; ++i) {
-    double d;
-    std::memcpy(&d, static_cast<const char*>(buf) + 8 * static_cast<std::size_t>(i), 8);
-    char line[400];
-    int n = std::snprintf(line, sizeof line, "%.12f\n", d);
-    m->out->Write(line, static_cast<std::size_t>(n));
-  }
-  return count;
+  return WriteReals(buf, 8, count, "%.12f\n");
 }
 
 unsigned PersistentFile::ReadFloat(void* buf, unsigned size, unsigned count) {
   if (m->binaryRead) return ReadRaw(buf, size, count);
-  if (IsWriting() || !IsOK()) {
-    MarkDamaged();
-    return 0;
-  }
-  for (unsigned i = 0; i < count; ++i) {
-    double d;
-    int64_t at = m->in->Tell();
-    if (!tavrin::ReadDoubleLine(*m->in, d)) {
-      MarkDamaged();
-      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
-      return i;
-    }
-    float f = static_cast<float>(d);
-    std::memcpy(static_cast<char*>(buf) + 4 * static_cast<std::size_t>(i), &f, 4);
-  }
-  return count;
+  return ReadReals(buf, 4, count);
 }
 
 unsigned PersistentFile::ReadDouble(void* buf, unsigned size, unsigned count) {
   if (m->binaryRead) return ReadRaw(buf, size, count);
-  if (IsWriting() || !IsOK()) {
-    MarkDamaged();
-    return 0;
-  }
-  for (unsigned i = 0; i < count; ++i) {
-    double d;
-    int64_t at = m->in->Tell();
-    if (!tavrin::ReadDoubleLine(*m->in, d)) {
-      MarkDamaged();
-      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
-      return i;
-    }
-    std::memcpy(static_cast<char*>(buf) + 8 * static_cast<std::size_t>(i), &d, 8);
-  }
-  return count;
+  return ReadReals(buf, 8, count);
 }
 
 unsigned PersistentFile::WriteChars(const char* buf, unsigned size, unsigned count) {

@@ -162,6 +162,9 @@ class TAVRIN_API PersistentFile : public PersistentStore {
   struct Impl;
   unsigned WriteInts(const void* buf, unsigned size, unsigned count);
   unsigned ReadInts(void* buf, unsigned size, unsigned count);
+  // Floats (width 4, widened to double) and doubles (width 8) as text lines.
+  unsigned WriteReals(const void* buf, unsigned width, unsigned count, const char* format);
+  unsigned ReadReals(void* buf, unsigned width, unsigned count);
   unsigned WriteRaw(const void* buf, unsigned size, unsigned count);
   unsigned ReadRaw(void* buf, unsigned size, unsigned count);
   void OpenForWriting(const char* path);
