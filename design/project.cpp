@@ -1,4 +1,5 @@
 #include "core/pool.h"
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 
@@ -48,23 +49,9 @@ Persistent::Error SProject::Serialize(PersistentStore& s) {
 
 // ---- files ------------------------------------------------------------------------
 
-SFile* SProject::CreateFile(const char* name) {
-  if (!name) return nullptr;
-  SFile* file = new (m_heap) SFile();
-  if (!file) return nullptr;
-  file->SetName(name);
-  if (!file->GetName() || RelMap<CharM, SFile*>::Failed(m_files.insert(CharM(file->GetName()), file))) {
-    delete file;
-    return nullptr;
-  }
-  return file;
-}
+SFile* SProject::CreateFile(const char* name) { return tavrin::CreateNamedChild(m_files, m_heap, name); }
 
-SFile* SProject::GetFile(const char* name) const {
-  if (!name) return nullptr;
-  auto it = m_files.find(name);
-  return it == m_files.end() ? nullptr : it->second;
-}
+SFile* SProject::GetFile(const char* name) const { return m_files.lookup(name); }
 
 bool SProject::HasFile(const char* name) { return name && m_files.find(name) != m_files.end(); }
 

@@ -1,31 +1,11 @@
 // The project-wide constraint definitions: constraint sets, constraints and
 // constraint groups by name, each owned by the project.
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 #include "tavrin/props.h"
 
 namespace {
-
-template <class T>
-T* Lookup(const RelMap<CharM, T*>& map, const char* name) {
-  if (!name) return nullptr;
-  auto it = map.find(name);
-  return it == map.end() ? nullptr : it->second;
-}
-
-// A new named object on the heap, filed under its own name text.
-template <class T>
-T* CreateNamed(RelMap<CharM, T*>& map, HANDLEMA* heap, const char* name) {
-  if (!name) return nullptr;
-  T* object = new (heap) T();
-  if (!object) return nullptr;
-  object->SetName(name);
-  if (!object->GetName() || RelMap<CharM, T*>::Failed(map.insert(CharM(object->GetName()), object))) {
-    delete object;
-    return nullptr;
-  }
-  return object;
-}
 
 template <class T>
 void DeleteAll(RelMap<CharM, T*>& map) {
@@ -34,21 +14,21 @@ void DeleteAll(RelMap<CharM, T*>& map) {
 
 }  // namespace
 
-SConstraintSet* SProject::CreateConstraintSet(const char* name) { return CreateNamed(m_constraintSets, m_heap, name); }
-SConstraintSet* SProject::GetConstraintSet(const char* name) const { return Lookup(m_constraintSets, name); }
-bool SProject::HasConstraintSet(const char* name) { return Lookup(m_constraintSets, name) != nullptr; }
+SConstraintSet* SProject::CreateConstraintSet(const char* name) { return tavrin::CreateNamedChild(m_constraintSets, m_heap, name); }
+SConstraintSet* SProject::GetConstraintSet(const char* name) const { return m_constraintSets.lookup(name); }
+bool SProject::HasConstraintSet(const char* name) { return m_constraintSets.lookup(name) != nullptr; }
 bool SProject::DestroyConstraintSet(const char* name) { return name && m_constraintSets.eraseKey(CharM(name)); }
 
-SConstraint* SProject::CreateConstraint(const char* name) { return CreateNamed(m_constraints, m_heap, name); }
-SConstraint* SProject::GetConstraint(const char* name) const { return Lookup(m_constraints, name); }
-bool SProject::HasConstraint(const char* name) { return Lookup(m_constraints, name) != nullptr; }
+SConstraint* SProject::CreateConstraint(const char* name) { return tavrin::CreateNamedChild(m_constraints, m_heap, name); }
+SConstraint* SProject::GetConstraint(const char* name) const { return m_constraints.lookup(name); }
+bool SProject::HasConstraint(const char* name) { return m_constraints.lookup(name) != nullptr; }
 bool SProject::DestroyConstraint(const char* name) { return name && m_constraints.eraseKey(CharM(name)); }
 
 SConstraintGroup* SProject::CreateConstraintGroup(const char* name) {
-  return CreateNamed(m_constraintGroups, m_heap, name);
+  return tavrin::CreateNamedChild(m_constraintGroups, m_heap, name);
 }
-SConstraintGroup* SProject::GetConstraintGroup(const char* name) const { return Lookup(m_constraintGroups, name); }
-bool SProject::HasConstraintGroup(const char* name) { return Lookup(m_constraintGroups, name) != nullptr; }
+SConstraintGroup* SProject::GetConstraintGroup(const char* name) const { return m_constraintGroups.lookup(name); }
+bool SProject::HasConstraintGroup(const char* name) { return m_constraintGroups.lookup(name) != nullptr; }
 bool SProject::DestroyConstraintGroup(const char* name) {
   return name && m_constraintGroups.eraseKey(CharM(name));
 }

@@ -7,11 +7,7 @@
 #include "persist/record.h"
 #include "tavrin/design.h"
 
-SCell* SProject::GetDesign(const char* name) const {
-  if (!name) return nullptr;
-  auto it = m_designs.find(name);
-  return it == m_designs.end() ? nullptr : it->second;
-}
+SCell* SProject::GetDesign(const char* name) const { return m_designs.lookup(name); }
 
 bool SProject::HasDesign(const char* name) { return name && m_designs.find(name) != m_designs.end(); }
 

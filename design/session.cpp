@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/pool.h"
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 
@@ -84,11 +85,7 @@ SPadStackLibrary* SSession::CreatePadStackLibrary(const char* name) {
   return CreateLibrary(name, m_padStackLibraries);
 }
 
-SLibrary* SSession::GetLibrary(const char* name) const {
-  if (!name) return nullptr;
-  auto it = m_libraries.find(name);
-  return it == m_libraries.end() ? nullptr : it->second;
-}
+SLibrary* SSession::GetLibrary(const char* name) const { return m_libraries.lookup(name); }
 
 bool SSession::HasLibrary(const char* name) { return name && m_libraries.find(name) != m_libraries.end(); }
 
@@ -105,23 +102,10 @@ bool SSession::DestroyLibrary(const char* name) {
 }
 
 SProject* SSession::CreateProject(const char* name) {
-  if (!name) return nullptr;
-  SProject* project = new (m_heap) SProject();
-  if (!project) return nullptr;
-  project->SetName(name);
-  if (!project->GetName() ||
-      RelMap<CharM, SProject*>::Failed(m_projects.insert(CharM(project->GetName()), project))) {
-    delete project;
-    return nullptr;
-  }
-  return project;
+  return tavrin::CreateNamedChild(m_projects, m_heap, name);
 }
 
-SProject* SSession::GetProject(const char* name) const {
-  if (!name) return nullptr;
-  auto it = m_projects.find(name);
-  return it == m_projects.end() ? nullptr : it->second;
-}
+SProject* SSession::GetProject(const char* name) const { return m_projects.lookup(name); }
 bool SSession::HasProject(const char* name) { return name && m_projects.find(name) != m_projects.end(); }
 bool SSession::DestroyProject(const char* name) { return name && m_projects.eraseKey(CharM(name)); }
 

@@ -277,7 +277,6 @@ class Record {
   void Text(char*& text, bool counted) {
     if (Writing()) {
       uint32_t len = text ? static_cast<uint32_t>(std::strlen(text)) : 0;
-      if (text && std::strchr(text, '\n')) m_s.MarkDamaged();  // cannot be stored as one line
       Unsigned(len);
       if (len) m_s.WriteChars(text, 1, len);
       return;

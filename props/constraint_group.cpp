@@ -20,11 +20,7 @@ void SConstraintGroup::SetName(const char* name) { tavrin::SetText(m_heap, m_nam
 
 int SConstraintGroup::WritePointer(PersistentStore& s) { return s.WritePointer(this); }
 
-SConstraintSet* SConstraintGroup::GetConstraintSet(const char* name) const {
-  if (!name) return nullptr;
-  auto it = m_sets.find(name);
-  return it == m_sets.end() ? nullptr : it->second;
-}
+SConstraintSet* SConstraintGroup::GetConstraintSet(const char* name) const { return m_sets.lookup(name); }
 
 bool SConstraintGroup::HasConstraintSet(const char* name) { return GetConstraintSet(name) != nullptr; }
 

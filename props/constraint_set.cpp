@@ -23,11 +23,7 @@ void SConstraintSet::SetName(const char* name) { tavrin::SetText(m_heap, m_name,
 
 int SConstraintSet::WritePointer(PersistentStore& s) { return s.WritePointer(this); }
 
-SConstraint* SConstraintSet::GetConstraint(const char* name) const {
-  if (!name) return nullptr;
-  auto it = m_constraints.find(name);
-  return it == m_constraints.end() ? nullptr : it->second;
-}
+SConstraint* SConstraintSet::GetConstraint(const char* name) const { return m_constraints.lookup(name); }
 
 bool SConstraintSet::HasConstraint(const char* name) { return GetConstraint(name) != nullptr; }
 

@@ -101,14 +101,6 @@ inline std::string TestData(const std::string& name) { return std::string(TAVRIN
 
 }  // namespace tavrin_test
 
-// Sets the process-wide current server and visitor for tests.
-class ServerTestAccess {
- public:
-  static void SetCurrent(GTavrinServer* s) { GTavrinServer::SetCurrent(s); }
-};
-class VisitorTestAccess {
- public:
-  static void SetCurrent(GVisitor* v) { GVisitor::SetCurrent(v); }
-};
+#include "current_access.h"
 
 #endif

@@ -303,6 +303,14 @@ class RelMap {
   template <class Q>
   const_iterator find(Q key) const { return findImpl(static_cast<K>(key)); }
 
+  // Text-keyed maps: the value filed under key, or a null value when the key
+  // is null or absent.
+  V lookup(const char* key) const {
+    if (!key) return V();
+    Node* n = findAVL(key, m_root);
+    return n ? n->second : V();
+  }
+
   Node* findAVL(const char* key, Node* node) const {
     while (node) {
       Prefetch(node);

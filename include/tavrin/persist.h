@@ -29,6 +29,8 @@ class TAVRIN_API PersistentStore {
   virtual unsigned WriteLong(const void* buf, unsigned size, unsigned count) = 0;
   virtual unsigned WriteKey(const void* buf, unsigned size, unsigned count) = 0;
   virtual unsigned WriteInt(const void* buf, unsigned size, unsigned count) = 0;
+  // A text store marks itself damaged when the text holds a line feed,
+  // which one line cannot carry (the save then fails).
   virtual unsigned WriteChars(const char* buf, unsigned size, unsigned count) = 0;
   virtual unsigned ReadUnsigned(void* buf, unsigned size, unsigned count) = 0;
   virtual unsigned ReadDouble(void* buf, unsigned size, unsigned count) = 0;

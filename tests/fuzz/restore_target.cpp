@@ -12,15 +12,8 @@
 
 #include "design/session_files.h"
 #include "tavrin/tavrin.h"
+#include "tests/current_access.h"
 
-class ServerTestAccess {
- public:
-  static void SetCurrent(GTavrinServer* s) { GTavrinServer::SetCurrent(s); }
-};
-class VisitorTestAccess {
- public:
-  static void SetCurrent(GVisitor* v) { GVisitor::SetCurrent(v); }
-};
 
 namespace {
 
