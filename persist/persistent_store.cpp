@@ -1,4 +1,3 @@
-#include <algorithm>
 
 #include "tavrin/persist.h"
 
@@ -28,28 +27,12 @@ bool PersistentStore::ReadText(std::string& out, uint32_t length) {
 void PersistentStore::SetReadObjects(std::vector<TavrinObject*> objects) {
   m_readObjects = std::move(objects);
   m_claimed.assign(m_readObjects.size(), false);
-  m_sortedIndex.clear();
   m_lastHandedOut = 0;
 }
 
 bool PersistentStore::ClaimOwned(const TavrinObject* obj) {
-  if (!obj) return false;
-  if (m_lastHandedOut < m_readObjects.size() && m_readObjects[m_lastHandedOut] == obj) {
-    if (m_claimed[m_lastHandedOut]) return false;
-    m_claimed[m_lastHandedOut] = true;
-    return true;
-  }
-  if (m_sortedIndex.empty() && !m_readObjects.empty()) {
-    for (uint32_t i = 0; i < m_readObjects.size(); ++i)
-      if (m_readObjects[i]) m_sortedIndex.push_back(i);
-    std::sort(m_sortedIndex.begin(), m_sortedIndex.end(), [this](uint32_t a, uint32_t b) {
-      return m_readObjects[a] < m_readObjects[b];
-    });
-  }
-  auto it = std::lower_bound(m_sortedIndex.begin(), m_sortedIndex.end(), obj,
-                             [this](uint32_t i, const TavrinObject* o) { return m_readObjects[i] < o; });
-  if (it == m_sortedIndex.end() || m_readObjects[*it] != obj) return false;
-  if (m_claimed[*it]) return false;
-  m_claimed[*it] = true;
+  if (!obj || m_lastHandedOut >= m_readObjects.size() || m_readObjects[m_lastHandedOut] != obj) return false;
+  if (m_claimed[m_lastHandedOut]) return false;
+  m_claimed[m_lastHandedOut] = true;
   return true;
 }

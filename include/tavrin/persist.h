@@ -67,8 +67,9 @@ class TAVRIN_API PersistentStore {
   void MarkDamaged() { m_damaged = true; }
   bool IsDamaged() const { return m_damaged; }
 
-  // Each object read may be claimed as an owned child once; a second claim,
-  // or a claim of an object not read by ReadPointer, fails.
+  // Claims the object ReadPointer returned last as an owned child. Each
+  // object can be claimed once; a second claim, or a claim of any other
+  // object, fails.
   bool ClaimOwned(const TavrinObject* obj);
   // Nesting of owned-child records while reading; Enter fails past
   // kMaxNesting levels (a damaged file).
@@ -80,10 +81,7 @@ class TAVRIN_API PersistentStore {
   // Concrete stores describe the objects ReadPointer can return, by index.
   void SetReadObjects(std::vector<TavrinObject*> objects);
   const std::vector<TavrinObject*>& ReadObjects() const { return m_readObjects; }
-  // Whether the object of a read-table index was claimed as an owned child.
-  bool IsClaimed(std::size_t index) const { return index < m_claimed.size() && m_claimed[index]; }
-  // The read-table index ReadPointer returned last: a claim of its object
-  // needs no search.
+  // Concrete stores note the read-table index ReadPointer returns.
   void NoteHandedOut(std::size_t index) { m_lastHandedOut = index; }
   void SetStatus(int status) { m_status = status; }
 
@@ -96,7 +94,6 @@ class TAVRIN_API PersistentStore {
   int m_depth = 0;
   std::vector<TavrinObject*> m_readObjects;
   std::vector<bool> m_claimed;
-  std::vector<uint32_t> m_sortedIndex;  // read-table indices sorted by address, built on first claim
   std::size_t m_lastHandedOut = 0;
 };
 
