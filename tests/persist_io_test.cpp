@@ -1,6 +1,5 @@
-// Saving through the output layer: a failure of any write, flush, sync,
-// rename, close or open leaves the previous file as it was; a full disk
-// too; and a save costs about one write per 64 KiB.
+// Saving: a failure of any output operation, or a full disk, leaves the
+// previous file as it was; a save costs about one write per 64 KiB.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,39 +17,50 @@ class SaveIoTest : public SessionTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
-    target = dir.File("design.tvn");
     WriteFile(target, previous);
   }
   void TearDown() override {
     io::ResetFaults();
     SessionTest::TearDown();
   }
-
   // About `files` * 60 bytes of file.
   static void Fill(SSession* s, int files) {
     SProject* p = s->CreateProject("project");
     for (int i = 0; i < files; ++i)
       p->CreateFile(("file number " + std::to_string(i)).c_str())->SetAlias("some alias text");
   }
-
   ScratchDir dir;
-  std::string target;
-  const std::string previous = "the previous file\n";
+  const std::string target = dir.File("design.tvn"), previous = "the previous file\n";
 };
+
+// Runs body in a child whose files stay under 100000 bytes: exit status or 128 + signal.
+template <class F>
+int InChildWithFileLimit(bool ignoreSignal, F body) {
+  fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    struct rlimit core = {0, 0}, fsize = {100000, 100000};
+    setrlimit(RLIMIT_CORE, &core);
+    setrlimit(RLIMIT_FSIZE, &fsize);
+    if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 }  // namespace
 
 // The k-th operation of each kind fails, for every k the save reaches: Save
-// gives 0, the previous file stays and no temporary file is left. Opening,
-// syncing and closing the folder come after the rename, when the target
-// already holds the complete new file.
+// gives 0, the previous file stays, no temporary file is left. The folder's
+// open, sync and close follow the rename, when the new file is complete.
 TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
   Fill(session, 4000);  // several buffers' worth
   ASSERT_EQ(session->Save(dir.File("reference").c_str()), 1);
   const std::string expected = ReadFile(dir.File("reference"));
   std::remove(dir.File("reference").c_str());
   ASSERT_GT(expected.size(), 3 * tavrin::OutputFile::kBufferSize);
-
   for (int i = 0; i < io::kOpCount; ++i) {
     io::Op op = static_cast<io::Op>(i);
     long k = 1;
@@ -73,9 +83,8 @@ TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
   }
 }
 
-// About one write per 64 KiB (a small file, header patch included, is one
-// write), one sync of the file and one of its folder; the replaced file
-// keeps its permissions.
+// About one write per 64 KiB (a small file with its header is one write), a
+// sync of the file and of its folder; the replaced file keeps its mode.
 TEST_F(SaveIoTest, WritesPerSave) {
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   Fill(session, 40000);
@@ -84,12 +93,10 @@ TEST_F(SaveIoTest, WritesPerSave) {
   long size = static_cast<long>(ReadFile(target).size());
   ASSERT_GT(size, 2000000);
   EXPECT_LE(io::Count(io::Op::kWrite), size / 65536 + 3);
-  EXPECT_EQ(io::Count(io::Op::kSync), 2);
-  EXPECT_EQ(io::Count(io::Op::kRename), 1);
+  EXPECT_TRUE(io::Count(io::Op::kSync) == 2 && io::Count(io::Op::kRename) == 1);
   struct stat st;
   ASSERT_EQ(stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-
   SSession* small = AllocSession();
   io::ResetFaults();
   ASSERT_EQ(small->Save(target.c_str()), 1);
@@ -97,35 +104,13 @@ TEST_F(SaveIoTest, WritesPerSave) {
   delete small;
 }
 
-namespace {
-// Runs body in a child process whose files may not grow past 100000 bytes
-// and returns its exit status (or 128 + signal).
-template <class F>
-int InChildWithFileLimit(bool ignoreSignal, F body) {
-  fflush(stdout);
-  pid_t pid = fork();
-  if (pid == 0) {
-    struct rlimit core = {0, 0}, fsize = {100000, 100000};
-    setrlimit(RLIMIT_CORE, &core);
-    setrlimit(RLIMIT_FSIZE, &fsize);
-    if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-}  // namespace
-
-// A file over the size limit: Save reports the failure, or the process is
-// killed by the limit's signal in the middle of the save; either way the
-// previous file stays. Under the limit the same child saves.
+// Over the size limit Save fails, or the limit's signal kills the process
+// mid-save; the previous file stays either way. Under the limit it saves.
 TEST_F(SaveIoTest, FullDisk) {
-  const std::string path = target;
-  auto save = [&path](int files) {
+  auto save = [this](int files) {
     SSession* s = AllocSession();
     Fill(s, files);
-    int r = s->Save(path.c_str());
+    int r = s->Save(target.c_str());
     delete s;
     return r;
   };
