@@ -48,9 +48,14 @@ std::string OneProject(const Lines& classes, int ref = 1, const Lines& entry = {
 // A valid file with two projects, one taking over a session entry, and
 // libraries of two kinds; class line "0" names the first class again.
 std::string Mixed() {
-  return Frame(Concat({{"0", "2"}, ProjectEntry("p1", 1, "p1"), ProjectEntry("Alpha", 2, "Alpha"), {"1", "3"},
-                       LibraryRecord("lib"), {"0", "1", "4"}, LibraryRecord("pads2")}),
-               {"SProject", "0", "SPackageLibrary", "SPadStackLibrary"});
+  // p1 holds the file "f": design element, host CAD, units, top cells, id,
+  // one file entry (key, reference, alias, kind, name, stamp, id), then the
+  // four empty families.
+  Lines p1 = {"2", "p1", "1", "0", "2", "p1", "0", "0", "0", "0", "0", "0", "0", "0", "0",
+              "1", "1", "f", "2", "0", "0", "1", "f", "0", "0", "0", "0", "0", "0"};
+  return Frame(Concat({{"0", "2"}, p1, ProjectEntry("Alpha", 3, "Alpha"), {"1", "4"},
+                       LibraryRecord("lib"), {"0", "1", "5"}, LibraryRecord("pads2")}),
+               {"SProject", "SFile", "0", "SPackageLibrary", "SPadStackLibrary"});
 }
 
 // Everything a restore may change in a session, as text.
@@ -178,6 +183,6 @@ TEST_F(DamageTest, AllocationFailureLeavesTheSession) {
     ++failures;
   }
   EXPECT_GE(failures, 3);
-  EXPECT_TRUE(session->GetProject("p1") && session->GetLibrary("pads2"));
+  EXPECT_TRUE(session->GetProject("p1") && session->GetProject("p1")->GetFile("f") && session->GetLibrary("pads2"));
   EXPECT_EQ(session->GetAllProjects().size(), 3u) << "the file's Alpha takes over the session's";
 }
