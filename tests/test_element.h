@@ -1,16 +1,10 @@
-// Support for the value, attribute and constraint tests: a concrete design
-// element restorable by its class name "TestElement", a guard that puts the
-// process-wide native mode back, the typed getters as (result, output)
-// pairs, and single records written to and read from real files.
+// Support for the value, attribute and constraint tests: an element class
+// restorable as "TestElement", and single records in real files.
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "fixture.h"
 
@@ -23,13 +17,11 @@ class TestElement : public SDesignElement {
 
 static Dynamic::Factory<TestElement> s_testElementFactory;
 
-class NativeMode {
- public:
-  explicit NativeMode(bool on) : m_saved(SDesignElement::GetNativeMode()) { SDesignElement::SetNativeMode(on); }
-  ~NativeMode() { SDesignElement::SetNativeMode(m_saved); }
-
- private:
-  bool m_saved;
+// Sets the process-wide native mode and puts it back.
+struct NativeMode {
+  explicit NativeMode(bool on) : saved(SDesignElement::GetNativeMode()) { SDesignElement::SetNativeMode(on); }
+  ~NativeMode() { SDesignElement::SetNativeMode(saved); }
+  bool saved;
 };
 
 // The typed getters as (result, output) pairs, outputs preset to 7 or "x".
@@ -46,25 +38,29 @@ inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"
 typedef std::vector<std::string> Lines;
 
 // The elements of a list, head first.
-template <class T>
-std::vector<T> Items(const RelLinkedList<T>& list) {
-  std::vector<T> out;
+template <class T, class R = T>
+std::vector<R> Items(const RelLinkedList<T>& list) {
+  std::vector<R> out;
   for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
   return out;
 }
+inline Lines Texts(const RelLinkedList<char*>& list) { return Items<char*, std::string>(list); }
 
-// ---- single records in real files ------------------------------------------------
-// A record file holds one root object: its reference, then its record.
+// A session, an element on its heap, and numbered files in a scratch folder.
+class ElementTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    e = new (heap) TestElement();
+  }
+  std::string File() { return dir.File("f" + std::to_string(++files)); }
+  TestElement* e = nullptr;
+  ScratchDir dir;
+  int files = 0;
+};
 
-// The data lines of a file: those between the seven header lines and "@@@@".
-inline Lines DataLines(const std::string& path) {
-  std::istringstream in(ReadFile(path));
-  Lines out;
-  for (std::string line; std::getline(in, line) && line != "@@@@";) out.push_back(line);
-  return Lines(out.begin() + std::min<std::size_t>(7, out.size()), out.end());
-}
-
-// Saves the object as the root of a file; returns the data lines written.
+// Saves the object as a file's root (reference, then record); returns the
+// data lines (between the seven header lines and "@@@@").
 template <class T>
 Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap) {
   {
@@ -73,11 +69,13 @@ Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap) {
     object->Serialize(f);
     EXPECT_TRUE(f.Close()) << f.GetError();
   }
-  return DataLines(path);
+  std::istringstream in(ReadFile(path));
+  Lines out;
+  for (std::string line; std::getline(in, line) && line != "@@@@";) out.push_back(line);
+  return Lines(out.begin() + std::min<std::size_t>(7, out.size()), out.end());
 }
 
-// The root object read back on heap; null when the file is damaged or its
-// data section is not read to its end.
+// The root read back; null when the file is damaged or not read to its end.
 template <class T>
 T* LoadRecord(const std::string& path, HANDLEMA* heap) {
   PersistentFile f(path.c_str(), 0, heap);
@@ -88,8 +86,7 @@ T* LoadRecord(const std::string& path, HANDLEMA* heap) {
   return f.Close() ? root : nullptr;
 }
 
-// Writes a file with the given data lines; classes[i] is the class of
-// index i + 1.
+// Writes a file of data lines; classes[i] is the class of index i + 1.
 inline void WriteRecordFile(const std::string& path, const Lines& data, const Lines& classes) {
   std::string body, table = "@@@@\n" + std::to_string(classes.size() + 1) + "\n";
   for (const std::string& l : data) body += l + "\n";
@@ -105,22 +102,6 @@ inline void WriteRecordFile(const std::string& path, const Lines& data, const Li
   std::snprintf(head, sizeof head, "YO\n12\nVV\n33199\n%06zu\n%06zu\n7483647\n", kHeader + body.size(),
                 kHeader + body.size() + table.size());
   WriteFile(path, head + body + table);
-}
-
-// Reads the record of a file's root into an existing object (the root's
-// reference is read and passed over); true when sound and read to the end.
-template <class T>
-bool ReadOver(const std::string& path, T* object, HANDLEMA* heap) {
-  PersistentFile f(path.c_str(), 0, heap);
-  f.ReadPointer();
-  return f.IsOK() && object->Serialize(f) == 0 && f.FinishData();
-}
-
-// Saves and reads back through a record file.
-template <class T>
-T* RoundTrip(const std::string& path, T* object, HANDLEMA* heap) {
-  SaveRecord(path, object, heap);
-  return LoadRecord<T>(path, heap);
 }
 
 }  // namespace tavrin_test
