@@ -96,6 +96,67 @@ TEST_F(ConstraintTest, NativeModes) {
   EXPECT_EQ(BoolOf(e, "I"), std::make_pair(0, -1));
 }
 
+// Setting keeps the instance and its constraint; removing unlinks it
+// without deleting it; copying takes string, real and integer values by
+// name, without constraint or drc, each copy at the front.
+TEST_F(ConstraintTest, SetRemoveAndCopy) {
+  NativeMode on(true);
+  SConstraint* c = new (heap) SConstraint();
+  SConstraintInstance* ci = e->CreateConstraintInstance("W", c);
+  e->SetConstraint("W", "1", 0);
+  e->SetBoolConstraint("W", 1, 6);
+  EXPECT_EQ(e->GetAllConstraintInstances().size(), 1u);
+  EXPECT_EQ(ci->GetConstraint(), c);
+  EXPECT_EQ(BoolOf(e, "W"), std::make_pair(1, 1));
+  e->RemoveConstraint("W");
+  EXPECT_EQ(e->GetConstraint("W"), nullptr);
+  EXPECT_EQ(ci->GetValue(), nullptr);
+  EXPECT_STREQ(ci->GetName(), "W");
+
+  e->SetConstraint("I", 4, 9);
+  e->SetConstraint("R", 1.5f, 9);
+  e->SetBoolConstraint("B", 1, 9);
+  e->CreateConstraintInstance("S", c);
+  e->SetConstraint("S", "txt", 9);
+  e->CreateConstraintInstance("Empty", nullptr);
+  TestElement* t = new (heap) TestElement();
+  t->CopyConstraintInstances(e);
+  t->CopyConstraintInstances(nullptr);
+  Lines names;
+  for (SConstraintInstance* x : Items(t->GetAllConstraintInstances())) names.push_back(x->GetName());
+  EXPECT_EQ(names, (Lines{"I", "R", "S"}));
+  SConstraintInstance* s = static_cast<SConstraintInstance*>(t->GetConstraint("S"));
+  EXPECT_EQ(s->GetConstraint(), nullptr);
+  EXPECT_EQ(s->GetDrcCode(), 0);
+  EXPECT_EQ(IntOf(t, "I"), std::make_pair(1, 4));
+  EXPECT_EQ(StrOf(t, "R"), P(1, "1.500000000000"));  // still a real value
+  NativeMode off(false);
+  TestElement* u = new (heap) TestElement();
+  u->CopyConstraintInstances(e);
+  EXPECT_EQ(TextOf(u, "R"), P(1, "1.500000"));
+}
+
+// Sets file constraints and groups file sets under the object's own name,
+// refusing a key already present; target sets are not listed twice.
+TEST_F(ConstraintTest, SetAndGroupMembers) {
+  SConstraintSet* set = new (heap) SConstraintSet();
+  SConstraint* c = new (heap) SConstraint();
+  c->SetName("B");
+  EXPECT_TRUE(set->SetConstraint("A", c));
+  EXPECT_EQ(set->GetConstraint("B"), c);
+  EXPECT_FALSE(set->SetConstraint("B", c));
+  EXPECT_TRUE(set->RemoveConstraint("B"));
+  EXPECT_FALSE(set->HasConstraint("B"));
+  EXPECT_TRUE(set->InsertTargetSet(set));
+  EXPECT_FALSE(set->InsertTargetSet(set));
+  EXPECT_EQ(set->GetAllTargetSets().size(), 1u);
+  SConstraintGroup* g = new (heap) SConstraintGroup();
+  set->SetName("S1");
+  EXPECT_TRUE(g->SetConstraintSet("other", set));
+  EXPECT_EQ(g->GetConstraintSet("S1"), set);
+  EXPECT_FALSE(g->SetConstraintSet("S1", set));
+}
+
 // Constraint and set records: text lists and target sets come back reversed.
 TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   SConstraint* c = new (heap) SConstraint();
