@@ -45,14 +45,6 @@ inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"
 
 typedef std::vector<std::string> Lines;
 
-// The elements of a list, head first.
-template <class T>
-std::vector<T> Items(const RelLinkedList<T>& list) {
-  std::vector<T> out;
-  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
-  return out;
-}
-
 // ---- single records in real files ------------------------------------------------
 // A record file holds one root object: its reference, then its record.
 
