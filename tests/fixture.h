@@ -99,6 +99,14 @@ inline std::vector<std::string> ListDir(const std::string& path) {
 
 inline std::string TestData(const std::string& name) { return std::string(TAVRIN_TEST_DATA) + "/" + name; }
 
+// The elements of a list, head first.
+template <class T, class R = T>
+std::vector<R> Items(const RelLinkedList<T>& list) {
+  std::vector<R> out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
+  return out;
+}
+
 }  // namespace tavrin_test
 
 #include "current_access.h"

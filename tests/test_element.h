@@ -37,13 +37,6 @@ inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"
 
 typedef std::vector<std::string> Lines;
 
-// The elements of a list, head first.
-template <class T, class R = T>
-std::vector<R> Items(const RelLinkedList<T>& list) {
-  std::vector<R> out;
-  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
-  return out;
-}
 inline Lines Texts(const RelLinkedList<char*>& list) { return Items<char*, std::string>(list); }
 
 // A session, an element on its heap, and numbered files in a scratch folder.
@@ -58,6 +51,9 @@ class ElementTest : public SessionTest {
   ScratchDir dir;
   int files = 0;
 };
+
+// ---- single records in real files ------------------------------------------------
+// A record file holds one root object: its reference, then its record.
 
 // Saves the object as a file's root (reference, then record); returns the
 // data lines (between the seven header lines and "@@@@").
