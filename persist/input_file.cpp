@@ -6,8 +6,38 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace tavrin {
+
+namespace {
+int Refuse(int fd, int err, const char* text, const char** why) {
+  if (fd >= 0) ::close(fd);
+  if (why) *why = text ? text : std::strerror(err);
+  errno = err;
+  return -1;
+}
+}  // namespace
+
+int OpenRegularFile(const char* path, const char** why) {
+  if (!path || !*path) return Refuse(-1, ENOENT, "no file name", why);
+  // Nothing but a regular file is opened, so opening has no effect on a
+  // device; the check is repeated on the open file in case the name changed
+  // meanwhile.
+  struct stat st;
+  if (::stat(path, &st) != 0) return Refuse(-1, errno, nullptr, why);
+  if (S_ISDIR(st.st_mode)) return Refuse(-1, EISDIR, nullptr, why);
+  if (!S_ISREG(st.st_mode)) return Refuse(-1, EINVAL, "not a regular file", why);
+  int fd;
+  do fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); while (fd < 0 && errno == EINTR);
+  if (fd < 0) return Refuse(-1, errno, nullptr, why);
+  if (::fstat(fd, &st) != 0) return Refuse(fd, errno, nullptr, why);
+  if (S_ISDIR(st.st_mode)) return Refuse(fd, EISDIR, nullptr, why);
+  if (!S_ISREG(st.st_mode)) return Refuse(fd, EINVAL, "not a regular file", why);
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return Refuse(fd, errno, nullptr, why);
+  return fd;
+}
 
 InputFile::InputFile() : m_buf(static_cast<char*>(std::malloc(kBufferSize))) {}
 
@@ -18,16 +48,20 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const char* path) {
   Close();
-  if (!path || !m_buf) return false;
-  int fd;
-  do fd = ::open(path, O_RDONLY | O_CLOEXEC); while (fd < 0 && errno == EINTR);
+  if (!m_buf) {
+    m_error = "out of memory";
+    return false;
+  }
+  int fd = OpenRegularFile(path, &m_error);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    m_error = std::strerror(errno);
     ::close(fd);
     return false;
   }
   m_fd = fd;
+  m_error = "";
   m_size = st.st_size;
   m_limit = m_size;
   m_pos = m_bufStart = 0;

@@ -10,6 +10,12 @@
 
 namespace tavrin {
 
+// Opens path for reading when it is a regular file. FIFOs, devices, folders
+// and sockets are refused at once: a FIFO without a writer would block the
+// open, a device could be read without end. Returns the descriptor, or -1
+// with errno set and *why (when given) saying what went wrong.
+int OpenRegularFile(const char* path, const char** why);
+
 class InputFile {
  public:
   static constexpr std::size_t kBufferSize = 64 * 1024;
@@ -19,8 +25,10 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // False when the file cannot be opened for reading.
+  // False when the file cannot be opened for reading or is no regular file
+  // (see OpenRegularFile); error() then says why.
   bool Open(const char* path);
+  const char* error() const { return m_error; }
   bool IsOpen() const { return m_fd >= 0; }
   void Close();
   int64_t Size() const { return m_size; }
@@ -90,6 +98,7 @@ class InputFile {
   bool Fill();
 
   int m_fd = -1;
+  const char* m_error = "";
   char* m_buf;
   int64_t m_size = 0;
   int64_t m_limit = 0;

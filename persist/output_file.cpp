@@ -124,12 +124,26 @@ bool OutputFile::Open(const char* target) {
     Fail("no file name", 0);
     return false;
   }
-  m_target = target;
+  // The file a link names is the one replaced, so the link stays a link.
+  struct stat st;
+  bool exists = false;
+  if (!ResolveTarget(target, m_target, st, exists)) return false;
+  if (exists && !S_ISREG(st.st_mode)) {
+    // Renaming over a FIFO, a device node or a socket would replace it.
+    Fail(S_ISDIR(st.st_mode) ? "the target is a folder" : "the target is not a regular file", 0);
+    return false;
+  }
+  // The temporary name is the target's own name, cut so that it still fits
+  // in a file name with its suffix, in the target's folder.
+  std::size_t slash = m_target.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
   static unsigned s_serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u", static_cast<long>(::getpid()), s_serial++);
-    m_temp = m_target + suffix;
+    int n = std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u", static_cast<long>(::getpid()), s_serial++);
+    std::size_t room = kNameMax - static_cast<std::size_t>(n);
+    m_temp = folder + base.substr(0, room) + suffix;
     m_fd = OpenFile(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (m_fd >= 0 || errno != EEXIST) break;
   }
@@ -139,9 +153,41 @@ bool OutputFile::Open(const char* target) {
     return false;
   }
   // A replaced file keeps its permissions.
-  struct stat st;
-  if (::stat(target, &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(m_fd, st.st_mode & 07777);
+  if (exists) ::fchmod(m_fd, st.st_mode & 07777);
   return true;
+}
+
+bool OutputFile::ResolveTarget(const char* target, std::string& resolved, struct stat& st, bool& exists) {
+  resolved = target;
+  for (int hops = 0;; ++hops) {
+    if (::lstat(resolved.c_str(), &st) != 0) {
+      // A missing file (also at the end of a dangling link) is created.
+      if (errno == ENOENT) return true;
+      Fail("cannot inspect the target", errno);
+      return false;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      exists = true;
+      return true;
+    }
+    if (hops == kMaxLinks) {
+      Fail("too many links to the target", ELOOP);
+      return false;
+    }
+    std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+    ssize_t len = ::readlink(resolved.c_str(), &link[0], link.size());
+    if (len < 0 || static_cast<std::size_t>(len) >= link.size()) {
+      Fail("cannot read the link to the target", len < 0 ? errno : ENAMETOOLONG);
+      return false;
+    }
+    link.resize(static_cast<std::size_t>(len));
+    // A relative link is relative to the folder that holds the link.
+    if (link[0] != '/') {
+      std::size_t slash = resolved.rfind('/');
+      link = slash == std::string::npos ? link : resolved.substr(0, slash + 1) + link;
+    }
+    resolved = link;
+  }
 }
 
 bool OutputFile::Flush() {

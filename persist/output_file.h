@@ -7,6 +7,8 @@
 #ifndef TAVRIN_PERSIST_OUTPUT_FILE_H
 #define TAVRIN_PERSIST_OUTPUT_FILE_H
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -39,8 +41,11 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates the temporary file in the target's folder. False when it cannot
-  // be created.
+  // Creates the temporary file in the target's folder. A symbolic link (or a
+  // chain of them) is followed: the file it names is the one replaced, and
+  // created when missing. False when the target exists and is no regular
+  // file (folder, FIFO, device, socket) or the temporary file cannot be
+  // created.
   bool Open(const char* target);
   bool IsOpen() const { return m_fd >= 0; }
   // False once any operation failed; the failure is kept.
@@ -80,6 +85,12 @@ class OutputFile {
   const std::string& error() const { return m_error; }
 
  private:
+  static constexpr std::size_t kNameMax = 255;  // bytes of a file name
+  static constexpr int kMaxLinks = 40;           // as the system's own bound
+
+  // Follows the links from target to the file to replace; st describes it
+  // when exists is set. False (failure kept) when a link cannot be followed.
+  bool ResolveTarget(const char* target, std::string& resolved, struct stat& st, bool& exists);
   void WriteSlow(const char* data, std::size_t n);
   bool Flush();
   void Fail(const char* what, int err);

@@ -185,7 +185,7 @@ void PersistentFile::OpenForReading(const char* path) {
   m->in.reset(new InputFile);
   InputFile& in = *m->in;
   if (!in.Open(path)) {
-    m->SetError(std::string("cannot open ") + (path ? path : "(null)"));
+    m->SetError(std::string("cannot open ") + (path ? path : "(null)") + ": " + in.error());
     return;
   }
   m->open = true;

@@ -35,4 +35,9 @@ if(TARGET tavrin)
   tavrin_tool_test(check.data_end 1 "data section ends at byte 95, object table begins at byte 97\n$"
     "check|${D}/damaged_data_end.tvn")
   tavrin_tool_test(check.missing 1 "cannot open" "check|${D}/no_such_file.tvn")
+
+  # Devices and FIFOs are refused at once instead of read without end.
+  tavrin_tool_test(xref.dev_zero 1 "cannot open /dev/zero: not a regular file" "xref|/dev/zero|N1")
+  tavrin_tool_test(info.dev_zero 1 "cannot open: not a regular file" "info|/dev/zero")
+  set_tests_properties(tool.xref.dev_zero tool.info.dev_zero PROPERTIES TIMEOUT 10)
 endif()

@@ -16,7 +16,7 @@ int RunInfo(int argc, char** argv) {
   const char* path = argv[1];
   tavrin::InputFile in;
   if (!in.Open(path)) {
-    std::fprintf(stderr, "tavrin info: %s: cannot open\n", path);
+    std::fprintf(stderr, "tavrin info: %s: cannot open: %s\n", path, in.error());
     return 1;
   }
   tavrin::FrameHeader h;

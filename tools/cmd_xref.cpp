@@ -91,7 +91,9 @@ int RunXref(int argc, char** argv) {
   const char* path = argv[arg++];
   CPxr pxr;
   if (!pxr.LoadFile(path, internalNets)) {
-    std::fprintf(stderr, "tavrin xref: cannot open %s: %s\n", path, std::strerror(errno));
+    // The loader refuses anything but a regular file.
+    const char* why = errno == EINVAL ? "not a regular file" : std::strerror(errno);
+    std::fprintf(stderr, "tavrin xref: cannot open %s: %s\n", path, why);
     return 1;
   }
   for (; arg < argc; ++arg) PrintCounterparts(pxr, argv[arg]);

@@ -1,8 +1,9 @@
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
+#include "persist/input_file.h"
 #include "tavrin/xref.h"
 
 namespace {
@@ -76,13 +77,15 @@ void CPxr::AddNetLine(CString line) {
 
 int CPxr::LoadFile(const char* path, int internalNets) {
   if (!path) return 0;
-  std::FILE* file = std::fopen(path, "r");
-  if (!file) return 0;
-  // A folder opens for reading here but holds no lines: it is no file.
-  struct stat info;
-  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    errno = EISDIR;
+  // Only a regular file is read: a FIFO would block the open, a folder holds
+  // no lines and a device such as /dev/zero never ends.
+  int fd = tavrin::OpenRegularFile(path, nullptr);
+  if (fd < 0) return 0;
+  std::FILE* file = fdopen(fd, "r");
+  if (!file) {
+    int err = errno;
+    close(fd);
+    errno = err;
     return 0;
   }
   loadedFile = path;

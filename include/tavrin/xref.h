@@ -17,7 +17,8 @@ class TAVRIN_API CPxr {
   // Reads the file at path and adds its pairs to those already held. A
   // non-zero internalNets makes "Internal_Net_Cross_Reference" the net
   // section title instead of "Net_Cross_Reference". Returns 0, changing
-  // nothing, when the file cannot be opened; 1 otherwise.
+  // nothing, when the file cannot be opened or is no regular file (errno
+  // EISDIR for a folder, EINVAL for a FIFO, device or socket); 1 otherwise.
   int LoadFile(const char* path, int internalNets);
   // 1 when path equals the path loaded last, ignoring letter case.
   int FileAlreadyLoaded(const char* path);

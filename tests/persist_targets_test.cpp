@@ -1,0 +1,167 @@
+// What a save may replace and what a read may open: links are followed,
+// anything but a regular file is refused at once, long names still save.
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+
+#include "design/session_files.h"
+#include "fixture.h"
+
+using namespace tavrin_test;
+using tavrin::SessionFiles;
+
+namespace {
+
+class TargetTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    session->CreateProject("board")->CreateFile("top.net");
+    ASSERT_EQ(session->Save(dir.File("reference").c_str()), 1);
+    saved = ReadFile(dir.File("reference"));
+    std::remove(dir.File("reference").c_str());
+  }
+  std::string SaveReason(const std::string& path) {
+    std::string reason;
+    EXPECT_EQ(SessionFiles::Save(*session, path.c_str(), &reason), 0) << path;
+    return reason;
+  }
+  static bool Restores(const std::string& path) {
+    SSession* s = AllocSession();
+    bool ok = s->Restore(path.c_str()) == 1 && s->GetProject("board");
+    delete s;
+    return ok;
+  }
+  static mode_t Kind(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+  }
+  ScratchDir dir;
+  std::string saved;
+};
+
+// Runs body in a child that an alarm ends after two seconds: its exit
+// status, or 128 + the signal, so a read that blocks fails the test.
+template <class F>
+int Prompt(F body) {
+  fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    alarm(2);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+// A FIFO, a folder or a socket is never replaced: 0, a reason, the target as
+// it was and no temporary file left beside it.
+TEST_F(TargetTest, SaveRefusesWhatIsNoRegularFile) {
+  std::string fifo = dir.File("pipe"), folder = dir.File("folder"), sock = dir.File("socket");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr = {};
+  addr.sun_family = AF_UNIX;
+  ASSERT_LT(sock.size(), sizeof addr.sun_path);
+  std::strcpy(addr.sun_path, sock.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  close(fd);
+  EXPECT_EQ(SaveReason(fifo), "the target is not a regular file");
+  EXPECT_EQ(SaveReason(sock), "the target is not a regular file");
+  EXPECT_EQ(SaveReason(folder), "the target is a folder");
+  EXPECT_EQ(SaveReason(folder + "/"), "the target is a folder");
+  // A link to a FIFO is refused as the FIFO is; a loop of links fails.
+  ASSERT_EQ(symlink("pipe", dir.File("to-pipe").c_str()), 0);
+  ASSERT_EQ(symlink("loop", dir.File("loop").c_str()), 0);
+  EXPECT_EQ(SaveReason(dir.File("to-pipe")), "the target is not a regular file");
+  EXPECT_NE(SaveReason(dir.File("loop")).find("too many links"), std::string::npos);
+  EXPECT_EQ(Kind(fifo), S_IFIFO);
+  EXPECT_EQ(Kind(sock), S_IFSOCK);
+  EXPECT_EQ(Kind(folder), S_IFDIR);
+  EXPECT_TRUE(ListDir(folder).empty());
+  EXPECT_EQ(ListDir(dir.path()).size(), 5u);
+}
+
+// A link, a chain of links and a relative link (relative to its own folder,
+// not the working one) stay links; the file at the end is replaced and keeps
+// its mode. A dangling link makes the file it names.
+TEST_F(TargetTest, SaveFollowsLinks) {
+  ASSERT_EQ(mkdir(dir.File("real").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(dir.File("links").c_str(), 0700), 0);
+  std::string real = dir.File("real/design.tvn");
+  WriteFile(real, "the previous file\n");
+  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+  std::string absolute = dir.File("links/absolute"), relative = dir.File("links/relative"),
+              chain = dir.File("chain"), dangling = dir.File("links/dangling");
+  ASSERT_EQ(symlink(real.c_str(), absolute.c_str()), 0);
+  ASSERT_EQ(symlink("../real/design.tvn", relative.c_str()), 0);
+  ASSERT_EQ(symlink("links/relative", chain.c_str()), 0);
+  ASSERT_EQ(symlink("../real/new.tvn", dangling.c_str()), 0);
+  for (const std::string& link : {absolute, relative, chain}) {
+    WriteFile(real, "the previous file\n");
+    ASSERT_EQ(session->Save(link.c_str()), 1) << link;
+    EXPECT_EQ(Kind(link), S_IFLNK) << link;
+    EXPECT_EQ(ReadFile(real), saved) << link;
+    struct stat st;
+    ASSERT_EQ(stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << link;
+  }
+  ASSERT_EQ(session->Save(dangling.c_str()), 1);
+  EXPECT_EQ(Kind(dangling), S_IFLNK);
+  EXPECT_EQ(ReadFile(dir.File("real/new.tvn")), saved);
+  EXPECT_TRUE(Restores(chain));
+  EXPECT_EQ(ListDir(dir.File("real")).size(), 2u);
+  EXPECT_EQ(ListDir(dir.File("links")).size(), 3u);
+}
+
+// The temporary name is cut to fit: every name up to the 255-byte limit
+// saves (new and over an existing file) and restores.
+TEST_F(TargetTest, LongNamesSave) {
+  for (std::size_t length : {240, 246, 250, 255}) {
+    std::string path = dir.File(std::string(length - 4, 'n') + ".tvn");
+    ASSERT_EQ(session->Save(path.c_str()), 1) << length;
+    ASSERT_EQ(session->Save(path.c_str()), 1) << length;
+    EXPECT_EQ(ReadFile(path), saved) << length;
+    EXPECT_TRUE(Restores(path)) << length;
+    std::remove(path.c_str());
+  }
+  EXPECT_TRUE(ListDir(dir.path()).empty());
+}
+
+// Restore, the header readers and the cross-reference loader open only
+// regular files, and refuse a FIFO without a writer, an endless device and a
+// folder at once.
+TEST_F(TargetTest, ReadersRefuseWhatIsNoRegularFile) {
+  std::string fifo = dir.File("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), dir.path()}) {
+    EXPECT_EQ(Prompt([&] {
+                std::string reason;
+                int r = SessionFiles::Restore(*session, path.c_str(), &reason, false);
+                bool refused = r == 0 && session->GetAllProjects().size() == 1 &&
+                               reason.find("cannot open " + path) == 0;
+                return refused && session->GetObjtabPos(path.c_str()) == -1 && GetDBFileVersion(path.c_str()) == -1
+                           ? 0 : 1;
+              }),
+              0)
+        << path;
+    EXPECT_EQ(Prompt([&] {
+                CPxr pxr;
+                return pxr.LoadFile(path.c_str(), 0) == 0 && pxr.FileAlreadyLoaded(path.c_str()) == 0 ? 0 : 1;
+              }),
+              0)
+        << path;
+  }
+  SSession* s = AllocSession();
+  std::string reason;
+  EXPECT_EQ(SessionFiles::Restore(*s, fifo.c_str(), &reason, false), 0);
+  EXPECT_EQ(reason, "cannot open " + fifo + ": not a regular file");
+  delete s;
+  EXPECT_EQ(Kind(fifo), S_IFIFO);
+}
