@@ -11,8 +11,9 @@ using namespace tavrin;
 
 namespace {
 
-// Where HeapAllocMapNode records its complaint about a missing heap record.
-char g_internalError[64];
+// Where HeapAllocMapNode records its complaint about a missing heap record
+// (one per thread, like the sessions that can meet it).
+thread_local char g_internalError[64];
 
 // Chunks come zero-filled, which the map-node pool relies on.
 void* CarveCell(HANDLEMA* heap, void*& freeList, std::size_t chunkBytes, std::size_t cellBytes) {

@@ -1,13 +1,15 @@
+#include <atomic>
+
 #include "core/pool.h"
 #include "persist/record.h"
 #include "tavrin/core.h"
 
-bool SDesignElement::m_bNativeMode = false;
+std::atomic<bool> SDesignElement::m_bNativeMode{false};
 
 namespace {
 // One 32-bit value shared by every design element record: written from here,
-// and overwritten by every record read.
-int32_t g_sharedRecordValue = 0;
+// and overwritten by every record read, in any session on any thread.
+std::atomic<int32_t> g_sharedRecordValue{0};
 }  // namespace
 
 SDesignElement::SDesignElement()
@@ -33,7 +35,9 @@ Persistent::Error SDesignElement::Serialize(PersistentStore& s) {
   tavrin::Record r(s, m_heap);
   r.Long(m_clientFlags);
   r.String(m_name);
-  r.Long(g_sharedRecordValue);
+  int32_t shared = g_sharedRecordValue.load(std::memory_order_relaxed);
+  r.Long(shared);
+  if (r.Reading() && r.ok()) g_sharedRecordValue.store(shared, std::memory_order_relaxed);
   r.Fixed(0);
   r.Fixed(0);
   SerializeAssignmentLists(r);

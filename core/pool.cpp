@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <mutex>
 #include <new>
 
 #include "platform/private_heap.h"
@@ -13,40 +15,72 @@ const int kClassSizes[kSizeClassCount] = {8, 16, 32, 56, 72, 88, 104, 120, 248};
 
 namespace {
 
-// Process-wide tables, built with the first live session, discarded with the
-// last. A limit of 0 means they are not built.
-std::size_t g_limit = 0;
-int g_classCount = 0;
+// Process-wide state. Any number of threads may each work in sessions of
+// their own, so everything here is either built once, atomic or per thread:
+// - the class-of-size and blocks-per-chunk tables are computed once (they
+//   depend only on the class sizes) and never change afterwards;
+// - "built" and "discarded" are a flag raised with the first live session
+//   and lowered with the last. Sessions are created and deleted under a
+//   lock, so the flag and the live-session count change together; while
+//   the count is 0 no pool is in use, which makes resetting the chunk
+//   counters then safe;
+// - the chunk counters and the large-allocation statistics are raised
+//   atomically (the chunk counters stay plain ints, handed out as a table);
+// - the record handed from an allocation operator to the constructor it
+//   runs is per thread.
+std::once_flag g_tablesOnce;
 signed char g_classOfSize[kPoolLimit + 1];
 int g_blocksPerChunk[kSizeClassCount];
-int* g_chunkCounts = nullptr;
+std::mutex g_sessionsLock;  // session creation and deletion
+std::atomic<bool> g_tablesLive{false};
+std::atomic<int> g_classCount{0};
+std::atomic<int*> g_chunkCounts{nullptr};
 int g_chunkCountStore[kSizeClassCount];
-int g_liveSessions = 0;
-int g_largeCount = 0;
-long g_largeBytes = 0;
-HANDLEMA* g_pendingHeap = nullptr;
+std::atomic<int> g_liveSessions{0};
+std::atomic<int> g_largeCount{0};
+std::atomic<long> g_largeBytes{0};
+// Touched twice per object: the initial-exec model makes it one plain access
+// (the general model calls __tls_get_addr each time, about 8 ns per object).
+// The 8 bytes fit the static TLS room the loader keeps for libraries loaded
+// later with dlopen.
+__attribute__((tls_model("initial-exec"))) thread_local HANDLEMA* g_pendingHeap = nullptr;
 char g_sharedEmpty[1] = {0};
 
-void BuildTables() {
+void ComputeTables() {
   // The class sizes are already unique and ascending.
-  g_classCount = kSizeClassCount;
   int c = 0;
   for (std::size_t n = 0; n <= kPoolLimit; ++n) {
     while (static_cast<std::size_t>(kClassSizes[c]) < n) ++c;
     g_classOfSize[n] = static_cast<signed char>(c);
   }
-  for (int k = 0; k < kSizeClassCount; ++k) {
-    g_blocksPerChunk[k] = 65528 / (kClassSizes[k] + 8);
-    g_chunkCountStore[k] = 0;
-  }
-  g_chunkCounts = g_chunkCountStore;
-  g_limit = kPoolLimit;
+  for (int k = 0; k < kSizeClassCount; ++k) g_blocksPerChunk[k] = 65528 / (kClassSizes[k] + 8);
 }
 
-// The class count stays: it reports 9 from the first session on.
+void EnsureTablesComputed() { std::call_once(g_tablesOnce, ComputeTables); }
+
+// Called under g_sessionsLock. The class count stays: it reports 9 from the
+// first session on.
+void BuildTables() {
+  EnsureTablesComputed();
+  for (int k = 0; k < kSizeClassCount; ++k) __atomic_store_n(&g_chunkCountStore[k], 0, __ATOMIC_RELAXED);
+  g_classCount.store(kSizeClassCount, std::memory_order_relaxed);
+  g_chunkCounts.store(g_chunkCountStore, std::memory_order_release);
+  g_tablesLive.store(true, std::memory_order_release);
+}
+
 void DiscardTables() {
-  g_limit = 0;
-  g_chunkCounts = nullptr;
+  g_tablesLive.store(false, std::memory_order_release);
+  g_chunkCounts.store(nullptr, std::memory_order_release);
+}
+
+void SessionBorn() {
+  std::lock_guard<std::mutex> hold(g_sessionsLock);
+  if (g_liveSessions.fetch_add(1, std::memory_order_relaxed) == 0) BuildTables();
+}
+
+void SessionGone() {
+  std::lock_guard<std::mutex> hold(g_sessionsLock);
+  if (g_liveSessions.fetch_sub(1, std::memory_order_relaxed) == 1) DiscardTables();
 }
 
 inline std::uintptr_t& HeaderOf(void* block) {
@@ -65,7 +99,7 @@ bool TakeChunk(HANDLEMA* heap, int c) {
   int count = g_blocksPerChunk[c];
   char* chunk = static_cast<char*>(HeapAllocChunk(heap->heap, stride * count));
   if (!chunk) return false;
-  if (g_chunkCounts) ++g_chunkCounts[c];
+  __atomic_fetch_add(&g_chunkCountStore[c], 1, __ATOMIC_RELAXED);
   for (int i = 0; i < count; ++i) {
     char* header = chunk + i * stride;
     void* next = (i + 1 < count) ? chunk + (i + 1) * stride + kBlockHeader : nullptr;
@@ -77,7 +111,7 @@ bool TakeChunk(HANDLEMA* heap, int c) {
 
 bool EnsureClassTable(HANDLEMA* heap) {
   if (heap->sizeClassHeads) return true;
-  if (!g_limit) BuildTables();
+  EnsureTablesComputed();
   void** heads = static_cast<void**>(HeapAllocZero(heap->heap, sizeof(void*) * kSizeClassCount));
   if (!heads) return false;
   heap->sizeClassHeads = heads;
@@ -98,13 +132,13 @@ void* LargeBlock(HANDLEMA* heap, std::size_t n) {
 
 }  // namespace
 
-int BlocksPerChunk(int c) { return g_limit ? g_blocksPerChunk[c] : 65528 / (kClassSizes[c] + 8); }
+int BlocksPerChunk(int c) { return 65528 / (kClassSizes[c] + 8); }
 int SizeClassOf(std::size_t n) {
-  if (!g_limit || n > g_limit) return -1;
+  if (!TablesBuilt() || n > kPoolLimit) return -1;
   return g_classOfSize[n];
 }
-bool TablesBuilt() { return g_limit != 0; }
-int LiveSessions() { return g_liveSessions; }
+bool TablesBuilt() { return g_tablesLive.load(std::memory_order_acquire); }
+int LiveSessions() { return g_liveSessions.load(std::memory_order_relaxed); }
 
 void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
   if (!heap) {
@@ -113,7 +147,7 @@ void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
     return raw ? Stamp(raw, nullptr, kTagGeneral) : nullptr;
   }
   if (!EnsureClassTable(heap)) return nullptr;
-  if (n <= g_limit) {
+  if (n <= kPoolLimit) {
     int c = g_classOfSize[n];
     if (!heap->sizeClassHeads[c] && !TakeChunk(heap, c)) return nullptr;
     void* block = heap->sizeClassHeads[c];
@@ -189,21 +223,20 @@ bool SetText(HANDLEMA* heap, char*& field, const char* text) {
 }
 
 char* CountedAlloc(HANDLEMA* heap, std::size_t n) {
-  ++g_largeCount;
-  g_largeBytes += static_cast<long>(n);
+  g_largeCount.fetch_add(1, std::memory_order_relaxed);
+  g_largeBytes.fetch_add(static_cast<long>(n), std::memory_order_relaxed);
   return static_cast<char*>(heap ? LargeBlock(heap, n) : PoolAlloc(nullptr, n));
 }
 
 void* CreateSessionHeap(std::size_t size, HANDLEMA** record) {
   *record = nullptr;
-  ++g_liveSessions;
-  if (!g_limit) BuildTables();
+  SessionBorn();
   PrivateHeap* ph = HeapCreate();
   HANDLEMA* rec = ph ? static_cast<HANDLEMA*>(HeapAlloc(ph, sizeof(HANDLEMA))) : nullptr;
   void* raw = rec ? HeapAlloc(ph, size + kBlockHeader) : nullptr;
   if (!raw) {
     HeapDestroy(ph);
-    if (--g_liveSessions == 0) DiscardTables();
+    SessionGone();
     return nullptr;
   }
   rec->heap = ph;
@@ -236,7 +269,7 @@ void ReleaseSessionBlock(void* block) {
   if (tag == kTagSession) {
     HANDLEMA* rec = BlockHeap(block);
     HeapDestroy(rec->heap);
-    if (--g_liveSessions == 0) DiscardTables();
+    SessionGone();
   } else if (tag == kTagGeneral) {
     PoolFree(block);
   }
@@ -264,10 +297,10 @@ HANDLEMA* ClaimPendingHeap() noexcept {
 using namespace tavrin;
 
 int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts) {
-  largeCount = g_largeCount;
+  largeCount = g_largeCount.load(std::memory_order_relaxed);
   zero = 0;
-  classCount = g_classCount;
-  chunkCounts = g_chunkCounts;
+  classCount = g_classCount.load(std::memory_order_relaxed);
+  chunkCounts = g_chunkCounts.load(std::memory_order_acquire);
   return 0;
 }
 

@@ -1,5 +1,7 @@
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 
 #include "core/pool.h"
 #include "persist/record.h"
@@ -7,8 +9,8 @@
 #include "tavrin/core.h"
 
 namespace {
-GVisitor* g_currentVisitor = nullptr;
-bool g_notSeeded = true;
+std::atomic<GVisitor*> g_currentVisitor{nullptr};
+std::once_flag g_seeded;
 
 // One draw of the generator, 0..32767.
 int Draw() { return std::rand() >> 16; }
@@ -87,17 +89,14 @@ void GVisitor::VisitUnitlessValue(SUnitlessValue*) {}
 void GVisitor::VisitVirtualPin(SVirtualPin*) {}
 
 void GVisitor::Initialize() {
-  if (g_notSeeded) {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    g_notSeeded = false;
-  }
+  std::call_once(g_seeded, [] { std::srand(static_cast<unsigned>(std::time(nullptr))); });
   int high = Draw();
   m_visitorId = (high << 16) + Draw();
 }
 
-GVisitor* GVisitor::GetCurrent() { return g_currentVisitor; }
+GVisitor* GVisitor::GetCurrent() { return g_currentVisitor.load(std::memory_order_acquire); }
 
-void GVisitor::SetCurrent(GVisitor* visitor) { g_currentVisitor = visitor; }
+void GVisitor::SetCurrent(GVisitor* visitor) { g_currentVisitor.store(visitor); }
 
 int GVisitor::WritePointer(PersistentStore& s) { return s.WritePointer(this); }
 
@@ -114,17 +113,16 @@ Persistent::Error GVisitor::Serialize(PersistentStore& s) {
   return r.Result();
 }
 
-bool GVisitor::Save(const char* path) { return tavrin::SaveSingleObject(path, g_currentVisitor); }
+bool GVisitor::Save(const char* path) { return tavrin::SaveSingleObject(path, GetCurrent()); }
 
 bool GVisitor::Restore(const char* path) {
-  GVisitor* previous = g_currentVisitor;
-  g_currentVisitor = nullptr;
+  GVisitor* previous = g_currentVisitor.exchange(nullptr);
   GVisitor* restored = tavrin::RestoreSingleObject<GVisitor>(path);
   if (!restored) {
-    g_currentVisitor = previous;
+    g_currentVisitor.store(previous);
     return false;
   }
   delete previous;
-  g_currentVisitor = restored;
+  g_currentVisitor.store(restored);
   return true;
 }

@@ -21,10 +21,8 @@ constexpr const char* kTableMarker = "@@@@";
 // least one line feed of them in front of the data section.
 constexpr int kPlaceholderBytes = 22;
 
-// Process-wide format state.
-void SetFileVersion(int version);  // the version of the last header read
-bool DebugReferences();            // "TAVRIN_DEBUG" at the last open
-void SetDebugReferences(bool on);
+// The version of the last header read, for GetCurrentDBVersion (process-wide).
+void SetFileVersion(int version);
 
 struct FrameHeader {
   bool hasVersionLine = false;

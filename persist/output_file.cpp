@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +13,16 @@ namespace tavrin {
 
 namespace io {
 namespace {
-long g_failAt[kOpCount] = {};
-long g_count[kOpCount] = {};
+// Shared by the saves of all threads.
+std::atomic<long> g_failAt[kOpCount] = {};
+std::atomic<long> g_count[kOpCount] = {};
 
 // Counts one operation of the kind; true when it is the one to fail.
 bool Injected(Op op) {
   int i = static_cast<int>(op);
-  ++g_count[i];
-  return g_failAt[i] > 0 && g_count[i] == g_failAt[i];
+  long n = g_count[i].fetch_add(1, std::memory_order_relaxed) + 1;
+  long at = g_failAt[i].load(std::memory_order_relaxed);
+  return at > 0 && n == at;
 }
 }  // namespace
 
@@ -27,11 +30,14 @@ const char* OpName(Op op) {
   static const char* const kNames[kOpCount] = {"open", "write", "flush", "sync", "rename", "close"};
   return kNames[static_cast<int>(op)];
 }
-void FailAt(Op op, long k) { g_failAt[static_cast<int>(op)] = k; }
+void FailAt(Op op, long k) { g_failAt[static_cast<int>(op)].store(k); }
 void ResetFaults() {
-  for (int i = 0; i < kOpCount; ++i) g_failAt[i] = g_count[i] = 0;
+  for (int i = 0; i < kOpCount; ++i) {
+    g_failAt[i].store(0);
+    g_count[i].store(0);
+  }
 }
-long Count(Op op) { return g_count[static_cast<int>(op)]; }
+long Count(Op op) { return g_count[static_cast<int>(op)].load(); }
 }  // namespace io
 
 namespace {
@@ -138,7 +144,7 @@ bool OutputFile::Open(const char* target) {
   std::size_t slash = m_target.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
-  static unsigned s_serial = 0;
+  static std::atomic<unsigned> s_serial{0};  // saves on other threads may share the folder
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[64];
     int n = std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u", static_cast<long>(::getpid()), s_serial++);

@@ -24,6 +24,7 @@ struct PersistentFile::Impl {
   bool closeResult = false;
   bool binaryWrite = false;  // copies of the binary flags, read by every primitive
   bool binaryRead = false;
+  bool debugReferences = false;  // writing: "TAVRIN_DEBUG" was set when the file was opened
   std::string error;
   // writing
   std::unique_ptr<OutputFile> out;
@@ -103,7 +104,7 @@ void PersistentFile::OpenForWriting(const char* path) {
     return;
   }
   m->open = true;
-  tavrin::SetDebugReferences(std::getenv("TAVRIN_DEBUG") != nullptr);
+  m->debugReferences = std::getenv("TAVRIN_DEBUG") != nullptr;
   m->PutLine("YO");
   m->PutLine(tavrin::kFormatVersionText);
   m->PutLine("VV");
@@ -189,7 +190,6 @@ void PersistentFile::OpenForReading(const char* path) {
     return;
   }
   m->open = true;
-  tavrin::SetDebugReferences(std::getenv("TAVRIN_DEBUG") != nullptr);
   std::string why;
   tavrin::ObjectTable table;
   if (!tavrin::ReadFrameHeader(in, m->header, &why) || !tavrin::ReadObjectTable(in, m->header, table, &why)) {
@@ -511,7 +511,7 @@ int PersistentFile::WritePointer(const TavrinObject* obj) {
   int32_t v = static_cast<int32_t>(index);
   if (m->binaryWrite) {
     m->out->Write(&v, 4);
-  } else if (tavrin::DebugReferences()) {
+  } else if (m->debugReferences) {
     char line[400];
     int n = std::snprintf(line, sizeof line, "%u  Ptr %s %X\n", static_cast<unsigned>(v),
                           obj ? obj->GetClassName() : "NULL",

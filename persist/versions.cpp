@@ -1,5 +1,6 @@
 // Format versions: the version this system writes, the version of the last
 // header read, and the version recorded in a file.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,18 +10,16 @@
 
 namespace tavrin {
 namespace {
-int g_fileVersion = 0;
-bool g_debugReferences = false;
+// The last header read by any thread.
+std::atomic<int> g_fileVersion{0};
 }  // namespace
 
-void SetFileVersion(int version) { g_fileVersion = version; }
-bool DebugReferences() { return g_debugReferences; }
-void SetDebugReferences(bool on) { g_debugReferences = on; }
+void SetFileVersion(int version) { g_fileVersion.store(version, std::memory_order_relaxed); }
 }  // namespace tavrin
 
 int GetCurrentTavrinDBVersion() { return static_cast<int>(std::strtol(tavrin::kFormatVersionText, nullptr, 10)); }
 
-int GetCurrentDBVersion() { return tavrin::g_fileVersion; }
+int GetCurrentDBVersion() { return tavrin::g_fileVersion.load(std::memory_order_relaxed); }
 
 // A text file starts with the lines "YO" and the two-character version; a
 // file whose first four bytes hold no line feed is taken as binary and

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,9 +32,12 @@ constexpr std::size_t kFirstRegion = std::size_t(1) << 20;
 constexpr std::size_t kMaxRegion = std::size_t(64) << 20;
 constexpr std::size_t kMaxRequest = std::size_t(1) << 48;
 
-long g_failAfter = 0;
+// Allocation failure injection (tests); read by the allocations of every thread.
+std::atomic<long> g_failAfter{0};
 
-bool FailNow() { return g_failAfter > 0 && --g_failAfter == 0; }
+bool FailNow() {
+  return g_failAfter.load(std::memory_order_relaxed) > 0 && g_failAfter.fetch_sub(1, std::memory_order_relaxed) == 1;
+}
 
 // Maps `size` bytes (a multiple of the huge page size from 2 MB on, aligned
 // to it and marked for huge pages so that the pools' random accesses need
@@ -69,7 +73,7 @@ struct PrivateHeap {
   std::size_t nextRegion = kFirstRegion;
 };
 
-void HeapFailAfter(long n) { g_failAfter = n; }
+void HeapFailAfter(long n) { g_failAfter.store(n, std::memory_order_relaxed); }
 
 PrivateHeap* HeapCreate() {
   return new (std::nothrow) PrivateHeap();

@@ -1,7 +1,7 @@
 # Leak and memory-error check: when valgrind is installed, runs test programs
 # under it (label `valgrind`). Sanitizer builds skip it: the two do not mix.
 find_program(VALGRIND_EXECUTABLE valgrind)
-if(VALGRIND_EXECUTABLE AND NOT TAVRIN_SANITIZE)
+if(VALGRIND_EXECUTABLE AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_TSAN)
   foreach(prog pool_test session_test persist_roundtrip_test constraint_test xref_test)
     if(TARGET ${prog})
       add_test(NAME valgrind_${prog}

@@ -285,7 +285,7 @@ class RelMap {
   // Inserts, or replaces the key and value of the entry with an equal key
   // (which keeps its place in the iteration). Returns the node's value slot.
   // When no node can be allocated nothing changes and a scratch slot is
-  // returned, which Failed() recognises.
+  // returned (one per thread), which Failed() recognises.
   V& insert(K key, V value) {
     Ctx ctx;
     insertAVL(key, value, ctx);
@@ -566,10 +566,10 @@ class RelMap {
   Node* m_first;
   Node* m_root;
   HANDLEMA* m_heap;
-  static V s_scratch;
+  static thread_local V s_scratch;
 };
 
 template <class K, class V>
-V RelMap<K, V>::s_scratch = V();
+thread_local V RelMap<K, V>::s_scratch = V();
 
 #endif

@@ -3,6 +3,7 @@
 #ifndef TAVRIN_CORE_H
 #define TAVRIN_CORE_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -107,7 +108,8 @@ TAVRIN_API SSession* AllocateSession();
 // Sets the first output to the number of counted large allocations, the second
 // to 0, the third to the number of size classes (0 until the first session is
 // created, 9 from then on) and the fourth to the per-class chunk counters
-// (null while no session lives).
+// (null while no session lives). The counters count the chunks of every
+// thread's sessions; read while other threads allocate, they are a snapshot.
 TAVRIN_API int GetCntTavrin(int& largeCount, int& zero, int& classCount, int*& chunkCounts);
 // Sets all four outputs to 0.
 TAVRIN_API void GetTavrinCnts(int& a, int& b, int& c, int& d);
@@ -118,7 +120,8 @@ namespace tavrin {
 TAVRIN_API void* ObjectAlloc(HANDLEMA* heap, std::size_t size) noexcept;
 // Releases a block from ObjectAlloc to where it came from. Null is ignored.
 TAVRIN_API void ObjectFree(void* block) noexcept;
-// Handed from an allocation operator to the root constructor of the object.
+// Handed from an allocation operator to the root constructor of the object
+// (kept per thread).
 TAVRIN_API HANDLEMA* ClaimPendingHeap() noexcept;
 }  // namespace tavrin
 
@@ -215,7 +218,10 @@ class Factory : public AbstractFactory {
 
 // ---- server ---------------------------------------------------------------------
 
-// Holds the identifier counter that object constructions raise.
+// Holds the identifier counter that object constructions raise. The current
+// server is process-wide: constructions on every thread raise its counter
+// (atomically). Save and Restore work on the current server; Restore
+// replaces and deletes it, so run it while no other thread creates objects.
 class TAVRIN_API GTavrinServer : public TavrinObject {
   TAVRIN_CLASS(GTavrinServer)
  public:
@@ -227,8 +233,8 @@ class TAVRIN_API GTavrinServer : public TavrinObject {
   static long GetNewId();
   static GTavrinServer* GetCurrent();
 
-  long GetIdCounter() const { return m_idCounter; }
-  void SetIdCounter(long v) { m_idCounter = static_cast<int32_t>(v); }
+  long GetIdCounter() const { return m_idCounter.load(std::memory_order_relaxed); }
+  void SetIdCounter(long v) { m_idCounter.store(static_cast<int32_t>(v), std::memory_order_relaxed); }
   bool GetRunning() const { return m_running; }
   void SetRunning(bool v) { m_running = v; }
   void InternalUpdate() {}
@@ -250,7 +256,7 @@ class TAVRIN_API GTavrinServer : public TavrinObject {
 
  private:
   HANDLEMA* m_heap;
-  int32_t m_idCounter = 0;
+  std::atomic<int32_t> m_idCounter{0};  // raised by constructions on any thread
   bool m_running = false;
   int32_t m_reserved = 0;
 };
@@ -258,7 +264,9 @@ class TAVRIN_API GTavrinServer : public TavrinObject {
 // ---- visitor --------------------------------------------------------------------
 
 // A visitor interface with one empty Visit operation per persistent class,
-// a free counter and a random visitor identifier.
+// a free counter and a random visitor identifier. The current visitor is
+// process-wide; Restore replaces and deletes it, so run it while no other
+// thread uses it.
 class TAVRIN_API GVisitor : public TavrinObject {
   TAVRIN_CLASS(GVisitor)
  public:
@@ -464,9 +472,11 @@ class TAVRIN_API SDesignElement : public TavrinObject {
   static constexpr int kNoIntConstraint = 2147483646;
   static constexpr float kNoFloatConstraint = 3.4e38f;  // bits 0x7F7FC99E
 
-  static bool GetNativeMode() { return m_bNativeMode; }
-  static void SetNativeMode(bool on) { m_bNativeMode = on; }
-  static bool m_bNativeMode;
+  // Process-wide; a change applies to the setters that run after it, on
+  // any thread.
+  static bool GetNativeMode() { return m_bNativeMode.load(std::memory_order_relaxed); }
+  static void SetNativeMode(bool on) { m_bNativeMode.store(on, std::memory_order_relaxed); }
+  static std::atomic<bool> m_bNativeMode;
 
   void SetAttributesAllocationSize(int) {}
   void SetConstraintInstancesAllocationSize(int) {}

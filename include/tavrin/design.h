@@ -29,6 +29,10 @@ class SessionFiles;
 // The root of a design database. It owns its heap (deleting the session
 // destroys the heap and everything in it at once), its projects and its
 // libraries. Obtain one with AllocSession().
+//
+// Any number of threads may each work in sessions of their own at the same
+// time (create, build, save, restore, delete); a session and its objects are
+// used by one thread at a time.
 class TAVRIN_API SSession : public TavrinObject {
   TAVRIN_CLASS(SSession)
  public:

@@ -1,0 +1,225 @@
+// Sessions on separate threads: each thread builds, saves, restores and
+// deletes sessions of its own while the others do the same, and every result
+// must be what one thread alone would get. Run under ThreadSanitizer by the
+// tsan preset.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/pool.h"
+#include "design/session_files.h"
+#include "fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kProjects = 12;
+constexpr int kFiles = 3;
+
+// Fixed-width numbers keep every text of every seed in the same size class,
+// so each round takes the same objects, blocks and chunks.
+std::string Num(long v) {
+  char b[16];
+  std::snprintf(b, sizeof b, "%06ld", v % 1000000);
+  return b;
+}
+
+// A design that depends on `seed`: projects with files, attributes,
+// constraint instances, constraints filed in sets filed in groups, and
+// libraries; a project and a file are created and destroyed again.
+void Build(SSession* s, long seed) {
+  for (int p = 0; p < kProjects; ++p) {
+    std::string tag = Num(seed) + "." + Num(p);
+    SProject* pr = s->CreateProject(("P" + tag).c_str());
+    pr->SetHostCAD(("host " + tag).c_str());
+    pr->SetClientFlags(seed + p);
+    for (int k = 0; k < kFiles; ++k) {
+      SFile* f = pr->CreateFile(("f" + tag + Num(k)).c_str());
+      f->SetAlias(("alias " + Num(seed * k)).c_str());
+      f->SetTimeStamp(seed * 10 + k);
+    }
+    pr->CreateFile("gone");
+    pr->DestroyFile("gone");
+    pr->SetAttribute("A", ("a" + tag).c_str());
+    pr->SetAttribute("N", static_cast<int>(seed % 1000000 + p));
+    pr->SetConstraint("W", static_cast<int>(seed % 1000 + p), 3);
+    SConstraint* c = pr->CreateConstraint(("C" + tag).c_str());
+    SConstraintSet* cs = pr->CreateConstraintSet(("S" + tag).c_str());
+    SConstraintGroup* g = pr->CreateConstraintGroup(("G" + tag).c_str());
+    cs->SetConstraint(c->GetName(), c);
+    g->SetConstraintSet(cs->GetName(), cs);
+  }
+  s->CreateProject("gone");
+  s->DestroyProject("gone");
+  s->CreatePackageLibrary(("L" + Num(seed)).c_str())->SetLocation(("at " + Num(seed)).c_str());
+  s->CreatePadStackLibrary(("D" + Num(seed)).c_str())->SetLocation("pads");
+}
+
+// The content of a session, one sorted line per item, order of lists aside.
+std::vector<std::string> Describe(SSession* s) {
+  std::vector<std::string> out;
+  for (auto it = s->GetAllProjects().begin(); it != s->GetAllProjects().end(); ++it) {
+    SProject* p = it->second;
+    std::string name = it->first.c_str();
+    CString a, n;
+    int w = 0, drc = 0;
+    p->GetAttribute("A", a);
+    p->GetAttribute("N", n);
+    p->GetConstraint("W", w, &drc);
+    out.push_back("project " + name + " " + p->GetHostCAD() + " " + std::to_string(p->GetClientFlags()) + " " +
+                  a.str() + " " + n.str() + " " + std::to_string(w) + "/" + std::to_string(drc));
+    for (auto f = p->GetAllFiles().begin(); f != p->GetAllFiles().end(); ++f)
+      out.push_back("file " + name + " " + f->first.c_str() + " " + f->second->GetAlias() + " " +
+                    std::to_string(f->second->GetTimeStamp()));
+    for (auto c = p->GetAllConstraints().begin(); c != p->GetAllConstraints().end(); ++c)
+      out.push_back("constraint " + name + " " + c->second->GetName());
+    for (auto c = p->GetAllConstraintSets().begin(); c != p->GetAllConstraintSets().end(); ++c)
+      for (auto in = c->second->GetAllConstraints().begin(); in != c->second->GetAllConstraints().end(); ++in)
+        out.push_back("set " + name + " " + c->second->GetName() + " " + in->second->GetName());
+    for (auto g = p->GetAllConstraintGroups().begin(); g != p->GetAllConstraintGroups().end(); ++g)
+      for (auto in = g->second->GetAllConstraintSets().begin(); in != g->second->GetAllConstraintSets().end(); ++in)
+        out.push_back("group " + name + " " + g->second->GetName() + " " + in->second->GetName());
+  }
+  for (auto it = s->GetAllLibraries().begin(); it != s->GetAllLibraries().end(); ++it)
+    out.push_back(std::string("library ") + it->first.c_str() + " " + it->second->GetLocation());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// One round: build, save, restore and compare, save the restored session,
+// restore that and save again (which must give the first file back byte for
+// byte), delete all three. Returns what went wrong, or nothing.
+std::string Round(const ScratchDir& dir, const std::string& who, long seed) {
+  std::string a = dir.File(who + "a"), b = dir.File(who + "b"), c = dir.File(who + "c"), why;
+  SSession* built = AllocSession();
+  SSession* first = AllocSession();
+  SSession* second = AllocSession();
+  if (!built || !first || !second) return "no session";
+  Build(built, seed);
+  std::vector<std::string> expected = Describe(built);
+  std::string problem;
+  if (expected.size() != kProjects * (kFiles + 4) + 2) problem = "built " + std::to_string(expected.size()) + " items";
+  else if (!tavrin::SessionFiles::Save(*built, a.c_str(), &why)) problem = "save: " + why;
+  else if (!tavrin::SessionFiles::Restore(*first, a.c_str(), &why, false)) problem = "restore: " + why;
+  else if (Describe(first) != expected) problem = "restored content differs";
+  else if (!tavrin::SessionFiles::Save(*first, b.c_str(), &why)) problem = "second save: " + why;
+  else if (!tavrin::SessionFiles::Restore(*second, b.c_str(), &why, false)) problem = "second restore: " + why;
+  else if (!tavrin::SessionFiles::Save(*second, c.c_str(), &why)) problem = "third save: " + why;
+  else if (ReadFile(c) != ReadFile(a)) problem = "the second round trip changed the file";
+  delete built;
+  delete first;
+  delete second;
+  return problem.empty() ? problem : who + " seed " + std::to_string(seed) + ": " + problem;
+}
+
+struct Totals {
+  long idCounter;
+  int large;
+  std::vector<int> chunks;
+};
+
+Totals Now() {
+  int large = 0, zero = 0, classes = 0;
+  int* chunks = nullptr;
+  GetCntTavrin(large, zero, classes, chunks);
+  return {GTavrinServer::GetCurrent()->GetIdCounter(), large,
+          chunks ? std::vector<int>(chunks, chunks + classes) : std::vector<int>()};
+}
+
+class ThreadsTest : public SessionTest {
+ protected:
+  // A current server counts the constructions of all threads. The fixture's
+  // session keeps the pool tables (and their chunk counters) alive.
+  void SetUp() override {
+    SessionTest::SetUp();
+    server = new GTavrinServer();
+    ASSERT_NE(server, nullptr);
+    ServerTestAccess::SetCurrent(server);
+  }
+  void TearDown() override {
+    ServerTestAccess::SetCurrent(nullptr);
+    delete server;
+    SessionTest::TearDown();
+  }
+
+  // Each of `threads` threads runs rounds with seeds of its own until the
+  // time is up; every round must succeed, and the id counter, the counted
+  // large allocations and the chunk counters must have grown by exactly
+  // the rounds' worth, as measured on one round alone.
+  void RunRounds(int threads, std::chrono::milliseconds time) {
+    Totals before = Now();
+    ASSERT_EQ(Round(dir, "solo", 999999), "");
+    Totals one = Now();
+    std::vector<std::string> problems(threads);
+    std::vector<long> rounds(threads, 0);
+    std::vector<std::thread> workers;
+    Clock::time_point end = Clock::now() + time;
+    for (int t = 0; t < threads; ++t) {
+      workers.emplace_back([&, t] {
+        do {
+          problems[t] = Round(dir, "t" + std::to_string(t), 1000 * t + rounds[t]);
+          ++rounds[t];
+        } while (problems[t].empty() && Clock::now() < end);
+      });
+    }
+    for (std::thread& w : workers) w.join();
+    long total = 0;
+    for (int t = 0; t < threads; ++t) {
+      EXPECT_EQ(problems[t], "");
+      total += rounds[t];
+    }
+    Totals after = Now();
+    EXPECT_EQ(after.idCounter - one.idCounter, total * (one.idCounter - before.idCounter)) << total << " rounds";
+    EXPECT_EQ(after.large - one.large, total * (one.large - before.large));
+    ASSERT_EQ(after.chunks.size(), static_cast<std::size_t>(tavrin::kSizeClassCount));
+    for (int k = 0; k < tavrin::kSizeClassCount; ++k)
+      EXPECT_EQ(after.chunks[k] - one.chunks[k], total * (one.chunks[k] - before.chunks[k])) << "class " << k;
+    EXPECT_EQ(tavrin::LiveSessions(), 1);
+  }
+
+  GTavrinServer* server = nullptr;
+  ScratchDir dir;
+};
+
+}  // namespace
+
+TEST_F(ThreadsTest, TwoThreadsEachWithItsOwnSessions) { RunRounds(2, std::chrono::milliseconds(700)); }
+
+TEST_F(ThreadsTest, FourThreadsEachWithItsOwnSessions) { RunRounds(4, std::chrono::milliseconds(900)); }
+
+// With no session held elsewhere, the first and the last live session come
+// and go on every thread: whichever thread holds a session must find the
+// pool tables built and the chunk counters handed out.
+TEST(ThreadsSessions, TablesStayBuiltWhileAnyThreadHoldsASession) {
+  ASSERT_EQ(tavrin::LiveSessions(), 0);
+  std::atomic<long> bad{0}, rounds{0};
+  std::vector<std::thread> workers;
+  Clock::time_point end = Clock::now() + std::chrono::milliseconds(400);
+  for (int t = 0; t < 4; ++t) {
+    workers.emplace_back([&] {
+      do {
+        SSession* s = AllocSession();
+        int large = 0, zero = 0, classes = 0;
+        int* chunks = nullptr;
+        GetCntTavrin(large, zero, classes, chunks);
+        void* block = s ? tavrin::PoolAlloc(s->GetHeap(), 40) : nullptr;
+        bool sound = s && chunks && classes == tavrin::kSizeClassCount && tavrin::TablesBuilt() &&
+                     tavrin::SizeClassOf(40) == 3 && block && tavrin::BlockTag(block) == 3u &&
+                     s->CreateProject("p") && s->GetProject("p");
+        if (!sound) bad.fetch_add(1);
+        delete s;
+        rounds.fetch_add(1);
+      } while (Clock::now() < end);
+    });
+  }
+  for (std::thread& w : workers) w.join();
+  EXPECT_EQ(bad.load(), 0) << "of " << rounds.load() << " rounds";
+  EXPECT_EQ(tavrin::LiveSessions(), 0);
+  EXPECT_FALSE(tavrin::TablesBuilt());
+}
