@@ -900,4 +900,376 @@ class TAVRIN_API SFile : public TavrinObject {
   bool m_gmt = false;
 };
 
+// ---- instances, port instances and slots
+
+class SInstantiator;
+class SRepresentation;
+class SPort;
+class SNetScalar;
+class SPhysicalNode;
+class SPartPinInstance;
+class SConnectorPinInstance;
+class SSchematicSheet;
+class SRangeValue;
+class SPortInstance;
+class SPortInstanceScalar;
+class SPortInstanceBus;
+class SPortInstanceBundle;
+class SSlot;
+class SSlotInstance;
+
+// Base of everything that is an instance of something.
+class TAVRIN_API SInstance : public SDesignElement {
+  TAVRIN_CLASS(SInstance)
+ public:
+  ~SInstance() override;
+
+ protected:
+  SInstance();
+};
+
+// A use of a cell inside a representation of another cell. It owns its
+// port instances (named; one kind list per class) and its member slot
+// instances (numbered).
+class TAVRIN_API SCellInstance : public SInstance {
+  TAVRIN_CLASS(SCellInstance)
+ public:
+  // Deletes the owned port instances and slot instances; uncounts nothing.
+  ~SCellInstance() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  // Port instances by name. Create takes over an existing entry of the same
+  // name (the older one stays in its kind list, still owned and saved); null
+  // for a null name or when memory is exhausted.
+  SPortInstanceScalar* CreatePortInstanceScalar(const char* name);
+  SPortInstanceBus* CreatePortInstanceBus(const char* name);
+  SPortInstanceBundle* CreatePortInstanceBundle(const char* name);
+  SPortInstance* GetPortInstance(const char* name) const;
+  bool HasPortInstance(const char* name);
+  // Unlinks from the map and its kind list (not deleted); false when absent.
+  bool DestroyPortInstance(const char* name);
+
+  // Member slot instances by number. Create replaces the entry of a taken
+  // number (the older slot instance is then no longer reached from here);
+  // null when memory is exhausted.
+  SSlotInstance* CreateMemberSlotInstanceSlotInstance(int number);
+  // Enters an existing slot instance (null is ignored) and makes this
+  // instance its aggregate cell instance.
+  void CreateMemberSlotInstanceSlotInstance2(int number, SSlotInstance* si);
+  SSlotInstance* GetMemberSlotInstance(int number) const;
+  bool HasMemberSlotInstance(int number);
+  // Unlinks (not deleted); false when absent.
+  bool DestroyMemberSlotInstance(int number);
+
+  // For a representation, the slot instance this instance fills there.
+  // Set refuses a representation that already has an entry.
+  bool SetAggregateSlotInstance(SRepresentation* rep, SSlotInstance* si);
+  SSlotInstance* GetAggregateSlotInstance(SRepresentation* rep) const;
+  bool HasAggregateSlotInstance(SRepresentation* rep);
+  bool RemoveAggregateSlotInstance(SRepresentation* rep);
+
+  SCell* GetCell() const { return m_cell; }
+  // Moves one instance count from the previous cell to `cell`; false (and
+  // nothing changes) for a null cell.
+  bool SetCell(SCell* cell);
+  char* GetUID() const { return m_uid; }
+  // A null text leaves the UID as it is.
+  void SetUID(const char* uid);
+
+  const RelMap<CharM, SPortInstance*>& GetAllPortInstances() const { return m_portInstances; }
+  const RelLinkedList<SPortInstanceScalar*>& GetAllPortInstanceScalars() const { return m_portInstanceScalars; }
+  const RelLinkedList<SPortInstanceBus*>& GetAllPortInstanceBi() const { return m_portInstanceBi; }
+  const RelLinkedList<SPortInstanceBundle*>& GetAllPortInstanceBundles() const { return m_portInstanceBundles; }
+  const RelMap<int, SSlotInstance*>& GetAllMemberSlotInstances() const { return m_memberSlotInstances; }
+  const RelMap<SRepresentation*, SSlotInstance*>& GetAllAggregateSlotInstances() const {
+    return m_aggregateSlotInstances;
+  }
+
+  void SetPortInstanceScalarsAllocationSize(int) {}
+  void SetPortInstanceBiAllocationSize(int) {}
+  void SetPortInstanceBundlesAllocationSize(int) {}
+  void SetMemberSlotInstancesAllocationSize(int) {}
+  void SetAggregateSlotInstancesAllocationSize(int) {}
+
+ protected:
+  SCellInstance();
+
+ private:
+  template <class T>
+  T* CreatePortInstance(const char* name, RelLinkedList<T*>& list);
+  // Record item 6 while reading: a number already taken moves up to the
+  // next free one.
+  void ReadMemberSlotInstances(tavrin::Record& r);
+
+  char* m_uid = nullptr;
+  RelMap<CharM, SPortInstance*> m_portInstances;
+  RelLinkedList<SPortInstanceScalar*> m_portInstanceScalars;
+  RelLinkedList<SPortInstanceBus*> m_portInstanceBi;
+  RelLinkedList<SPortInstanceBundle*> m_portInstanceBundles;
+  SCell* m_cell = nullptr;
+  RelMap<int, SSlotInstance*> m_memberSlotInstances;
+  RelMap<SRepresentation*, SSlotInstance*> m_aggregateSlotInstances;
+};
+
+// A cell instance in a schematic, placed on a sheet.
+class TAVRIN_API SGenericCellInstance : public SCellInstance {
+  TAVRIN_CLASS(SGenericCellInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SGenericCellInstance();
+  ~SGenericCellInstance() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  void SetId(long id) { SDesignElement::SetId(id); }
+  SSchematicSheet* GetSchematicSheet() const { return m_schematicSheet; }
+  bool SetSchematicSheet(SSchematicSheet* sheet) {
+    m_schematicSheet = sheet;
+    return true;
+  }
+
+ private:
+  SSchematicSheet* m_schematicSheet = nullptr;
+};
+
+// A cell instance in a module.
+class TAVRIN_API SModuleInstance : public SCellInstance {
+  TAVRIN_CLASS(SModuleInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SModuleInstance();
+  ~SModuleInstance() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  void SetId(long id) { SDesignElement::SetId(id); }
+};
+
+// Common part of the port instances: the owning cell instance, the port it
+// instantiates and the bundles it belongs to.
+class TAVRIN_API SPortInstance : public SInstance {
+  TAVRIN_CLASS(SPortInstance)
+ public:
+  ~SPortInstance() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  SCellInstance* GetCellInstance() const { return m_cellInstance; }
+  bool SetCellInstance(SCellInstance* ci) {
+    m_cellInstance = ci;
+    return true;
+  }
+  SPort* GetPort() const { return m_port; }
+  bool SetPort(SPort* port) {
+    m_port = port;
+    return true;
+  }
+
+  // Insert refuses a bundle already listed.
+  bool InsertPortInstanceBundle(SPortInstanceBundle* bundle);
+  bool RemovePortInstanceBundle(SPortInstanceBundle* bundle);
+  bool HasPortInstanceBundle(SPortInstanceBundle* bundle);
+  const RelLinkedList<SPortInstanceBundle*>& GetAllPortInstanceBundles() const { return m_portInstanceBundles; }
+  void SetPortInstanceBundlesAllocationSize(int) {}
+
+ protected:
+  SPortInstance();
+
+ private:
+  SCellInstance* m_cellInstance = nullptr;
+  RelLinkedList<SPortInstanceBundle*> m_portInstanceBundles;
+  SPort* m_port = nullptr;
+};
+
+// The instance of a scalar port: a pin of the connectivity model. Net,
+// physical node, part pin instance and connector pin instance are plain
+// references set by the classes that own those objects.
+class TAVRIN_API SPortInstanceScalar : public SPortInstance {
+  TAVRIN_CLASS(SPortInstanceScalar)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPortInstanceScalar();
+  ~SPortInstanceScalar() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // Insert refuses a bus already listed.
+  bool InsertPortInstanceBus(SPortInstanceBus* bus);
+  bool RemovePortInstanceBus(SPortInstanceBus* bus);
+  bool HasPortInstanceBus(SPortInstanceBus* bus);
+  const RelLinkedList<SPortInstanceBus*>& GetAllPortInstanceBi() const { return m_portInstanceBi; }
+  void SetPortInstanceBiAllocationSize(int) {}
+
+  SNetScalar* GetNetScalar() const { return m_netScalar; }
+  bool SetNetScalar(SNetScalar* net) {
+    m_netScalar = net;
+    return true;
+  }
+  SPhysicalNode* GetPhysicalNode() const { return m_physicalNode; }
+  bool SetPhysicalNode(SPhysicalNode* node) {
+    m_physicalNode = node;
+    return true;
+  }
+  SPartPinInstance* GetPartPinInstance() const { return m_partPinInstance; }
+  bool SetPartPinInstance(SPartPinInstance* pin) {
+    m_partPinInstance = pin;
+    return true;
+  }
+  SConnectorPinInstance* GetConnectorPinInstance() const { return m_connectorPinInstance; }
+  bool SetConnectorPinInstance(SConnectorPinInstance* pin) {
+    m_connectorPinInstance = pin;
+    return true;
+  }
+
+ private:
+  RelLinkedList<SPortInstanceBus*> m_portInstanceBi;
+  SNetScalar* m_netScalar = nullptr;
+  SPhysicalNode* m_physicalNode = nullptr;
+  SPartPinInstance* m_partPinInstance = nullptr;
+  SConnectorPinInstance* m_connectorPinInstance = nullptr;
+};
+
+// The instance of a bus port: member scalars by index, owned index ranges
+// and range-keyed sub-buses.
+class TAVRIN_API SPortInstanceBus : public SPortInstance {
+  TAVRIN_CLASS(SPortInstanceBus)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPortInstanceBus();
+  // Deletes the index ranges; members and sub-buses are only referred to.
+  ~SPortInstanceBus() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  void SetId(long id) { SDesignElement::SetId(id); }
+  int GetSize() const { return m_size; }
+  void SetSize(int size) { m_size = size; }
+
+  // Members by index; Set refuses a taken index.
+  bool SetPortInstanceScalar(int index, SPortInstanceScalar* scalar);
+  SPortInstanceScalar* GetPortInstanceScalar(int index) const;
+  bool HasPortInstanceScalar(int index);
+  bool RemovePortInstanceScalar(int index);
+  const RelMap<int, SPortInstanceScalar*>& GetAllPortInstanceScalars() const { return m_portInstanceScalars; }
+
+  // Sub-buses keyed by the range object (by pointer). Set refuses a bound
+  // range. Has compares by value: any bound range that the given one
+  // matches; false for a null range.
+  bool SetSubPortInstanceBus(SRangeValue* range, SPortInstanceBus* bus);
+  SPortInstanceBus* GetSubPortInstanceBus(SRangeValue* range) const;
+  bool HasSubPortInstanceBus(SRangeValue* range);
+  bool RemoveSubPortInstanceBus(SRangeValue* range);
+  const RelMap<SRangeValue*, SPortInstanceBus*>& GetAllSubPortInstanceBi() const { return m_subPortInstanceBi; }
+
+  // Owned index ranges. Create puts a new empty range at the front (null
+  // when memory is exhausted); Destroy unlinks and deletes a listed one.
+  SRangeValue* CreateIndicesRangeValue();
+  bool DestroyIndices(SRangeValue* range);
+  bool HasIndices(SRangeValue* range);
+  const RelLinkedList<SRangeValue*>& GetAllIndiceses() const { return m_indices; }
+
+  void SetIndicesesAllocationSize(int) {}
+  void SetPortInstanceScalarsAllocationSize(int) {}
+  void SetSubPortInstanceBiAllocationSize(int) {}
+
+ private:
+  int32_t m_size = 0;
+  RelMap<int, SPortInstanceScalar*> m_portInstanceScalars;
+  RelMap<SRangeValue*, SPortInstanceBus*> m_subPortInstanceBi;
+  RelLinkedList<SRangeValue*> m_indices;
+};
+
+// The instance of a bundle port: member port instances of any kind.
+class TAVRIN_API SPortInstanceBundle : public SPortInstance {
+  TAVRIN_CLASS(SPortInstanceBundle)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPortInstanceBundle();
+  ~SPortInstanceBundle() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // Insert refuses a member already listed.
+  bool InsertPortInstance(SPortInstance* member);
+  bool RemovePortInstance(SPortInstance* member);
+  bool HasPortInstance(SPortInstance* member);
+  const RelLinkedList<SPortInstance*>& GetAllPortInstances() const { return m_portInstances; }
+  void SetPortInstancesAllocationSize(int) {}
+
+ private:
+  RelLinkedList<SPortInstance*> m_portInstances;
+};
+
+// A numbered member slot of a cell (number 1 when new).
+class TAVRIN_API SSlot : public SInstantiator {
+  TAVRIN_CLASS(SSlot)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SSlot();
+  ~SSlot() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  int GetNumber() const { return m_number; }
+  void SetNumber(int number) { m_number = number; }
+  // The cell placed in this slot.
+  SCell* GetMemberCell() const { return m_memberCell; }
+  bool SetMemberCell(SCell* cell) {
+    m_memberCell = cell;
+    return true;
+  }
+  // The cell that owns the slot.
+  SCell* GetAggregateCell() const { return m_aggregateCell; }
+  bool SetAggregateCell(SCell* cell) {
+    m_aggregateCell = cell;
+    return true;
+  }
+
+ private:
+  int32_t m_number = 1;
+  SCell* m_memberCell = nullptr;
+  SCell* m_aggregateCell = nullptr;
+};
+
+// A slot of a cell instance: the slot it instantiates, the cell instance
+// placed in it and the cell instance that owns it.
+class TAVRIN_API SSlotInstance : public SInstance {
+  TAVRIN_CLASS(SSlotInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SSlotInstance();
+  ~SSlotInstance() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // The gate name (UID) when set and not empty; otherwise that of the member
+  // cell instance when there is one; otherwise the stored text.
+  char* GetGateName() const;
+  void SetGateName(const char* name);
+  char* GetGateUID() const;
+  void SetGateUID(const char* uid);
+
+  SSlot* GetSlot() const { return m_slot; }
+  bool SetSlot(SSlot* slot) {
+    m_slot = slot;
+    return true;
+  }
+  SCellInstance* GetMemberCellInstance2() const { return m_memberCellInstance; }
+  // Stores ci and, when it is not null, copies its name and UID into the
+  // gate name and gate UID. Always true.
+  bool SetMemberCellInstance(SCellInstance* ci);
+  SCellInstance* GetAggregateCellInstance() const { return m_aggregateCellInstance; }
+  bool SetAggregateCellInstance(SCellInstance* ci) {
+    m_aggregateCellInstance = ci;
+    return true;
+  }
+
+ private:
+  char* m_gateName = nullptr;
+  char* m_gateUID = nullptr;
+  SSlot* m_slot = nullptr;
+  SCellInstance* m_memberCellInstance = nullptr;
+  SCellInstance* m_aggregateCellInstance = nullptr;
+};
+
 #endif
