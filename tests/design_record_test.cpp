@@ -248,7 +248,7 @@ TEST_F(DesignRecordTest, RoundTrip) {
 
   s = Restored("first");
   std::string reversed = SaveOf(s, "second");
-  EXPECT_TRUE(reversed.size() == first.size() && reversed != first);
+  EXPECT_NE(reversed, first);
   SSession* third = Restored("second");
   EXPECT_EQ(SaveOf(third, "third"), first);
   delete s;
