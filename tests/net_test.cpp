@@ -1,4 +1,5 @@
 // Nets, buses and bundles: operations, records in real files, damage.
+#include "design/session_files.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -281,6 +282,108 @@ TEST_F(NetTest, IdsRoundTrip) {
   EXPECT_EQ(s->GetImpedance(), 0.25f);
   EXPECT_EQ(s->GetVelocity(), 0.5f);
   EXPECT_EQ(SaveRecord(File(), n, heap), lines);
+}
+
+
+// ---- nets in a whole session ---------------------------------------------------------------
+
+// A view with nets connected to a port instance, a sheet, each other, and
+// their own segments, node, ranges and sub-bus.
+class NetSession : public NetTest {
+ protected:
+  void Build(SSession* s) {
+    SProject* p = s->CreateProject("p");
+    SCell *top = p->CreateDesignCell("top"), *leaf = p->CreateDesignCell("leaf");
+    SConnectivityRepresentation* conn = top->CreateConnectivityRepresentation("conn");
+    SNetScalar *n1 = conn->CreateNetScalar("N1"), *n2 = conn->CreateNetScalar("N2");
+    SNetBus *bus = conn->CreateNetBus("B"), *sub = conn->CreateNetBus("B0");
+    SNetBundle* bundle = conn->CreateNetBundle("K");
+    SPortInstanceScalar* pin = conn->CreateGenericCellInstance("u1", leaf)->CreatePortInstanceScalar("A");
+    pin->SetNetScalar(n1);
+    n1->InsertPortInstanceScalar(pin);
+    SSchematicSheet* sheet = top->CreateSchematicRepresentation("sch")->CreateSchematicSheet(1);
+    sheet->InsertNet(n1);
+    n1->InsertSchematicSheet(sheet);
+    SSegment* seg = n1->CreateSegment();
+    SPhysicalNode* node = n1->CreatePhysicalNode();
+    node->SetName("P1");
+    node->SetPortInstanceScalar(pin);
+    pin->SetPhysicalNode(node);
+    seg->InsertEndpoint(node);
+    node->InsertSegment(seg);
+    seg->SetVictimNet(n2);
+    n1->SetVictimSegment(seg, seg);
+    bus->SetNetScalar(0, n1);
+    bus->SetNetScalar(1, n2);
+    n1->InsertNetBus(bus);
+    bus->SetSubNetBus(bus->CreateIndicesRangeValue(), sub);
+    bus->CreateIndicesRangeValue();
+    bundle->InsertNet(n1);
+    bundle->InsertNet(bus);
+    n1->InsertNetBundle(bundle);
+  }
+  std::string Save(SSession* s) {
+    std::string path = File();
+    EXPECT_EQ(s->Save(path.c_str()), 1);
+    return path;
+  }
+  int Restore(SSession* s, const std::string& path) {
+    return tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false);
+  }
+};
+
+// Every link comes back between the restored objects, and saving the
+// restored session twice more gives the first file again.
+TEST_F(NetSession, RoundTrip) {
+  Build(session);
+  std::string first = Save(session);
+  SSession* s2 = AllocSession();
+  ASSERT_EQ(Restore(s2, first), 1);
+  SCell* top = s2->GetProject("p")->GetDesign("top");
+  SRepresentation* conn = top->GetRepresentation("conn");
+  SNetScalar *n1 = SNetScalar::Cast(conn->GetNet("N1")), *n2 = SNetScalar::Cast(conn->GetNet("N2"));
+  SNetBus *bus = SNetBus::Cast(conn->GetNet("B")), *sub = SNetBus::Cast(conn->GetNet("B0"));
+  SNetBundle* bundle = SNetBundle::Cast(conn->GetNet("K"));
+  ASSERT_TRUE(n1 && n2 && bus && sub && bundle);
+  SPortInstanceScalar* pin =
+      SPortInstanceScalar::Cast(conn->GetCellInstance("u1")->GetPortInstance("A"));
+  EXPECT_EQ(Items(n1->GetAllPortInstanceScalars()), (std::vector<SPortInstanceScalar*>{pin}));
+  SSchematicSheet* sheet =
+      SSchematicRepresentation::Cast(top->GetRepresentation("sch"))->GetSchematicSheet(1);
+  EXPECT_EQ(Items(n1->GetAllSchematicSheets()), (std::vector<SSchematicSheet*>{sheet}));
+  SSegment* seg = Items(n1->GetAllSegments()).at(0);
+  SPhysicalNode* node = Items(n1->GetAllPhysicalNodes()).at(0);
+  EXPECT_TRUE(seg->HasEndpoint(node) && node->HasSegment(seg) && seg->GetVictimNet() == n2);
+  EXPECT_TRUE(node->GetPortInstanceScalar() == pin && pin->GetPhysicalNode() == node);
+  EXPECT_EQ(n1->GetVictimSegment(seg), seg);
+  EXPECT_TRUE(bus->GetNetScalar(0) == n1 && bus->GetNetScalar(1) == n2);
+  EXPECT_EQ(Items(n1->GetAllNetBi()), (std::vector<SNetBus*>{bus}));
+  std::vector<SRangeValue*> ranges = Items(bus->GetAllIndiceses());
+  ASSERT_EQ(ranges.size(), 2u);  // written newest first, read back oldest first
+  EXPECT_EQ(bus->GetSubNetBus(ranges[0]), sub);
+  EXPECT_EQ(Items(bundle->GetAllNets()), (std::vector<SNet*>{n1, bus}));
+  EXPECT_EQ(Items(n1->GetAllNetBundles()), (std::vector<SNetBundle*>{bundle}));
+
+  std::string second = Save(s2);
+  SSession* s3 = AllocSession();
+  ASSERT_EQ(Restore(s3, second), 1);
+  EXPECT_EQ(ReadFile(Save(s3)), ReadFile(first));
+  delete s3;
+  delete s2;
+}
+
+// Every truncation of the file fails and adds nothing to the session.
+TEST_F(NetSession, TruncationsLeaveTheSessionAsItWas) {
+  Build(session);
+  const std::string bytes = ReadFile(Save(session));
+  SSession* s2 = AllocSession();
+  std::string cut = File();
+  for (std::size_t k = 0; k < bytes.size(); k += 3) {
+    WriteFile(cut, bytes.substr(0, k));
+    ASSERT_EQ(Restore(s2, cut), 0) << k;
+    ASSERT_TRUE(s2->GetAllProjects().empty()) << k;
+  }
+  delete s2;
 }
 
 }  // namespace
