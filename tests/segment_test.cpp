@@ -128,14 +128,24 @@ TEST_F(SegmentTest, DamagedNetRecordsFail) {
 // A member of a later family cannot be saved yet: it makes the save fail
 // instead of being dropped.
 TEST_F(SegmentTest, LaterFamiliesAreNotDroppedSilently) {
+  auto saves = [&](SNetScalar* n) {
+    PersistentFile out(File().c_str(), 1, heap);
+    out.WritePointer(n);
+    n->Serialize(out);
+    return out.Close();
+  };
   SNetScalar* n = new (heap) SNetScalar();
-  EXPECT_TRUE(n->InsertDriverReceiverPair(reinterpret_cast<SPinPair*>(n)));
-  PersistentFile out(File().c_str(), 1, heap);
-  out.WritePointer(n);
-  n->Serialize(out);
-  EXPECT_FALSE(out.Close());
+  SSegment* s = n->CreateSegment();
+  EXPECT_TRUE(saves(n));
+  void* later = n;  // stands in for an object of a class to come
+  EXPECT_TRUE(n->InsertDriverReceiverPair(static_cast<SPinPair*>(later)));
+  EXPECT_FALSE(saves(n));
   n->RemoveAllDriverReceiverPairs();
   EXPECT_TRUE(n->GetAllDriverReceiverPairs().empty());
+  s->SetRegion(static_cast<SRegion*>(later));
+  EXPECT_FALSE(saves(n));
+  s->SetRegion(nullptr);
+  EXPECT_TRUE(saves(n));
 }
 
 }  // namespace
