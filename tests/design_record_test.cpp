@@ -326,3 +326,26 @@ TEST_F(DesignRecordTest, DamageLeavesTheSession) {
   ASSERT_TRUE(c && c->GetInterface());
   EXPECT_EQ(c->GetInterface()->GetCell(), c);
 }
+
+// An allocation failure anywhere in the restore of a design leaves the
+// session as it was.
+TEST_F(DesignRecordTest, AllocationFailureLeavesTheSession) {
+  Populate(session);
+  SaveOf(session, "full");
+  delete session;
+  session = AllocSession();
+  heap = session->GetHeap();
+  session->CreateProject("Existing");
+  const std::string before = Fingerprint(session);
+  int failures = 0;
+  for (long k = 1; k < 200; ++k) {
+    heap->listNodeFree = nullptr;
+    heap->mapNodeFree = nullptr;
+    FailAfter fail(k);
+    if (session->Restore(dir.File("full").c_str()) == 1) break;
+    ++failures;
+    ASSERT_EQ(Fingerprint(session), before) << k;
+  }
+  EXPECT_GE(failures, 3);
+  EXPECT_EQ(session->GetProject("P")->GetDesign("top")->GetInterface()->GetAllPorts().size(), 5u);
+}

@@ -589,8 +589,8 @@ TEST_F(InstanceFile, Damage) {
   };
   auto at = [](Lines& d, const char* name, int offset) -> std::string& { return d[Find(d, name) + offset]; };
   const Case cases[] = {
-      {"a part pin instance", [&](Lines& d) { at(d, "A", 13) = at(d, "A", 6); }},
-      {"a connector pin instance", [&](Lines& d) { at(d, "A", 14) = at(d, "A", 6); }},
+      {"a part pin instance", [&](Lines& d) { at(d, "A", 14) = at(d, "A", 6); }},
+      {"a connector pin instance", [&](Lines& d) { at(d, "A", 15) = at(d, "A", 6); }},
       {"a cell instance as a port instance", [&](Lines& d) { at(d, "A", -3) = at(d, "A", 6); }},
       {"a null port instance", [&](Lines& d) { at(d, "A", -3) = "0"; }},
       {"a port instance claimed twice", [&](Lines& d) { at(d, "A", -3) = at(d, "BB", -3); }},
@@ -603,9 +603,11 @@ TEST_F(InstanceFile, Damage) {
     EXPECT_EQ(RestoreBytes(Reframe(good, c.edit), s2), 0) << c.what;
     delete s2;
   }
+  // Cut after every line (at every field of every record).
   SSession* s2 = AllocSession();
   for (std::size_t k = 0; k < good.size(); ++k) {
-    WriteFile(dir.File("cut"), good.substr(0, k));
+    if (good[k] != '\n') continue;
+    WriteFile(dir.File("cut"), good.substr(0, k + 1 == good.size() ? k : k + 1));
     ASSERT_EQ(Restore(s2, dir.File("cut")), 0) << "cut at " << k;
   }
   EXPECT_TRUE(s2->GetAllProjects().empty());
