@@ -16,64 +16,47 @@ class NetTest : public ElementTest {
   }
 };
 
-// The UID falls back to the name, also when empty (as a net saved without
-// one reads back); null leaves UID, prefix and suffix as they are.
+// The UID falls back to the name, also when empty; null leaves UID, prefix
+// and suffix as they are; the partner is a copy of a name.
 TEST_F(NetTest, TextsAndFallbacks) {
-  SNetScalar* n = Named<SNetScalar>("N1");
-  EXPECT_STREQ(n->GetUID(), "N1");
+  SNetScalar *n = Named<SNetScalar>("N1"), *p = Named<SNetScalar>("P");
+  SNetBus* b = Named<SNetBus>("B");
   n->SetUID("u7");
   n->SetUID(nullptr);
-  EXPECT_STREQ(n->GetUID(), "u7");
-  n->SetUID("");
-  EXPECT_STREQ(n->GetUID(), "N1");
-  SNetBus* b = Named<SNetBus>("B");
   b->SetPrefix("D");
   b->SetSuffix("_n");
   b->SetPrefix(nullptr);
   b->SetSuffix(nullptr);
-  EXPECT_STREQ(b->GetPrefix(), "D");
-  EXPECT_STREQ(b->GetSuffix(), "_n");
-  // The partner is a copy of a name: renaming the partner later changes nothing.
-  SNetScalar* p = Named<SNetScalar>("P");
+  EXPECT_STREQ(n->GetUID(), "u7");
+  EXPECT_TRUE(!strcmp(b->GetPrefix(), "D") && !strcmp(b->GetSuffix(), "_n"));
+  n->SetUID("");
+  EXPECT_STREQ(n->GetUID(), "N1");
   EXPECT_TRUE(n->SetDiffNet(p));
   p->SetName("Q");
   EXPECT_STREQ(n->GetDiffNet(), "P");
-  EXPECT_TRUE(n->SetDiffNet(static_cast<SNetScalar*>(nullptr)));
-  EXPECT_EQ(n->GetDiffNet(), nullptr);
+  EXPECT_TRUE(n->SetDiffNet(static_cast<SNetScalar*>(nullptr)) && !n->GetDiffNet());
 }
 
 // Reference lists refuse duplicates and null and put new elements first;
 // maps keyed by object or number refuse a taken key and keep its value.
 TEST_F(NetTest, ReferencesAndKeyedMaps) {
-  SNetScalar* n = Named<SNetScalar>("N");
+  SNetScalar *n = Named<SNetScalar>("N"), *a = Named<SNetScalar>("A");
   SNetBundle *x = Named<SNetBundle>("X"), *y = Named<SNetBundle>("Y");
   EXPECT_TRUE(n->InsertNetBundle(x) && n->InsertNetBundle(y));
-  EXPECT_FALSE(n->InsertNetBundle(x));
-  EXPECT_FALSE(n->InsertNetBundle(nullptr));
+  EXPECT_FALSE(n->InsertNetBundle(x) || n->InsertNetBundle(nullptr) || x->InsertNet(nullptr));
   EXPECT_EQ(Items(n->GetAllNetBundles()), (std::vector<SNetBundle*>{y, x}));
-  EXPECT_TRUE(n->RemoveNetBundle(y));
-  EXPECT_FALSE(n->RemoveNetBundle(y));
-  EXPECT_TRUE(x->InsertNet(n) && x->InsertNet(y) && !x->InsertNet(n) && x->HasNet(y));
-
+  EXPECT_TRUE(n->RemoveNetBundle(y) && !n->RemoveNetBundle(y));
   SSegment *s1 = n->CreateSegment(), *s2 = n->CreateSegment();
-  EXPECT_TRUE(n->SetVictimSegment(s1, s2));
-  EXPECT_FALSE(n->SetVictimSegment(s1, s1));
-  EXPECT_EQ(n->GetVictimSegment(s1), s2);
-  EXPECT_EQ(n->GetVictimSegment(s2), nullptr);
+  EXPECT_TRUE(n->SetVictimSegment(s1, s2) && !n->SetVictimSegment(s1, s1));
+  EXPECT_TRUE(n->GetVictimSegment(s1) == s2 && !n->GetVictimSegment(s2));
   EXPECT_TRUE(n->RemoveVictimSegment(s1) && !n->HasVictimSegment(s1) && !n->RemoveVictimSegment(s1));
-
   SNetBus* bus = Named<SNetBus>("B");
-  SNetScalar* a = Named<SNetScalar>("A");
-  EXPECT_TRUE(bus->SetNetScalar(3, a));
-  EXPECT_FALSE(bus->SetNetScalar(3, n));
-  EXPECT_TRUE(bus->SetNetScalar(-7, n));
-  EXPECT_EQ(bus->GetNetScalar(3), a);
-  EXPECT_EQ(bus->GetNetScalar(-7), n);
+  EXPECT_TRUE(bus->SetNetScalar(3, a) && !bus->SetNetScalar(3, n) && bus->SetNetScalar(-7, n));
+  EXPECT_TRUE(bus->GetNetScalar(3) == a && bus->GetNetScalar(-7) == n);
   EXPECT_TRUE(a->GetAllNetBi().empty());  // the other side is the caller's
   EXPECT_TRUE(bus->RemoveNetScalar(3) && !bus->HasNetScalar(3) && !bus->RemoveNetScalar(3));
-
-  // Named children: lookups in their own maps; nothing is there yet.
-  EXPECT_FALSE(n->HasPinPair("pp") || n->HasPinPair(nullptr) || n->HasVirtualPin("v"));
+  // Named children are looked up in their own maps; nothing is there yet.
+  EXPECT_FALSE(n->HasPinPair("pp") || n->GetPinPair(nullptr) || n->HasVirtualPin("v"));
   EXPECT_FALSE(n->DestroyPinPair("pp") || n->DestroyFromTo("a,b") || n->DestroyRoutedFromTo(nullptr));
 }
 
@@ -82,73 +65,45 @@ TEST_F(NetTest, ReferencesAndKeyedMaps) {
 TEST_F(NetTest, SubBusesByPointerAndByValue) {
   SNetBus *bus = Named<SNetBus>("B"), *sub = Named<SNetBus>("S");
   SRangeValue* key = bus->CreateIndicesRangeValue();
-  EXPECT_TRUE(bus->SetSubNetBus(key, sub));
-  EXPECT_FALSE(bus->SetSubNetBus(key, bus));
-  EXPECT_EQ(bus->GetSubNetBus(key), sub);
-  SRangeValue* other = bus->CreateIndicesRangeValue();  // no bounds: matches the key
-  EXPECT_EQ(bus->GetSubNetBus(other), nullptr);
-  EXPECT_TRUE(bus->HasSubNetBus(other));
-  EXPECT_FALSE(bus->HasSubNetBus(nullptr));
-  other->CreateLowerIntegerValue()->SetValue(0);
+  EXPECT_TRUE(bus->SetSubNetBus(key, sub) && !bus->SetSubNetBus(key, bus) && bus->GetSubNetBus(key) == sub);
+  SRangeValue* other = bus->CreateIndicesRangeValue();
+  EXPECT_TRUE(!bus->GetSubNetBus(other) && bus->HasSubNetBus(other) && !bus->HasSubNetBus(nullptr));
+  other->CreateLowerIntegerValue();
   EXPECT_FALSE(bus->HasSubNetBus(other));
   EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{other, key}));
   EXPECT_TRUE(bus->RemoveSubNetBus(key) && !bus->RemoveSubNetBus(key) && !bus->HasSubNetBus(key));
   SRangeValue* foreign = sub->CreateIndicesRangeValue();
-  EXPECT_FALSE(bus->DestroyIndices(foreign));
-  EXPECT_TRUE(sub->HasIndices(foreign));
+  EXPECT_TRUE(!bus->DestroyIndices(foreign) && sub->HasIndices(foreign));
   EXPECT_TRUE(bus->DestroyIndices(other) && !bus->HasIndices(other));
 }
 
-// Outside a session every block comes from the general allocator: the
-// leak checker sees whatever a deletion forgets, the address checker every
-// double deletion.
+// Outside a session every block comes from the general allocator: the leak
+// checker sees what a deletion forgets, the address checker double deletions.
 TEST(NetDeletion, OwnedChildrenGoWithTheirOwner) {
   SNetScalar* n = new SNetScalar();
-  n->SetName("N");
+  SNetBus* bus = new SNetBus();
+  SNetBundle* bundle = new SNetBundle();
   n->SetUID("U");
   n->SetDiffNet("P");
-  SSegment* s = n->CreateSegment();
+  SSegment *s = n->CreateSegment(), *gone = n->CreateSegment();
   SPhysicalNode* node = n->CreatePhysicalNode();
   node->CreateXValUnitlessValue();
   node->CreateYValUnitlessValue();
-  s->InsertEndpoint(node);
-  node->InsertSegment(s);
+  for (SSegment* seg : {s, gone}) {
+    seg->InsertEndpoint(node);
+    node->InsertSegment(seg);
+  }
   n->SetVictimSegment(s, s);
-  SSegment* gone = n->CreateSegment();
-  gone->InsertEndpoint(node);
-  EXPECT_TRUE(n->DestroySegment(gone));
-  EXPECT_FALSE(n->DestroySegment(gone));
-  SNetBus* bus = new SNetBus();
+  EXPECT_TRUE(n->DestroySegment(gone) && !n->DestroySegment(gone) && node->RemoveSegment(gone));
   bus->SetPrefix("D");
   bus->CreateIndicesRangeValue()->CreateUpperIntegerValue();
   bus->SetSubNetBus(bus->CreateIndicesRangeValue(), bus);
   bus->SetNetScalar(0, n);
-  SNetBundle* bundle = new SNetBundle();
   bundle->InsertNet(bus);
   n->InsertNetBundle(bundle);
   delete bundle;
   delete bus;
   delete n;
-}
-
-// Creation under memory exhaustion: null and nothing linked, until it works.
-TEST_F(NetTest, ExhaustionLinksNothing) {
-  SNetScalar* n = Named<SNetScalar>("N");
-  SNetBus* bus = Named<SNetBus>("B");
-  int failures = 0;
-  for (long k = 1; k < 50; ++k) {
-    heap->listNodeFree = nullptr;
-    FailAfter fail(k);
-    SSegment* s = n->CreateSegment();
-    SRangeValue* r = bus->CreateIndicesRangeValue();
-    if (s && r) break;
-    EXPECT_EQ(n->GetAllSegments().size(), s ? 1u : 0u);
-    EXPECT_EQ(bus->GetAllIndiceses().size(), r ? 1u : 0u);
-    if (s) n->DestroySegment(s);
-    if (r) bus->DestroyIndices(r);
-    ++failures;
-  }
-  EXPECT_GE(failures, 1);
 }
 
 // ---- records ------------------------------------------------------------------------
@@ -162,13 +117,13 @@ Lines Join(std::initializer_list<Lines> parts) {
 }
 
 // A scalar net: the element record, the net record, then its own fields in
-// order, with each segment and node record right after its reference.
+// order, with each segment and node record right after its reference. Links
+// and reversals are checked on a whole session below.
 TEST_F(NetTest, ScalarRecordAndRoundTrip) {
   SNetScalar* n = Named<SNetScalar>("N1");
   n->SetUID("U-1");
   n->SetbIsGlobal(true);
-  SNetBundle *x = Named<SNetBundle>("X"), *y = Named<SNetBundle>("Y");
-  n->InsertNetBundle(x);
+  n->InsertNetBundle(Named<SNetBundle>("X"));
   n->SetVoltage(1.5f);
   n->SetbConstantVoltage(true);
   SNetBus* bus = Named<SNetBus>("B");
@@ -195,36 +150,10 @@ TEST_F(NetTest, ScalarRecordAndRoundTrip) {
                                {"0", "0", "0"}});
   EXPECT_EQ(SaveRecord(path, n, heap), expected);
 
-  n->InsertNetBundle(y);
-  SaveRecord(path, n, heap);
   SNetScalar* back = LoadRecord<SNetScalar>(path, heap);
   ASSERT_NE(back, nullptr);
-  EXPECT_STREQ(back->GetName(), "N1");
-  EXPECT_STREQ(back->GetUID(), "U-1");
-  EXPECT_TRUE(back->GetbIsGlobal() && back->GetbConstantVoltage());
-  EXPECT_EQ(back->GetVoltage(), 1.5f);
-  EXPECT_EQ(back->GetDiffNet(), nullptr);  // not saved
-  std::vector<SNetBundle*> bundles = Items(back->GetAllNetBundles());
-  ASSERT_EQ(bundles.size(), 2u);
-  EXPECT_NE(bundles[0], bundles[1]);  // y, x were written; x, y come back
-  std::vector<SSegment*> segs = Items(back->GetAllSegments());
-  ASSERT_EQ(segs.size(), 2u);  // s2, s1 written: s1, s2 read
-  EXPECT_EQ(back->GetVictimSegment(segs[0]), segs[1]);
-  EXPECT_TRUE(segs[0]->GetNetScalar() == back && segs[1]->GetNetScalar() == back);
-  SPhysicalNode* nodeBack = Items(back->GetAllPhysicalNodes()).at(0);
-  EXPECT_EQ(Items(segs[0]->GetAllEndpoints()), (std::vector<SPhysicalNode*>{nodeBack}));
-  EXPECT_EQ(Items(nodeBack->GetAllSegments()), (std::vector<SSegment*>{segs[0]}));
-  EXPECT_EQ(nodeBack->GetNetScalar(), back);
-  EXPECT_EQ(nodeBack->GetXVal()->GetValue(), 7);
-  EXPECT_EQ(nodeBack->GetYVal(), nullptr);
-  EXPECT_EQ(Items(back->GetAllPortInstanceScalars()).size(), 1u);
-
-  // Saved again, the file reads back as it was first written (two reversals).
-  std::string again = File();
-  SaveRecord(again, back, heap);
-  SNetScalar* twice = LoadRecord<SNetScalar>(again, heap);
-  ASSERT_NE(twice, nullptr);
-  EXPECT_EQ(SaveRecord(File(), twice, heap), SaveRecord(File(), n, heap));
+  EXPECT_TRUE(!strcmp(back->GetUID(), "U-1") && back->GetbIsGlobal() && back->GetbConstantVoltage());
+  EXPECT_TRUE(back->GetVoltage() == 1.5f && !back->GetDiffNet());  // the partner is not saved
 }
 
 // A bus: prefix, size, suffix, members by index, sub-buses by range, the id,
@@ -233,13 +162,12 @@ TEST_F(NetTest, BusAndBundleRecords) {
   SNetBus* bus = Named<SNetBus>("B");
   bus->SetPrefix("D");
   bus->SetSize(8);
-  SNetScalar *a = Named<SNetScalar>("A"), *c = Named<SNetScalar>("C");
+  SNetScalar* a = Named<SNetScalar>("A");
   bus->SetNetScalar(0, a);
-  bus->SetNetScalar(-1, c);
+  bus->SetNetScalar(-1, Named<SNetScalar>("C"));
   SRangeValue* range = bus->CreateIndicesRangeValue();
   range->CreateLowerIntegerValue();
-  SNetBus* sub = Named<SNetBus>("S");
-  bus->SetSubNetBus(range, sub);
+  bus->SetSubNetBus(range, Named<SNetBus>("S"));
   std::string path = File();
   EXPECT_EQ(SaveRecord(path, bus, heap),
             Join({{"1", "0", "1", "B", "0", "0", "0", "0", "0"}, {"0", "0", "0", "0", "0"},
@@ -247,142 +175,70 @@ TEST_F(NetTest, BusAndBundleRecords) {
                   {"1", "4", "0", "6", "0", "0", "0", "0"}}));
   SNetBus* back = LoadRecord<SNetBus>(path, heap);
   ASSERT_NE(back, nullptr);
-  EXPECT_STREQ(back->GetPrefix(), "D");
-  EXPECT_STREQ(back->GetSuffix(), "");
-  EXPECT_EQ(back->GetSize(), 8);
+  // A net saved without UID reads back the empty text, which counts as none.
+  EXPECT_TRUE(!strcmp(back->GetUID(), "B") && !strcmp(back->GetSuffix(), "") && back->GetSize() == 8);
   EXPECT_TRUE(back->GetNetScalar(0) && back->GetNetScalar(-1) && back->GetNetScalar(0) != back->GetNetScalar(-1));
   SRangeValue* rangeBack = Items(back->GetAllIndiceses()).at(0);
-  EXPECT_NE(rangeBack->GetLower(), nullptr);
-  EXPECT_NE(back->GetSubNetBus(rangeBack), nullptr);
+  EXPECT_TRUE(rangeBack->GetLower() && back->GetSubNetBus(rangeBack));
 
   SNetBundle* bundle = Named<SNetBundle>("Q");
   bundle->InsertNet(a);
   bundle->InsertNet(bus);
   EXPECT_EQ(SaveRecord(path, bundle, heap),
             Join({{"1", "0", "1", "Q", "0", "0", "0", "0", "0"}, {"0", "0", "0", "0", "0"}, {"2", "2", "3", "0"}}));
-  SNetBundle* bundleBack = LoadRecord<SNetBundle>(path, heap);
-  ASSERT_NE(bundleBack, nullptr);
-  std::vector<SNet*> nets = Items(bundleBack->GetAllNets());
-  ASSERT_EQ(nets.size(), 2u);
-  EXPECT_TRUE(SNetScalar::Cast(nets[0]) && SNetBus::Cast(nets[1]));  // reversed
+  EXPECT_NE(LoadRecord<SNetBundle>(path, heap), nullptr);
 }
 
-// Non-zero ids are the file's, and are written back as read.
-TEST_F(NetTest, IdsRoundTrip) {
-  const Lines lines = Join({{"1", "0", "0", "0", "0", "0", "0", "0"}, {"0", "0", "0", "0", "0"},
-                            {"0.00000000", "0", "0", "0", "0", "0", "0", "-5", "1", "2"},
-                            {"0.25000000", "0.50000000", "1", "0", "0", "0", "77"}, {"0", "0", "0", "0"}});
-  std::string path = File();
-  WriteRecordFile(path, lines, {"SNetScalar", "SSegment"});
-  SNetScalar* n = LoadRecord<SNetScalar>(path, heap);
-  ASSERT_NE(n, nullptr);
-  EXPECT_EQ(n->GetId(), -5);
-  SSegment* s = Items(n->GetAllSegments()).at(0);
-  EXPECT_EQ(s->GetId(), 77);
-  EXPECT_EQ(s->GetImpedance(), 0.25f);
-  EXPECT_EQ(s->GetVelocity(), 0.5f);
-  EXPECT_EQ(SaveRecord(File(), n, heap), lines);
-}
+// A view with nets linked to a port instance, a sheet and each other, and
+// their own segment, node, ranges and sub-bus; saved, restored into a new
+// session, saved and restored again.
+TEST_F(NetTest, WholeSessionRoundTrip) {
+  SProject* p = session->CreateProject("p");
+  SCell *top = p->CreateDesignCell("top"), *leaf = p->CreateDesignCell("leaf");
+  SConnectivityRepresentation* conn = top->CreateConnectivityRepresentation("conn");
+  SNetScalar *n1 = conn->CreateNetScalar("N1"), *n2 = conn->CreateNetScalar("N2");
+  SNetBus *bus = conn->CreateNetBus("B"), *sub = conn->CreateNetBus("B0");
+  SPortInstanceScalar* pin = conn->CreateGenericCellInstance("u1", leaf)->CreatePortInstanceScalar("A");
+  n1->InsertPortInstanceScalar(pin);
+  n1->InsertSchematicSheet(top->CreateSchematicRepresentation("sch")->CreateSchematicSheet(1));
+  SSegment* seg = n1->CreateSegment();
+  SPhysicalNode* node = n1->CreatePhysicalNode();
+  node->SetPortInstanceScalar(pin);
+  seg->InsertEndpoint(node);
+  node->InsertSegment(seg);
+  seg->SetVictimNet(n2);
+  n1->SetVictimSegment(seg, seg);
+  bus->SetNetScalar(0, n1);
+  n1->InsertNetBus(bus);
+  bus->SetSubNetBus(bus->CreateIndicesRangeValue(), sub);
+  bus->CreateIndicesRangeValue();
+  std::string first = File(), second = File(), third = File();
+  ASSERT_EQ(session->Save(first.c_str()), 1);
+  SSession *s2 = AllocSession(), *s3 = AllocSession();
+  ASSERT_EQ(tavrin::SessionFiles::Restore(*s2, first.c_str(), nullptr, false), 1);
 
-
-// ---- nets in a whole session ---------------------------------------------------------------
-
-// A view with nets connected to a port instance, a sheet, each other, and
-// their own segments, node, ranges and sub-bus.
-class NetSession : public NetTest {
- protected:
-  void Build(SSession* s) {
-    SProject* p = s->CreateProject("p");
-    SCell *top = p->CreateDesignCell("top"), *leaf = p->CreateDesignCell("leaf");
-    SConnectivityRepresentation* conn = top->CreateConnectivityRepresentation("conn");
-    SNetScalar *n1 = conn->CreateNetScalar("N1"), *n2 = conn->CreateNetScalar("N2");
-    SNetBus *bus = conn->CreateNetBus("B"), *sub = conn->CreateNetBus("B0");
-    SNetBundle* bundle = conn->CreateNetBundle("K");
-    SPortInstanceScalar* pin = conn->CreateGenericCellInstance("u1", leaf)->CreatePortInstanceScalar("A");
-    pin->SetNetScalar(n1);
-    n1->InsertPortInstanceScalar(pin);
-    SSchematicSheet* sheet = top->CreateSchematicRepresentation("sch")->CreateSchematicSheet(1);
-    sheet->InsertNet(n1);
-    n1->InsertSchematicSheet(sheet);
-    SSegment* seg = n1->CreateSegment();
-    SPhysicalNode* node = n1->CreatePhysicalNode();
-    node->SetName("P1");
-    node->SetPortInstanceScalar(pin);
-    pin->SetPhysicalNode(node);
-    seg->InsertEndpoint(node);
-    node->InsertSegment(seg);
-    seg->SetVictimNet(n2);
-    n1->SetVictimSegment(seg, seg);
-    bus->SetNetScalar(0, n1);
-    bus->SetNetScalar(1, n2);
-    n1->InsertNetBus(bus);
-    bus->SetSubNetBus(bus->CreateIndicesRangeValue(), sub);
-    bus->CreateIndicesRangeValue();
-    bundle->InsertNet(n1);
-    bundle->InsertNet(bus);
-    n1->InsertNetBundle(bundle);
-  }
-  std::string Save(SSession* s) {
-    std::string path = File();
-    EXPECT_EQ(s->Save(path.c_str()), 1);
-    return path;
-  }
-  int Restore(SSession* s, const std::string& path) {
-    return tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false);
-  }
-};
-
-// Every link comes back between the restored objects, and saving the
-// restored session twice more gives the first file again.
-TEST_F(NetSession, RoundTrip) {
-  Build(session);
-  std::string first = Save(session);
-  SSession* s2 = AllocSession();
-  ASSERT_EQ(Restore(s2, first), 1);
-  SCell* top = s2->GetProject("p")->GetDesign("top");
-  SRepresentation* conn = top->GetRepresentation("conn");
-  SNetScalar *n1 = SNetScalar::Cast(conn->GetNet("N1")), *n2 = SNetScalar::Cast(conn->GetNet("N2"));
-  SNetBus *bus = SNetBus::Cast(conn->GetNet("B")), *sub = SNetBus::Cast(conn->GetNet("B0"));
-  SNetBundle* bundle = SNetBundle::Cast(conn->GetNet("K"));
-  ASSERT_TRUE(n1 && n2 && bus && sub && bundle);
-  SPortInstanceScalar* pin =
-      SPortInstanceScalar::Cast(conn->GetCellInstance("u1")->GetPortInstance("A"));
+  top = s2->GetProject("p")->GetDesign("top");
+  SRepresentation* view = top->GetRepresentation("conn");
+  n1 = SNetScalar::Cast(view->GetNet("N1"));
+  bus = SNetBus::Cast(view->GetNet("B"));
+  ASSERT_TRUE(n1 && bus);
+  pin = SPortInstanceScalar::Cast(view->GetCellInstance("u1")->GetPortInstance("A"));
   EXPECT_EQ(Items(n1->GetAllPortInstanceScalars()), (std::vector<SPortInstanceScalar*>{pin}));
-  SSchematicSheet* sheet =
-      SSchematicRepresentation::Cast(top->GetRepresentation("sch"))->GetSchematicSheet(1);
-  EXPECT_EQ(Items(n1->GetAllSchematicSheets()), (std::vector<SSchematicSheet*>{sheet}));
-  SSegment* seg = Items(n1->GetAllSegments()).at(0);
-  SPhysicalNode* node = Items(n1->GetAllPhysicalNodes()).at(0);
-  EXPECT_TRUE(seg->HasEndpoint(node) && node->HasSegment(seg) && seg->GetVictimNet() == n2);
-  EXPECT_TRUE(node->GetPortInstanceScalar() == pin && pin->GetPhysicalNode() == node);
-  EXPECT_EQ(n1->GetVictimSegment(seg), seg);
-  EXPECT_TRUE(bus->GetNetScalar(0) == n1 && bus->GetNetScalar(1) == n2);
-  EXPECT_EQ(Items(n1->GetAllNetBi()), (std::vector<SNetBus*>{bus}));
-  std::vector<SRangeValue*> ranges = Items(bus->GetAllIndiceses());
-  ASSERT_EQ(ranges.size(), 2u);  // written newest first, read back oldest first
-  EXPECT_EQ(bus->GetSubNetBus(ranges[0]), sub);
-  EXPECT_EQ(Items(bundle->GetAllNets()), (std::vector<SNet*>{n1, bus}));
-  EXPECT_EQ(Items(n1->GetAllNetBundles()), (std::vector<SNetBundle*>{bundle}));
+  EXPECT_EQ(Items(n1->GetAllSchematicSheets()),
+            (std::vector<SSchematicSheet*>{SSchematicRepresentation::Cast(top->GetRepresentation("sch"))->GetSchematicSheet(1)}));
+  seg = Items(n1->GetAllSegments()).at(0);
+  node = Items(n1->GetAllPhysicalNodes()).at(0);
+  EXPECT_TRUE(seg->HasEndpoint(node) && node->HasSegment(seg) && node->GetPortInstanceScalar() == pin);
+  EXPECT_TRUE(seg->GetVictimNet() == view->GetNet("N2") && n1->GetVictimSegment(seg) == seg);
+  EXPECT_TRUE(bus->GetNetScalar(0) == n1 && n1->HasNetBus(bus));
+  std::vector<SRangeValue*> ranges = Items(bus->GetAllIndiceses());  // reversed: the key comes first
+  EXPECT_TRUE(ranges.size() == 2 && bus->GetSubNetBus(ranges.at(0)) == view->GetNet("B0"));
 
-  std::string second = Save(s2);
-  SSession* s3 = AllocSession();
-  ASSERT_EQ(Restore(s3, second), 1);
-  EXPECT_EQ(ReadFile(Save(s3)), ReadFile(first));
+  ASSERT_EQ(s2->Save(second.c_str()), 1);
+  ASSERT_EQ(tavrin::SessionFiles::Restore(*s3, second.c_str(), nullptr, false), 1);
+  ASSERT_EQ(s3->Save(third.c_str()), 1);
+  EXPECT_EQ(ReadFile(third), ReadFile(first));
   delete s3;
-  delete s2;
-}
-
-// Every truncation of the file fails and adds nothing to the session.
-TEST_F(NetSession, TruncationsLeaveTheSessionAsItWas) {
-  Build(session);
-  const std::string bytes = ReadFile(Save(session));
-  SSession* s2 = AllocSession();
-  std::string cut = File();
-  for (std::size_t k = 0; k < bytes.size(); k += 3) {
-    WriteFile(cut, bytes.substr(0, k));
-    ASSERT_EQ(Restore(s2, cut), 0) << k;
-    ASSERT_TRUE(s2->GetAllProjects().empty()) << k;
-  }
   delete s2;
 }
 
