@@ -1,31 +1,56 @@
-// The designs of a project and its top cells. Designs are cells, whose class
-// comes later: until then the designs map stays empty, its record is a count
-// of 0, and a file that claims designs or top cells is damaged. With the
-// cell class, SerializeDesigns reads `r.ChildMap(m_designs, <set project>)`,
-// SerializeTopCells `r.ReferenceList(m_topCells, m_heap)`, DestroyDesign
-// checks the instance count and deletes, and DestroyDesigns deletes them all.
+// The designs of a project (cells, owned by name) and its top cells
+// (references to some of them, in insertion order).
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
+
+SCell* SProject::CreateDesignCell(const char* name) {
+  SCell* cell = tavrin::CreateNamedChild(m_designs, m_heap, name);
+  if (cell) cell->SetProject(this);
+  return cell;
+}
 
 SCell* SProject::GetDesign(const char* name) const { return m_designs.lookup(name); }
 
 bool SProject::HasDesign(const char* name) { return name && m_designs.find(name) != m_designs.end(); }
 
-// No cell can exist yet, so there is never one to destroy.
+namespace {
+// Deleting a cell deletes the cell instances of its representations; each
+// deleted instance stops counting in the cell it instantiates.
+template <class R>
+void ReleaseInstancedCells(const RelLinkedList<R*>& representations) {
+  auto release = [](const auto& instances) {
+    for (auto it = instances.begin(); it != instances.end(); ++it)
+      if (SCell* c = (*it)->GetCell()) c->RemoveCellRef();
+  };
+  for (auto r = representations.begin(); r != representations.end(); ++r) {
+    release((*r)->GetAllGenericCellInstances());
+    release((*r)->GetAllModuleInstances());
+  }
+}
+}  // namespace
+
 bool SProject::DestroyDesign(const char* name) {
-  (void)name;
-  return false;
+  if (!name) return false;
+  auto it = m_designs.find(name);
+  if (it == m_designs.end()) return false;
+  SCell* cell = it->second;
+  if (!cell || cell->GetInstanceCount() != 0) return false;
+  m_designs.erase(it);
+  while (m_topCells.erase(cell, m_heap)) {
+  }
+  ReleaseInstancedCells(cell->GetAllConnectivityRepresentations());
+  ReleaseInstancedCells(cell->GetAllSchematicRepresentations());
+  delete cell;
+  return true;
 }
 
+// The project's destructor deletes every design; counts are left alone,
+// since the cells they count in go with the same project or session.
 void SProject::DestroyDesigns() {
-  if (!m_heap) m_designs.clear();
+  tavrin::DeleteMapped(m_designs);
 }
 
-void SProject::SerializeTopCells(tavrin::Record& r) {
-  // A top cell cannot be written without the cell class.
-  if (r.Count(m_topCells.size()) != 0) r.store().MarkDamaged();
-}
+void SProject::SerializeTopCells(tavrin::Record& r) { r.ReferenceList(m_topCells, r.heap()); }
 
-void SProject::SerializeDesigns(tavrin::Record& r) {
-  if (r.Count(m_designs.size()) != 0) r.store().MarkDamaged();
-}
+void SProject::SerializeDesigns(tavrin::Record& r) { r.ChildMap(m_designs); }

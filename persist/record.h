@@ -144,6 +144,125 @@ class Record {
     ChildList(list, heap, [](T*) {});
   }
 
+  // Owned children in a kind list whose owner also finds them by name: as
+  // ChildList, but `afterRead` is called for each child once its record is
+  // read (when its name is known). It returns false when the child cannot
+  // be filed, which is damage.
+  template <class T, class F>
+  void ChildListThen(RelLinkedList<T*>& list, HANDLEMA* heap, F afterRead) {
+    uint32_t n = Count(list.size());
+    if (Writing()) {
+      for (auto it = list.begin(); it != list.end(); ++it) Child<T>(*it);
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      T* c = ReadChildHeader<T>();
+      if (!c) return;
+      if (!list.insert(c, heap)) { m_s.MarkDamaged(); return; }
+      FinishChild(c);
+      if (ok() && !afterRead(c)) m_s.MarkDamaged();
+    }
+  }
+  // A kind list and the name map over all kinds: each child read is put at
+  // the head of the list, reads its record, and is then filed in `names`
+  // under its own name (a later child of the same name takes the entry over).
+  template <class T, class V>
+  void NamedChildList(RelLinkedList<T*>& list, HANDLEMA* heap, RelMap<CharM, V*>& names) {
+    ChildListThen(list, heap, [&names](T* c) {
+      return c->GetName() && !RelMap<CharM, V*>::Failed(names.insert(CharM(c->GetName()), c));
+    });
+  }
+
+  // Owned children in an integer-keyed map: count, then per entry in
+  // iteration order its key (WriteKey), the child's reference and its
+  // record. Reading files each child under the key read before its record
+  // is read; `placeKey(int32_t& key)` may move the key first and returns
+  // false when it cannot be placed (damage). An equal key takes the entry over.
+  template <class T, class F>
+  void NumberedChildMap(RelMap<int, T*>& map, F placeKey) {
+    uint32_t n = Count(map.size());
+    if (Writing()) {
+      for (auto it = map.begin(); it != map.end(); ++it) {
+        int32_t key = it->first;
+        Key(key);
+        Child<T>(it->second);
+      }
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      int32_t key = 0;
+      Key(key);
+      T* c = ok() ? ReadChildHeader<T>() : nullptr;
+      if (!c) return;
+      if (!placeKey(key) || RelMap<int, T*>::Failed(map.insert(key, c))) { m_s.MarkDamaged(); return; }
+      FinishChild(c);
+    }
+  }
+  template <class T>
+  void NumberedChildMap(RelMap<int, T*>& map) {
+    NumberedChildMap(map, [](int32_t&) { return true; });
+  }
+
+  // References in an integer-keyed map: count, then per entry its key
+  // (WriteInt) and the reference. Entries are filed as read; a null or
+  // wrongly typed reference is filed as null.
+  template <class T>
+  void NumberedReferenceMap(RelMap<int, T*>& map) {
+    uint32_t n = Count(map.size());
+    if (Writing()) {
+      for (auto it = map.begin(); it != map.end(); ++it) {
+        int32_t key = it->first;
+        Int(key);
+        m_s.WritePointer(it->second);
+      }
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      int32_t key = 0;
+      Int(key);
+      T* p = nullptr;
+      Reference(p);
+      if (ok() && RelMap<int, T*>::Failed(map.insert(key, p))) m_s.MarkDamaged();
+    }
+  }
+
+  // Reference pairs of a map keyed by object: count, then per entry the
+  // key's reference and the value's reference. Entries are filed as read;
+  // a null or wrongly typed reference (key or value) is filed as null.
+  template <class K, class V>
+  void ReferencePairs(RelMap<K*, V*>& map) {
+    uint32_t n = Count(map.size());
+    if (Writing()) {
+      for (auto it = map.begin(); it != map.end(); ++it) {
+        m_s.WritePointer(it->first);
+        m_s.WritePointer(it->second);
+      }
+      return;
+    }
+    for (uint32_t i = 0; i < n && ok(); ++i) {
+      K* key = nullptr;
+      V* value = nullptr;
+      Reference(key);
+      Reference(value);
+      if (ok() && RelMap<K*, V*>::Failed(map.insert(key, value))) m_s.MarkDamaged();
+    }
+  }
+
+  // A list or map of a family this system does not hold yet: written as a
+  // count of 0; a file that claims members is damaged.
+  void NoneYet(uint32_t n = 0) {
+    if (Count(n) != 0) m_s.MarkDamaged();
+  }
+  // A reference to such a family: written as null; a non-null one read is damage.
+  void NullYet() {
+    if (Writing()) {
+      m_s.WritePointer(nullptr);
+      return;
+    }
+    if (!ok()) return;
+    if (m_s.ReadPointer() != nullptr) m_s.MarkDamaged();
+  }
+
   // References in a list: count, then each reference. Reading puts each at
   // the head; a null or wrongly typed reference is skipped.
   template <class T>

@@ -7,6 +7,7 @@
 #include "tavrin/core.h"
 #include "tavrin/persist.h"
 #include "tavrin/design.h"
+#include "tavrin/connect.h"
 #include "tavrin/props.h"
 #include "tavrin/xref.h"
 

@@ -1,0 +1,260 @@
+// Cell instances: the owned port instances (named, one kind list per class),
+// the numbered member slot instances, the representation-keyed aggregate slot
+// instances and the counted reference to the instantiated cell.
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <map>
+#include <new>
+#include <vector>
+
+#include "core/pool.h"
+#include "persist/record.h"
+#include "tavrin/design.h"
+
+TAVRIN_REGISTER_FACTORY(SGenericCellInstance);
+TAVRIN_REGISTER_FACTORY(SModuleInstance);
+
+SInstance::SInstance() {}
+SInstance::~SInstance() {}
+
+SCellInstance::SCellInstance() { InternalUpdate(); }
+
+namespace {
+template <class T>
+void DeleteListed(RelLinkedList<T*>& list, HANDLEMA* heap) {
+  for (auto it = list.begin(); it != list.end(); ++it) delete *it;
+  list.clear(heap);
+}
+}  // namespace
+
+// Every port instance in a kind list is owned, including one whose name a
+// later port instance took over (it is still saved), so deletion follows the
+// kind lists. A slot instance is deleted once, and only by the cell instance
+// it names as its aggregate (one entered again elsewhere belongs there).
+SCellInstance::~SCellInstance() {
+  DeleteListed(m_portInstanceScalars, m_heap);
+  DeleteListed(m_portInstanceBi, m_heap);
+  DeleteListed(m_portInstanceBundles, m_heap);
+  try {
+    std::vector<SSlotInstance*> owned;
+    for (auto it = m_memberSlotInstances.begin(); it != m_memberSlotInstances.end(); ++it)
+      if (it->second && it->second->GetAggregateCellInstance() == this) owned.push_back(it->second);
+    std::sort(owned.begin(), owned.end());
+    owned.erase(std::unique(owned.begin(), owned.end()), owned.end());
+    for (SSlotInstance* si : owned) delete si;
+  } catch (const std::bad_alloc&) {
+    // Without memory to sort them out the slot instances stay allocated.
+  }
+  if (!m_heap) {
+    m_portInstances.clear();
+    m_memberSlotInstances.clear();
+    m_aggregateSlotInstances.clear();
+  }
+  tavrin::TextFree(m_uid);
+}
+
+void SCellInstance::InternalUpdate() {
+  m_portInstances.SetHeap(m_heap);
+  m_memberSlotInstances.SetHeap(m_heap);
+  m_aggregateSlotInstances.SetHeap(m_heap);
+}
+
+bool SCellInstance::SetCell(SCell* cell) {
+  if (!cell) return false;
+  if (m_cell) m_cell->RemoveCellRef();
+  cell->AddCellRef();
+  m_cell = cell;
+  return true;
+}
+
+void SCellInstance::SetUID(const char* uid) {
+  if (uid) tavrin::SetText(m_heap, m_uid, uid);
+}
+
+// ---- port instances ------------------------------------------------------------
+
+template <class T>
+T* SCellInstance::CreatePortInstance(const char* name, RelLinkedList<T*>& list) {
+  if (!name) return nullptr;
+  T* child = new (m_heap) T();
+  if (!child) return nullptr;
+  child->SetName(name);
+  if (!child->GetName() || !list.insert(child, m_heap)) {
+    delete child;
+    return nullptr;
+  }
+  if (RelMap<CharM, SPortInstance*>::Failed(m_portInstances.insert(CharM(child->GetName()), child))) {
+    list.erase(child, m_heap);
+    delete child;
+    return nullptr;
+  }
+  child->SetCellInstance(this);
+  return child;
+}
+
+SPortInstanceScalar* SCellInstance::CreatePortInstanceScalar(const char* name) {
+  return CreatePortInstance(name, m_portInstanceScalars);
+}
+SPortInstanceBus* SCellInstance::CreatePortInstanceBus(const char* name) {
+  return CreatePortInstance(name, m_portInstanceBi);
+}
+SPortInstanceBundle* SCellInstance::CreatePortInstanceBundle(const char* name) {
+  return CreatePortInstance(name, m_portInstanceBundles);
+}
+
+SPortInstance* SCellInstance::GetPortInstance(const char* name) const { return m_portInstances.lookup(name); }
+
+bool SCellInstance::HasPortInstance(const char* name) { return GetPortInstance(name) != nullptr; }
+
+bool SCellInstance::DestroyPortInstance(const char* name) {
+  SPortInstance* p = GetPortInstance(name);
+  if (!p) return false;
+  m_portInstances.eraseKey(CharM(name));
+  if (SPortInstanceScalar* a = SPortInstanceScalar::Cast(p)) m_portInstanceScalars.erase(a, m_heap);
+  else if (SPortInstanceBus* b = SPortInstanceBus::Cast(p)) m_portInstanceBi.erase(b, m_heap);
+  else if (SPortInstanceBundle* c = SPortInstanceBundle::Cast(p)) m_portInstanceBundles.erase(c, m_heap);
+  return true;
+}
+
+// ---- slot instances ------------------------------------------------------------------
+
+SSlotInstance* SCellInstance::CreateMemberSlotInstanceSlotInstance(int number) {
+  SSlotInstance* si = new (m_heap) SSlotInstance();
+  if (!si) return nullptr;
+  if (RelMap<int, SSlotInstance*>::Failed(m_memberSlotInstances.insert(number, si))) {
+    delete si;
+    return nullptr;
+  }
+  si->SetAggregateCellInstance(this);
+  return si;
+}
+
+void SCellInstance::CreateMemberSlotInstanceSlotInstance2(int number, SSlotInstance* si) {
+  if (!si) return;
+  if (RelMap<int, SSlotInstance*>::Failed(m_memberSlotInstances.insert(number, si))) return;
+  si->SetAggregateCellInstance(this);
+}
+
+SSlotInstance* SCellInstance::GetMemberSlotInstance(int number) const {
+  auto it = m_memberSlotInstances.find(number);
+  return it != m_memberSlotInstances.end() ? it->second : nullptr;
+}
+
+bool SCellInstance::HasMemberSlotInstance(int number) {
+  return m_memberSlotInstances.find(number) != m_memberSlotInstances.end();
+}
+
+bool SCellInstance::DestroyMemberSlotInstance(int number) { return m_memberSlotInstances.eraseKey(number); }
+
+bool SCellInstance::SetAggregateSlotInstance(SRepresentation* rep, SSlotInstance* si) {
+  if (m_aggregateSlotInstances.find(rep) != m_aggregateSlotInstances.end()) return false;
+  return !RelMap<SRepresentation*, SSlotInstance*>::Failed(m_aggregateSlotInstances.insert(rep, si));
+}
+
+SSlotInstance* SCellInstance::GetAggregateSlotInstance(SRepresentation* rep) const {
+  auto it = m_aggregateSlotInstances.find(rep);
+  return it != m_aggregateSlotInstances.end() ? it->second : nullptr;
+}
+
+bool SCellInstance::HasAggregateSlotInstance(SRepresentation* rep) {
+  return m_aggregateSlotInstances.find(rep) != m_aggregateSlotInstances.end();
+}
+
+bool SCellInstance::RemoveAggregateSlotInstance(SRepresentation* rep) {
+  return m_aggregateSlotInstances.eraseKey(rep);
+}
+
+// ---- record ------------------------------------------------------------------------
+
+namespace {
+// Runs of taken slot numbers (first -> last), kept apart by at least one
+// free number. Takes `number`, or when it is taken the first free number
+// above its run; false when there is none below 2^31 or memory runs out.
+bool TakeFreeNumber(std::map<int32_t, int32_t>& runs, int32_t& number) {
+  try {
+    auto next = runs.upper_bound(number);
+    auto prev = next == runs.begin() ? runs.end() : std::prev(next);
+    if (prev != runs.end() && prev->second >= number) {
+      if (prev->second == std::numeric_limits<int32_t>::max()) return false;
+      number = prev->second + 1;
+    }
+    bool joinPrev = prev != runs.end() && int64_t(prev->second) + 1 == number;
+    bool joinNext = next != runs.end() && int64_t(next->first) - 1 == number;
+    if (joinPrev && joinNext) {
+      prev->second = next->second;
+      runs.erase(next);
+    } else if (joinPrev) {
+      prev->second = number;
+    } else if (joinNext) {
+      int32_t last = next->second;
+      runs.erase(next);
+      runs.emplace(number, last);
+    } else {
+      runs.emplace_hint(next, number, number);
+    }
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+}  // namespace
+
+// A number the file repeats moves the later slot instance up to the next
+// free number, so no entry read is replaced.
+void SCellInstance::ReadMemberSlotInstances(tavrin::Record& r) {
+  std::map<int32_t, int32_t> runs;
+  for (auto it = m_memberSlotInstances.begin(); it != m_memberSlotInstances.end(); ++it) {
+    int32_t n = it->first;
+    if (!TakeFreeNumber(runs, n)) {
+      r.store().MarkDamaged();
+      return;
+    }
+  }
+  r.NumberedChildMap(m_memberSlotInstances, [&runs](int32_t& n) { return TakeFreeNumber(runs, n); });
+}
+
+// 1. the design element record; 2. the UID; 3. the cell (stored as read:
+// the cell's count is its own); 4. the aggregate slot instances; 5. the port
+// instance scalars, buses and bundles, each filed by name after its record;
+// 6. the member slot instances by number.
+Persistent::Error SCellInstance::Serialize(PersistentStore& s) {
+  Persistent::Error e = SInstance::Serialize(s);
+  if (e) return e;
+  tavrin::Record r(s, m_heap);
+  r.String(m_uid);
+  r.Reference(m_cell);
+  r.ReferencePairs(m_aggregateSlotInstances);
+  r.NamedChildList(m_portInstanceScalars, m_heap, m_portInstances);
+  r.NamedChildList(m_portInstanceBi, m_heap, m_portInstances);
+  r.NamedChildList(m_portInstanceBundles, m_heap, m_portInstances);
+  if (r.Writing()) r.NumberedChildMap(m_memberSlotInstances);
+  else ReadMemberSlotInstances(r);
+  return r.Result();
+}
+
+// ---- generic and module instances ---------------------------------------------------
+
+SGenericCellInstance::SGenericCellInstance() {}
+SGenericCellInstance::~SGenericCellInstance() {}
+
+Persistent::Error SGenericCellInstance::Serialize(PersistentStore& s) {
+  Persistent::Error e = SCellInstance::Serialize(s);
+  if (e) return e;
+  tavrin::Record r(s, m_heap);
+  r.Reference(m_schematicSheet);
+  r.Long(m_id);
+  return r.Result();
+}
+
+SModuleInstance::SModuleInstance() {}
+SModuleInstance::~SModuleInstance() {}
+
+Persistent::Error SModuleInstance::Serialize(PersistentStore& s) {
+  Persistent::Error e = SCellInstance::Serialize(s);
+  if (e) return e;
+  tavrin::Record r(s, m_heap);
+  r.Long(m_id);
+  return r.Result();
+}

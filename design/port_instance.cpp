@@ -1,0 +1,93 @@
+// Port instances: the common part (owner, port, bundles), scalars and
+// bundles. Buses are in port_instance_bus.cpp.
+#include "persist/record.h"
+#include "tavrin/connect.h"
+#include "tavrin/design.h"
+
+TAVRIN_REGISTER_FACTORY(SPortInstanceScalar);
+TAVRIN_REGISTER_FACTORY(SPortInstanceBundle);
+
+namespace {
+template <class T>
+bool InsertOnce(RelLinkedList<T*>& list, T* p, HANDLEMA* heap) {
+  return !list.contains(p) && list.insert(p, heap);
+}
+}  // namespace
+
+// ---- common part -------------------------------------------------------------------
+
+SPortInstance::SPortInstance() {}
+
+SPortInstance::~SPortInstance() { m_portInstanceBundles.clear(m_heap); }
+
+bool SPortInstance::InsertPortInstanceBundle(SPortInstanceBundle* bundle) {
+  return InsertOnce(m_portInstanceBundles, bundle, m_heap);
+}
+bool SPortInstance::RemovePortInstanceBundle(SPortInstanceBundle* bundle) {
+  return m_portInstanceBundles.erase(bundle, m_heap);
+}
+bool SPortInstance::HasPortInstanceBundle(SPortInstanceBundle* bundle) {
+  return m_portInstanceBundles.contains(bundle);
+}
+
+// 1. the design element record; 2. the cell instance; 3. the bundles it
+// belongs to; 4. the port.
+Persistent::Error SPortInstance::Serialize(PersistentStore& s) {
+  Persistent::Error e = SInstance::Serialize(s);
+  if (e) return e;
+  tavrin::Record r(s, m_heap);
+  r.Reference(m_cellInstance);
+  r.ReferenceList(m_portInstanceBundles, m_heap);
+  r.Reference(m_port);
+  return r.Result();
+}
+
+// ---- scalars -------------------------------------------------------------------------
+
+SPortInstanceScalar::SPortInstanceScalar() {}
+
+SPortInstanceScalar::~SPortInstanceScalar() { m_portInstanceBi.clear(m_heap); }
+
+bool SPortInstanceScalar::InsertPortInstanceBus(SPortInstanceBus* bus) {
+  return InsertOnce(m_portInstanceBi, bus, m_heap);
+}
+bool SPortInstanceScalar::RemovePortInstanceBus(SPortInstanceBus* bus) { return m_portInstanceBi.erase(bus, m_heap); }
+bool SPortInstanceScalar::HasPortInstanceBus(SPortInstanceBus* bus) { return m_portInstanceBi.contains(bus); }
+
+// The port instance record; the buses it belongs to; the net, the physical
+// node, the part pin instance and the connector pin instance (the last two
+// of families this system does not hold yet); the id.
+Persistent::Error SPortInstanceScalar::Serialize(PersistentStore& s) {
+  Persistent::Error e = SPortInstance::Serialize(s);
+  if (e) return e;
+  tavrin::Record r(s, m_heap);
+  r.ReferenceList(m_portInstanceBi, m_heap);
+  r.Reference(m_netScalar);
+  r.Reference(m_physicalNode);
+  r.NullYet();
+  r.NullYet();
+  r.Long(m_id);
+  return r.Result();
+}
+
+// ---- bundles ---------------------------------------------------------------------------
+
+SPortInstanceBundle::SPortInstanceBundle() {}
+
+SPortInstanceBundle::~SPortInstanceBundle() { m_portInstances.clear(m_heap); }
+
+bool SPortInstanceBundle::InsertPortInstance(SPortInstance* member) {
+  return InsertOnce(m_portInstances, member, m_heap);
+}
+bool SPortInstanceBundle::RemovePortInstance(SPortInstance* member) { return m_portInstances.erase(member, m_heap); }
+bool SPortInstanceBundle::HasPortInstance(SPortInstance* member) { return m_portInstances.contains(member); }
+
+// The port instance record; the members; the id.
+Persistent::Error SPortInstanceBundle::Serialize(PersistentStore& s) {
+  Persistent::Error e = SPortInstance::Serialize(s);
+  if (e) return e;
+  tavrin::Record r(s, m_heap);
+  r.ReferenceList(m_portInstances, m_heap);
+  r.Long(m_id);
+  return r.Result();
+}

@@ -1,0 +1,399 @@
+// Connectivity: nets, buses and bundles; physical nodes and routed segments.
+//
+// Connections between objects are references held on both sides and kept in
+// step by the caller: no operation here sets the other side of a relation,
+// except that a Create sets the new child's net.
+#ifndef TAVRIN_CONNECT_H
+#define TAVRIN_CONNECT_H
+
+#include <cstdint>
+
+#include "tavrin/containers.h"
+#include "tavrin/core.h"
+#include "tavrin/export.h"
+
+class SNet;
+class SNetScalar;
+class SNetBus;
+class SNetBundle;
+class SPhysicalNode;
+class SSegment;
+class SPortInstanceScalar;
+class SSchematicSheet;
+class SPowerPlaneRegion;
+class SElectricalNet;
+class SPinPair;
+class SFromTo;
+class SVirtualPin;
+class SPadStack;
+class SRegion;
+class SRangeValue;
+class SUnitlessValue;
+
+// ---- nets -----------------------------------------------------------------------
+
+// A named electrical connection of a representation: an optional unique
+// identifier, a global flag, and the bundles, power-plane regions and
+// schematic sheets it takes part in (references).
+class TAVRIN_API SNet : public SDesignElement {
+  TAVRIN_CLASS(SNet)
+ public:
+  ~SNet() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  // The UID when set and not empty, otherwise the name.
+  char* GetUID() const;
+  // Replaces the UID with a copy; a null text leaves it unchanged.
+  void SetUID(const char* uid);
+  bool GetbIsGlobal() const { return m_global; }
+  void SetbIsGlobal(bool global) { m_global = global; }
+
+  // Insert puts the element at the head (false when already listed); Remove
+  // unlinks it (false when absent) without deleting it.
+  bool InsertNetBundle(SNetBundle* bundle);
+  bool RemoveNetBundle(SNetBundle* bundle);
+  bool HasNetBundle(SNetBundle* bundle) const { return m_netBundles.contains(bundle); }
+  const RelLinkedList<SNetBundle*>& GetAllNetBundles() const { return m_netBundles; }
+  bool InsertPowerPlaneRegion(SPowerPlaneRegion* region);
+  bool RemovePowerPlaneRegion(SPowerPlaneRegion* region);
+  bool HasPowerPlaneRegion(SPowerPlaneRegion* region) const { return m_powerPlaneRegions.contains(region); }
+  const RelLinkedList<SPowerPlaneRegion*>& GetAllPowerPlaneRegions() const { return m_powerPlaneRegions; }
+  bool InsertSchematicSheet(SSchematicSheet* sheet);
+  bool RemoveSchematicSheet(SSchematicSheet* sheet);
+  bool HasSchematicSheet(SSchematicSheet* sheet) const { return m_schematicSheets.contains(sheet); }
+  const RelLinkedList<SSchematicSheet*>& GetAllSchematicSheets() const { return m_schematicSheets; }
+
+  void SetNetBundlesAllocationSize(int) {}
+  void SetPowerPlaneRegionsAllocationSize(int) {}
+  void SetSchematicSheetsAllocationSize(int) {}
+
+ protected:
+  SNet() {}
+
+ private:
+  char* m_uid = nullptr;
+  bool m_global = false;
+  RelLinkedList<SNetBundle*> m_netBundles;
+  RelLinkedList<SPowerPlaneRegion*> m_powerPlaneRegions;
+  RelLinkedList<SSchematicSheet*> m_schematicSheets;
+};
+
+// A single signal. It owns its routed segments and physical nodes (and the
+// pin pairs, from-tos and virtual pins of its name maps) and refers to the
+// port instances connected to it, the buses it belongs to and its
+// electrical net. The differential partner is held by name.
+class TAVRIN_API SNetScalar : public SNet {
+  TAVRIN_CLASS(SNetScalar)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SNetScalar();
+  // Deletes the segments, then the physical nodes; releases the lists and
+  // maps. Nothing that refers to the net is unlinked.
+  ~SNetScalar() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  // ---- owned segments and physical nodes ----
+  // A new child at the head of its list with this net as its net; null when
+  // memory is exhausted (nothing linked).
+  SSegment* CreateSegment();
+  SPhysicalNode* CreatePhysicalNode();
+  // Unlinks and deletes a listed child; false (nothing deleted) otherwise.
+  bool DestroySegment(SSegment* segment);
+  bool DestroyPhysicalNode(SPhysicalNode* node);
+  bool HasSegment(SSegment* segment) const { return m_segments.contains(segment); }
+  bool HasPhysicalNode(SPhysicalNode* node) const { return m_physicalNodes.contains(node); }
+  const RelLinkedList<SSegment*>& GetAllSegments() const { return m_segments; }
+  const RelLinkedList<SPhysicalNode*>& GetAllPhysicalNodes() const { return m_physicalNodes; }
+
+  // ---- pin pairs, from-tos and virtual pins by name ----
+  // Exact lookups; null / false for an absent or null name.
+  SPinPair* GetPinPair(const char* name) const;
+  bool HasPinPair(const char* name) const;
+  SVirtualPin* GetVirtualPin(const char* name) const;
+  bool HasVirtualPin(const char* name) const;
+  // Remove the entry (the child is not deleted and keeps its net); false
+  // for an absent or null name.
+  bool DestroyPinPair(const char* name);
+  bool DestroyFromTo(const char* name);
+  bool DestroyRoutedFromTo(const char* name);
+  bool DestroyVirtualPin(const char* name);
+  const RelMap<CharM, SPinPair*>& GetAllPinPairs() const { return m_pinPairs; }
+  const RelMap<CharM, SFromTo*>& GetAllFromTos() const { return m_fromTos; }
+  const RelMap<CharM, SFromTo*>& GetAllRoutedFromTos() const { return m_routedFromTos; }
+  const RelMap<CharM, SVirtualPin*>& GetAllVirtualPins() const { return m_virtualPins; }
+
+  // ---- references ----
+  // Insert puts the element at the head (false when already listed); Remove
+  // unlinks it (false when absent); neither touches the other side.
+  bool InsertPortInstanceScalar(SPortInstanceScalar* pin);
+  bool RemovePortInstanceScalar(SPortInstanceScalar* pin);
+  bool HasPortInstanceScalar(SPortInstanceScalar* pin) const { return m_portInstanceScalars.contains(pin); }
+  const RelLinkedList<SPortInstanceScalar*>& GetAllPortInstanceScalars() const { return m_portInstanceScalars; }
+  bool InsertNetBus(SNetBus* bus);
+  bool RemoveNetBus(SNetBus* bus);
+  bool HasNetBus(SNetBus* bus) const { return m_netBi.contains(bus); }
+  const RelLinkedList<SNetBus*>& GetAllNetBi() const { return m_netBi; }
+  bool InsertDriverReceiverPair(SPinPair* pair);
+  bool RemoveDriverReceiverPair(SPinPair* pair);
+  bool HasDriverReceiverPair(SPinPair* pair) const { return m_driverReceiverPairs.contains(pair); }
+  // Empties the list; the pin pairs are not deleted.
+  void RemoveAllDriverReceiverPairs();
+  const RelLinkedList<SPinPair*>& GetAllDriverReceiverPairs() const { return m_driverReceiverPairs; }
+
+  SElectricalNet* GetElectricalNet() const { return m_electricalNet; }
+  bool SetElectricalNet(SElectricalNet* net) {
+    m_electricalNet = net;
+    return true;
+  }
+
+  // The partner of a differential pair, by name (not saved).
+  const char* GetDiffNet() const { return m_diffNet; }
+  // A copy of the text, or none for null; true unless memory is exhausted.
+  bool SetDiffNet(const char* name);
+  // A copy of the net's name; none when the net or its name is null.
+  bool SetDiffNet(SNetScalar* net);
+
+  // Victim segments: one value per key segment.
+  SSegment* GetVictimSegment(SSegment* segment) const;
+  // False (no change) when the key is present or memory is exhausted.
+  bool SetVictimSegment(SSegment* segment, SSegment* victim);
+  bool RemoveVictimSegment(SSegment* segment);
+  bool HasVictimSegment(SSegment* segment) const;
+  const RelMap<SSegment*, SSegment*>& GetAllVictimSegments() const { return m_victimSegments; }
+
+  float GetVoltage() const { return m_voltage; }
+  void SetVoltage(float v) { m_voltage = v; }
+  bool GetbConstantVoltage() const { return m_constantVoltage; }
+  void SetbConstantVoltage(bool on) { m_constantVoltage = on; }
+
+  void SetNetBiAllocationSize(int) {}
+  void SetSegmentsAllocationSize(int) {}
+  void SetPortInstanceScalarsAllocationSize(int) {}
+  void SetPhysicalNodesAllocationSize(int) {}
+  void SetPinPairsAllocationSize(int) {}
+  void SetFromTosAllocationSize(int) {}
+  void SetRoutedFromTosAllocationSize(int) {}
+  void SetVirtualPinsAllocationSize(int) {}
+  void SetDriverReceiverPairsAllocationSize(int) {}
+  void SetVictimSegmentsAllocationSize(int) {}
+
+ private:
+  float m_voltage = 0;
+  bool m_constantVoltage = false;
+  RelLinkedList<SNetBus*> m_netBi;
+  RelLinkedList<SSegment*> m_segments;
+  RelLinkedList<SPortInstanceScalar*> m_portInstanceScalars;
+  SElectricalNet* m_electricalNet = nullptr;
+  char* m_diffNet = nullptr;
+  RelLinkedList<SPhysicalNode*> m_physicalNodes;
+  RelMap<CharM, SPinPair*> m_pinPairs;
+  RelMap<CharM, SFromTo*> m_fromTos;
+  RelMap<CharM, SFromTo*> m_routedFromTos;
+  RelMap<CharM, SVirtualPin*> m_virtualPins;
+  RelLinkedList<SPinPair*> m_driverReceiverPairs;
+  RelMap<SSegment*, SSegment*> m_victimSegments;
+};
+
+// A group of scalar nets addressed by bit index, with a name prefix and
+// suffix, owned index ranges and sub-buses keyed by range object.
+class TAVRIN_API SNetBus : public SNet {
+  TAVRIN_CLASS(SNetBus)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SNetBus();
+  // Deletes the ranges; members and sub-buses are not deleted.
+  ~SNetBus() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  char* GetPrefix() const { return m_prefix; }
+  // Copies the text; a null text leaves the prefix unchanged.
+  void SetPrefix(const char* prefix);
+  char* GetSuffix() const { return m_suffix; }
+  // Copies the text; a null text leaves the suffix unchanged.
+  void SetSuffix(const char* suffix);
+  int GetSize() const { return m_size; }
+  void SetSize(int size) { m_size = size; }
+
+  // A new empty range at the head of the bus's ranges; null when memory is
+  // exhausted.
+  SRangeValue* CreateIndicesRangeValue();
+  // Unlinks and deletes a listed range; false (nothing deleted) otherwise.
+  // A sub-bus entry keyed by the range is the caller's to remove first.
+  bool DestroyIndices(SRangeValue* range);
+  bool HasIndices(SRangeValue* range) const { return m_indiceses.contains(range); }
+  const RelLinkedList<SRangeValue*>& GetAllIndiceses() const { return m_indiceses; }
+
+  // Members by bit index (any int). Set refuses a taken index (the member
+  // stays) and does not touch the scalar's own list of buses.
+  SNetScalar* GetNetScalar(int index) const;
+  bool SetNetScalar(int index, SNetScalar* net);
+  bool RemoveNetScalar(int index);
+  bool HasNetScalar(int index) const;
+  const RelMap<int, SNetScalar*>& GetAllNetScalars() const { return m_netScalars; }
+
+  // Sub-buses keyed by the very range object: Get, Set and Remove compare
+  // the key by pointer; Set refuses a key already present.
+  SNetBus* GetSubNetBus(SRangeValue* range) const;
+  bool SetSubNetBus(SRangeValue* range, SNetBus* bus);
+  bool RemoveSubNetBus(SRangeValue* range);
+  // True when some key range matches `range` (SRangeValue::Matches); false
+  // for a null range.
+  bool HasSubNetBus(SRangeValue* range) const;
+  const RelMap<SRangeValue*, SNetBus*>& GetAllSubNetBi() const { return m_subNetBi; }
+
+  void SetIndicesesAllocationSize(int) {}
+  void SetNetScalarsAllocationSize(int) {}
+  void SetSubNetBiAllocationSize(int) {}
+
+ private:
+  char* m_prefix = nullptr;
+  int32_t m_size = 0;
+  char* m_suffix = nullptr;
+  RelLinkedList<SRangeValue*> m_indiceses;
+  RelMap<int, SNetScalar*> m_netScalars;
+  RelMap<SRangeValue*, SNetBus*> m_subNetBi;
+};
+
+// An unordered group of nets of any kind (references).
+class TAVRIN_API SNetBundle : public SNet {
+  TAVRIN_CLASS(SNetBundle)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SNetBundle() {}
+  ~SNetBundle() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  bool InsertNet(SNet* net);  // false when already listed
+  bool RemoveNet(SNet* net);  // false when absent; never deletes
+  bool HasNet(SNet* net) const { return m_nets.contains(net); }
+  const RelLinkedList<SNet*>& GetAllNets() const { return m_nets; }
+  void SetNetsAllocationSize(int) {}
+
+ private:
+  RelLinkedList<SNet*> m_nets;
+};
+
+// ---- physical nodes and segments ---------------------------------------------------
+
+// A point of a scalar net's route: at a pin, a virtual pin or a via, with an
+// optional pad stack and position. Owned by its net.
+class TAVRIN_API SPhysicalNode : public SDesignElement {
+  TAVRIN_CLASS(SPhysicalNode)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPhysicalNode() {}
+  // Deletes the position values and releases the segment list.
+  ~SPhysicalNode() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+
+  // The node side of a node-segment connection only.
+  bool InsertSegment(SSegment* segment);  // false when already listed
+  bool RemoveSegment(SSegment* segment);  // false when absent
+  bool HasSegment(SSegment* segment) const { return m_segments.contains(segment); }
+  const RelLinkedList<SSegment*>& GetAllSegments() const { return m_segments; }
+
+  SPortInstanceScalar* GetPortInstanceScalar() const { return m_portInstanceScalar; }
+  bool SetPortInstanceScalar(SPortInstanceScalar* pin) {
+    m_portInstanceScalar = pin;
+    return true;
+  }
+  SPadStack* GetPadStack() const { return m_padStack; }
+  bool SetPadStack(SPadStack* padStack) {
+    m_padStack = padStack;
+    return true;
+  }
+  SVirtualPin* GetVirtualPin() const { return m_virtualPin; }
+  bool SetVirtualPin(SVirtualPin* pin) {
+    m_virtualPin = pin;
+    return true;
+  }
+  SNetScalar* GetNetScalar() const { return m_netScalar; }
+
+  // Position: Create deletes the value held and holds a new empty one (null
+  // when memory is exhausted); Destroy deletes it and holds null (true).
+  SUnitlessValue* CreateXValUnitlessValue();
+  SUnitlessValue* CreateYValUnitlessValue();
+  bool DestroyXVal();
+  bool DestroyYVal();
+  SUnitlessValue* GetXVal() const { return m_x; }
+  SUnitlessValue* GetYVal() const { return m_y; }
+
+  void SetSegmentsAllocationSize(int) {}
+
+ private:
+  friend class SNetScalar;
+  bool SetNetScalar(SNetScalar* net) {
+    m_netScalar = net;
+    return true;
+  }
+
+  SPortInstanceScalar* m_portInstanceScalar = nullptr;
+  SPadStack* m_padStack = nullptr;
+  SNetScalar* m_netScalar = nullptr;
+  SVirtualPin* m_virtualPin = nullptr;
+  SUnitlessValue* m_x = nullptr;
+  SUnitlessValue* m_y = nullptr;
+  RelLinkedList<SSegment*> m_segments;
+};
+
+// A piece of trace between physical nodes, lying in a layer region. Owned
+// by its net; it has no name.
+class TAVRIN_API SSegment : public TavrinObject {
+  TAVRIN_CLASS(SSegment)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SSegment();
+  // Releases the endpoint list (the nodes are not deleted).
+  ~SSegment() override;
+
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+  HANDLEMA* GetHeap() const { return m_heap; }
+  long GetId() const { return m_id; }
+
+  float GetImpedance() const { return m_impedance; }
+  void SetImpedance(float v) { m_impedance = v; }
+  float GetVelocity() const { return m_velocity; }
+  void SetVelocity(float v) { m_velocity = v; }
+  SNetScalar* GetNetScalar() const { return m_netScalar; }
+  bool SetNetScalar(SNetScalar* net) {
+    m_netScalar = net;
+    return true;
+  }
+  SRegion* GetRegion() const { return m_region; }
+  bool SetRegion(SRegion* region) {
+    m_region = region;
+    return true;
+  }
+  SNetScalar* GetVictimNet() const { return m_victimNet; }
+  bool SetVictimNet(SNetScalar* net) {
+    m_victimNet = net;
+    return true;
+  }
+
+  // The segment side of a node-segment connection only; any number of nodes.
+  bool InsertEndpoint(SPhysicalNode* node);  // false when already listed
+  bool RemoveEndpoint(SPhysicalNode* node);  // false when absent
+  bool HasEndpoint(SPhysicalNode* node) const { return m_endpoints.contains(node); }
+  const RelLinkedList<SPhysicalNode*>& GetAllEndpoints() const { return m_endpoints; }
+
+  void SetEndpointsAllocationSize(int) {}
+
+ protected:
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+
+ private:
+  HANDLEMA* m_heap;
+  float m_impedance = 0;
+  float m_velocity = 0;
+  int32_t m_id;
+  SNetScalar* m_netScalar = nullptr;
+  SRegion* m_region = nullptr;
+  RelLinkedList<SPhysicalNode*> m_endpoints;
+  SNetScalar* m_victimNet = nullptr;
+};
+
+#endif

@@ -1,0 +1,223 @@
+// Cells, representations, configurations, sheets and the designs of a
+// project: takeover by name, unlinking versus deleting, instance counts,
+// refusals.
+#include "fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+class CellTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    project = session->CreateProject("p");
+    cell = project->CreateDesignCell("top");
+    leaf = project->CreateDesignCell("leaf");
+  }
+  SProject* project = nullptr;
+  SCell* cell = nullptr;
+  SCell* leaf = nullptr;
+};
+
+}  // namespace
+
+// The first representation of any kind becomes the default; a later one of
+// the same name takes the entry over and both stay listed; Destroy unlinks
+// the one found, which keeps its cell. Null names change nothing.
+TEST_F(CellTest, RepresentationsByNameAndKind) {
+  EXPECT_EQ(cell->GetProject(), project);
+  EXPECT_TRUE(cell->GetAllRepresentations().empty() && !cell->GetDefaultRepresentation() && !cell->GetInterface());
+  SSchematicRepresentation* a = cell->CreateSchematicRepresentation("v");
+  SConnectivityRepresentation* b = cell->CreateConnectivityRepresentation("v");
+  SConnectivityRepresentation* c = cell->CreateConnectivityRepresentation("w");
+  ASSERT_TRUE(a && b && c);
+  EXPECT_EQ(cell->GetDefaultRepresentation(), a);
+  EXPECT_EQ(cell->GetRepresentation("v"), b);
+  EXPECT_EQ(Items(cell->GetAllConnectivityRepresentations()), (std::vector<SConnectivityRepresentation*>{c, b}));
+  EXPECT_EQ(Items(cell->GetAllSchematicRepresentations()), (std::vector<SSchematicRepresentation*>{a}));
+  EXPECT_TRUE(cell->DestroyRepresentation("v"));
+  EXPECT_FALSE(cell->DestroyRepresentation("v") || cell->HasRepresentation("v") || cell->DestroyRepresentation(nullptr));
+  EXPECT_EQ(Items(cell->GetAllConnectivityRepresentations()), (std::vector<SConnectivityRepresentation*>{c}));
+  EXPECT_EQ(b->GetCell(), cell);
+  EXPECT_EQ(Items(cell->GetAllSchematicRepresentations()).size(), 1u) << "the older one stays listed";
+
+  EXPECT_EQ(cell->CreateConnectivityRepresentation(nullptr), nullptr);
+  EXPECT_EQ(project->CreateDesignCell(nullptr), nullptr);
+  EXPECT_EQ(cell->GetAllRepresentations().size(), 1u);
+  // A null cell is stored as it is and makes nothing a default.
+  EXPECT_TRUE(c->SetCell(nullptr));
+  EXPECT_EQ(c->GetCell(), nullptr);
+  EXPECT_EQ(leaf->GetDefaultRepresentation(), nullptr);
+}
+
+// Global ports have no interface; slots carry their number and cell; the
+// aggregate slots refuse duplicates; RemoveSlots deletes nothing.
+TEST_F(CellTest, GlobalPortsAndSlots) {
+  SPortScalar* s = cell->CreateGlobalPortPortScalar("g");
+  SPortBus* b = cell->CreateGlobalPortPortBus("g");
+  ASSERT_TRUE(s && b && cell->CreateGlobalPortPortBundle("h"));
+  EXPECT_EQ(cell->GetGlobalPort("g"), b);
+  EXPECT_EQ(s->GetInterface(), nullptr);
+  EXPECT_TRUE(cell->DestroyGlobalPort("g"));
+  EXPECT_TRUE(cell->GetAllPortBi().empty());
+  EXPECT_EQ(Items(cell->GetAllPortScalars()), (std::vector<SPortScalar*>{s}));
+  EXPECT_FALSE(cell->DestroyGlobalPort("g"));
+
+  SSlot* three = cell->CreateMemberSlotSlot(3);
+  ASSERT_NE(three, nullptr);
+  EXPECT_EQ(three->GetNumber(), 3);
+  EXPECT_EQ(three->GetAggregateCell(), cell);
+  SSlot* again = cell->CreateMemberSlotSlot(3);
+  EXPECT_EQ(cell->GetMemberSlot(3), again);
+  EXPECT_TRUE(cell->InsertAggregateSlot(three));
+  EXPECT_FALSE(cell->InsertAggregateSlot(three));
+  EXPECT_FALSE(cell->RemoveAggregateSlot(again));
+  EXPECT_TRUE(cell->DestroyMemberSlot(3));
+  EXPECT_FALSE(cell->HasMemberSlot(3) || cell->DestroyMemberSlot(3));
+  cell->CreateMemberSlotSlot(-4);
+  cell->RemoveSlots();
+  EXPECT_TRUE(cell->GetAllMemberSlots().empty() && cell->GetAllAggregateSlots().empty());
+  EXPECT_EQ(three->GetNumber(), 3) << "an unlinked slot stays usable";
+}
+
+// Counts follow SetCell and DestroyCellInstance; a null cell or name is
+// refused; destroying an instance removes it from every configuration.
+TEST_F(CellTest, InstanceCountsAndConfigurations) {
+  SSchematicRepresentation* v = cell->CreateSchematicRepresentation("v");
+  SRepresentation* leafView = leaf->CreateConnectivityRepresentation("c");
+  SGenericCellInstance* u1 = v->CreateGenericCellInstance("u1", leaf);
+  SModuleInstance* u2 = v->CreateModuleInstance("u2", leaf);
+  ASSERT_TRUE(u1 && u2);
+  EXPECT_EQ(leaf->GetInstanceCount(), 2);
+  EXPECT_EQ(v->CreateGenericCellInstance("u3", nullptr), nullptr);
+  EXPECT_EQ(v->CreateModuleInstance(nullptr, leaf), nullptr);
+  EXPECT_EQ(v->GetAllCellInstances().size(), 2u);
+  EXPECT_EQ(leaf->GetInstanceCount(), 2);
+  EXPECT_TRUE(u2->SetCell(cell));
+  EXPECT_EQ(leaf->GetInstanceCount(), 1);
+  EXPECT_EQ(cell->GetInstanceCount(), 1);
+
+  SConfiguration* cfg = v->CreateConfiguration("cfg");
+  SConfiguration* other = v->CreateConfiguration("other");
+  ASSERT_TRUE(cfg && other);
+  EXPECT_EQ(cfg->GetRepresentation(), v);
+  EXPECT_TRUE(cfg->SetSelectedRepresentation(u1, leafView) && other->SetSelectedRepresentation(u1, leafView));
+  EXPECT_FALSE(cfg->SetSelectedRepresentation(u1, v));
+  EXPECT_EQ(cfg->GetSelectedRepresentation(u1), leafView);
+  EXPECT_TRUE(cfg->Find(nullptr).empty());
+
+  EXPECT_TRUE(v->DestroyCellInstance("u1"));
+  EXPECT_FALSE(v->DestroyCellInstance("u1"));
+  EXPECT_EQ(leaf->GetInstanceCount(), 0);
+  EXPECT_TRUE(cfg->GetAllSelectedRepresentations().empty() && other->GetAllSelectedRepresentations().empty());
+  EXPECT_TRUE(v->GetAllGenericCellInstances().empty());
+  EXPECT_EQ(Items(v->GetAllModuleInstances()), (std::vector<SModuleInstance*>{u2}));
+  // Configurations are unlinked, not deleted.
+  EXPECT_TRUE(v->DestroyConfiguration("cfg"));
+  EXPECT_FALSE(v->HasConfiguration("cfg") || v->DestroyConfiguration("cfg"));
+  EXPECT_EQ(cfg->GetRepresentation(), v);
+}
+
+// DestroyDesign refuses an instantiated cell; deleting a cell releases the
+// counts of the cells its views instantiate, so those can go next.
+TEST_F(CellTest, DestroyDesignReleasesCounts) {
+  SRepresentation* v = cell->CreateConnectivityRepresentation("v");
+  ASSERT_TRUE(v->CreateGenericCellInstance("u1", leaf) && v->CreateModuleInstance("u2", leaf));
+  cell->CreateSchematicRepresentation("s")->CreateGenericCellInstance("u3", leaf);
+  EXPECT_TRUE(project->InsertTopCell(cell) && project->InsertTopCell(leaf));
+  EXPECT_EQ(leaf->GetInstanceCount(), 3);
+  EXPECT_FALSE(project->DestroyDesign("leaf"));
+  EXPECT_TRUE(project->HasDesign("leaf"));
+  EXPECT_FALSE(project->DestroyDesign("none") || project->DestroyDesign(nullptr));
+  EXPECT_TRUE(project->DestroyDesign("top"));
+  EXPECT_EQ(leaf->GetInstanceCount(), 0);
+  EXPECT_EQ(Items(project->GetAllTopCells()), (std::vector<SCell*>{leaf}));
+  EXPECT_TRUE(project->DestroyDesign("leaf"));
+  EXPECT_TRUE(project->GetAllTopCells().empty() && project->GetAllDesigns().empty());
+}
+
+// Nets are unlinked from the list of their class; sheets keep their own
+// number apart from their key; reference lists refuse duplicates.
+TEST_F(CellTest, NetsSheetsAndFiles) {
+  SSchematicRepresentation* v = cell->CreateSchematicRepresentation("v");
+  SNetScalar* n = v->CreateNetScalar("n");
+  SNetBus* b = v->CreateNetBus("b");
+  SNetBundle* u = v->CreateNetBundle("n");
+  ASSERT_TRUE(n && b && u);
+  EXPECT_EQ(v->GetNet("n"), u);
+  EXPECT_TRUE(v->DestroyNet("n") && v->DestroyNet("b"));
+  EXPECT_TRUE(v->GetAllNetBundles().empty() && v->GetAllNetBi().empty());
+  EXPECT_EQ(Items(v->GetAllNetScalars()), (std::vector<SNetScalar*>{n}));
+
+  SSchematicSheet* one = v->CreateSchematicSheet(1);
+  ASSERT_NE(one, nullptr);
+  EXPECT_EQ(one->GetNumber(), 0);
+  EXPECT_EQ(one->GetSchematicRepresentation(), v);
+  SSchematicSheet* second = v->CreateSchematicSheet(1);
+  EXPECT_EQ(v->GetSchematicSheet(1), second);
+  EXPECT_FALSE(v->DestroySchematicSheet(5));
+  EXPECT_TRUE(v->DestroySchematicSheet(1));
+  EXPECT_FALSE(v->HasSchematicSheet(1));
+  EXPECT_TRUE(one->InsertNet(n));
+  EXPECT_FALSE(one->InsertNet(n) || one->RemoveNet(b));
+  SGenericCellInstance* g = v->CreateGenericCellInstance("g", leaf);
+  EXPECT_TRUE(one->InsertGenericCellInstance(g) && one->HasGenericCellInstance(g));
+  EXPECT_FALSE(one->InsertGenericCellInstance(g));
+
+  SFile* f = project->CreateFile("f");
+  EXPECT_TRUE(v->InsertFile(f));
+  EXPECT_FALSE(v->InsertFile(f));
+  EXPECT_TRUE(v->RemoveFile(f));
+  EXPECT_FALSE(v->HasFile(f) || v->RemoveFile(f));
+  v->SetUnits("mil");
+  EXPECT_STREQ(v->GetUnits(), "mil");
+}
+
+// Outside any session a cell deletes everything it owns, a child taken
+// over by name too, and the interface a second CreateInterface replaces
+// (a leak or a double deletion shows under the sanitizers).
+TEST(CellHeapless, DeletesWhatItOwns) {
+  SCell* c = new SCell();
+  SCell* other = new SCell();
+  ASSERT_TRUE(c && other);
+  c->SetName("c");
+  c->CreateInterface()->CreatePortBus("b")->CreateIndicesRangeValue()->CreateLowerIntegerValue();
+  SInterface* i = c->CreateInterface();
+  ASSERT_NE(i, nullptr);
+  EXPECT_EQ(i->GetCell(), c);
+  i->CreatePortScalar("a");
+  i->CreatePortScalar("a");
+  SSchematicRepresentation* s = c->CreateSchematicRepresentation("s");
+  c->CreateConnectivityRepresentation("s")->CreateConfiguration("cfg");
+  s->CreateSchematicSheet(2)->SetName("sheet");
+  s->CreateGenericCellInstance("u", other)->CreatePortInstanceScalar("p");
+  s->CreateGenericCellInstance("u", other);
+  s->CreateNetScalar("n");
+  s->CreateNetScalar("n");
+  c->CreateGlobalPortPortScalar("g");
+  c->CreateGlobalPortPortScalar("g");
+  c->CreateMemberSlotSlot(1);
+  s->SetUnits("mm");
+  EXPECT_TRUE(s->DestroyCellInstance("u"));
+  EXPECT_EQ(other->GetInstanceCount(), 1);
+  delete c;
+  delete other;
+}
+
+// When memory runs out at any step of a Create, the owner is unchanged.
+TEST_F(CellTest, CreateUnderExhaustionChangesNothing) {
+  int failures = 0;
+  for (long k = 1; k < 50; ++k) {
+    heap->listNodeFree = nullptr;  // every step needs a fresh chunk
+    heap->mapNodeFree = nullptr;
+    FailAfter fail(k);
+    SConnectivityRepresentation* r = cell->CreateConnectivityRepresentation("x");
+    if (r) break;
+    ++failures;
+    EXPECT_TRUE(cell->GetAllRepresentations().empty() && cell->GetAllConnectivityRepresentations().empty());
+    EXPECT_EQ(cell->GetDefaultRepresentation(), nullptr);
+  }
+  EXPECT_GE(failures, 1);
+  EXPECT_EQ(cell->GetDefaultRepresentation(), cell->GetRepresentation("x"));
+}

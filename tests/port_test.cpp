@@ -1,0 +1,101 @@
+// Interfaces and ports: ports by name and kind, swappable ports, bundle and
+// bus memberships, bus members by index, index ranges and sub-buses.
+#include "fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+class PortTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    cell = session->CreateProject("p")->CreateDesignCell("c");
+    interface = cell->CreateInterface();
+    ASSERT_NE(interface, nullptr);
+  }
+  SCell* cell = nullptr;
+  SInterface* interface = nullptr;
+};
+
+}  // namespace
+
+// Ports know their interface; a later port takes a name over and both stay
+// listed; Destroy unlinks the one found from the list of its class.
+TEST_F(PortTest, PortsByNameAndKind) {
+  EXPECT_TRUE(interface->GetAllPorts().empty() && !interface->GetPort("a") && !interface->DestroyPort("a"));
+  SPortScalar* a1 = interface->CreatePortScalar("a");
+  SPortScalar* a2 = interface->CreatePortScalar("a");
+  SPortBus* b = interface->CreatePortBus("b");
+  SPortBundle* u = interface->CreatePortBundle("b");
+  ASSERT_TRUE(a1 && a2 && b && u);
+  EXPECT_EQ(a1->GetInterface(), interface);
+  EXPECT_EQ(interface->GetPort("a"), a2);
+  EXPECT_EQ(Items(interface->GetAllPortScalars()), (std::vector<SPortScalar*>{a2, a1}));
+  EXPECT_TRUE(interface->DestroyPort("b"));
+  EXPECT_TRUE(interface->GetAllPortBundles().empty());
+  EXPECT_EQ(Items(interface->GetAllPortBi()), (std::vector<SPortBus*>{b}));
+  EXPECT_EQ(u->GetInterface(), interface) << "an unlinked port keeps its interface";
+  EXPECT_EQ(interface->CreatePortBus(nullptr), nullptr);
+  EXPECT_EQ(interface->GetAllPorts().size(), 1u);
+
+  // One direction per entry; a port with a partner refuses another.
+  EXPECT_TRUE(interface->SetSwappablePort(a1, a2));
+  EXPECT_FALSE(interface->SetSwappablePort(a1, b));
+  EXPECT_EQ(interface->GetSwappablePort(a1), a2);
+  EXPECT_EQ(interface->GetSwappablePort(a2), nullptr);
+  EXPECT_TRUE(interface->RemoveSwappablePort(a1));
+  EXPECT_FALSE(interface->HasSwappablePort(a1) || interface->RemoveSwappablePort(a1));
+
+  // Memberships are one-sided references.
+  EXPECT_TRUE(u->InsertPort(a1) && u->InsertPort(b));
+  EXPECT_FALSE(u->InsertPort(a1) || a1->HasPortBundle(u));
+  EXPECT_TRUE(a1->InsertPortBundle(u));
+  EXPECT_FALSE(a1->InsertPortBundle(u));
+  EXPECT_TRUE(a1->InsertPortBus(b) && a1->InsertPortScalarFan(a2));
+  EXPECT_FALSE(a1->InsertPortBus(b) || a1->InsertPortScalarFan(a2) || a1->RemovePortScalarFan(a1));
+  EXPECT_FALSE(b->HasPortScalar(0));
+  a1->SetSignalType(static_cast<TavrinPortType>(-9));
+  EXPECT_EQ(a1->GetSignalType(), -9);
+}
+
+// Members by exact index (negative too), taken indices refused; ranges are
+// owned by one bus; sub-buses are found by pointer except by HasSubPortBus,
+// which matches by value, and a null range is never bound.
+TEST_F(PortTest, BusMembersRangesAndSubBuses) {
+  SPortBus* bus = interface->CreatePortBus("d");
+  SPortBus* other = interface->CreatePortBus("e");
+  SPortScalar* s = interface->CreatePortScalar("s");
+  SPortScalar* t = interface->CreatePortScalar("t");
+  EXPECT_EQ(bus->GetSize(), 0);
+  bus->SetSize(8);
+  EXPECT_EQ(bus->GetSize(), 8);
+  EXPECT_TRUE(bus->SetPortScalar(3, s) && bus->SetPortScalar(-1, s));
+  EXPECT_FALSE(bus->SetPortScalar(3, t));
+  EXPECT_EQ(bus->GetPortScalar(3), s);
+  EXPECT_EQ(bus->GetPortScalar(-1), s);
+  EXPECT_TRUE(bus->RemovePortScalar(3) && bus->SetPortScalar(3, t));
+  EXPECT_FALSE(bus->RemovePortScalar(7));
+
+  SRangeValue* r1 = bus->CreateIndicesRangeValue();
+  SRangeValue* r2 = bus->CreateIndicesRangeValue();
+  SRangeValue* foreign = other->CreateIndicesRangeValue();
+  ASSERT_TRUE(r1 && r2 && foreign);
+  EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{r2, r1}));
+  EXPECT_FALSE(bus->DestroyIndices(foreign) || bus->HasIndices(foreign));
+  EXPECT_TRUE(other->HasIndices(foreign));
+  foreign->CreateLowerIntegerValue();  // still alive
+
+  // r1 and r2 have the same (absent) bounds, so they match by value.
+  EXPECT_TRUE(bus->SetSubPortBus(r1, other));
+  EXPECT_FALSE(bus->SetSubPortBus(r1, bus));
+  EXPECT_TRUE(bus->HasSubPortBus(r2));
+  EXPECT_EQ(bus->GetSubPortBus(r2), nullptr);
+  EXPECT_FALSE(bus->RemoveSubPortBus(r2));
+  EXPECT_FALSE(bus->HasSubPortBus(foreign) || bus->HasSubPortBus(nullptr));
+  EXPECT_EQ(bus->GetSubPortBus(r1), other);
+  EXPECT_TRUE(bus->DestroyIndices(r2));
+  EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{r1}));
+  EXPECT_TRUE(bus->RemoveSubPortBus(r1));
+  EXPECT_FALSE(bus->HasSubPortBus(r1));
+}
