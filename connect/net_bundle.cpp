@@ -1,4 +1,4 @@
-#include "connect/reference_list.h"
+#include "connect/references.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
 

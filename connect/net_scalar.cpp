@@ -1,4 +1,4 @@
-#include "connect/reference_list.h"
+#include "connect/references.h"
 #include "core/pool.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
@@ -136,7 +136,7 @@ Persistent::Error SNetScalar::Serialize(PersistentStore& s) {
   r.Bool(m_constantVoltage);
   r.ReferenceList(m_netBi, m_heap);
   r.ReferenceList(m_portInstanceScalars, m_heap);
-  r.NullYet();
+  tavrin::LaterReference(r, m_electricalNet);
   r.NoneYet(m_driverReceiverPairs.size());
   r.ReferencePairs(m_victimSegments);
   r.Long(m_id);

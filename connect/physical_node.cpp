@@ -1,4 +1,4 @@
-#include "connect/reference_list.h"
+#include "connect/references.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
@@ -45,9 +45,9 @@ Persistent::Error SPhysicalNode::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SDesignElement::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
   r.Reference(m_portInstanceScalar);
-  r.NullYet();
+  tavrin::LaterReference(r, m_padStack);
   r.Reference(m_netScalar);
-  r.NullYet();
+  tavrin::LaterReference(r, m_virtualPin);
   r.ReferenceList(m_segments, m_heap);
   r.Long(m_id);
   for (SUnitlessValue** value : {&m_x, &m_y}) {

@@ -1,4 +1,4 @@
-#include "connect/reference_list.h"
+#include "connect/references.h"
 #include "core/pool.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
@@ -25,7 +25,7 @@ Persistent::Error SSegment::Serialize(PersistentStore& s) {
   r.Float(m_impedance);
   r.Float(m_velocity);
   r.Reference(m_netScalar);
-  r.NullYet();
+  tavrin::LaterReference(r, m_region);
   r.ReferenceList(m_endpoints, m_heap);
   r.Reference(m_victimNet);
   r.Long(m_id);

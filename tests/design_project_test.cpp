@@ -3,28 +3,26 @@
 
 using namespace tavrin_test;
 
-namespace {
-// Top cells are only compared, never used: stand-ins for cells.
-SCell* FakeCell(int i) { return reinterpret_cast<SCell*>(static_cast<uintptr_t>(0x1000 * (i + 1))); }
-}  // namespace
-
 class ProjectTest : public SessionTest {};
 
-// No duplicates; a top cell cannot be saved before cells exist: the save
-// fails.
+// No duplicates; appended at the tail.
 TEST_F(ProjectTest, TopCells) {
   SProject* p = session->CreateProject("p");
-  EXPECT_TRUE(p->InsertTopCell(FakeCell(0)) && p->InsertTopCell(FakeCell(1)) && p->RemoveTopCell(FakeCell(0)));
-  EXPECT_FALSE(p->InsertTopCell(FakeCell(1)) || p->RemoveTopCell(FakeCell(0)) || p->HasTopCell(FakeCell(0)));
-  ScratchDir dir;
-  EXPECT_EQ(session->Save(dir.File("f").c_str()), 0);
+  SCell* a = p->CreateDesignCell("a");
+  SCell* b = p->CreateDesignCell("b");
+  EXPECT_TRUE(p->InsertTopCell(a) && p->InsertTopCell(b) && p->RemoveTopCell(a) && p->InsertTopCell(a));
+  EXPECT_FALSE(p->InsertTopCell(b) || p->RemoveTopCell(nullptr) || p->HasTopCell(nullptr));
+  EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{b, a}));
 }
 
-// Outside any session a project deletes its files (a leak shows under the
-// sanitizers).
-TEST(ProjectHeapless, DeletesItsFiles) {
+// Outside any session a project deletes its files and designs (a leak shows
+// under the sanitizers).
+TEST(ProjectHeapless, DeletesItsFilesAndDesigns) {
   SProject* p = new SProject();
   ASSERT_NE(p, nullptr);
   p->CreateFile("a")->SetAlias("x");
+  SCell* c = p->CreateDesignCell("c");
+  p->InsertTopCell(c);
+  c->CreateConnectivityRepresentation("v")->CreateGenericCellInstance("u", p->CreateDesignCell("d"));
   delete p;
 }
