@@ -56,11 +56,13 @@ bool SPortInstanceScalar::HasPortInstanceBus(SPortInstanceBus* bus) { return m_p
 
 // The port instance record; the buses it belongs to; the net, the physical
 // node, the part pin instance and the connector pin instance (the last two
-// of families this system does not hold yet); the id.
+// of families this system does not hold yet: a save that would have to
+// write one fails); the id.
 Persistent::Error SPortInstanceScalar::Serialize(PersistentStore& s) {
   Persistent::Error e = SPortInstance::Serialize(s);
   if (e) return e;
   tavrin::Record r(s, m_heap);
+  if (r.Writing() && (m_partPinInstance || m_connectorPinInstance)) s.MarkDamaged();
   r.ReferenceList(m_portInstanceBi, m_heap);
   r.Reference(m_netScalar);
   r.Reference(m_physicalNode);

@@ -357,7 +357,7 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
 }
 
 // Crafted damage in the instance records is refused and adds nothing; so is
-// a cut after any line.
+// a cut after any line. A pin instance cannot be saved before they exist.
 TEST_F(InstanceTest, Damage) {
   Board d(session);
   std::string good = Saved();
@@ -375,6 +375,8 @@ TEST_F(InstanceTest, Damage) {
     EXPECT_EQ(RestoreBytes(Reframe(good, c.second), s2), 0) << c.first;
     delete s2;
   }
+  d.a->SetPartPinInstance(reinterpret_cast<SPartPinInstance*>(d.b));  // a stand-in: none exist yet
+  EXPECT_EQ(session->Save(dir.File("pin").c_str()), 0);
   SSession* s2 = AllocSession();
   for (std::size_t k = 0; k + 1 < good.size(); ++k) {
     if (good[k] != '\n') continue;
@@ -383,4 +385,41 @@ TEST_F(InstanceTest, Damage) {
   }
   EXPECT_TRUE(s2->GetAllProjects().empty());
   delete s2;
+}
+
+// Memory running out: a Create returns null and leaves nothing behind; a
+// restore fails and leaves its session empty, until it has enough.
+TEST_F(InstanceTest, Exhaustion) {
+  Board d(session);
+  std::string good = Saved();
+  for (long k = 1; k < 12; ++k) {
+    SSession* s = AllocSession();
+    SCellInstance* ci = new (s->GetHeap()) SModuleInstance();
+    SPortInstanceScalar* p;
+    SSlotInstance* si;
+    {
+      FailAfter fail(k);
+      p = ci->CreatePortInstanceScalar("A");
+      si = ci->CreateMemberSlotInstanceSlotInstance(3);
+    }
+    EXPECT_EQ(ci->GetPortInstance("A"), p);
+    EXPECT_EQ(ci->GetAllPortInstanceScalars().size(), p ? 1u : 0u);
+    EXPECT_EQ(ci->GetMemberSlotInstance(3), si);
+    delete s;
+  }
+  int failures = 0;
+  for (long k = 1; k < 200; ++k) {
+    SSession* s = AllocSession();
+    WriteFile(dir.File("case"), good);
+    int r;
+    {
+      FailAfter fail(k);
+      r = Restore(s, dir.File("case"));
+    }
+    EXPECT_TRUE(r || s->GetAllProjects().empty());
+    delete s;
+    if (r) break;
+    ++failures;
+  }
+  EXPECT_GE(failures, 1);
 }
