@@ -35,4 +35,11 @@ if(TARGET tavrin)
   tavrin_tool_test(check.data_end 1 "data section ends at byte 95, object table begins at byte 97\n$"
     "check|${D}/damaged_data_end.tvn")
   tavrin_tool_test(check.missing 1 "cannot open" "check|${D}/no_such_file.tvn")
+
+  tavrin_tool_test(dump.libraries 0
+    "^SSession children=4\n  SProject \"P\"\n  SPackageLibrary \"pkgs\"\n  SPinMappingLibrary \"pins\"\n  SPadStackLibrary \"pads\"\n$"
+    "dump|${D}/libraries.tvn")
+  tavrin_tool_test(dump.shared_child 1 "inconsistent record .* ending at byte 87\n$"
+    "dump|${D}/damaged_shared_child.tvn")
+  tavrin_tool_test(dump.arguments 2 "usage: tavrin dump FILE" "dump")
 endif()
