@@ -40,4 +40,11 @@ if(TARGET tavrin)
   tavrin_tool_test(xref.dev_zero 1 "cannot open /dev/zero: not a regular file" "xref|/dev/zero|N1")
   tavrin_tool_test(info.dev_zero 1 "cannot open: not a regular file" "info|/dev/zero")
   set_tests_properties(tool.xref.dev_zero tool.info.dev_zero PROPERTIES TIMEOUT 10)
+
+  tavrin_tool_test(dump.libraries 0
+    "^SSession children=4\n  SProject \"P\"\n  SPackageLibrary \"pkgs\"\n  SPinMappingLibrary \"pins\"\n  SPadStackLibrary \"pads\"\n$"
+    "dump|${D}/libraries.tvn")
+  tavrin_tool_test(dump.shared_child 1 "inconsistent record .* ending at byte 87\n$"
+    "dump|${D}/damaged_shared_child.tvn")
+  tavrin_tool_test(dump.arguments 2 "usage: tavrin dump FILE" "dump")
 endif()

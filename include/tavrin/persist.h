@@ -76,6 +76,8 @@ class TAVRIN_API PersistentStore {
   static const int kMaxNesting = 1000;
   bool EnterChild() { return ++m_depth <= kMaxNesting; }
   void LeaveChild() { --m_depth; }
+  // How many owned-child records enclose the current position.
+  int Depth() const { return m_depth; }
 
  protected:
   // Concrete stores describe the objects ReadPointer can return, by index.
