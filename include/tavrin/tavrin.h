@@ -8,6 +8,7 @@
 #include "tavrin/persist.h"
 #include "tavrin/design.h"
 #include "tavrin/connect.h"
+#include "tavrin/physical.h"
 #include "tavrin/props.h"
 #include "tavrin/xref.h"
 
