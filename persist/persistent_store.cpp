@@ -1,3 +1,4 @@
+#include <memory>
 #include <new>
 
 #include "tavrin/persist.h"
@@ -16,24 +17,30 @@ bool PersistentStore::ReadText(std::string& out, uint32_t length) {
     MarkDamaged();
     return false;
   }
-  std::string buf;
+  // The buffer is not filled in advance: only the line read touches it.
+  std::unique_ptr<char[]> buf;
   try {
-    buf.assign(static_cast<std::size_t>(length) + 2, '\0');
+    buf.reset(new char[static_cast<std::size_t>(length) + 2]);
   } catch (const std::bad_alloc&) {
     MarkOutOfMemory();
     return false;
   }
-  if (ReadChars(&buf[0], 1, length + 1) != length + 1) {
+  buf[0] = '\0';
+  if (ReadChars(buf.get(), 1, length + 1) != length + 1) {
     MarkDamaged();
     return false;
   }
-  std::size_t n = std::char_traits<char>::length(buf.c_str());
+  std::size_t n = std::char_traits<char>::length(buf.get());
   if (n != length) {
     MarkDamaged();
     return false;
   }
-  buf.resize(n);
-  out.swap(buf);
+  try {
+    out.assign(buf.get(), n);
+  } catch (const std::bad_alloc&) {
+    MarkOutOfMemory();
+    return false;
+  }
   return true;
 }
 
