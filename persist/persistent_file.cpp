@@ -191,7 +191,9 @@ bool PersistentFile::CloseWriting() {
     int b = std::snprintf(end, sizeof end, "%06lld", static_cast<long long>(endPos));
     if (endPos > INT32_MAX || a + b + 2 > tavrin::kPlaceholderBytes - 1) {
       SetStatus(3);
-      m->SetError([&] { return std::string("file too large for its header (" + std::to_string(endPos) + " bytes)"); });
+      m->SetError([&] {
+        return std::string("file too large for its header (" + std::to_string(endPos) + " bytes)");
+      });
     } else if (!out.Seek(m->patchPos)) {
       SetStatus(3);
     } else {
@@ -266,8 +268,11 @@ bool PersistentFile::CreateReadObject(std::size_t index) {
                               : m->created * tavrin::kPoolLimit;
   if (grown + m->tableBytes > m->budget) {
     MarkDamaged();
-    m->SetError([&] { return std::string("data section: the references up to byte " + std::to_string(m->in->Tell()) +
-                " create more objects than a file of " + std::to_string(m->in->Size()) + " bytes holds"); });
+    m->SetError([&] {
+      return std::string("data section: the references up to byte " + std::to_string(m->in->Tell())
+                         + " create more objects than a file of " + std::to_string(m->in->Size())
+                         + " bytes holds");
+    });
     return false;
   }
   TavrinObject* obj = factory->Create(m->classNames[m->classOf[index]].c_str(), m->heap);
@@ -305,12 +310,16 @@ bool PersistentFile::FinishData() {
   int64_t pos = m->in->Tell();
   if (!IsDamaged() && pos != m->header.tablePos) {
     MarkDamaged();
-    m->SetError([&] { return std::string("data section ends at byte " + std::to_string(pos) + ", object table begins at byte " +
-                std::to_string(m->header.tablePos)); });
+    m->SetError([&] {
+      return std::string("data section ends at byte " + std::to_string(pos)
+                         + ", object table begins at byte " + std::to_string(m->header.tablePos));
+    });
   }
   if (IsDamaged())
-    m->SetError([&] { return std::string("data section: inconsistent record (a reference missing, of another class or already owned) "
-                "ending at byte " + std::to_string(pos)); });
+    m->SetError([&] {
+      return std::string("data section: inconsistent record (a reference missing, of another class or "
+                         "already owned, or a map key repeated) ending at byte " + std::to_string(pos));
+    });
   return !IsDamaged();
 }
 
@@ -338,7 +347,9 @@ unsigned PersistentFile::ReadRaw(void* buf, unsigned size, unsigned count) {
   std::size_t got = m->in->ReadBytes(buf, want);
   if (got != want) {
     MarkDamaged();
-    m->SetError([&] { return std::string("data section: binary data incomplete at byte " + std::to_string(m->in->Tell())); });
+    m->SetError([&] {
+      return std::string("data section: binary data incomplete at byte " + std::to_string(m->in->Tell()));
+    });
   }
   return static_cast<unsigned>(got / size);
 }
@@ -368,7 +379,9 @@ unsigned PersistentFile::ReadInts(void* buf, unsigned size, unsigned count) {
     int32_t v;
     if (!tavrin::ReadInt32Line(*m->in, v)) {
       MarkDamaged();
-      m->SetError([&] { return std::string("data section: number line incomplete at byte " + std::to_string(at)); });
+      m->SetError([&] {
+        return std::string("data section: number line incomplete at byte " + std::to_string(at));
+      });
       return i;
     }
     std::memcpy(p + 4 * static_cast<std::size_t>(i), &v, 4);
@@ -428,7 +441,9 @@ unsigned PersistentFile::ReadReals(void* buf, unsigned width, unsigned count) {
     int64_t at = m->in->Tell();
     if (!tavrin::ReadDoubleLine(*m->in, d)) {
       MarkDamaged();
-      m->SetError([&] { return std::string("data section: number line incomplete at byte " + std::to_string(at)); });
+      m->SetError([&] {
+        return std::string("data section: number line incomplete at byte " + std::to_string(at));
+      });
       return i;
     }
     char* to = static_cast<char*>(buf) + width * static_cast<std::size_t>(i);
@@ -489,7 +504,9 @@ unsigned PersistentFile::ReadChars(char* buf, unsigned size, unsigned count) {
   int64_t at = m->in->Tell();
   if (!m->in->ReadLine(buf, Bytes(size, count))) {
     MarkDamaged();
-    m->SetError([&] { return std::string("data section: text line incomplete at byte " + std::to_string(at)); });
+    m->SetError([&] {
+      return std::string("data section: text line incomplete at byte " + std::to_string(at));
+    });
     return 0;
   }
   return count;
@@ -524,8 +541,10 @@ bool PersistentFile::ReadText(std::string& out, uint32_t length) {
   // The text and its line feed must fit before the object table.
   if (static_cast<int64_t>(length) + (m->binaryRead ? 0 : 1) > in.Remaining()) {
     MarkDamaged();
-    m->SetError([&] { return std::string("data section: text of " + std::to_string(length) + " characters at byte " +
-                std::to_string(at) + " runs past the data section"); });
+    m->SetError([&] {
+      return std::string("data section: text of " + std::to_string(length) + " characters at byte "
+                         + std::to_string(at) + " runs past the data section");
+    });
     return false;
   }
   try {
@@ -549,8 +568,10 @@ bool PersistentFile::ReadText(std::string& out, uint32_t length) {
   });
   if (!complete || total != length || std::memchr(out.data(), '\0', out.size())) {
     MarkDamaged();
-    m->SetError([&] { return std::string("data section: text at byte " + std::to_string(at) + " does not have its " +
-                std::to_string(length) + " characters"); });
+    m->SetError([&] {
+      return std::string("data section: text at byte " + std::to_string(at) + " does not have its "
+                         + std::to_string(length) + " characters");
+    });
     return false;
   }
   return true;
@@ -604,7 +625,9 @@ TavrinObject* PersistentFile::ReadPointer() {
     int64_t at = m->in->Tell();
     if (!tavrin::ReadInt32Line(*m->in, v)) {
       MarkDamaged();
-      m->SetError([&] { return std::string("data section: reference line incomplete at byte " + std::to_string(at)); });
+      m->SetError([&] {
+        return std::string("data section: reference line incomplete at byte " + std::to_string(at));
+      });
       return nullptr;
     }
   }
