@@ -264,8 +264,9 @@ void PersistentFile::CloseReading() {
 bool PersistentFile::CreateReadObject(std::size_t index) {
   Dynamic::AbstractFactory* factory = m->factories[m->classOf[index]];
   if (!factory) return true;  // an unknown class: the entry stays null
-  std::size_t grown = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) - m->heapStart
-                              : m->created * tavrin::kPoolLimit;
+  // Without a heap, each object is counted as the largest pooled block.
+  std::size_t held = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) : 0;
+  std::size_t grown = !m->heap ? m->created * tavrin::kPoolLimit : held > m->heapStart ? held - m->heapStart : 0;
   if (grown + m->tableBytes > m->budget) {
     MarkDamaged();
     m->SetError([&] {
