@@ -1,9 +1,11 @@
 #include <cstdio>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "core/pool.h"
 #include "design/named_child.h"
+#include "design/session_files.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 
@@ -44,6 +46,7 @@ SSession::~SSession() {
     m_libraries.clear();
   }
   tavrin::TextFree(m_version);
+  tavrin::SessionFiles::DestroyRestoredHeaps(m_restoredHeaps);
 }
 
 void SSession::InternalUpdate() {
@@ -137,7 +140,7 @@ void ReadLibraries(tavrin::Record& r, std::vector<L*>& out) {
 // and record; 3 to 5. the package, pin-mapping and pad-stack libraries:
 // count, then per library its reference and record.
 Persistent::Error SSession::Serialize(PersistentStore& s) {
-  if (!s.IsWriting()) return ReadRecord(s, nullptr);
+  if (!s.IsWriting()) return ReadRecord(s, nullptr, m_heap);
   tavrin::Record r(s, m_heap);
   r.Long(m_id);
   r.ChildMap(m_projects);
@@ -153,9 +156,17 @@ bool SSession::ReadPending(tavrin::Record& r, PendingRecord& p) {
   for (uint32_t i = 0; i < n && r.ok(); ++i) {
     char* key = r.ReadKey();
     SProject* project = r.ok() ? r.ReadChildHeader<SProject>() : nullptr;
-    if (!project) break;
+    if (!project) {
+      tavrin::TextFree(key);
+      break;
+    }
+    try {
+      p.projects.emplace_back(key, project);
+    } catch (const std::bad_alloc&) {
+      tavrin::TextFree(key);
+      throw;
+    }
     r.FinishChild(project);
-    p.projects.emplace_back(key, project);
   }
   ReadLibraries(r, p.packageLibraries);
   ReadLibraries(r, p.pinMappingLibraries);
@@ -163,16 +174,23 @@ bool SSession::ReadPending(tavrin::Record& r, PendingRecord& p) {
   return r.ok();
 }
 
-Persistent::Error SSession::ReadRecord(PersistentStore& s, PersistentFile* file) {
+Persistent::Error SSession::ReadRecord(PersistentStore& s, PersistentFile* file, HANDLEMA* heap) {
   InternalUpdate();
-  tavrin::Record r(s, m_heap);
+  tavrin::Record r(s, heap);
   PendingRecord p;
-  bool ok = ReadPending(r, p);
+  bool ok = false;
+  try {
+    ok = ReadPending(r, p);
+  } catch (const std::bad_alloc&) {
+    s.MarkOutOfMemory();
+  }
   if (file) ok = file->FinishData() && ok;  // also records why the data is damaged
   if (ok && !Commit(p)) {
-    s.MarkDamaged();
+    s.MarkOutOfMemory();
     ok = false;
   }
+  if (!ok)
+    for (auto& entry : p.projects) tavrin::TextFree(entry.first);
   return ok ? 0 : 1;
 }
 
@@ -216,7 +234,16 @@ bool SSession::Commit(PendingRecord& p) {
   std::vector<MapUndo<SLibrary*>> libraryUndo;
   std::vector<SLibrary*> listed;  // libraries put at the head of their list
   bool ok = true;
-  projectUndo.reserve(p.projects.size());
+  // All the memory of the undo records is taken first, so that nothing
+  // below allocates but the containers' nodes.
+  std::size_t libraries = p.packageLibraries.size() + p.pinMappingLibraries.size() + p.padStackLibraries.size();
+  try {
+    projectUndo.reserve(p.projects.size());
+    libraryUndo.reserve(libraries);
+    listed.reserve(libraries);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   for (auto& entry : p.projects)
     if (ok) ok = LinkEntry(m_projects, entry.first, entry.second, projectUndo);
   auto linkLibraries = [&](auto& libs, auto& list) {

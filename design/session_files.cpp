@@ -2,42 +2,132 @@
 
 #include <cstdio>
 #include <ctime>
+#include <new>
 
 #include "persist/file_frame.h"
 #include "persist/input_file.h"
+#include "platform/private_heap.h"
 #include "tavrin/persist.h"
 
 namespace tavrin {
 
+namespace {
+
+// A heap of the session's restored objects, linked from the session.
+struct RestoredHeap {
+  PrivateHeap* heap;
+  RestoredHeap* next;
+};
+
+// The heap a restore reads into: the session takes it once the file has
+// been read and linked; otherwise it is destroyed with everything the
+// restore created in it.
+class RestoreHeap {
+ public:
+  RestoreHeap() {
+    m_heap = HeapCreate();
+    void* rec = m_heap ? HeapAlloc(m_heap, sizeof(HANDLEMA)) : nullptr;
+    void* link = rec ? HeapAlloc(m_heap, sizeof(RestoredHeap)) : nullptr;
+    if (!link) return;
+    m_record = static_cast<HANDLEMA*>(rec);
+    m_record->heap = m_heap;
+    m_record->mapNodeFree = m_record->listNodeFree = nullptr;
+    m_record->sizeClassHeads = nullptr;
+    m_link = static_cast<RestoredHeap*>(link);
+  }
+  ~RestoreHeap() {
+    if (m_heap) HeapDestroy(m_heap);
+  }
+  RestoreHeap(const RestoreHeap&) = delete;
+  RestoreHeap& operator=(const RestoreHeap&) = delete;
+
+  HANDLEMA* record() const { return m_record; }
+  void AdoptInto(void*& chain) {
+    m_link->heap = m_heap;
+    m_link->next = static_cast<RestoredHeap*>(chain);
+    chain = m_link;
+    m_heap = nullptr;
+  }
+
+ private:
+  PrivateHeap* m_heap = nullptr;
+  HANDLEMA* m_record = nullptr;
+  RestoredHeap* m_link = nullptr;
+};
+
+const char kOutOfMemory[] = "out of memory";
+
+}  // namespace
+
 int SessionFiles::Save(SSession& session, const char* path, std::string* reason) {
-  PersistentFile file(path, 1, session.m_heap);
-  if (file.IsOK()) session.Serialize(file);
-  bool ok = file.Close();
-  if (!ok && reason) *reason = file.GetError();
-  return ok ? 1 : 0;
+  try {
+    PersistentFile file(path, 1, session.m_heap);
+    if (file.IsOK()) {
+      try {
+        session.Serialize(file);
+      } catch (const std::bad_alloc&) {
+        file.MarkOutOfMemory();  // the incomplete file does not replace the target
+      }
+    }
+    bool ok = file.Close();
+    if (!ok && reason) *reason = file.GetError();
+    return ok ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    if (reason) *reason = kOutOfMemory;
+    return 0;
+  }
 }
 
 int SessionFiles::Restore(SSession& session, const char* path, std::string* reason, bool timings) {
-  std::time_t start = std::time(nullptr);
-  PersistentFile file(path, 0, session.m_heap);
-  if (timings) std::printf("\nPersistentFile = %d", static_cast<int>(std::time(nullptr) - start));
-  bool ok = file.IsOK();
-  if (ok) {
-    start = std::time(nullptr);
-    ok = session.ReadRecord(file, &file) == 0;
-    if (timings) std::printf("\nSerialize = %d", static_cast<int>(std::time(nullptr) - start));
+  RestoreHeap scratch;
+  if (!scratch.record()) {
+    if (reason) *reason = kOutOfMemory;
+    return 0;
   }
-  if (!ok && reason) *reason = file.GetError().empty() ? "the data cannot be linked (out of memory)" : file.GetError();
-  file.Close();
-  return ok ? 1 : 0;
+  try {
+    std::time_t start = std::time(nullptr);
+    PersistentFile file(path, 0, scratch.record());
+    if (timings) std::printf("\nPersistentFile = %d", static_cast<int>(std::time(nullptr) - start));
+    bool ok = file.IsOK();
+    if (ok) {
+      start = std::time(nullptr);
+      ok = session.ReadRecord(file, &file, scratch.record()) == 0;
+      if (timings) std::printf("\nSerialize = %d", static_cast<int>(std::time(nullptr) - start));
+    }
+    file.Close();
+    if (ok) {
+      // Linked into the session: from here on nothing can fail.
+      scratch.AdoptInto(session.m_restoredHeaps);
+      return 1;
+    }
+    if (reason) *reason = file.GetError().empty() ? "the data cannot be read" : file.GetError();
+    return 0;
+  } catch (const std::bad_alloc&) {
+    // Raised before anything was linked (ReadRecord catches its own).
+    if (reason) *reason = kOutOfMemory;
+    return 0;
+  }
+}
+
+void SessionFiles::DestroyRestoredHeaps(void*& chain) {
+  for (RestoredHeap* h = static_cast<RestoredHeap*>(chain); h;) {
+    RestoredHeap* next = h->next;
+    HeapDestroy(h->heap);  // holds h itself
+    h = next;
+  }
+  chain = nullptr;
 }
 
 long SessionFiles::GetObjtabPos(const char* path) {
-  InputFile in;
-  if (!in.Open(path)) return -1;
-  FrameHeader h;
-  ReadFrameHeader(in, h, nullptr);
-  return h.positionsRead ? static_cast<long>(h.endPos) : -1;
+  try {
+    InputFile in;
+    if (!in.Open(path)) return -1;
+    FrameHeader h;
+    ReadFrameHeader(in, h, nullptr);
+    return h.positionsRead ? static_cast<long>(h.endPos) : -1;
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
 }
 
 }  // namespace tavrin

@@ -2,10 +2,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "core/pool.h"
 #include "persist/file_frame.h"
 #include "persist/input_file.h"
 #include "persist/output_file.h"
@@ -33,10 +35,29 @@ struct PersistentFile::Impl {
   // reading
   std::unique_ptr<InputFile> in;
   tavrin::FrameHeader header;
-  std::vector<bool> handedOut;  // per index: returned by ReadPointer
+  // The object table: per index the position of its class among the
+  // distinct names, whose factories create the objects on first reference.
+  std::vector<uint32_t> classOf;
+  std::vector<Dynamic::AbstractFactory*> factories;
+  std::vector<std::string> classNames;
+  // What the objects created so far may take: the heap's growth and the
+  // table together stay under kMemoryPerByte bytes per byte of file.
+  std::size_t heapStart = 0;
+  std::size_t tableBytes = 0;
+  std::size_t created = 0;
+  uint64_t budget = 0;
 
-  void SetError(const std::string& why) {
-    if (error.empty()) error = why;
+  PersistentFile* self = nullptr;
+  // Keeps the first reason of a failure. Memory running out while the
+  // reason is put into words makes the reason "out of memory".
+  template <class Why>
+  void SetError(Why why) noexcept {
+    if (!error.empty()) return;
+    try {
+      error = why();
+    } catch (const std::bad_alloc&) {
+      self->MarkOutOfMemory();
+    }
   }
   // Frame output, always in the text encoding.
   void PutLine(const char* text, std::size_t n) {
@@ -66,9 +87,16 @@ struct PersistentFile::Impl {
 
 PersistentFile::PersistentFile(const char* path, int mode, HANDLEMA* heap)
     : PersistentStore(mode), m(new Impl) {
+  m->self = this;
   m->heap = heap;
-  if (IsWriting()) OpenForWriting(path);
-  else OpenForReading(path);
+  // Memory running out while the file is opened leaves it closed.
+  try {
+    if (IsWriting()) OpenForWriting(path);
+    else OpenForReading(path);
+  } catch (const std::bad_alloc&) {
+    MarkOutOfMemory();
+    SetStatus(3);
+  }
 }
 
 PersistentFile::~PersistentFile() {
@@ -88,7 +116,10 @@ void PersistentFile::SetBinaryWrite(int on) {
 
 bool PersistentFile::IsOK() const { return m->open && GetStatus() == 0; }
 
-const std::string& PersistentFile::GetError() const { return m->error; }
+const std::string& PersistentFile::GetError() const {
+  static const std::string outOfMemory = "out of memory";
+  return IsOutOfMemory() ? outOfMemory : m->error;
+}
 
 long PersistentFile::GetObjectTablePosition() const { return static_cast<long>(m->header.tablePos); }
 
@@ -100,7 +131,7 @@ void PersistentFile::OpenForWriting(const char* path) {
   std::size_t expected = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) / 96 : 0;
   m->refs.reset(new tavrin::ReferenceIndex(expected));
   if (!m->out->Open(path)) {
-    m->SetError(m->out->error());
+    m->SetError([&] { return std::string(m->out->error()); });
     return;
   }
   m->open = true;
@@ -115,8 +146,8 @@ void PersistentFile::OpenForWriting(const char* path) {
 }
 
 bool PersistentFile::CloseWriting() {
+  if (!m->open || !m->out) return false;
   OutputFile& out = *m->out;
-  if (!m->open) return false;
   if (GetStatus() == 0 && !IsDamaged()) {
     int64_t tablePos = out.Tell();
     m->PutLine(tavrin::kTableMarker);
@@ -161,7 +192,9 @@ bool PersistentFile::CloseWriting() {
     int b = std::snprintf(end, sizeof end, "%06lld", static_cast<long long>(endPos));
     if (endPos > INT32_MAX || a + b + 2 > tavrin::kPlaceholderBytes - 1) {
       SetStatus(3);
-      m->SetError("file too large for its header (" + std::to_string(endPos) + " bytes)");
+      m->SetError([&] {
+        return std::string("file too large for its header (" + std::to_string(endPos) + " bytes)");
+      });
     } else if (!out.Seek(m->patchPos)) {
       SetStatus(3);
     } else {
@@ -170,13 +203,13 @@ bool PersistentFile::CloseWriting() {
     }
   }
   if (GetStatus() != 0 || IsDamaged() || !out.ok()) {
-    if (!out.ok()) m->SetError(out.error());
-    if (IsDamaged()) m->SetError("the data cannot be written");
+    if (!out.ok()) m->SetError([&] { return std::string(out.error()); });
+    if (IsDamaged()) m->SetError([&] { return std::string("the data cannot be written"); });
     out.Abort();
     return false;
   }
   if (!out.Commit()) {
-    m->SetError(out.error());
+    m->SetError([&] { return std::string(out.error()); });
     return false;
   }
   return true;
@@ -186,7 +219,7 @@ void PersistentFile::OpenForReading(const char* path) {
   m->in.reset(new InputFile);
   InputFile& in = *m->in;
   if (!in.Open(path)) {
-    m->SetError(std::string("cannot open ") + (path ? path : "(null)") + ": " + in.error());
+    m->SetError([&] { return std::string("cannot open ") + (path ? path : "(null)") + ": " + in.error(); });
     return;
   }
   m->open = true;
@@ -194,43 +227,77 @@ void PersistentFile::OpenForReading(const char* path) {
   tavrin::ObjectTable table;
   if (!tavrin::ReadFrameHeader(in, m->header, &why) || !tavrin::ReadObjectTable(in, m->header, table, &why)) {
     SetStatus(3);
-    m->SetError(why);
+    m->SetError([&] { return std::move(why); });
     return;
   }
-  // One empty object per index, each distinct class resolved once. An
-  // unknown class leaves its entries null.
-  std::vector<Dynamic::AbstractFactory*> factories(table.names.size());
+  // Objects come into being when the data first refers to them; until then
+  // an index costs its table entry only. Each distinct class is resolved
+  // once; an unknown class leaves its entries null.
+  m->factories.resize(table.names.size());
   for (std::size_t k = 0; k < table.names.size(); ++k)
-    factories[k] = Dynamic::FindFactory(table.names[k].c_str());
-  std::vector<TavrinObject*> objects(table.entries.size(), nullptr);
-  for (std::size_t i = 1; i < objects.size(); ++i) {
-    uint32_t k = table.entries[i];
-    if (factories[k]) objects[i] = factories[k]->Create(table.names[k].c_str(), m->heap);
-  }
-  m->handedOut.assign(objects.size(), false);
-  SetReadObjects(std::move(objects));
+    m->factories[k] = Dynamic::FindFactory(table.names[k].c_str());
+  m->classNames.swap(table.names);
+  m->classOf.swap(table.entries);
+  SetReadTable(m->classOf.size());
+  m->tableBytes = m->classOf.size() * (sizeof(uint32_t) + sizeof(TavrinObject*) + sizeof(uint8_t));
+  m->heapStart = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) : 0;
+  m->budget = kMemoryPerByte * static_cast<uint64_t>(in.Size()) + kMemoryAllowance;
   if (!in.Seek(m->header.dataStart)) {
     SetStatus(3);
-    m->SetError("cannot return to the data section");
+    m->SetError([&] { return std::string("cannot return to the data section"); });
     return;
   }
   in.SetLimit(m->header.tablePos);
 }
 
+// A failed read deletes the objects it created without a heap that no one
+// holds; objects in a heap go with the heap (a session restore reads into a
+// heap of its own, which it destroys when the restore fails).
 void PersistentFile::CloseReading() {
-  // Objects that no reference handed out are held by nobody.
-  const std::vector<TavrinObject*>& objects = ReadObjects();
-  for (std::size_t i = 0; i < objects.size(); ++i)
-    if (objects[i] && !m->handedOut[i]) delete objects[i];
-  SetReadObjects({});
+  ReleaseReadTable(!m->heap && (!IsOK() || IsDamaged()));
   if (m->in) m->in->Close();
+}
+
+// Creates the object of a table entry on its first reference. False, with
+// the store damaged, when the file would take more memory than its size
+// allows or memory runs out.
+bool PersistentFile::CreateReadObject(std::size_t index) {
+  Dynamic::AbstractFactory* factory = m->factories[m->classOf[index]];
+  if (!factory) return true;  // an unknown class: the entry stays null
+  // Without a heap, each object is counted as the largest pooled block.
+  std::size_t held = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) : 0;
+  std::size_t grown = !m->heap ? m->created * tavrin::kPoolLimit : held > m->heapStart ? held - m->heapStart : 0;
+  if (grown + m->tableBytes > m->budget) {
+    MarkDamaged();
+    m->SetError([&] {
+      return std::string("data section: the references up to byte " + std::to_string(m->in->Tell())
+                         + " create more objects than a file of " + std::to_string(m->in->Size())
+                         + " bytes holds");
+    });
+    return false;
+  }
+  TavrinObject* obj = factory->Create(m->classNames[m->classOf[index]].c_str(), m->heap);
+  if (!obj) {
+    MarkOutOfMemory();
+    return false;
+  }
+  ++m->created;
+  SetReadObject(index, obj);
+  return true;
 }
 
 bool PersistentFile::Close() {
   if (m->closed) return m->closeResult;
   m->closed = true;
   if (IsWriting()) {
-    m->closeResult = CloseWriting();
+    try {
+      m->closeResult = CloseWriting();
+    } catch (const std::bad_alloc&) {
+      // The file is not complete: it must not replace the target.
+      MarkOutOfMemory();
+      if (m->out) m->out->Abort();
+      m->closeResult = false;
+    }
   } else {
     m->closeResult = IsOK() && !IsDamaged();
     CloseReading();
@@ -244,12 +311,16 @@ bool PersistentFile::FinishData() {
   int64_t pos = m->in->Tell();
   if (!IsDamaged() && pos != m->header.tablePos) {
     MarkDamaged();
-    m->SetError("data section ends at byte " + std::to_string(pos) + ", object table begins at byte " +
-                std::to_string(m->header.tablePos));
+    m->SetError([&] {
+      return std::string("data section ends at byte " + std::to_string(pos)
+                         + ", object table begins at byte " + std::to_string(m->header.tablePos));
+    });
   }
   if (IsDamaged())
-    m->SetError("data section: inconsistent record (a reference missing, of another class or already owned) "
-                "ending at byte " + std::to_string(pos));
+    m->SetError([&] {
+      return std::string("data section: inconsistent record (a reference missing, of another class or "
+                         "already owned, or a map key repeated) ending at byte " + std::to_string(pos));
+    });
   return !IsDamaged();
 }
 
@@ -277,7 +348,9 @@ unsigned PersistentFile::ReadRaw(void* buf, unsigned size, unsigned count) {
   std::size_t got = m->in->ReadBytes(buf, want);
   if (got != want) {
     MarkDamaged();
-    m->SetError("data section: binary data incomplete at byte " + std::to_string(m->in->Tell()));
+    m->SetError([&] {
+      return std::string("data section: binary data incomplete at byte " + std::to_string(m->in->Tell()));
+    });
   }
   return static_cast<unsigned>(got / size);
 }
@@ -307,7 +380,9 @@ unsigned PersistentFile::ReadInts(void* buf, unsigned size, unsigned count) {
     int32_t v;
     if (!tavrin::ReadInt32Line(*m->in, v)) {
       MarkDamaged();
-      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
+      m->SetError([&] {
+        return std::string("data section: number line incomplete at byte " + std::to_string(at));
+      });
       return i;
     }
     std::memcpy(p + 4 * static_cast<std::size_t>(i), &v, 4);
@@ -367,7 +442,9 @@ unsigned PersistentFile::ReadReals(void* buf, unsigned width, unsigned count) {
     int64_t at = m->in->Tell();
     if (!tavrin::ReadDoubleLine(*m->in, d)) {
       MarkDamaged();
-      m->SetError("data section: number line incomplete at byte " + std::to_string(at));
+      m->SetError([&] {
+        return std::string("data section: number line incomplete at byte " + std::to_string(at));
+      });
       return i;
     }
     char* to = static_cast<char*>(buf) + width * static_cast<std::size_t>(i);
@@ -411,7 +488,7 @@ unsigned PersistentFile::WriteChars(const char* buf, unsigned size, unsigned cou
   std::size_t n = static_cast<std::size_t>(stop - buf);
   if (*stop) {
     MarkDamaged();
-    m->SetError("a text holds a line feed and cannot be stored");
+    m->SetError([&] { return std::string("a text holds a line feed and cannot be stored"); });
     n += std::strlen(stop);
   }
   m->PutLine(buf, n);
@@ -428,7 +505,9 @@ unsigned PersistentFile::ReadChars(char* buf, unsigned size, unsigned count) {
   int64_t at = m->in->Tell();
   if (!m->in->ReadLine(buf, Bytes(size, count))) {
     MarkDamaged();
-    m->SetError("data section: text line incomplete at byte " + std::to_string(at));
+    m->SetError([&] {
+      return std::string("data section: text line incomplete at byte " + std::to_string(at));
+    });
     return 0;
   }
   return count;
@@ -445,7 +524,7 @@ unsigned PersistentFile::ReadLine(char* buf, unsigned size, unsigned count) {
   int64_t at = m->in->Tell();
   if (!m->in->ReadLine(buf, cap - 1)) {
     MarkDamaged();
-    m->SetError("data section: line incomplete at byte " + std::to_string(at));
+    m->SetError([&] { return std::string("data section: line incomplete at byte " + std::to_string(at)); });
     return 0;
   }
   return count;
@@ -463,19 +542,26 @@ bool PersistentFile::ReadText(std::string& out, uint32_t length) {
   // The text and its line feed must fit before the object table.
   if (static_cast<int64_t>(length) + (m->binaryRead ? 0 : 1) > in.Remaining()) {
     MarkDamaged();
-    m->SetError("data section: text of " + std::to_string(length) + " characters at byte " +
-                std::to_string(at) + " runs past the data section");
+    m->SetError([&] {
+      return std::string("data section: text of " + std::to_string(length) + " characters at byte "
+                         + std::to_string(at) + " runs past the data section");
+    });
+    return false;
+  }
+  try {
+    if (m->binaryRead) out.resize(length);
+    else out.reserve(length);
+  } catch (const std::bad_alloc&) {
+    MarkOutOfMemory();
     return false;
   }
   if (m->binaryRead) {
-    out.resize(length);
     if (in.ReadBytes(&out[0], length) != length) {
       MarkDamaged();
       return false;
     }
     return true;
   }
-  out.reserve(length);
   std::size_t total = 0;
   bool complete = in.ScanLine([&](const char* p, std::size_t n) {
     if (total < length) out.append(p, n < length - total ? n : length - total);
@@ -483,8 +569,10 @@ bool PersistentFile::ReadText(std::string& out, uint32_t length) {
   });
   if (!complete || total != length || std::memchr(out.data(), '\0', out.size())) {
     MarkDamaged();
-    m->SetError("data section: text at byte " + std::to_string(at) + " does not have its " +
-                std::to_string(length) + " characters");
+    m->SetError([&] {
+      return std::string("data section: text at byte " + std::to_string(at) + " does not have its "
+                         + std::to_string(length) + " characters");
+    });
     return false;
   }
   return true;
@@ -504,8 +592,7 @@ int PersistentFile::WritePointer(const TavrinObject* obj) {
   if (!IsWriting() || !m->open) return 0;
   int64_t index = m->refs->IndexOf(obj);
   if (index < 0) {
-    MarkDamaged();
-    m->SetError("out of memory numbering the references");
+    MarkOutOfMemory();  // the references could not be numbered
     index = 0;
   }
   int32_t v = static_cast<int32_t>(index);
@@ -539,14 +626,15 @@ TavrinObject* PersistentFile::ReadPointer() {
     int64_t at = m->in->Tell();
     if (!tavrin::ReadInt32Line(*m->in, v)) {
       MarkDamaged();
-      m->SetError("data section: reference line incomplete at byte " + std::to_string(at));
+      m->SetError([&] {
+        return std::string("data section: reference line incomplete at byte " + std::to_string(at));
+      });
       return nullptr;
     }
   }
-  const std::vector<TavrinObject*>& objects = ReadObjects();
   uint32_t index = static_cast<uint32_t>(v);
-  if (index >= objects.size()) return nullptr;
-  m->handedOut[index] = true;
+  if (index >= ReadTableSize()) return nullptr;
+  if (index != 0 && !ReadObject(index) && !CreateReadObject(index)) return nullptr;
   NoteHandedOut(index);
-  return objects[index];
+  return ReadObject(index);
 }

@@ -11,6 +11,11 @@
 // value read is checked before it is used: an owned child must be an object
 // of the expected class that no other owner claimed, counts are bounded by
 // what the file actually holds, and texts must match their recorded length.
+//
+// A child claimed while reading is linked into its owner at once, also when
+// its record then turns out damaged, so that deleting the owner deletes it;
+// a child that cannot be linked is dropped back to the store, which deletes
+// it when the read fails. Memory that runs out marks the store out of memory.
 #ifndef TAVRIN_PERSIST_RECORD_H
 #define TAVRIN_PERSIST_RECORD_H
 
@@ -88,8 +93,9 @@ class Record {
   }
 
   // An owned child that may be absent: its reference, then its record.
-  // Reading stores the child (or null) in p. A reference to an object of
-  // another class, or one already owned elsewhere, is damage.
+  // Reading stores the child (or null) in p, the child also when its record
+  // is damaged. A reference to an object of another class, or one already
+  // owned elsewhere, is damage.
   template <class T>
   void OptionalChild(T*& p) {
     if (Writing()) {
@@ -104,8 +110,20 @@ class Record {
     p = ReadChildRecord<T>(o);
   }
 
+  // The root object of a file that holds one: its reference (which must be
+  // a T) and its record. Null when the read fails; the store then deletes
+  // the object.
+  template <class T>
+  T* Root() {
+    T* c = ReadChildHeader<T>();
+    if (!c) return nullptr;
+    FinishChild(c);
+    return ok() ? c : nullptr;
+  }
+
   // An owned child that must be present (an element of an owned list or
-  // map). Returns the child read, or null when damaged.
+  // map). Returns the child read (also when its record is damaged: the
+  // caller links it), or null when no child could be claimed.
   template <class T>
   T* Child(T* p) {
     if (Writing()) {
@@ -123,7 +141,8 @@ class Record {
   // ---- containers ------------------------------------------------------------------
   // Owned children in a list: count, then reference and record of each from
   // the head. Reading puts each child at the head (the list comes back
-  // reversed); `onRead` is called for each child after it is linked.
+  // reversed); `onRead` is called for each child after it is linked (and
+  // calls Unlinked when it has to take it out again).
   template <class T, class F>
   void ChildList(RelLinkedList<T*>& list, HANDLEMA* heap, F onRead) {
     uint32_t n = Count(list.size());
@@ -134,7 +153,10 @@ class Record {
     for (uint32_t i = 0; i < n && ok(); ++i) {
       T* c = ReadChildHeader<T>();
       if (!c) return;
-      if (!list.insert(c, heap)) { m_s.MarkDamaged(); return; }
+      if (!list.insert(c, heap)) {
+        Unlinked(c);
+        return;
+      }
       onRead(c);
       FinishChild(c);
     }
@@ -273,7 +295,7 @@ class Record {
     for (uint32_t i = 0; i < n && ok(); ++i) {
       T* p = nullptr;
       Reference(p);
-      if (ok() && p && !list.insert(p, heap)) m_s.MarkDamaged();
+      if (ok() && p && !list.insert(p, heap)) m_s.MarkOutOfMemory();
     }
   }
 
@@ -286,13 +308,17 @@ class Record {
     }
     for (uint32_t i = 0; i < n && ok(); ++i) {
       char* text = ReadKey();
-      if (ok() && !list.insert(text, heap)) m_s.MarkDamaged();
+      if (ok() && !list.insert(text, heap)) {
+        TextFree(text);
+        m_s.MarkOutOfMemory();
+      }
     }
   }
 
   // Owned children in a text-keyed map: count, then per entry in iteration
   // order its key text, the child's reference and its record. Reading keys
-  // each entry by the text read (not the child's name).
+  // each entry by the text read (not the child's name); a key read twice is
+  // damage (a map has one entry per key).
   template <class T, class F>
   void ChildMap(RelMap<CharM, T*>& map, F onRead) {
     uint32_t n = Count(map.size());
@@ -306,9 +332,14 @@ class Record {
     for (uint32_t i = 0; i < n && ok(); ++i) {
       char* key = ReadKey();
       T* c = ok() ? ReadChildHeader<T>() : nullptr;
-      if (!c) return;
-      T*& slot = map.insert(CharM(key), c);
-      if (RelMap<CharM, T*>::Failed(slot)) { m_s.MarkDamaged(); return; }
+      if (!c) {
+        TextFree(key);
+        return;
+      }
+      if (!InsertKeyed(map, key, c)) {
+        m_s.DropOwned(c);
+        return;
+      }
       onRead(c);
       FinishChild(c);
     }
@@ -319,7 +350,8 @@ class Record {
   }
 
   // References in a text-keyed map: count, then per entry its key text and
-  // the reference. A null or wrongly typed reference is skipped on reading.
+  // the reference. A null or wrongly typed reference is skipped on reading;
+  // a key read twice is damage.
   template <class T>
   void ReferenceMap(RelMap<CharM, T*>& map) {
     uint32_t n = Count(map.size());
@@ -336,7 +368,7 @@ class Record {
       Reference(p);
       if (!ok()) return;
       if (!p) TextFree(key);  // a skipped entry does not keep its key
-      else if (RelMap<CharM, T*>::Failed(map.insert(CharM(key), p))) m_s.MarkDamaged();
+      else InsertKeyed(map, key, p);
     }
   }
 
@@ -350,6 +382,11 @@ class Record {
     T* c = T::Cast(o);
     if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
     return c;
+  }
+  // A claimed child its owner could not link, or had to take out again.
+  void Unlinked(const TavrinObject* c) {
+    m_s.DropOwned(c);
+    m_s.MarkOutOfMemory();
   }
   template <class T>
   void FinishChild(T* c) {
@@ -377,7 +414,20 @@ class Record {
     T* c = T::Cast(o);
     if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
     FinishChild(c);
-    return ok() ? c : nullptr;
+    return c;
+  }
+
+  // Enters a map entry under a key read from the file; the key block then
+  // belongs to the map. False (the key released, the store damaged) for a
+  // key already present or when no node can be allocated.
+  template <class V>
+  bool InsertKeyed(RelMap<CharM, V>& map, char* key, V value) {
+    bool existed = false;
+    if (map.insertNew(CharM(key), value, &existed)) return true;
+    TextFree(key);
+    if (existed) m_s.MarkDamaged();
+    else m_s.MarkOutOfMemory();
+    return false;
   }
 
   template <class V>
@@ -407,7 +457,7 @@ class Record {
     std::string buf;
     if (len && !m_s.ReadText(buf, len)) return;
     char* block = counted ? CountedAlloc(m_heap, std::size_t(len) + 1) : TextAlloc(m_heap, std::size_t(len) + 1);
-    if (!block) { m_s.MarkDamaged(); return; }
+    if (!block) { m_s.MarkOutOfMemory(); return; }
     if (len) std::memcpy(block, buf.data(), len + 1);
     else if (block != SharedEmptyText()) block[0] = '\0';
     TextFree(text);

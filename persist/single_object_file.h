@@ -3,6 +3,9 @@
 #ifndef TAVRIN_PERSIST_SINGLE_OBJECT_FILE_H
 #define TAVRIN_PERSIST_SINGLE_OBJECT_FILE_H
 
+#include <new>
+
+#include "persist/record.h"
 #include "tavrin/persist.h"
 
 namespace tavrin {
@@ -11,31 +14,42 @@ namespace tavrin {
 template <class T>
 bool SaveSingleObject(const char* path, T* obj) {
   if (!obj) return false;
-  PersistentFile file(path, 1, nullptr);
-  if (!file.IsOK()) return false;
-  file.WritePointer(obj);
-  obj->Serialize(file);
-  return file.Close();
+  try {
+    PersistentFile file(path, 1, nullptr);
+    if (!file.IsOK()) return false;
+    try {
+      file.WritePointer(obj);
+      obj->Serialize(file);
+    } catch (const std::bad_alloc&) {
+      file.MarkOutOfMemory();  // the incomplete file does not replace the target
+    }
+    return file.Close();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 // The file's object, created outside any session; null when the file cannot
-// be read, its first reference is not a T, or its data is damaged.
+// be read, its first reference is not a T, or its data is damaged. Only the
+// first reference is resolved, so whatever the object table lists, the read
+// creates one object at most (and deletes it when the read fails).
 template <class T>
 T* RestoreSingleObject(const char* path) {
-  PersistentFile file(path, 0, nullptr);
-  if (!file.IsOK()) return nullptr;
-  TavrinObject* o = file.ReadPointer();
-  T* obj = T::Cast(o);
-  if (!obj || !file.ClaimOwned(o)) {
-    delete o;  // handed to nobody else
+  try {
+    PersistentFile file(path, 0, nullptr);
+    if (!file.IsOK()) return nullptr;
+    T* obj = nullptr;
+    try {
+      obj = Record(file, nullptr).Root<T>();
+      if (obj && !file.FinishData()) obj = nullptr;
+    } catch (const std::bad_alloc&) {
+      file.MarkOutOfMemory();
+      obj = nullptr;
+    }
+    return file.Close() ? obj : nullptr;
+  } catch (const std::bad_alloc&) {
     return nullptr;
   }
-  if (obj->Serialize(file) != 0 || !file.FinishData()) {
-    delete obj;
-    return nullptr;
-  }
-  file.Close();
-  return obj;
 }
 
 }  // namespace tavrin

@@ -104,7 +104,7 @@ void SListValue::SerializeTyped(tavrin::Record& r, RelLinkedList<T*>& typed) {
   r.ChildList(typed, m_heap, [&](T* c) {
     if (!m_all.insert(c, m_heap)) {
       typed.erase(c, m_heap);
-      r.store().MarkDamaged();
+      r.Unlinked(c);
     }
   });
 }

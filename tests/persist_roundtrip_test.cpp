@@ -63,7 +63,7 @@ TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   unsetenv("PID_SIZE");
   SProject* a = second->GetProject("Alpha");
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->GetHeap(), second->GetHeap());
+  EXPECT_TRUE(a->GetHeap() && a->GetHeap() != session->GetHeap()) << "in the heap the session keeps for its file";
   EXPECT_FALSE(a->GetFile("top.net")->GetIsGMT()) << "the GMT flag is not saved";
   ASSERT_TRUE(second->GetProject("") && second->GetProject("")->GetFile(""));
   EXPECT_EQ(second->GetProject("")->GetFile("")->GetAlias(), LongText());

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "fixture.h"
+#include "persist/record.h"
 
 namespace tavrin_test {
 
@@ -76,9 +77,8 @@ template <class T>
 T* LoadRecord(const std::string& path, HANDLEMA* heap) {
   PersistentFile f(path.c_str(), 0, heap);
   if (!f.IsOK()) return nullptr;
-  TavrinObject* o = f.ReadPointer();
-  T* root = T::Cast(o);
-  if (!root || !f.ClaimOwned(o) || root->Serialize(f) != 0 || !f.FinishData()) return nullptr;
+  T* root = tavrin::Record(f, heap).Root<T>();
+  if (!root || !f.FinishData()) return nullptr;
   return f.Close() ? root : nullptr;
 }
 

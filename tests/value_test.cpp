@@ -122,10 +122,11 @@ TEST_F(ValueFiles, DamagedListRecordsFailCleanly) {
   EXPECT_NE(LoadRecord<SListValue>(path, heap), nullptr);  // the same lines, sound
 }
 
-// Nesting is bounded at 1000 levels, for reading and for writing.
+// Nesting is bounded at kMaxNesting levels, for reading and for writing.
 TEST_F(ValueFiles, ListNestingIsBounded) {
   std::string path = File();
-  for (int depth : {1000, 1001}) {  // a root list with depth lists nested in it
+  const int deepest = PersistentStore::kMaxNesting - 1;  // the root is one level
+  for (int depth : {deepest, deepest + 1}) {  // a root list with depth lists nested in it
     Lines lines = {"1"}, classes;
     for (int level = 0; level <= depth; ++level) {
       classes.push_back("SListValue");
@@ -135,11 +136,11 @@ TEST_F(ValueFiles, ListNestingIsBounded) {
     lines.push_back("0");
     lines.insert(lines.end(), std::size_t(depth) + 1, "0");  // the range counts
     WriteRecordFile(path, lines, classes);
-    EXPECT_EQ(LoadRecord<SListValue>(path, heap) != nullptr, depth == 1000);
+    EXPECT_EQ(LoadRecord<SListValue>(path, heap) != nullptr, depth == deepest);
   }
   SListValue* root = new (heap) SListValue();
   SListValue* l = root;
-  for (int k = 0; k <= 1000; ++k) l = l->CreateListValue();
+  for (int k = 0; k <= PersistentStore::kMaxNesting; ++k) l = l->CreateListValue();
   PersistentFile out(File().c_str(), 1, heap);
   out.WritePointer(root);
   root->Serialize(out);

@@ -297,6 +297,16 @@ class RelMap {
   }
   // True when `slot` is the scratch slot of a failed insert.
   static bool Failed(const V& slot) { return &slot == &s_scratch; }
+  // Inserts an entry whose key is not present yet. False, with nothing
+  // changed, when an entry with an equal key exists (*existed set) or no
+  // node can be allocated.
+  bool insertNew(K key, V value, bool* existed) {
+    Ctx ctx;
+    ctx.keepExisting = true;
+    insertAVL(key, value, ctx);
+    *existed = ctx.existed;
+    return !ctx.existed && ctx.last;
+  }
   V& operator[](K key) { return insert(key, V()); }
 
   const_iterator find(const char* key) const { return findImpl(CharM(key)); }
@@ -365,6 +375,8 @@ class RelMap {
     bool heightChanged = false;
     Node* last = nullptr;
     Node* erasing = nullptr;  // the copy held by the iterator being erased
+    bool keepExisting = false;  // insert: an equal key leaves its entry alone
+    bool existed = false;
   };
 
   const_iterator findImpl(K key) const {
@@ -399,6 +411,10 @@ class RelMap {
       Prefetch(p);
       int c = Traits::Compare(key, p->first);
       if (c == 0) {
+        if (ctx.keepExisting) {
+          ctx.existed = true;
+          return;
+        }
         p->first = key;
         p->second = value;
         ctx.last = p;

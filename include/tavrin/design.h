@@ -127,8 +127,9 @@ class TAVRIN_API SSession : public TavrinObject {
   L* CreateLibrary(const char* name, RelLinkedList<L*>& list);
   // Reading: reads the record into a pending record and links it into the
   // session only when all of it read cleanly (and, for a file, when the data
-  // section ends where the object table begins).
-  Persistent::Error ReadRecord(PersistentStore& s, PersistentFile* file);
+  // section ends where the object table begins). The pending record's texts
+  // come from `heap`, the heap the store creates the objects in.
+  Persistent::Error ReadRecord(PersistentStore& s, PersistentFile* file, HANDLEMA* heap);
   bool ReadPending(tavrin::Record& r, PendingRecord& p);
   // Links a pending record into the session; on allocation failure undoes
   // what it linked and returns false.
@@ -142,6 +143,8 @@ class TAVRIN_API SSession : public TavrinObject {
   RelLinkedList<SPinMappingLibrary*> m_pinMappingLibraries;
   RelLinkedList<SPadStackLibrary*> m_padStackLibraries;
   char* m_version = nullptr;
+  // The heaps of the files restored into this session, destroyed with it.
+  void* m_restoredHeaps = nullptr;
 };
 
 // A named collection of reusable definitions of one kind.

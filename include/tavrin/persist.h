@@ -69,33 +69,59 @@ class TAVRIN_API PersistentStore {
 
   // Claims the object ReadPointer returned last as an owned child. Each
   // object can be claimed once; a second claim, or a claim of any other
-  // object, fails.
+  // object, fails. A claim made while no owned record is being read (outside
+  // EnterChild) makes the object a root of the read: its caller owns it once
+  // the read succeeds.
   bool ClaimOwned(const TavrinObject* obj);
-  // Nesting of owned-child records while reading; Enter fails past
-  // kMaxNesting levels (a damaged file).
-  static const int kMaxNesting = 1000;
+  // A claimed child its owner could not link (its container could not grow):
+  // the store deletes it with the read's other objects, as the read fails.
+  void DropOwned(const TavrinObject* obj);
+  // Nesting of owned-child records, reading and writing; Enter fails past
+  // kMaxNesting levels (a damaged file, or a save that fails). The bound
+  // keeps the stack of a restore small: a few hundred bytes per level.
+  static const int kMaxNesting = 64;
   bool EnterChild() { return ++m_depth <= kMaxNesting; }
   void LeaveChild() { --m_depth; }
   // How many owned-child records enclose the current position.
   int Depth() const { return m_depth; }
 
+  // Memory ran out while reading or writing: the store is damaged, and the
+  // reason of the failure is "out of memory" rather than damaged data.
+  void MarkOutOfMemory() {
+    m_damaged = true;
+    m_outOfMemory = true;
+  }
+  bool IsOutOfMemory() const { return m_outOfMemory; }
+
  protected:
-  // Concrete stores describe the objects ReadPointer can return, by index.
-  void SetReadObjects(std::vector<TavrinObject*> objects);
-  const std::vector<TavrinObject*>& ReadObjects() const { return m_readObjects; }
+  // The read table of concrete stores: `count` indices, each empty until the
+  // store puts the object created for it. May throw std::bad_alloc.
+  void SetReadTable(std::size_t count);
+  std::size_t ReadTableSize() const { return m_readObjects.size(); }
+  TavrinObject* ReadObject(std::size_t index) const { return m_readObjects[index]; }
+  void SetReadObject(std::size_t index, TavrinObject* obj) { m_readObjects[index] = obj; }
   // Concrete stores note the read-table index ReadPointer returns.
   void NoteHandedOut(std::size_t index) { m_lastHandedOut = index; }
+  // Ends a read. With `deleteUnowned` (a failed read) every object the read
+  // created that no owner holds is deleted: the roots, the dropped children
+  // and the objects no record claimed (the other children go with their
+  // owners). Otherwise the objects are left to their holders or their heap.
+  void ReleaseReadTable(bool deleteUnowned);
   void SetStatus(int status) { m_status = status; }
 
  private:
+  enum : uint8_t { kClaimed = 1, kStoreDeletes = 2 };
+  std::size_t IndexOf(const TavrinObject* obj) const;
+
   int m_status = 0;
   int m_mode;
   int m_binaryRead = 0;
   int m_binaryWrite = 0;
   bool m_damaged = false;
+  bool m_outOfMemory = false;
   int m_depth = 0;
   std::vector<TavrinObject*> m_readObjects;
-  std::vector<bool> m_claimed;
+  std::vector<uint8_t> m_readState;  // per index: kClaimed, kStoreDeletes
   std::size_t m_lastHandedOut = 0;
 };
 
@@ -106,8 +132,10 @@ class TAVRIN_API PersistentStore {
 // Writing goes to a temporary file beside the target; Close completes the
 // file (object table, header patch) and puts it in place of the target only
 // when all of it reached the disk. Reading opens the file, checks the
-// header, creates one empty object per object-table entry in the given heap
-// and positions the store at the data section, whose end no read passes.
+// header, reads the object table and positions the store at the data
+// section, whose end no read passes; the object of an index is created in
+// the given heap when the data first refers to it. A read that fails
+// deletes what it created (see ReleaseReadTable).
 class TAVRIN_API PersistentFile : public PersistentStore {
  public:
   // mode 1 writes, any other value reads. `heap` is the session heap in which
@@ -131,8 +159,17 @@ class TAVRIN_API PersistentFile : public PersistentStore {
   bool FinishData();
   // Reading: where the object table begins (the data section's end).
   long GetObjectTablePosition() const;
-  // The first reason the file could not be written or read; empty if none.
+  // The first reason the file could not be written or read ("out of memory"
+  // when memory ran out); empty if none.
   const std::string& GetError() const;
+
+  // The objects a read creates, with the session heap's growth, and the
+  // object table together stay under kMemoryPerByte bytes per byte of file
+  // plus kMemoryAllowance; a file that asks for more is damaged. (A read's
+  // other memory is a small part of its file, so a whole restore takes at
+  // most 32 bytes per byte of file plus a constant.)
+  static const unsigned kMemoryPerByte = 30;
+  static const unsigned kMemoryAllowance = 4u << 20;
 
   unsigned WriteUnsigned(const void* buf, unsigned size, unsigned count) override;
   unsigned WriteDouble(const void* buf, unsigned size, unsigned count) override;
@@ -170,6 +207,7 @@ class TAVRIN_API PersistentFile : public PersistentStore {
   unsigned ReadRaw(void* buf, unsigned size, unsigned count);
   void OpenForWriting(const char* path);
   void OpenForReading(const char* path);
+  bool CreateReadObject(std::size_t index);
   bool CloseWriting();
   void CloseReading();
   Impl* m;

@@ -1,0 +1,354 @@
+// The limits of a restore: the stack it needs, the memory it takes per byte
+// of file, what memory running out does, and what a failed restore leaves.
+#include <pthread.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "core/pool.h"
+#include "design/session_files.h"
+#include "fixture.h"
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// The general allocator of this test program fails its n-th allocation
+// from now on (counting from 1) while g_failNew is set.
+static std::atomic<long> g_failNew{0};
+
+void* operator new(std::size_t n) {
+  if (g_failNew.load(std::memory_order_relaxed) > 0 && g_failNew.fetch_sub(1) == 1) throw std::bad_alloc();
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(n);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+using namespace tavrin_test;
+
+namespace {
+
+typedef std::vector<std::string> Lines;
+
+// A whole file around data lines and class lines, header positions patched.
+std::string Frame(const Lines& data, const Lines& classes) {
+  std::string body, tail = "@@@@\n" + std::to_string(classes.size() + 1) + "\n";
+  for (const std::string& l : data) body += l + "\n";
+  for (const std::string& l : classes) tail += l + "\n";
+  long table = 37 + long(body.size());
+  char head[64];
+  std::snprintf(head, sizeof head, "%06ld\n%06ld\n", table, table + long(tail.size()));
+  return "YO\n12\nVV\n33199\n" + std::string(head) +
+         std::string("2147483647\n2147483647\n").substr(std::strlen(head)) + body + tail;
+}
+
+// A session with project "p" whose attribute "a" holds `lists` list values
+// nested in one another: the project's record is at nesting level 1, the
+// attribute's at 2 and the lists' at 3 and below.
+std::string NestedLists(int lists) {
+  Lines d = {"0", "1", "1", "p", "1", "0", "1", "p", "0", "0", "0", "1", "2", "0", "1", "a", "3"};
+  for (int i = 0; i < lists; ++i) {
+    d.insert(d.end(), 7, "0");  // id and six empty typed lists
+    if (i + 1 < lists) d.insert(d.end(), {"1", std::to_string(i + 4)});
+    else d.push_back("0");
+  }
+  d.insert(d.end(), std::size_t(lists), "0");  // the range lists
+  d.insert(d.end(), 14, "0");                   // attribute id, project rest, libraries
+  Lines classes = {"SProject", "SAttribute", "SListValue"};
+  classes.insert(classes.end(), std::size_t(lists - 1), "2");
+  return Frame(d, classes);
+}
+
+// Runs f on a thread whose stack is `size` bytes.
+template <class F>
+void OnStack(std::size_t size, F f) {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, size), 0);
+  pthread_t t;
+  ASSERT_EQ(pthread_create(&t, &attr, [](void* p) -> void* {
+    (*static_cast<F*>(p))();
+    return nullptr;
+  }, &f), 0);
+  pthread_join(t, nullptr);
+  pthread_attr_destroy(&attr);
+}
+
+// Pooled memory of a session heap in use: its bytes less the free blocks
+// and node cells of its pools.
+std::size_t InUse(HANDLEMA* heap) {
+  std::size_t bytes = HeapBytes(heap);
+  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c)
+    for (void* b = heap->sizeClassHeads[c]; b; b = *reinterpret_cast<void**>(static_cast<char*>(b) - 8))
+      bytes -= tavrin::kClassSizes[c] + 8;
+  for (void* c = heap->mapNodeFree; c; c = *static_cast<void**>(c)) bytes -= tavrin::kMapCellBytes;
+  for (void* c = heap->listNodeFree; c; c = *static_cast<void**>(c)) bytes -= tavrin::kListCellBytes;
+  return bytes;
+}
+
+long ResidentKiB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The growth of the peak resident memory (KiB) of restoring `path` into a
+// fresh session, measured in a child process; -1 if the child failed.
+long PeakGrowthKiB(const std::string& path, int* result) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    SSession* s = AllocSession();
+    long before = ResidentKiB();
+    long r = tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false);
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    long out[2] = {u.ru_maxrss - before, r};
+    ssize_t n = write(fds[1], out, sizeof out);
+    _exit(n == sizeof out ? 0 : 1);
+  }
+  close(fds[1]);
+  long in[2] = {-1, 0};
+  ssize_t n = read(fds[0], in, sizeof in);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (n != sizeof in || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  *result = static_cast<int>(in[1]);
+  return in[0];
+}
+
+class LimitsTest : public SessionTest {
+ protected:
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::string path = dir.File(name);
+    WriteFile(path, bytes);
+    return path;
+  }
+  int Restore(const std::string& path, std::string* reason = nullptr) {
+    return tavrin::SessionFiles::Restore(*session, path.c_str(), reason, false);
+  }
+  ScratchDir dir;
+};
+
+}  // namespace
+
+// The deepest nesting the bound allows restores, and saves back to the same
+// file, on a thread with a 64 KiB stack; one level more, or a thousand, is
+// a damaged file there, not a crash. (Under AddressSanitizer every frame
+// carries guard zones: the deepest file needs some 45 KiB of stack there
+// against under 30 KiB in the default build, so that build runs the same
+// files on 128 KiB, for a margin like the default build's.)
+TEST_F(LimitsTest, RestoresOnASmallStack) {
+#if defined(__SANITIZE_ADDRESS__)
+  const std::size_t stack = 128 * 1024;
+#else
+  const std::size_t stack = 64 * 1024;
+#endif
+  const int deepest = PersistentStore::kMaxNesting - 2;  // below the project and the attribute
+  SListValue* l = session->CreateProject("p")->CreateAttribute("a")->CreateListValue();
+  for (int k = 1; k < deepest; ++k) l = l->CreateListValue();
+  ASSERT_EQ(session->Save(dir.File("built").c_str()), 1);
+  ASSERT_EQ(ReadFile(dir.File("built")), NestedLists(deepest)) << "the crafted files are what a save writes";
+  l->CreateListValue();
+  EXPECT_EQ(session->Save(dir.File("built").c_str()), 0) << "a save one level deeper fails";
+
+  std::string files[] = {Write("deepest", NestedLists(deepest)), Write("deeper", NestedLists(deepest + 1)),
+                         Write("far", NestedLists(1000))};
+  int results[3] = {-1, -1, -1};
+  OnStack(stack, [&] {
+    for (int i = 0; i < 3; ++i) {
+      SSession* s = AllocSession();
+      results[i] = tavrin::SessionFiles::Restore(*s, files[i].c_str(), nullptr, false);
+      if (i == 0 && results[i]) results[i] = s->Save(dir.File("again").c_str());
+      delete s;
+    }
+  });
+  EXPECT_EQ(results[0], 1);
+  EXPECT_EQ(ReadFile(dir.File("again")), NestedLists(deepest));
+  EXPECT_EQ(results[1], 0);
+  EXPECT_EQ(results[2], 0);
+}
+
+// Whatever a file holds, its restore takes at most 32 bytes of memory per
+// byte of file plus a constant: a table of a million entries that no data
+// refers to, and data referring to as many distinct objects that no record
+// owns (read or refused, but within the bound).
+TEST_F(LimitsTest, MemoryPerByteOfFile) {
+  Lines table(1000000, "0");
+  table[0] = "SProject";
+  std::string tableOnly = Frame(Lines(5, "0"), table);
+  // Project "p" with set "s" whose target sets are 300000 distinct projects.
+  const int n = 300000;
+  Lines d = {"0", "1", "1", "p", "1", "0", "1", "p"};
+  d.insert(d.end(), 11, "0");  // the project's fields before its sets
+  d.insert(d.end(), {"1", "1", "s", "2", "1", "s", "0", "0", std::to_string(n)});
+  for (int i = 0; i < n; ++i) d.push_back(std::to_string(i + 3));
+  d.insert(d.end(), {"0", "0", "0", "0", "0", "0", "0"});
+  Lines classes(n + 2, "0");
+  classes[0] = "SProject";
+  classes[1] = "SConstraintSet";
+  std::string references = Frame(d, classes);
+  for (const std::string* bytes : {&tableOnly, &references}) {
+    std::string path = Write("big", *bytes);
+    int result = -1;
+    long grown = PeakGrowthKiB(path, &result);
+    ASSERT_GE(grown, 0);
+    long bound = (32 * long(bytes->size()) >> 10) + 16 * 1024;
+    EXPECT_LE(grown, bound) << bytes->size() << " bytes, restore gave " << result;
+    std::printf("%zu-byte file: %ld KiB (%.1f bytes per byte), restore %d\n", bytes->size(), grown,
+                grown * 1024.0 / double(bytes->size()), result);
+  }
+}
+
+// A restore that fails at the file's last line gives back everything it
+// took: the session heap's pools hold what they held, and five attempts
+// take no more memory than one.
+TEST_F(LimitsTest, FailedRestoresGiveBackWhatTheyTook) {
+  SSession* source = AllocSession();
+  for (int i = 0; i < 2000; ++i) {
+    SProject* p = source->CreateProject(("project" + std::to_string(i)).c_str());
+    p->CreateFile("f")->SetAlias("alias text long enough for a pooled block");
+    SListValue* l = p->CreateAttribute("a")->CreateListValue();
+    l->CreateStringValue()->SetValue("value");
+    l->CreateListValue()->CreateIntegerValue();
+  }
+  source->CreatePackageLibrary("lib");
+  ASSERT_EQ(source->Save(dir.File("good").c_str()), 1);
+  delete source;
+  std::string bytes = ReadFile(dir.File("good"));
+  std::size_t last = bytes.rfind("\n0\n@@@@\n");  // the pad-stack libraries' count
+  ASSERT_NE(last, std::string::npos);
+  bytes[last + 1] = '1';
+  std::string path = Write("damaged", bytes);
+
+  session->CreateProject("kept")->CreateFile("k");
+  std::size_t inUse = InUse(heap), held = HeapBytes(heap);
+  std::string reason;
+  ASSERT_EQ(Restore(path, &reason), 0);
+  EXPECT_NE(reason, "out of memory");
+  long once = ResidentKiB();
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(Restore(path), 0);
+#if !defined(__SANITIZE_ADDRESS__)  // which holds freed memory back on purpose
+  EXPECT_LE(ResidentKiB(), once + 1024);
+#else
+  (void)once;
+#endif
+  EXPECT_EQ(InUse(heap), inUse);
+  EXPECT_EQ(HeapBytes(heap), held);
+  EXPECT_EQ(session->GetAllProjects().size(), 1u);
+  bytes[last + 1] = '0';
+  EXPECT_EQ(Restore(Write("sound", bytes)), 1);
+  EXPECT_EQ(session->GetAllProjects().size(), 2001u);
+}
+
+// Memory running out anywhere in a restore, in the general allocator or in
+// the pools, gives 0 with the reason "out of memory" and leaves the session;
+// in a save it leaves the previous file.
+TEST_F(LimitsTest, OutOfMemoryIsAFailureNotAnException) {
+  SSession* source = AllocSession();
+  SProject* p = source->CreateProject("p");
+  p->CreateFile("f")->SetAlias(std::string(100, 'x').c_str());
+  p->CreateAttribute("a")->CreateListValue()->CreateStringValue()->SetValue(std::string(40, 'v').c_str());
+  source->CreatePinMappingLibrary("pins");
+  std::string path = dir.File("file");
+  ASSERT_EQ(source->Save(path.c_str()), 1);
+  std::string saved = ReadFile(path);
+  session->CreateProject("kept");
+  auto fingerprint = [this] { return std::to_string(session->GetAllProjects().size()) + "/" +
+                                     std::to_string(session->GetAllLibraries().size()); };
+  std::string before = fingerprint();
+  for (bool general : {true, false}) {
+    std::size_t inUse = InUse(heap);
+    int failures = 0;
+    for (long k = 1; k < 10000; ++k) {
+      std::string reason;
+      int r;
+      if (general) {
+        g_failNew = k;
+        r = Restore(path, &reason);
+        g_failNew = 0;
+      } else {
+        FailAfter fail(k);
+        r = Restore(path, &reason);
+      }
+      if (r == 1) break;
+      ++failures;
+      ASSERT_EQ(reason, "out of memory") << "allocation " << k;
+      ASSERT_EQ(fingerprint(), before) << "allocation " << k;
+      ASSERT_EQ(InUse(heap), inUse) << "allocation " << k;
+    }
+    EXPECT_GE(failures, 3) << general;
+    EXPECT_EQ(session->GetProject("p") != nullptr, true);
+    session->DestroyProject("p");
+    session->DestroyLibrary("pins");
+    ASSERT_EQ(fingerprint(), before);
+  }
+  for (long k = 1; k < 10000; ++k) {
+    std::string reason;
+    g_failNew = k;
+    int r = tavrin::SessionFiles::Save(*source, path.c_str(), &reason);
+    g_failNew = 0;
+    if (r == 1) break;
+    ASSERT_EQ(reason, "out of memory") << "allocation " << k;
+    ASSERT_EQ(ReadFile(path), saved) << "allocation " << k;
+  }
+  EXPECT_EQ(ReadFile(path), saved);
+  delete source;
+}
+
+// A server file whose table lists two hundred thousand sessions creates one
+// object at most, so it prints one line at most; a text length of
+// 4294967295 is damage, not a wrapped-around allocation.
+TEST_F(LimitsTest, TablesAndLengthsDoNotAskForMore) {
+  Lines classes(200000, "0");
+  classes[0] = "SSession";
+  std::string path = Write("server", Frame({"1", "0", "0", "0"}, classes));
+  std::fflush(stdout);
+  int saved = dup(1);
+  std::string out = dir.File("stdout");
+  FILE* f = std::fopen(out.c_str(), "w");
+  dup2(fileno(f), 1);
+  bool restored = GTavrinServer::Restore(path.c_str());
+  std::fflush(stdout);
+  dup2(saved, 1);
+  close(saved);
+  std::fclose(f);
+  EXPECT_FALSE(restored);
+  EXPECT_LE(ReadFile(out).size(), 40u) << ReadFile(out).substr(0, 200);
+
+  struct Store : PersistentFile {
+    using PersistentFile::PersistentFile;
+    bool BaseReadText(std::string& s, uint32_t n) { return PersistentStore::ReadText(s, n); }
+  };
+  path = Write("text", Frame({"abc"}, {}));
+  for (uint32_t length : {4294967295u, 2u, 3u}) {
+    Store store(path.c_str(), 0, heap);
+    std::string text;
+    EXPECT_EQ(store.BaseReadText(text, length), length == 3) << length;
+    EXPECT_EQ(store.IsDamaged(), length != 3);
+    EXPECT_FALSE(store.IsOutOfMemory());
+  }
+}
