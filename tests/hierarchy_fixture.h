@@ -1,0 +1,188 @@
+// One board of the design hierarchy, for every test that needs a whole
+// design: its save is tests/data/hierarchy.tvn.
+//
+// Project "P" (units "mm", file "f") with the designs "leaf" and "board"
+// (board is the top cell; its client flags are 4).
+//   leaf: an interface (id 11) with scalars A (signal type 2, global, id 12;
+//     in bus D and bundle K) and B (fans out to A), bus D (size 4, A at 0, B
+//     at 1, one range with upper bound 3) and bundle K (A, D); A swaps with
+//     B. Member slot 2 named "S2" (member cell board); the connectivity view
+//     "lc" (id 13, the default). Instantiated three times.
+//   board: global ports VCC (global) and bundle PWR (VCC); member slot 1
+//     (member cell leaf); aggregate slot S2 (leaf's, written before its
+//     owner); the schematic view "sch" (id 14, the default: units "mil",
+//     file f) and the connectivity view "conn" (id 15).
+//   sch: generic instances U1 (UID "u-1", id 21, on sheet 1) and U2 of leaf;
+//     U1 has the port instances A (port A, id 22; net N1, node P1, in bus D
+//     and bundle K), D (port D, size 4, A at 0, one empty range) and K (port
+//     K, member A), and slot instance 2 (id 23; slot S2, member U2, so gate
+//     name "U2"); U2 fills that slot instance in sch. Nets: N1 (UID "n-1",
+//     global, 1.5 V constant, id 0; bundle NK, sheet 1, bus NB, pin A;
+//     segments seg (impedance 50, velocity 0.5, end P1, victim net
+//     N2) and seg2, seg's victim segment seg2; node P1 at pin A with X 100),
+//     N2, bus NB (prefix "D", size 2, suffix "_n", N2 at 1, N1 at 0; ranges
+//     r0 with lower bound 1, keying sub-bus NB0, and r1), NB0, bundle NK
+//     (N1, NB). Configuration "cfg" (id 25, the default) selects lc for U1.
+//     Sheet key 1 has number 7, id 24, U1 and N1.
+//   conn: module instance M1 of leaf (id 26).
+#ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
+#define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
+
+#include "fixture.h"
+
+namespace tavrin_test {
+
+struct HierarchyBoard {
+  explicit HierarchyBoard(SSession* s) {
+    project = s->CreateProject("P");
+    project->SetUnits("mm");
+    file = project->CreateFile("f");
+    leaf = project->CreateDesignCell("leaf");
+    board = project->CreateDesignCell("board");
+    project->InsertTopCell(board);
+    board->SetClientFlags(4);
+
+    iface = leaf->CreateInterface();
+    iface->SetId(11);
+    pa = iface->CreatePortScalar("A");
+    pb = iface->CreatePortScalar("B");
+    pd = iface->CreatePortBus("D");
+    pk = iface->CreatePortBundle("K");
+    pa->SetSignalType(static_cast<TavrinPortType>(2));
+    pa->SetbIsGlobal(true);
+    pa->SetId(12);
+    pa->InsertPortBus(pd);
+    pa->InsertPortBundle(pk);
+    pb->InsertPortScalarFan(pa);
+    pd->SetSize(4);
+    pd->SetPortScalar(0, pa);
+    pd->SetPortScalar(1, pb);
+    pd->CreateIndicesRangeValue()->CreateUpperIntegerValue()->SetValue(3);
+    pk->InsertPort(pa);
+    pk->InsertPort(pd);
+    iface->SetSwappablePort(pa, pb);
+    slot = leaf->CreateMemberSlotSlot(2);
+    slot->SetName("S2");
+    slot->SetMemberCell(board);
+    lc = leaf->CreateConnectivityRepresentation("lc");
+    lc->SetId(13);
+
+    vcc = board->CreateGlobalPortPortScalar("VCC");
+    vcc->SetbIsGlobal(true);
+    pwr = board->CreateGlobalPortPortBundle("PWR");
+    pwr->InsertPort(vcc);
+    boardSlot = board->CreateMemberSlotSlot(1);
+    boardSlot->SetMemberCell(leaf);
+    board->InsertAggregateSlot(slot);
+    sch = board->CreateSchematicRepresentation("sch");
+    sch->SetId(14);
+    sch->SetUnits("mil");
+    sch->InsertFile(file);
+    conn = board->CreateConnectivityRepresentation("conn");
+    conn->SetId(15);
+
+    u1 = sch->CreateGenericCellInstance("U1", leaf);
+    u2 = sch->CreateGenericCellInstance("U2", leaf);
+    u1->SetUID("u-1");
+    u1->SetId(21);
+    a = u1->CreatePortInstanceScalar("A");
+    a->SetPort(pa);
+    a->SetId(22);
+    d = u1->CreatePortInstanceBus("D");
+    d->SetPort(pd);
+    d->SetSize(4);
+    d->SetPortInstanceScalar(0, a);
+    d->CreateIndicesRangeValue();
+    k = u1->CreatePortInstanceBundle("K");
+    k->SetPort(pk);
+    k->InsertPortInstance(a);
+    a->InsertPortInstanceBundle(k);
+    a->InsertPortInstanceBus(d);
+    si = u1->CreateMemberSlotInstanceSlotInstance(2);
+    si->SetSlot(slot);
+    si->SetMemberCellInstance(u2);
+    si->SetId(23);
+    u2->SetAggregateSlotInstance(sch, si);
+    sheet = sch->CreateSchematicSheet(1);
+    sheet->SetNumber(7);
+    sheet->SetId(24);
+    u1->SetSchematicSheet(sheet);
+    sheet->InsertGenericCellInstance(u1);
+
+    n1 = sch->CreateNetScalar("N1");
+    n2 = sch->CreateNetScalar("N2");
+    n1->SetUID("n-1");
+    n1->SetbIsGlobal(true);
+    n1->SetVoltage(1.5f);
+    n1->SetbConstantVoltage(true);
+    nb = sch->CreateNetBus("NB");
+    nb0 = sch->CreateNetBus("NB0");
+    nb->SetPrefix("D");
+    nb->SetSize(2);
+    nb->SetSuffix("_n");
+    nb->SetNetScalar(0, n1);
+    nb->SetNetScalar(1, n2);
+    r0 = nb->CreateIndicesRangeValue();
+    r0->CreateLowerIntegerValue()->SetValue(1);
+    nb->SetSubNetBus(r0, nb0);
+    r1 = nb->CreateIndicesRangeValue();
+    n1->InsertNetBus(nb);
+    nk = sch->CreateNetBundle("NK");
+    nk->InsertNet(n1);
+    nk->InsertNet(nb);
+    n1->InsertNetBundle(nk);
+    sheet->InsertNet(n1);
+    n1->InsertSchematicSheet(sheet);
+    a->SetNetScalar(n1);
+    n1->InsertPortInstanceScalar(a);
+    seg = n1->CreateSegment();
+    seg->SetImpedance(50);
+    seg->SetVelocity(0.5f);
+    seg->SetVictimNet(n2);
+    node = n1->CreatePhysicalNode();
+    node->SetName("P1");
+    node->SetPortInstanceScalar(a);
+    node->CreateXValUnitlessValue()->SetValue(100L);
+    a->SetPhysicalNode(node);
+    seg->InsertEndpoint(node);
+    node->InsertSegment(seg);
+    seg2 = n1->CreateSegment();
+    n1->SetVictimSegment(seg, seg2);
+    cfg = sch->CreateConfiguration("cfg");
+    cfg->SetSelectedRepresentation(u1, lc);
+    cfg->SetId(25);
+    sch->SetDefaultConfiguration(cfg);
+
+    m1 = conn->CreateModuleInstance("M1", leaf);
+    m1->SetId(26);
+  }
+
+  SProject* project;
+  SFile* file;
+  SCell *leaf, *board;
+  SInterface* iface;
+  SPortScalar *pa, *pb, *vcc;
+  SPortBus* pd;
+  SPortBundle *pk, *pwr;
+  SSlot *slot, *boardSlot;
+  SConnectivityRepresentation *lc, *conn;
+  SSchematicRepresentation* sch;
+  SGenericCellInstance *u1, *u2;
+  SModuleInstance* m1;
+  SPortInstanceScalar* a;
+  SPortInstanceBus* d;
+  SPortInstanceBundle* k;
+  SSlotInstance* si;
+  SSchematicSheet* sheet;
+  SNetScalar *n1, *n2;
+  SNetBus *nb, *nb0;
+  SNetBundle* nk;
+  SRangeValue *r0, *r1;
+  SSegment *seg, *seg2;
+  SPhysicalNode* node;
+  SConfiguration* cfg;
+};
+
+}  // namespace tavrin_test
+
+#endif
