@@ -47,4 +47,11 @@ if(TARGET tavrin)
   tavrin_tool_test(dump.shared_child 1 "inconsistent record .* ending at byte 87\n$"
     "dump|${D}/damaged_shared_child.tvn")
   tavrin_tool_test(dump.arguments 2 "usage: tavrin dump FILE" "dump")
+  # The shared board: the restored tree (lists and maps reversed), owned
+  # children and references, and a copy whose instance is claimed twice.
+  tavrin_tool_test(dump.hierarchy 0
+    "^SSession children=1\n  SProject \"P\" children=3 refs=1: SCell \"board\"\n    SFile \"f\"\n    SCell \"leaf\" children=3 refs=2: SConnectivityRepresentation \"lc\", SProject \"P\"\n.*\n        SNetScalar \"N1\" children=3 refs=6: SNetBundle \"NK\", SSchematicSheet \"\", SNetBus \"NB\", \\.\\.\\.\n          SSegment refs=3: SNetScalar \"N1\", SPhysicalNode \"P1\", SNetScalar \"N2\"\n          SSegment refs=1: SNetScalar \"N1\"\n.*\n      SSlot \"\" refs=2: SCell \"leaf\", SCell \"board\"\n$"
+    "dump|${D}/hierarchy.tvn")
+  tavrin_tool_test(dump.damaged_hierarchy 1 "damaged_hierarchy.tvn: data section: inconsistent record .* ending at byte 314\n$"
+    "dump|${D}/damaged_hierarchy.tvn")
 endif()

@@ -1,0 +1,340 @@
+// The shared board through files: its save equals the file computed by hand
+// from the records; restored, every element is found again with lists and
+// maps reversed; ids of every class survive; damaged copies (crafted, cut
+// anywhere, a byte changed anywhere, memory running out) are refused and
+// leave the session as it was.
+#include <utility>
+
+#include "design/session_files.h"
+#include "hierarchy_fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+typedef std::vector<std::pair<int, std::string>> Edits;
+
+// tests/data/hierarchy.tvn with lines replaced (numbered from 1, as an
+// editor shows them) and the header positions made to fit again.
+std::string Edited(const Edits& edits) {
+  std::vector<std::string> lines;
+  std::istringstream in(ReadFile(TestData("hierarchy.tvn")));
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  for (const auto& e : edits) lines.at(e.first - 1) = e.second;
+  std::string body, table;
+  std::size_t i = 7;
+  for (; lines.at(i) != "@@@@"; ++i) body += lines[i] + "\n";
+  for (; i < lines.size(); ++i) table += lines[i] + "\n";
+  char head[64];
+  std::snprintf(head, sizeof head, "%06zu\n%06zu\n", 37 + body.size(), 37 + body.size() + table.size());
+  return "YO\n12\nVV\n33199\n" + std::string(head) + std::string("2147483647\n2147483647\n").substr(strlen(head)) +
+         body + table;
+}
+
+template <class T>
+std::vector<std::string> Names(const RelLinkedList<T*>& list) {
+  std::vector<std::string> out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName());
+  return out;
+}
+typedef std::vector<std::string> Strings;
+
+// Everything a save would write of a session, with objects as addresses:
+// equal for a session whose objects and fields are all as they were.
+class Recorder : public PersistentStore {
+ public:
+  Recorder() : PersistentStore(1) {}
+  std::string text;
+  unsigned WriteUnsigned(const void* b, unsigned s, unsigned n) override { return Put('u', b, s * n, n); }
+  unsigned WriteDouble(const void* b, unsigned s, unsigned n) override { return Put('d', b, s * n, n); }
+  unsigned WriteFloat(const void* b, unsigned s, unsigned n) override { return Put('f', b, s * n, n); }
+  unsigned WriteLong(const void* b, unsigned s, unsigned n) override { return Put('l', b, s * n, n); }
+  unsigned WriteKey(const void* b, unsigned s, unsigned n) override { return Put('k', b, s * n, n); }
+  unsigned WriteInt(const void* b, unsigned s, unsigned n) override { return Put('i', b, s * n, n); }
+  unsigned WriteChars(const char* b, unsigned s, unsigned n) override { return Put('c', b, s * n, n); }
+  int WritePointer(const TavrinObject* o) override { return Put('p', &o, sizeof o, 1); }
+  unsigned ReadUnsigned(void*, unsigned, unsigned) override { return 0; }
+  unsigned ReadDouble(void*, unsigned, unsigned) override { return 0; }
+  unsigned ReadFloat(void*, unsigned, unsigned) override { return 0; }
+  unsigned ReadLong(void*, unsigned, unsigned) override { return 0; }
+  unsigned ReadInt(void*, unsigned, unsigned) override { return 0; }
+  unsigned ReadChars(char*, unsigned, unsigned) override { return 0; }
+  unsigned ReadLine(char*, unsigned, unsigned) override { return 0; }
+  long Tell() override { return 0; }
+  bool Seek(long) override { return false; }
+  TavrinObject* ReadPointer() override { return nullptr; }
+
+ private:
+  unsigned Put(char kind, const void* b, std::size_t bytes, unsigned n) {
+    text += kind;
+    text.append(static_cast<const char*>(b), bytes);
+    return n;
+  }
+};
+
+class HierarchyTest : public SessionTest {
+ protected:
+  // The session as a save sees it. A read, failed or not, overwrites the
+  // value that every design element record carries, so that is put back
+  // first by a file that holds 0 there.
+  std::string Fingerprint(SSession* s) {
+    SSession* scratch = AllocSession();
+    EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);
+    delete scratch;
+    Recorder r;
+    s->Serialize(r);
+    return r.text;
+  }
+  std::string SaveOf(SSession* s) {
+    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
+    return ReadFile(dir.File("saved"));
+  }
+  // Restores the bytes into `into`; 0 or 1.
+  int Restore(SSession* into, const std::string& bytes) {
+    WriteFile(dir.File("in"), bytes);
+    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
+  }
+  // A new session restored from the bytes (the test fails when it does not read).
+  SSession* Restored(const std::string& bytes) {
+    SSession* s = AllocSession();
+    sessions.emplace_back(s);
+    EXPECT_EQ(Restore(s, bytes), 1);
+    return s;
+  }
+  ScratchDir dir;
+  std::vector<std::unique_ptr<SSession>> sessions;
+};
+
+}  // namespace
+
+// The save equals the file computed by hand; restored and saved it comes
+// out reversed, and once more it is the first file again.
+TEST_F(HierarchyTest, FileByHandAndDoubleRoundTrip) {
+  HierarchyBoard b(session);
+  const std::string golden = ReadFile(TestData("hierarchy.tvn"));
+  EXPECT_EQ(SaveOf(session), golden);
+  std::string reversed = SaveOf(Restored(golden));
+  EXPECT_NE(reversed, golden);
+  EXPECT_EQ(SaveOf(Restored(reversed)), golden);
+}
+
+// Every element is found by name or number; lists and maps come back
+// reversed; counts, defaults, back-pointers and ids are the file's; what is
+// not saved is gone. Restored objects then count and delete as new ones.
+TEST_F(HierarchyTest, RestoredBoard) {
+  HierarchyBoard orig(session);
+  orig.n1->SetDiffNet("N2");  // not saved
+  SSession* s = Restored(SaveOf(session));
+  SProject* p = s->GetProject("P");
+  ASSERT_NE(p, nullptr);
+  SCell* board = p->GetDesign("board");
+  SCell* leaf = p->GetDesign("leaf");
+  ASSERT_TRUE(board && leaf && p->GetFile("f"));
+  EXPECT_STREQ(p->GetUnits(), "mm");
+  EXPECT_EQ(Items(p->GetAllTopCells()), std::vector<SCell*>{board});
+  EXPECT_TRUE(board->GetProject() == p && board->GetClientFlags() == 4);
+  EXPECT_TRUE(leaf->GetInstanceCount() == 3 && board->GetInstanceCount() == 0) << "counts are the file's";
+
+  // leaf: interface, ports, slot, view.
+  SInterface* i = leaf->GetInterface();
+  ASSERT_NE(i, nullptr);
+  auto* pa = SPortScalar::Cast(i->GetPort("A"));
+  auto* pb = SPortScalar::Cast(i->GetPort("B"));
+  auto* pd = SPortBus::Cast(i->GetPort("D"));
+  auto* pk = SPortBundle::Cast(i->GetPort("K"));
+  ASSERT_TRUE(pa && pb && pd && pk);
+  EXPECT_TRUE(i->GetCell() == leaf && i->GetId() == 11 && pa->GetInterface() == i && pa->GetId() == 12);
+  EXPECT_EQ(Names(i->GetAllPortScalars()), (Strings{"A", "B"}));
+  EXPECT_TRUE(pa->GetSignalType() == 2 && pa->GetbIsGlobal() && !pb->GetbIsGlobal());
+  EXPECT_TRUE(pa->HasPortBus(pd) && pa->HasPortBundle(pk) && pb->HasPortScalarFan(pa) && i->GetSwappablePort(pa) == pb);
+  EXPECT_EQ(Items(pk->GetAllPorts()), (std::vector<SPort*>{pa, pd}));
+  EXPECT_TRUE(pd->GetSize() == 4 && pd->GetPortScalar(0) == pa && pd->GetPortScalar(1) == pb);
+  EXPECT_EQ(pd->GetAllPortScalars().begin()->first, 0) << "members come back in reverse";
+  ASSERT_EQ(pd->GetAllIndiceses().size(), 1u);
+  EXPECT_EQ(SIntegerValue::Cast((*pd->GetAllIndiceses().begin())->GetUpper())->GetValue(), 3);
+  SSlot* s2 = leaf->GetMemberSlot(2);
+  ASSERT_NE(s2, nullptr);
+  EXPECT_TRUE(s2->GetNumber() == 2 && s2->GetAggregateCell() == leaf && s2->GetMemberCell() == board);
+  SRepresentation* lc = leaf->GetRepresentation("lc");
+  EXPECT_TRUE(lc && leaf->GetDefaultRepresentation() == lc && lc->GetCell() == leaf && lc->GetId() == 13);
+
+  // board: global ports, slots, views.
+  EXPECT_TRUE(board->GetGlobalPort("VCC")->GetbIsGlobal() && !board->GetGlobalPort("VCC")->GetInterface());
+  EXPECT_EQ(Items(SPortBundle::Cast(board->GetGlobalPort("PWR"))->GetAllPorts()),
+            std::vector<SPort*>{board->GetGlobalPort("VCC")});
+  EXPECT_TRUE(board->GetMemberSlot(1)->GetNumber() == 1 && board->GetMemberSlot(1)->GetMemberCell() == leaf);
+  EXPECT_EQ(Items(board->GetAllAggregateSlots()), std::vector<SSlot*>{s2});
+  auto* sch = SSchematicRepresentation::Cast(board->GetRepresentation("sch"));
+  auto* conn = SConnectivityRepresentation::Cast(board->GetRepresentation("conn"));
+  ASSERT_TRUE(sch && conn);
+  EXPECT_TRUE(board->GetDefaultRepresentation() == sch && sch->GetCell() == board && conn->GetCell() == board);
+  EXPECT_TRUE(sch->GetId() == 14 && conn->GetId() == 15 && !strcmp(sch->GetUnits(), "mil"));
+  EXPECT_EQ(Items(sch->GetAllFiles()), std::vector<SFile*>{p->GetFile("f")});
+  EXPECT_TRUE(conn->GetCellInstance("M1")->GetCell() == leaf && conn->GetCellInstance("M1")->GetId() == 26);
+
+  // sch: instances, port and slot instances, sheet, configuration.
+  EXPECT_EQ(Names(sch->GetAllGenericCellInstances()), (Strings{"U1", "U2"}));
+  auto* u1 = SGenericCellInstance::Cast(sch->GetCellInstance("U1"));
+  auto* u2 = SGenericCellInstance::Cast(sch->GetCellInstance("U2"));
+  ASSERT_TRUE(u1 && u2);
+  EXPECT_TRUE(u1->GetCell() == leaf && !strcmp(u1->GetUID(), "u-1") && u1->GetId() == 21);
+  auto* a = SPortInstanceScalar::Cast(u1->GetPortInstance("A"));
+  auto* d = SPortInstanceBus::Cast(u1->GetPortInstance("D"));
+  auto* k = SPortInstanceBundle::Cast(u1->GetPortInstance("K"));
+  ASSERT_TRUE(a && d && k);
+  EXPECT_TRUE(a->GetCellInstance() == u1 && a->GetPort() == pa && a->GetId() == 22 && k->GetPort() == pk);
+  EXPECT_TRUE(a->HasPortInstanceBus(d) && a->HasPortInstanceBundle(k) && k->HasPortInstance(a));
+  EXPECT_TRUE(d->GetPort() == pd && d->GetSize() == 4 && d->GetPortInstanceScalar(0) == a && d->GetAllIndiceses().size() == 1);
+  SSlotInstance* si = u1->GetMemberSlotInstance(2);
+  ASSERT_NE(si, nullptr);
+  EXPECT_TRUE(si->GetSlot() == s2 && si->GetMemberCellInstance2() == u2 && si->GetAggregateCellInstance() == u1);
+  EXPECT_TRUE(si->GetId() == 23 && !strcmp(si->GetGateName(), "U2") && u2->GetAggregateSlotInstance(sch) == si);
+  SSchematicSheet* sheet = sch->GetSchematicSheet(1);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(sheet->GetNumber() == 7 && sheet->GetId() == 24 && sheet->GetSchematicRepresentation() == sch);
+  EXPECT_TRUE(u1->GetSchematicSheet() == sheet && sheet->HasGenericCellInstance(u1) && !u2->GetSchematicSheet());
+  SConfiguration* cfg = sch->GetConfiguration("cfg");
+  ASSERT_NE(cfg, nullptr);
+  EXPECT_TRUE(sch->GetDefaultConfiguration() == cfg && cfg->GetRepresentation() == sch && cfg->GetId() == 25);
+  EXPECT_EQ(cfg->GetSelectedRepresentation(u1), lc);
+
+  // Nets, segments, nodes, ranges.
+  EXPECT_EQ(Names(sch->GetAllNetScalars()), (Strings{"N1", "N2"}));
+  EXPECT_EQ(Names(sch->GetAllNetBi()), (Strings{"NB", "NB0"}));
+  auto* n1 = SNetScalar::Cast(sch->GetNet("N1"));
+  auto* n2 = SNetScalar::Cast(sch->GetNet("N2"));
+  auto* nb = SNetBus::Cast(sch->GetNet("NB"));
+  auto* nk = SNetBundle::Cast(sch->GetNet("NK"));
+  ASSERT_TRUE(n1 && n2 && nb && nk && sch->GetNet("NB0"));
+  EXPECT_TRUE(!strcmp(n1->GetUID(), "n-1") && !strcmp(n2->GetUID(), "N2")) << "no UID: the name";
+  EXPECT_TRUE(n1->GetbIsGlobal() && n1->GetVoltage() == 1.5f && n1->GetbConstantVoltage() && !n1->GetDiffNet());
+  EXPECT_TRUE(n1->HasNetBundle(nk) && n1->HasSchematicSheet(sheet) && n1->HasNetBus(nb) && sheet->HasNet(n1));
+  EXPECT_TRUE(a->GetNetScalar() == n1 && n1->HasPortInstanceScalar(a));
+  std::vector<SSegment*> segs = Items(n1->GetAllSegments());
+  ASSERT_EQ(segs.size(), 2u);
+  SSegment* seg = segs[0];
+  SPhysicalNode* node = n1->GetAllPhysicalNodes().size() == 1 ? *n1->GetAllPhysicalNodes().begin() : nullptr;
+  ASSERT_NE(node, nullptr);
+  EXPECT_TRUE(seg->GetImpedance() == 50 && seg->GetVelocity() == 0.5f && seg->GetVictimNet() == n2);
+  EXPECT_TRUE(seg->GetNetScalar() == n1 && n1->GetVictimSegment(seg) == segs[1] && segs[1]->GetNetScalar() == n1);
+  EXPECT_TRUE(seg->HasEndpoint(node) && node->HasSegment(seg) && node->GetNetScalar() == n1);
+  EXPECT_TRUE(node->GetPortInstanceScalar() == a && a->GetPhysicalNode() == node && !strcmp(node->GetName(), "P1"));
+  EXPECT_TRUE(node->GetXVal() && node->GetXVal()->GetValue() == 100 && !node->GetYVal());
+  EXPECT_TRUE(!strcmp(nb->GetPrefix(), "D") && !strcmp(nb->GetSuffix(), "_n") && nb->GetSize() == 2);
+  EXPECT_TRUE(nb->GetNetScalar(0) == n1 && nb->GetNetScalar(1) == n2 && nb->GetAllNetScalars().begin()->first == 0);
+  std::vector<SRangeValue*> ranges = Items(nb->GetAllIndiceses());
+  ASSERT_EQ(ranges.size(), 2u);
+  EXPECT_TRUE(ranges[0]->GetLower() && nb->GetSubNetBus(ranges[0]) == sch->GetNet("NB0"));
+  EXPECT_EQ(Items(nk->GetAllNets()), (std::vector<SNet*>{n1, nb}));
+
+  // Counts and deletions work on restored objects.
+  EXPECT_TRUE(sch->DestroyCellInstance("U1"));
+  EXPECT_TRUE(leaf->GetInstanceCount() == 2 && cfg->GetAllSelectedRepresentations().empty());
+  EXPECT_FALSE(p->DestroyDesign("leaf"));
+  EXPECT_TRUE(p->DestroyDesign("board") && leaf->GetInstanceCount() == 0 && p->GetAllTopCells().empty());
+  EXPECT_TRUE(p->DestroyDesign("leaf") && p->GetAllDesigns().empty());
+}
+
+// Non-zero ids in every record read back: the file restored, saved and
+// restored again saves as it was.
+TEST_F(HierarchyTest, IdsOfEveryClass) {
+  const int idLines[] = {26,  36,  54,  87,  94,  133, 167, 186, 189, 208, 222, 227, 252, 286,
+                         295, 304, 321, 324, 349, 378, 381, 386, 389, 410, 427, 429, 446, 464,
+                         482, 496, 512, 535, 544, 562, 580, 602, 605, 609, 628, 646};
+  Edits edits;
+  for (int line : idLines) edits.emplace_back(line, std::to_string(line * 1000 + 7));
+  const std::string withIds = Edited(edits);
+  SSession* s = Restored(withIds);
+  SCell* board = s->GetProject("P")->GetDesign("board");
+  EXPECT_TRUE(board && board->GetId() == 54007 && board->GetMemberSlot(1)->GetId() == 496007);
+  EXPECT_EQ(SaveOf(Restored(SaveOf(s))), withIds);
+}
+
+// A restored instance whose file names no cell has none; destroying it
+// uncounts nothing.
+TEST_F(HierarchyTest, InstanceWithoutCell) {
+  SSession* s = Restored(Edited({{81, "0"}}));
+  SCell* leaf = s->GetProject("P")->GetDesign("leaf");
+  SRepresentation* conn = s->GetProject("P")->GetDesign("board")->GetRepresentation("conn");
+  EXPECT_EQ(conn->GetCellInstance("M1")->GetCell(), nullptr);
+  EXPECT_TRUE(conn->DestroyCellInstance("M1"));
+  EXPECT_EQ(leaf->GetInstanceCount(), 3);
+}
+
+// A damaged copy is refused and the session holding the board saves as
+// before; no change of a byte crashes a restore.
+TEST_F(HierarchyTest, DamageLeavesTheSession) {
+  HierarchyBoard b(session);
+  std::string before = Fingerprint(session);
+  auto refused = [&](const std::string& bytes, const std::string& what) {
+    EXPECT_EQ(Restore(session, bytes), 0) << what;
+    EXPECT_TRUE(Fingerprint(session) == before) << what;
+  };
+  const std::pair<const char*, Edits> cases[] = {
+      {"an instance claimed twice", {{134, "10"}}},
+      {"a null instance", {{114, "0"}}},
+      {"a schematic view in the connectivity list", {{56, "4"}}},
+      {"a port as the interface", {{539, "38"}}},
+      {"an integer value as a range", {{604, "40"}}},
+      {"a null segment", {{288, "0"}}},
+      {"a node as a segment", {{288, "18"}}},
+      {"an integer value as a position", {{322, "32"}}},
+      {"a port instance as a slot instance", {{211, "13"}}},
+      {"a design key read twice", {{497, "5"}, {498, "board"}}},
+      {"a count beyond the file", {{230, "2147483647"}}},
+      {"a module", {{95, "1"}}},
+      {"a part", {{536, "1"}}},
+      {"a part instance", {{88, "1"}}},
+      {"an OAT context", {{93, "1"}}},
+      {"a power-plane region", {{243, "1"}}},
+      {"a driver-receiver pair", {{250, "1"}}},
+      {"a from-to", {{255, "1"}}},
+      {"a routed from-to", {{256, "1"}}},
+      {"a virtual pin", {{257, "1"}}},
+      {"a part pin instance", {{165, "12"}}},
+      {"a connector pin instance", {{166, "12"}}},
+      {"an electrical net", {{249, "17"}}},
+      {"a segment's region", {{292, "17"}}},
+      {"a node's pad stack", {{316, "13"}}},
+      {"a node's virtual pin", {{318, "13"}}},
+  };
+  for (const auto& c : cases) refused(Edited(c.second), c.first);
+
+  const std::string good = ReadFile(TestData("hierarchy.tvn"));
+  for (std::size_t n = 0; n < good.size(); ++n) refused(good.substr(0, n), "cut at " + std::to_string(n));
+  int read = 0;
+  for (std::size_t at = 0; at < good.size(); ++at) {
+    std::string damaged = good;
+    damaged[at] ^= 1;  // digits and letters to their neighbours, a line feed to a vertical tab
+    if (Restore(session, damaged) == 0) {
+      ASSERT_TRUE(Fingerprint(session) == before) << "byte " << at;
+    } else {  // damage inside a number or a text may still read
+      ++read;
+      delete session;
+      session = AllocSession();
+      HierarchyBoard again(session);
+      before = Fingerprint(session);
+    }
+  }
+  EXPECT_LT(read, int(good.size()) / 2);
+}
+
+// Memory running out at any point of the restore leaves the session as it was.
+TEST_F(HierarchyTest, ExhaustionLeavesTheSession) {
+  HierarchyBoard b(session);
+  const std::string file = SaveOf(session), before = Fingerprint(session);
+  int failures = 0;
+  for (long k = 1; k < 400; ++k) {
+    heap->listNodeFree = nullptr;
+    heap->mapNodeFree = nullptr;
+    int r;
+    {
+      FailAfter fail(k);
+      r = Restore(session, file);
+    }
+    if (r) break;
+    ++failures;
+    ASSERT_TRUE(Fingerprint(session) == before) << k;
+  }
+  EXPECT_GE(failures, 3);
+}
