@@ -41,8 +41,10 @@ SRangeValue* SNetBus::CreateIndicesRangeValue() {
   return range;
 }
 
+// A sub-bus keyed by the range is dropped with it.
 bool SNetBus::DestroyIndices(SRangeValue* range) {
   if (!range || !m_indiceses.erase(range, m_heap)) return false;
+  m_subNetBi.eraseKey(range);
   delete range;
   return true;
 }

@@ -55,8 +55,10 @@ SPhysicalNode* SNetScalar::CreatePhysicalNode() {
   return node;
 }
 
+// The segment also leaves the victim map, as key or as victim.
 bool SNetScalar::DestroySegment(SSegment* segment) {
   if (!segment || !m_segments.erase(segment, m_heap)) return false;
+  tavrin::DropEntriesOf(m_victimSegments, segment);
   delete segment;
   return true;
 }

@@ -16,6 +16,15 @@ bool InsertReference(RelLinkedList<T*>& list, T* element, HANDLEMA* heap) {
   return element && !list.contains(element) && list.insert(element, heap);
 }
 
+// Removes every entry whose key or value is `object`: a net deleting one of
+// its children also drops it from its own maps, so that no later call (a
+// save above all) reads the freed child.
+template <class K, class V>
+void DropEntriesOf(RelMap<K, V>& map, const void* object) {
+  for (auto it = map.begin(); it != map.end(); ++it)
+    if (static_cast<const void*>(it->first) == object || static_cast<const void*>(it->second) == object) map.erase(it);
+}
+
 // A reference to a class this system does not hold yet: written as null,
 // and a save that holds one fails rather than dropping it; read, anything
 // but null is damage.

@@ -45,8 +45,10 @@ SRangeValue* SPortBus::CreateIndicesRangeValue() {
 
 bool SPortBus::HasIndices(SRangeValue* range) { return m_indices.contains(range); }
 
+// A sub-bus keyed by the range is dropped with it.
 bool SPortBus::DestroyIndices(SRangeValue* range) {
-  if (!m_indices.erase(range, m_heap)) return false;
+  if (!range || !m_indices.erase(range, m_heap)) return false;
+  m_subPortBi.eraseKey(range);
   delete range;
   return true;
 }

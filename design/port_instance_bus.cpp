@@ -72,8 +72,10 @@ SRangeValue* SPortInstanceBus::CreateIndicesRangeValue() {
   return range;
 }
 
+// A sub-bus keyed by the range is dropped with it.
 bool SPortInstanceBus::DestroyIndices(SRangeValue* range) {
   if (!range || !m_indices.erase(range, m_heap)) return false;
+  m_subPortInstanceBi.eraseKey(range);
   delete range;
   return true;
 }

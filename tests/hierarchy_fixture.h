@@ -28,9 +28,32 @@
 #ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 #define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 
+#include <cstring>
+#include <functional>
+
 #include "fixture.h"
 
 namespace tavrin_test {
+
+// A saved file with its data lines edited and the header positions made to
+// fit again (the header is 37 bytes whatever the positions).
+inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit) {
+  std::vector<std::string> all;
+  std::size_t from = 0;
+  for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
+    all.push_back(file.substr(from, nl - from));
+  std::size_t table = 7;
+  while (table < all.size() && all[table] != "@@@@") ++table;
+  std::vector<std::string> data(all.begin() + 7, all.begin() + table);
+  edit(data);
+  std::string body, tail;
+  for (const std::string& l : data) body += l + "\n";
+  for (std::size_t i = table; i < all.size(); ++i) tail += all[i] + "\n";
+  char head[64];
+  std::snprintf(head, sizeof head, "%06zu\n%06zu\n", 37 + body.size(), 37 + body.size() + tail.size());
+  return "YO\n12\nVV\n33199\n" + std::string(head) +
+         std::string("2147483647\n2147483647\n").substr(std::strlen(head)) + body + tail;
+}
 
 struct HierarchyBoard {
   explicit HierarchyBoard(SSession* s) {

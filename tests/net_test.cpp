@@ -50,6 +50,10 @@ TEST_F(NetTest, ReferencesAndKeyedMaps) {
   EXPECT_TRUE(n->SetVictimSegment(s1, s2) && !n->SetVictimSegment(s1, s1));
   EXPECT_TRUE(n->GetVictimSegment(s1) == s2 && !n->GetVictimSegment(s2));
   EXPECT_TRUE(n->RemoveVictimSegment(s1) && !n->HasVictimSegment(s1) && !n->RemoveVictimSegment(s1));
+  // A segment the net deletes leaves the victim map, as key and as victim.
+  SSegment* s3 = n->CreateSegment();
+  EXPECT_TRUE(n->SetVictimSegment(s1, s2) && n->SetVictimSegment(s2, s3) && n->SetVictimSegment(s3, s3));
+  EXPECT_TRUE(n->DestroySegment(s2) && n->GetAllVictimSegments().size() == 1 && n->GetVictimSegment(s3) == s3);
   SNetBus* bus = Named<SNetBus>("B");
   EXPECT_TRUE(bus->SetNetScalar(3, a) && !bus->SetNetScalar(3, n) && bus->SetNetScalar(-7, n));
   EXPECT_TRUE(bus->GetNetScalar(3) == a && bus->GetNetScalar(-7) == n);
@@ -75,6 +79,7 @@ TEST_F(NetTest, SubBusesByPointerAndByValue) {
   SRangeValue* foreign = sub->CreateIndicesRangeValue();
   EXPECT_TRUE(!bus->DestroyIndices(foreign) && sub->HasIndices(foreign));
   EXPECT_TRUE(bus->DestroyIndices(other) && !bus->HasIndices(other));
+  EXPECT_TRUE(bus->SetSubNetBus(key, sub) && bus->DestroyIndices(key) && bus->GetAllSubNetBi().empty());
 }
 
 // Outside a session every block comes from the general allocator: the leak

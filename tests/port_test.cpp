@@ -97,5 +97,6 @@ TEST_F(PortTest, BusMembersRangesAndSubBuses) {
   EXPECT_TRUE(bus->DestroyIndices(r2));
   EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{r1}));
   EXPECT_TRUE(bus->RemoveSubPortBus(r1));
-  EXPECT_FALSE(bus->HasSubPortBus(r1));
+  EXPECT_FALSE(bus->HasSubPortBus(r1) || bus->DestroyIndices(nullptr));
+  EXPECT_TRUE(bus->SetSubPortBus(r1, other) && bus->DestroyIndices(r1) && bus->GetAllSubPortBi().empty());
 }
