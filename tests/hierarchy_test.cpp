@@ -241,6 +241,22 @@ TEST_F(HierarchyTest, IdsOfEveryClass) {
   EXPECT_EQ(SaveOf(Restored(SaveOf(s))), withIds);
 }
 
+// Of two children of one name both are saved; after a restore the name finds
+// the one read last, the older one, and a second round trip gives the file.
+TEST_F(HierarchyTest, TakenOverNames) {
+  HierarchyBoard h(session);
+  h.iface->CreatePortScalar("A")->SetSignalType(static_cast<TavrinPortType>(5));
+  h.sch->CreateNetBus("N1");
+  const std::string first = SaveOf(session);
+  SSession* s = Restored(first);
+  SCell* leaf = s->GetProject("P")->GetDesign("leaf");
+  SRepresentation* sch = s->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
+  EXPECT_EQ(Names(leaf->GetInterface()->GetAllPortScalars()), (Strings{"A", "B", "A"}));
+  EXPECT_EQ(leaf->GetInterface()->GetPort("A")->GetSignalType(), 2);
+  EXPECT_TRUE(SNetBus::Cast(sch->GetNet("N1")) && sch->GetAllNetScalars().size() == 2) << "buses are read after scalars";
+  EXPECT_EQ(SaveOf(Restored(SaveOf(s))), first);
+}
+
 // A restored instance whose file names no cell has none; destroying it
 // uncounts nothing.
 TEST_F(HierarchyTest, InstanceWithoutCell) {
@@ -270,6 +286,7 @@ TEST_F(HierarchyTest, DamageLeavesTheSession) {
       {"a null segment", {{288, "0"}}},
       {"a node as a segment", {{288, "18"}}},
       {"an integer value as a position", {{322, "32"}}},
+      {"the X value claimed again as Y", {{325, "28"}}},
       {"a port instance as a slot instance", {{211, "13"}}},
       {"a design key read twice", {{497, "5"}, {498, "board"}}},
       {"a count beyond the file", {{230, "2147483647"}}},
