@@ -1,6 +1,7 @@
 #include <atomic>
 
 #include "core/pool.h"
+#include "core/shared_record_value.h"
 #include "persist/record.h"
 #include "tavrin/core.h"
 
@@ -11,6 +12,10 @@ namespace {
 // and overwritten by every record read, in any session on any thread.
 std::atomic<int32_t> g_sharedRecordValue{0};
 }  // namespace
+
+int32_t tavrin::SharedRecordValue() { return g_sharedRecordValue.load(std::memory_order_relaxed); }
+
+void tavrin::SetSharedRecordValue(int32_t value) { g_sharedRecordValue.store(value, std::memory_order_relaxed); }
 
 SDesignElement::SDesignElement()
     : m_heap(tavrin::ClaimPendingHeap()), m_id(static_cast<int32_t>(GTavrinServer::GetNewId())) {}

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <new>
 
+#include "core/shared_record_value.h"
 #include "persist/file_frame.h"
 #include "persist/input_file.h"
 #include "platform/private_heap.h"
@@ -84,6 +85,14 @@ int SessionFiles::Restore(SSession& session, const char* path, std::string* reas
     if (reason) *reason = kOutOfMemory;
     return 0;
   }
+  // Records read replace the shared value; a failed restore puts it back.
+  struct KeepSharedValue {
+    int32_t value = SharedRecordValue();
+    bool restored = false;
+    ~KeepSharedValue() {
+      if (!restored) SetSharedRecordValue(value);
+    }
+  } shared;
   try {
     std::time_t start = std::time(nullptr);
     PersistentFile file(path, 0, scratch.record());
@@ -98,6 +107,7 @@ int SessionFiles::Restore(SSession& session, const char* path, std::string* reas
     if (ok) {
       // Linked into the session: from here on nothing can fail.
       scratch.AdoptInto(session.m_restoredHeaps);
+      shared.restored = true;
       return 1;
     }
     if (reason) *reason = file.GetError().empty() ? "the data cannot be read" : file.GetError();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "core/shared_record_value.h"
 #include "fixture.h"
 
 using namespace tavrin_test;
@@ -159,7 +160,12 @@ TEST_F(DamageTest, CraftedDamage) {
       {"entry count beyond the file", Frame(Lines(5, "0"), {"SProject"}, 2000000000)},
       {"class line number out of range", Frame(Lines(5, "0"), {"SProject", "1"})},
   };
+  // Every case reads a design element record before it fails; the value all
+  // such records share must not change with a restore that fails.
+  tavrin::SetSharedRecordValue(77);
   for (const auto& c : cases) EXPECT_EQ(RestoreBytes(c.second, c.first), 0) << c.first;
+  EXPECT_EQ(tavrin::SharedRecordValue(), 77);
+  tavrin::SetSharedRecordValue(0);
 }
 
 // No fixed limits: more than 256 class names, class lines and data lines of
