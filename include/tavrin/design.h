@@ -220,6 +220,13 @@ class TAVRIN_API SPinMappingLibrary : public SLibrary {
   long GetId() const override { return m_id; }
   void InternalUpdate() { m_pinMappings.SetHeap(m_heap); }
 
+  // A new pin mapping of this library, filed under its name (taking over
+  // an existing entry; the older mapping stays allocated); null for a null
+  // name or when memory is exhausted. Destroy only unlinks.
+  SPinMapping* CreatePinMapping(const char* name);
+  SPinMapping* GetPinMapping(const char* name) const;
+  bool HasPinMapping(const char* name) const;
+  bool DestroyPinMapping(const char* name);
   const RelMap<CharM, SPinMapping*>& GetAllPinMappings() const { return m_pinMappings; }
   void SetPinMappingsAllocationSize(int) {}
 
@@ -377,6 +384,9 @@ class TAVRIN_API SCell : public SInstantiator {
   // when memory is exhausted. Destroy only unlinks.
   SConnectivityRepresentation* CreateConnectivityRepresentation(const char* name);
   SSchematicRepresentation* CreateSchematicRepresentation(const char* name);
+  // The board view: appended at the tail of the module list.
+  SModule* CreateModule(const char* name);
+  SPart* CreatePart(const char* name);
   SRepresentation* GetRepresentation(const char* name) const;
   bool HasRepresentation(const char* name);
   bool DestroyRepresentation(const char* name);
@@ -486,6 +496,7 @@ class TAVRIN_API SRepresentation : public SDesignElement {
   // nothing changes, for a null name or cell or when memory is exhausted.
   SGenericCellInstance* CreateGenericCellInstance(const char* name, SCell* cell);
   SModuleInstance* CreateModuleInstance(const char* name, SCell* cell);
+  SPartInstance* CreatePartInstance(const char* name, SCell* cell);
   SCellInstance* GetCellInstance(const char* name) const;
   bool HasCellInstance(const char* name);
   // Unlinks the instance from every configuration, its kind list and the
