@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_map>
 
 #include "persist/text_codec.h"
 
@@ -69,7 +71,7 @@ bool ReadFrameHeader(InputFile& in, FrameHeader& h, std::string* error) {
   return true;
 }
 
-bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::string* error) {
+bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::string* error, bool resolve) {
   t = ObjectTable();
   in.SetLimit(in.Size());
   if (!in.Seek(h.tablePos)) return Fail(error, "object table position beyond the end of the file");
@@ -85,6 +87,20 @@ bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::s
     return Fail(error, "object table: " + std::to_string(count) +
                            " entries cannot fit in the rest of the file");
   t.entries.assign(static_cast<std::size_t>(count), 0);
+  // Resolving: every registered class once (the newest registration of a
+  // name, as FindFactory finds it), and per distinct name read its class,
+  // 4 bytes a name however many names the table holds.
+  std::unordered_map<std::string_view, uint32_t> slotOf;
+  std::vector<uint32_t> slotOfName;
+  if (resolve) {
+    t.factories.push_back(nullptr);
+    for (Dynamic::FactoryListElement* e = Dynamic::RegistryHead(); e; e = e->next) {
+      if (slotOf.emplace(std::string_view(e->factory->ClassName() + 6), static_cast<uint32_t>(t.factories.size()))
+              .second)
+        t.factories.push_back(e->factory);
+    }
+  }
+  std::size_t distinct = 0;
   std::string name;
   for (uint32_t i = 1; i < static_cast<uint32_t>(count); ++i) {
     name.clear();
@@ -92,13 +108,20 @@ bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::s
     if (!complete) return Fail(error, "object table: class line " + std::to_string(i) + " missing");
     if (!name.empty() && IsDigit(name[0])) {
       unsigned long long pos = std::strtoull(name.c_str(), nullptr, 10);
-      if (pos >= t.names.size())
+      if (pos >= distinct)
         return Fail(error, "object table: class line " + std::to_string(i) + " refers to name " +
-                               name + " of " + std::to_string(t.names.size()));
-      t.entries[i] = static_cast<uint32_t>(pos);
+                               name + " of " + std::to_string(distinct));
+      t.entries[i] = resolve ? slotOfName[pos] : static_cast<uint32_t>(pos);
+    } else if (resolve) {
+      // A name is compared up to its first NUL, as a C text.
+      auto hit = slotOf.find(std::string_view(name.c_str()));
+      slotOfName.push_back(hit == slotOf.end() ? 0 : hit->second);
+      t.entries[i] = slotOfName.back();
+      ++distinct;
     } else {
       t.names.push_back(name);
       t.entries[i] = static_cast<uint32_t>(t.names.size() - 1);
+      ++distinct;
     }
   }
   t.end = in.Tell();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "persist/input_file.h"
+#include "tavrin/core.h"
 
 namespace tavrin {
 
@@ -40,13 +41,18 @@ bool ReadFrameHeader(InputFile& in, FrameHeader& h, std::string* error);
 
 struct ObjectTable {
   std::vector<std::string> names;  // distinct class names, in order of first occurrence
-  std::vector<uint32_t> entries;   // per index: position in names (entry 0 unused)
+  std::vector<uint32_t> entries;   // per index: position in names, or in factories (entry 0 unused)
+  // Read with resolving: the registered classes, null (an unknown class) first.
+  std::vector<Dynamic::AbstractFactory*> factories;
   int64_t end = -1;                // position after the last class line
 };
 
 // Reads the object table at h.tablePos. False, with a reason, when it is
-// missing, incomplete or inconsistent.
-bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::string* error);
+// missing, incomplete or inconsistent. With `resolve` (a restore) the class
+// names are not kept: each entry gives the position of its class among
+// t.factories, so the table costs its entries whatever its class lines say.
+bool ReadObjectTable(InputFile& in, const FrameHeader& h, ObjectTable& t, std::string* error,
+                     bool resolve = false);
 
 }  // namespace tavrin
 

@@ -36,10 +36,10 @@ struct PersistentFile::Impl {
   std::unique_ptr<InputFile> in;
   tavrin::FrameHeader header;
   // The object table: per index the position of its class among the
-  // distinct names, whose factories create the objects on first reference.
+  // registered classes (null first: an unknown class), whose factories
+  // create the objects on first reference.
   std::vector<uint32_t> classOf;
   std::vector<Dynamic::AbstractFactory*> factories;
-  std::vector<std::string> classNames;
   // What the objects created so far may take: the heap's growth and the
   // table together stay under kMemoryPerByte bytes per byte of file.
   std::size_t heapStart = 0;
@@ -225,18 +225,16 @@ void PersistentFile::OpenForReading(const char* path) {
   m->open = true;
   std::string why;
   tavrin::ObjectTable table;
-  if (!tavrin::ReadFrameHeader(in, m->header, &why) || !tavrin::ReadObjectTable(in, m->header, table, &why)) {
+  if (!tavrin::ReadFrameHeader(in, m->header, &why) ||
+      !tavrin::ReadObjectTable(in, m->header, table, &why, true)) {
     SetStatus(3);
     m->SetError([&] { return std::move(why); });
     return;
   }
   // Objects come into being when the data first refers to them; until then
-  // an index costs its table entry only. Each distinct class is resolved
-  // once; an unknown class leaves its entries null.
-  m->factories.resize(table.names.size());
-  for (std::size_t k = 0; k < table.names.size(); ++k)
-    m->factories[k] = Dynamic::FindFactory(table.names[k].c_str());
-  m->classNames.swap(table.names);
+  // an index costs its table entry only. Each class line is resolved as it
+  // is read; an unknown class leaves its entries null.
+  m->factories.swap(table.factories);
   m->classOf.swap(table.entries);
   SetReadTable(m->classOf.size());
   m->tableBytes = m->classOf.size() * (sizeof(uint32_t) + sizeof(TavrinObject*) + sizeof(uint8_t));
@@ -276,7 +274,7 @@ bool PersistentFile::CreateReadObject(std::size_t index) {
     });
     return false;
   }
-  TavrinObject* obj = factory->Create(m->classNames[m->classOf[index]].c_str(), m->heap);
+  TavrinObject* obj = factory->Create(factory->ClassName() + 6, m->heap);
   if (!obj) {
     MarkOutOfMemory();
     return false;
