@@ -68,6 +68,8 @@ bool SRepresentation::HasCellInstance(const char* name) { return m_cellInstances
 
 // The map's key is the instance's own name text, which the deletion frees:
 // the instance leaves the configurations, its kind list and the map first.
+// It also leaves the sheets of this view, which would otherwise keep an
+// entry for a deleted object that the next save writes.
 bool SRepresentation::DestroyCellInstance(const char* name) {
   if (!name) return false;
   auto it = m_cellInstances.find(name);
@@ -75,6 +77,15 @@ bool SRepresentation::DestroyCellInstance(const char* name) {
   SCellInstance* ci = it->second;
   for (auto c = m_configurations.begin(); c != m_configurations.end(); ++c)
     if (c->second) c->second->RemoveSelectedRepresentation(ci);
+  SSchematicRepresentation* drawing = SSchematicRepresentation::Cast(this);
+  SGenericCellInstance* drawn = SGenericCellInstance::Cast(ci);
+  if (drawing && drawn) {
+    const RelMap<int, SSchematicSheet*>& sheets = drawing->GetAllSchematicSheets();
+    for (auto s = sheets.begin(); s != sheets.end(); ++s)
+      if (s->second)
+        while (s->second->RemoveGenericCellInstance(drawn)) {
+        }
+  }
   if (SCell* cell = ci->GetCell()) cell->RemoveCellRef();
   if (SGenericCellInstance* g = SGenericCellInstance::Cast(ci)) m_genericCellInstances.erase(g, m_heap);
   else if (SModuleInstance* m = SModuleInstance::Cast(ci)) m_moduleInstances.erase(m, m_heap);

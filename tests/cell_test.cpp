@@ -1,6 +1,8 @@
 // Cells, representations, configurations, sheets and the designs of a
 // project: takeover by name, unlinking versus deleting, instance counts,
 // refusals.
+#include <memory>
+
 #include "fixture.h"
 
 using namespace tavrin_test;
@@ -153,6 +155,33 @@ TEST_F(CellTest, NetsSheetsAndFiles) {
   EXPECT_FALSE(v->HasFile(f) || v->RemoveFile(f));
   v->SetUnits("mil");
   EXPECT_STREQ(v->GetUnits(), "mil");
+}
+
+// A destroyed instance leaves the sheets of its view, so a save writes no
+// entry for it: the restored sheets list only the instances still there.
+TEST_F(CellTest, DestroyedInstanceLeavesTheSheets) {
+  SSchematicRepresentation* v = cell->CreateSchematicRepresentation("v");
+  SSchematicSheet* one = v->CreateSchematicSheet(1);
+  SSchematicSheet* two = v->CreateSchematicSheet(2);
+  SGenericCellInstance* g = v->CreateGenericCellInstance("g", leaf);
+  SGenericCellInstance* h = v->CreateGenericCellInstance("h", leaf);
+  ASSERT_TRUE(one && two && g && h);
+  EXPECT_TRUE(one->InsertGenericCellInstance(g) && one->InsertGenericCellInstance(h) &&
+              two->InsertGenericCellInstance(g));
+  EXPECT_TRUE(v->DestroyCellInstance("g"));
+  EXPECT_EQ(Items(one->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h});
+  EXPECT_TRUE(two->GetAllGenericCellInstances().empty());
+
+  ScratchDir dir;
+  ASSERT_EQ(session->Save(dir.File("s").c_str()), 1);
+  std::unique_ptr<SSession> back(AllocSession());
+  ASSERT_EQ(back->Restore(dir.File("s").c_str()), 1);
+  auto* rv = SSchematicRepresentation::Cast(back->GetProject("p")->GetDesign("top")->GetRepresentation("v"));
+  ASSERT_NE(rv, nullptr);
+  std::vector<SGenericCellInstance*> listed = Items(rv->GetSchematicSheet(1)->GetAllGenericCellInstances());
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0], rv->GetCellInstance("h"));
+  EXPECT_TRUE(rv->GetSchematicSheet(2)->GetAllGenericCellInstances().empty());
 }
 
 // Outside any session a cell deletes everything it owns, a child taken

@@ -499,8 +499,9 @@ class TAVRIN_API SRepresentation : public SDesignElement {
   SPartInstance* CreatePartInstance(const char* name, SCell* cell);
   SCellInstance* GetCellInstance(const char* name) const;
   bool HasCellInstance(const char* name);
-  // Unlinks the instance from every configuration, its kind list and the
-  // map, uncounts it in its cell, and deletes it; false for an absent name.
+  // Unlinks the instance from every configuration, the sheets of this view,
+  // its kind list and the map, uncounts it in its cell, and deletes it;
+  // false for an absent name.
   bool DestroyCellInstance(const char* name);
 
   // Nets by name; no back-reference is set. Destroy only unlinks.
