@@ -180,7 +180,10 @@ class Record {
     for (uint32_t i = 0; i < n && ok(); ++i) {
       T* c = ReadChildHeader<T>();
       if (!c) return;
-      if (!list.insert(c, heap)) { m_s.MarkDamaged(); return; }
+      if (!list.insert(c, heap)) {
+        Unlinked(c);
+        return;
+      }
       FinishChild(c);
       if (ok() && !afterRead(c)) m_s.MarkDamaged();
     }
