@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/pool.h"
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 
@@ -21,22 +22,14 @@ SInstance::~SInstance() {}
 
 SCellInstance::SCellInstance() { InternalUpdate(); }
 
-namespace {
-template <class T>
-void DeleteListed(RelLinkedList<T*>& list, HANDLEMA* heap) {
-  for (auto it = list.begin(); it != list.end(); ++it) delete *it;
-  list.clear(heap);
-}
-}  // namespace
-
 // Every port instance in a kind list is owned, including one whose name a
 // later port instance took over (it is still saved), so deletion follows the
 // kind lists. A slot instance is deleted once, and only by the cell instance
 // it names as its aggregate (one entered again elsewhere belongs there).
 SCellInstance::~SCellInstance() {
-  DeleteListed(m_portInstanceScalars, m_heap);
-  DeleteListed(m_portInstanceBi, m_heap);
-  DeleteListed(m_portInstanceBundles, m_heap);
+  tavrin::DeleteListed(m_portInstanceScalars, m_heap);
+  tavrin::DeleteListed(m_portInstanceBi, m_heap);
+  tavrin::DeleteListed(m_portInstanceBundles, m_heap);
   try {
     std::vector<SSlotInstance*> owned;
     for (auto it = m_memberSlotInstances.begin(); it != m_memberSlotInstances.end(); ++it)
@@ -77,20 +70,8 @@ void SCellInstance::SetUID(const char* uid) {
 
 template <class T>
 T* SCellInstance::CreatePortInstance(const char* name, RelLinkedList<T*>& list) {
-  if (!name) return nullptr;
-  T* child = new (m_heap) T();
-  if (!child) return nullptr;
-  child->SetName(name);
-  if (!child->GetName() || !list.insert(child, m_heap)) {
-    delete child;
-    return nullptr;
-  }
-  if (RelMap<CharM, SPortInstance*>::Failed(m_portInstances.insert(CharM(child->GetName()), child))) {
-    list.erase(child, m_heap);
-    delete child;
-    return nullptr;
-  }
-  child->SetCellInstance(this);
+  T* child = tavrin::CreateListedChild(m_portInstances, list, m_heap, name);
+  if (child) child->SetCellInstance(this);
   return child;
 }
 
