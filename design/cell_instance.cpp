@@ -1,15 +1,14 @@
 // Cell instances: the owned port instances (named, one kind list per class),
 // the numbered member slot instances, the representation-keyed aggregate slot
 // instances and the counted reference to the instantiated cell.
-#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <limits>
 #include <map>
 #include <new>
-#include <vector>
 
 #include "core/pool.h"
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 
@@ -21,37 +20,17 @@ SInstance::~SInstance() {}
 
 SCellInstance::SCellInstance() { InternalUpdate(); }
 
-namespace {
-template <class T>
-void DeleteListed(RelLinkedList<T*>& list, HANDLEMA* heap) {
-  for (auto it = list.begin(); it != list.end(); ++it) delete *it;
-  list.clear(heap);
-}
-}  // namespace
-
 // Every port instance in a kind list is owned, including one whose name a
 // later port instance took over (it is still saved), so deletion follows the
-// kind lists. A slot instance is deleted once, and only by the cell instance
-// it names as its aggregate (one entered again elsewhere belongs there).
+// kind lists. Each slot instance of the member map is owned and held by
+// that one entry only.
 SCellInstance::~SCellInstance() {
-  DeleteListed(m_portInstanceScalars, m_heap);
-  DeleteListed(m_portInstanceBi, m_heap);
-  DeleteListed(m_portInstanceBundles, m_heap);
-  try {
-    std::vector<SSlotInstance*> owned;
-    for (auto it = m_memberSlotInstances.begin(); it != m_memberSlotInstances.end(); ++it)
-      if (it->second && it->second->GetAggregateCellInstance() == this) owned.push_back(it->second);
-    std::sort(owned.begin(), owned.end());
-    owned.erase(std::unique(owned.begin(), owned.end()), owned.end());
-    for (SSlotInstance* si : owned) delete si;
-  } catch (const std::bad_alloc&) {
-    // Without memory to sort them out the slot instances stay allocated.
-  }
-  if (!m_heap) {
-    m_portInstances.clear();
-    m_memberSlotInstances.clear();
-    m_aggregateSlotInstances.clear();
-  }
+  tavrin::DeleteListed(m_portInstanceScalars, m_heap);
+  tavrin::DeleteListed(m_portInstanceBi, m_heap);
+  tavrin::DeleteListed(m_portInstanceBundles, m_heap);
+  tavrin::DeleteMapped(m_memberSlotInstances);
+  m_portInstances.clear();
+  m_aggregateSlotInstances.clear();
   tavrin::TextFree(m_uid);
 }
 
@@ -77,20 +56,8 @@ void SCellInstance::SetUID(const char* uid) {
 
 template <class T>
 T* SCellInstance::CreatePortInstance(const char* name, RelLinkedList<T*>& list) {
-  if (!name) return nullptr;
-  T* child = new (m_heap) T();
-  if (!child) return nullptr;
-  child->SetName(name);
-  if (!child->GetName() || !list.insert(child, m_heap)) {
-    delete child;
-    return nullptr;
-  }
-  if (RelMap<CharM, SPortInstance*>::Failed(m_portInstances.insert(CharM(child->GetName()), child))) {
-    list.erase(child, m_heap);
-    delete child;
-    return nullptr;
-  }
-  child->SetCellInstance(this);
+  T* child = tavrin::CreateListedChild(m_portInstances, list, m_heap, name);
+  if (child) child->SetCellInstance(this);
   return child;
 }
 
@@ -120,21 +87,43 @@ bool SCellInstance::DestroyPortInstance(const char* name) {
 
 // ---- slot instances ------------------------------------------------------------------
 
+// A slot instance held by two entries would be saved twice as an owned
+// child, which no restore accepts, and deleted twice; so entering one takes
+// it out of the entry that held it. The slot instance an entry held before
+// is no longer owned.
+bool SCellInstance::EnterSlotInstance(int number, SSlotInstance* si) {
+  SSlotInstance* before = GetMemberSlotInstance(number);
+  if (before != si) {
+    if (RelMap<int, SSlotInstance*>::Failed(m_memberSlotInstances.insert(number, si))) return false;
+    if (before) before->m_owner = nullptr;
+    if (SCellInstance* owner = si->m_owner) owner->LeaveSlotInstance(si, owner == this ? &number : nullptr);
+    si->m_owner = this;
+  }
+  si->SetAggregateCellInstance(this);
+  return true;
+}
+
+void SCellInstance::LeaveSlotInstance(SSlotInstance* si, const int* keep) {
+  for (auto it = m_memberSlotInstances.begin(); it != m_memberSlotInstances.end(); ++it)
+    if (it->second == si && !(keep && it->first == *keep)) {
+      m_memberSlotInstances.erase(it);
+      break;
+    }
+  si->m_owner = nullptr;
+}
+
 SSlotInstance* SCellInstance::CreateMemberSlotInstanceSlotInstance(int number) {
   SSlotInstance* si = new (m_heap) SSlotInstance();
   if (!si) return nullptr;
-  if (RelMap<int, SSlotInstance*>::Failed(m_memberSlotInstances.insert(number, si))) {
+  if (!EnterSlotInstance(number, si)) {
     delete si;
     return nullptr;
   }
-  si->SetAggregateCellInstance(this);
   return si;
 }
 
 void SCellInstance::CreateMemberSlotInstanceSlotInstance2(int number, SSlotInstance* si) {
-  if (!si) return;
-  if (RelMap<int, SSlotInstance*>::Failed(m_memberSlotInstances.insert(number, si))) return;
-  si->SetAggregateCellInstance(this);
+  if (si) EnterSlotInstance(number, si);
 }
 
 SSlotInstance* SCellInstance::GetMemberSlotInstance(int number) const {
@@ -146,7 +135,12 @@ bool SCellInstance::HasMemberSlotInstance(int number) {
   return m_memberSlotInstances.find(number) != m_memberSlotInstances.end();
 }
 
-bool SCellInstance::DestroyMemberSlotInstance(int number) { return m_memberSlotInstances.eraseKey(number); }
+bool SCellInstance::DestroyMemberSlotInstance(int number) {
+  SSlotInstance* si = GetMemberSlotInstance(number);
+  if (!m_memberSlotInstances.eraseKey(number)) return false;
+  if (si) si->m_owner = nullptr;
+  return true;
+}
 
 bool SCellInstance::SetAggregateSlotInstance(SRepresentation* rep, SSlotInstance* si) {
   if (m_aggregateSlotInstances.find(rep) != m_aggregateSlotInstances.end()) return false;
@@ -213,6 +207,8 @@ void SCellInstance::ReadMemberSlotInstances(tavrin::Record& r) {
     }
   }
   r.NumberedChildMap(m_memberSlotInstances, [&runs](int32_t& n) { return TakeFreeNumber(runs, n); });
+  for (auto it = m_memberSlotInstances.begin(); it != m_memberSlotInstances.end(); ++it)
+    if (it->second) it->second->m_owner = this;
 }
 
 // 1. the design element record; 2. the UID; 3. the cell (stored as read:

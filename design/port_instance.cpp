@@ -1,18 +1,12 @@
 // Port instances: the common part (owner, port, bundles), scalars and
 // bundles. Buses are in port_instance_bus.cpp.
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
 
 TAVRIN_REGISTER_FACTORY(SPortInstanceScalar);
 TAVRIN_REGISTER_FACTORY(SPortInstanceBundle);
-
-namespace {
-template <class T>
-bool InsertOnce(RelLinkedList<T*>& list, T* p, HANDLEMA* heap) {
-  return !list.contains(p) && list.insert(p, heap);
-}
-}  // namespace
 
 // ---- common part -------------------------------------------------------------------
 
@@ -21,7 +15,7 @@ SPortInstance::SPortInstance() {}
 SPortInstance::~SPortInstance() { m_portInstanceBundles.clear(m_heap); }
 
 bool SPortInstance::InsertPortInstanceBundle(SPortInstanceBundle* bundle) {
-  return InsertOnce(m_portInstanceBundles, bundle, m_heap);
+  return tavrin::InsertOnce(m_portInstanceBundles, bundle, m_heap);
 }
 bool SPortInstance::RemovePortInstanceBundle(SPortInstanceBundle* bundle) {
   return m_portInstanceBundles.erase(bundle, m_heap);
@@ -49,7 +43,7 @@ SPortInstanceScalar::SPortInstanceScalar() {}
 SPortInstanceScalar::~SPortInstanceScalar() { m_portInstanceBi.clear(m_heap); }
 
 bool SPortInstanceScalar::InsertPortInstanceBus(SPortInstanceBus* bus) {
-  return InsertOnce(m_portInstanceBi, bus, m_heap);
+  return tavrin::InsertOnce(m_portInstanceBi, bus, m_heap);
 }
 bool SPortInstanceScalar::RemovePortInstanceBus(SPortInstanceBus* bus) { return m_portInstanceBi.erase(bus, m_heap); }
 bool SPortInstanceScalar::HasPortInstanceBus(SPortInstanceBus* bus) { return m_portInstanceBi.contains(bus); }
@@ -79,7 +73,7 @@ SPortInstanceBundle::SPortInstanceBundle() {}
 SPortInstanceBundle::~SPortInstanceBundle() { m_portInstances.clear(m_heap); }
 
 bool SPortInstanceBundle::InsertPortInstance(SPortInstance* member) {
-  return InsertOnce(m_portInstances, member, m_heap);
+  return tavrin::InsertOnce(m_portInstances, member, m_heap);
 }
 bool SPortInstanceBundle::RemovePortInstance(SPortInstance* member) { return m_portInstances.erase(member, m_heap); }
 bool SPortInstanceBundle::HasPortInstance(SPortInstance* member) { return m_portInstances.contains(member); }

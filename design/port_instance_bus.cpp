@@ -1,5 +1,6 @@
 // Bus port instances: members by index, range-keyed sub-buses and the owned
 // index ranges.
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
 #include "tavrin/props.h"
@@ -9,8 +10,7 @@ TAVRIN_REGISTER_FACTORY(SPortInstanceBus);
 SPortInstanceBus::SPortInstanceBus() { InternalUpdate(); }
 
 SPortInstanceBus::~SPortInstanceBus() {
-  for (auto it = m_indices.begin(); it != m_indices.end(); ++it) delete *it;
-  m_indices.clear(m_heap);
+  tavrin::DeleteListed(m_indices, m_heap);
   if (!m_heap) {
     m_portInstanceScalars.clear();
     m_subPortInstanceBi.clear();

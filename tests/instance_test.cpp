@@ -131,22 +131,54 @@ TEST_F(InstanceTest, BusMembersRangesAndSubBuses) {
 }
 
 // Outside any session owners delete what they own: every kind list's port
-// instances (a taken-over name too), ranges with bounds, slot instances once
-// each; the sanitizers report a leak or a double delete.
+// instances (a taken-over name too), ranges with bounds, slot instances
+// where they were entered last, whichever owner goes first; the sanitizers
+// report a leak, a read after free or a double delete.
 TEST(InstanceHeapless, DeletesOwnedChildren) {
-  SGenericCellInstance* ci = new SGenericCellInstance();
-  SGenericCellInstance* other = new SGenericCellInstance();
-  ci->SetUID("u");
-  ci->CreatePortInstanceScalar("A");
-  ci->CreatePortInstanceScalar("A");
-  ci->CreatePortInstanceBus("B")->CreateIndicesRangeValue()->CreateUpperIntegerValue();
-  ci->CreatePortInstanceBundle("K");
-  SSlotInstance* si = ci->CreateMemberSlotInstanceSlotInstance(1);
-  si->SetGateName("gate");
-  ci->CreateMemberSlotInstanceSlotInstance2(2, si);  // one slot instance under two numbers
-  other->CreateMemberSlotInstanceSlotInstance2(1, ci->CreateMemberSlotInstanceSlotInstance(3));  // moved on
-  delete ci;
-  delete other;
+  for (bool otherFirst : {false, true}) {
+    SGenericCellInstance* ci = new SGenericCellInstance();
+    SGenericCellInstance* other = new SGenericCellInstance();
+    ci->SetUID("u");
+    ci->CreatePortInstanceScalar("A");
+    ci->CreatePortInstanceScalar("A");
+    ci->CreatePortInstanceBus("B")->CreateIndicesRangeValue()->CreateUpperIntegerValue();
+    ci->CreatePortInstanceBundle("K");
+    SSlotInstance* si = ci->CreateMemberSlotInstanceSlotInstance(1);
+    si->SetGateName("gate");
+    ci->CreateMemberSlotInstanceSlotInstance2(2, si);  // moved from 1 to 2
+    other->CreateMemberSlotInstanceSlotInstance2(1, ci->CreateMemberSlotInstanceSlotInstance(3));  // moved on
+    SSlotInstance* replaced = other->CreateMemberSlotInstanceSlotInstance(4);
+    other->CreateMemberSlotInstanceSlotInstance(4);
+    ci->CreateMemberSlotInstanceSlotInstance2(4, replaced);  // no longer owned: entered anew
+    delete (otherFirst ? other : ci);
+    delete (otherFirst ? ci : other);
+  }
+}
+
+// A slot instance is held by one entry: entering it under another number,
+// or in another cell instance, takes it out of the entry it had, so the
+// board still saves as a file that restores and each owner deletes only
+// its own.
+TEST_F(InstanceTest, SlotInstanceEnteredAgainMoves) {
+  HierarchyBoard h(session);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(5, h.si);
+  EXPECT_TRUE(!h.u1->HasMemberSlotInstance(2) && h.u2->GetMemberSlotInstance(5) == h.si);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
+  EXPECT_EQ(h.u2->GetAllMemberSlotInstances().size(), 1u);
+  EXPECT_TRUE(h.u2->GetMemberSlotInstance(6) == h.si && h.si->GetAggregateCellInstance() == h.u2);
+  SSlotInstance* back = h.u1->CreateMemberSlotInstanceSlotInstance(2);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(6, back);  // h.si is no longer held: the test owns it
+  EXPECT_TRUE(h.u1->GetAllMemberSlotInstances().empty() && h.u2->GetMemberSlotInstance(6) == back);
+  h.u1->CreateMemberSlotInstanceSlotInstance2(2, h.si);
+  ASSERT_EQ(session->Save(dir.File("moved").c_str()), 1);
+  SSession* s2 = AllocSession();
+  ASSERT_EQ(Restore(s2, dir.File("moved")), 1);
+  SRepresentation* sch = s2->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
+  EXPECT_EQ(sch->GetCellInstance("U2")->GetMemberSlotInstance(6)->GetAggregateCellInstance(), sch->GetCellInstance("U2"));
+  EXPECT_TRUE(sch->DestroyCellInstance("U2") && sch->DestroyCellInstance("U1"));
+  delete s2;
+  EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
 namespace {

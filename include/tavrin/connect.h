@@ -219,8 +219,8 @@ class TAVRIN_API SNetBus : public SNet {
   // A new empty range at the head of the bus's ranges; null when memory is
   // exhausted.
   SRangeValue* CreateIndicesRangeValue();
-  // Unlinks and deletes a listed range; false (nothing deleted) otherwise.
-  // A sub-bus entry keyed by the range is the caller's to remove first.
+  // Unlinks and deletes a listed range, and drops the sub-bus entry keyed
+  // by it; false (nothing deleted) otherwise.
   bool DestroyIndices(SRangeValue* range);
   bool HasIndices(SRangeValue* range) const { return m_indiceses.contains(range); }
   const RelLinkedList<SRangeValue*>& GetAllIndiceses() const { return m_indiceses; }

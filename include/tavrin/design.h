@@ -969,12 +969,14 @@ class TAVRIN_API SCellInstance : public SInstance {
   // Unlinks from the map and its kind list (not deleted); false when absent.
   bool DestroyPortInstance(const char* name);
 
-  // Member slot instances by number. Create replaces the entry of a taken
-  // number (the older slot instance is then no longer reached from here);
-  // null when memory is exhausted.
+  // Member slot instances by number. A slot instance sits under one number
+  // of one cell instance, which owns it. Create replaces the entry of a
+  // taken number (the older slot instance is then no longer reached from
+  // here, nor owned); null when memory is exhausted.
   SSlotInstance* CreateMemberSlotInstanceSlotInstance(int number);
-  // Enters an existing slot instance (null is ignored) and makes this
-  // instance its aggregate cell instance.
+  // Enters an existing slot instance (null is ignored), taking it out of
+  // the entry that held it before, here or in another cell instance, and
+  // makes this instance its aggregate cell instance.
   void CreateMemberSlotInstanceSlotInstance2(int number, SSlotInstance* si);
   SSlotInstance* GetMemberSlotInstance(int number) const;
   bool HasMemberSlotInstance(int number);
@@ -1020,6 +1022,12 @@ class TAVRIN_API SCellInstance : public SInstance {
   // Record item 6 while reading: a number already taken moves up to the
   // next free one.
   void ReadMemberSlotInstances(tavrin::Record& r);
+  // Files `si` under `number` as its owner; false (nothing changed) when
+  // memory is exhausted.
+  bool EnterSlotInstance(int number, SSlotInstance* si);
+  // Takes the entry holding `si` out of this instance's map (except one
+  // under `*keep`); `si` is then no longer owned.
+  void LeaveSlotInstance(SSlotInstance* si, const int* keep);
 
   char* m_uid = nullptr;
   RelMap<CharM, SPortInstance*> m_portInstances;
@@ -1289,6 +1297,10 @@ class TAVRIN_API SSlotInstance : public SInstance {
   SSlot* m_slot = nullptr;
   SCellInstance* m_memberCellInstance = nullptr;
   SCellInstance* m_aggregateCellInstance = nullptr;
+  // The cell instance whose member map holds this slot instance (and that
+  // deletes it), or null. Not saved: a restore sets it from the map read.
+  friend class SCellInstance;
+  SCellInstance* m_owner = nullptr;
 };
 
 #endif
