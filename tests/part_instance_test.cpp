@@ -251,8 +251,8 @@ TEST_F(PartInstanceRecord, WrittenWithTheMark) {
 }
 
 // Another identifier names the older form: each coordinate an optional
-// unitless value, whose integer is taken and which is then deleted (outside
-// a session, so the sanitizers see a value left over).
+// unitless value, whose integer is taken and which is then deleted (read
+// once outside a session, so the sanitizers see a value left over).
 TEST_F(PartInstanceRecord, OlderValueObjectForm) {
   Lines tail = kTail;
   tail[kId] = "5";
@@ -263,21 +263,28 @@ TEST_F(PartInstanceRecord, OlderValueObjectForm) {
   tail.insert(tail.begin() + kPinX, {"4", "3", "0", "0"});  // X a value of 3, Y null
   std::string path = File();
   WriteRecordFile(path, WithTail(tail), kClasses);
-  SPartInstance* back = LoadRecord<SPartInstance>(path, nullptr);
+  SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
   ASSERT_NE(back, nullptr);
   EXPECT_TRUE(back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
   SPartPinInstance* p = back->GetPartPinInstance("1");
   ASSERT_NE(p, nullptr);
   EXPECT_TRUE(p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
+  Lines pinless(kTail.begin(), kTail.begin() + kId + 1);  // no pin instances
+  pinless[kId] = "5";
+  pinless.insert(pinless.end(), {"0", "3", "-20", "0", "4", "30", "0"});
+  WriteRecordFile(path, WithTail(pinless), kClasses);
+  back = LoadRecord<SPartInstance>(path, nullptr);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->GetXVal() == -20 && back->GetYVal() == 30);
   delete back;
 
   // A value referred to again after it was taken (and deleted) is damage,
   // as is a coordinate of another class.
   for (const char* again : {"3", "2"}) {
-    Lines twice = kTail;
+    Lines twice = pinless;
     twice[kId] = "0";
-    twice.erase(twice.begin() + kX, twice.end());
-    twice.insert(twice.end(), {"3", "-20", "0", again});
+    twice.erase(twice.end() - 4, twice.end());
+    twice.push_back(again);
     WriteRecordFile(path, WithTail(twice), kClasses);
     EXPECT_EQ(LoadRecord<SPartInstance>(path, nullptr), nullptr) << again;
   }
