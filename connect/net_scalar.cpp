@@ -3,6 +3,7 @@
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 TAVRIN_REGISTER_FACTORY(SNetScalar);
 
@@ -104,6 +105,11 @@ void SNetScalar::RemoveAllDriverReceiverPairs() { m_driverReceiverPairs.clear(m_
 bool SNetScalar::SetDiffNet(const char* name) { return tavrin::SetText(m_heap, m_diffNet, name); }
 
 bool SNetScalar::SetDiffNet(SNetScalar* net) { return SetDiffNet(net ? net->GetName() : nullptr); }
+
+SNetScalar* SNetScalar::GetDiffNet(SModule* module) const {
+  if (!m_diffNet || !module) return nullptr;
+  return SNetScalar::Cast(module->GetNet(m_diffNet));
+}
 
 SSegment* SNetScalar::GetVictimSegment(SSegment* segment) const {
   auto it = m_victimSegments.find(segment);

@@ -29,6 +29,7 @@ class SPadStack;
 class SRegion;
 class SRangeValue;
 class SUnitlessValue;
+class SModule;
 
 // ---- nets -----------------------------------------------------------------------
 
@@ -149,6 +150,9 @@ class TAVRIN_API SNetScalar : public SNet {
 
   // The partner of a differential pair, by name (not saved).
   const char* GetDiffNet() const { return m_diffNet; }
+  // The scalar net of the module named as the partner; null without a
+  // partner or module, or when that name is absent or not a scalar net.
+  SNetScalar* GetDiffNet(SModule* module) const;
   // A copy of the text, or none for null; true unless memory is exhausted.
   bool SetDiffNet(const char* name);
   // A copy of the net's name; none when the net or its name is null.
