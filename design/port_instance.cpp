@@ -46,6 +46,8 @@ Persistent::Error SPortInstance::Serialize(PersistentStore& s) {
 
 SPortInstanceScalar::SPortInstanceScalar() {}
 
+int SPortInstanceScalar::WritePointer(PersistentStore& s) { return s.WritePointer(tavrin::AsObject(this)); }
+
 SPortInstanceScalar::~SPortInstanceScalar() { m_portInstanceBi.clear(m_heap); }
 
 bool SPortInstanceScalar::InsertPortInstanceBus(SPortInstanceBus* bus) {
