@@ -181,7 +181,8 @@ class TAVRIN_API SPart : public SPhysicalRepresentation {
 
   // Discrete pin pairs, in insertion order. Adding copies the text (a null
   // text adds nothing); adding a list copies all its texts or, when memory
-  // runs out, none.
+  // runs out, none. The platform list takes the general allocator: the
+  // part's destructor or DestroyAll frees it, a session deleted whole does not.
   void AddDiscretePinPair(const char* text);
   void AddDiscretePinPair(const CStringList& list);
   // Removes the first equal text from the head; false if none.
