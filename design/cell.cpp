@@ -4,6 +4,7 @@
 #include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 #include "tavrin/props.h"
 
 TAVRIN_REGISTER_FACTORY(SCell);
@@ -14,13 +15,13 @@ SCell::SCell() { InternalUpdate(); }
 
 // Every child its kind lists hold is owned and saved, including one whose
 // name a later child took over, so the kind lists (not the name maps) say
-// what is deleted. Modules and parts come with their classes; until then
-// their lists stay empty.
+// what is deleted. Modules come with their class; until then their list
+// stays empty.
 SCell::~SCell() {
   tavrin::DeleteListed(m_connectivityRepresentations, m_heap);
   tavrin::DeleteListed(m_schematicRepresentations, m_heap);
   m_modules.clear(m_heap);
-  m_parts.clear(m_heap);
+  tavrin::DeleteListed(m_parts, m_heap);
   m_representations.clear();
   delete m_interface;
   m_interface = nullptr;
@@ -72,6 +73,8 @@ SSchematicRepresentation* SCell::CreateSchematicRepresentation(const char* name)
   return CreateRepresentation(name, m_schematicRepresentations);
 }
 
+SPart* SCell::CreatePart(const char* name) { return CreateRepresentation(name, m_parts); }
+
 SRepresentation* SCell::GetRepresentation(const char* name) const { return m_representations.lookup(name); }
 
 bool SCell::HasRepresentation(const char* name) { return m_representations.lookup(name) != nullptr; }
@@ -84,6 +87,7 @@ bool SCell::DestroyRepresentation(const char* name) {
   m_representations.erase(it);
   if (SConnectivityRepresentation* c = SConnectivityRepresentation::Cast(r)) m_connectivityRepresentations.erase(c, m_heap);
   else if (SSchematicRepresentation* s = SSchematicRepresentation::Cast(r)) m_schematicRepresentations.erase(s, m_heap);
+  else if (SPart* p = SPart::Cast(r)) m_parts.erase(p, m_heap);
   return true;
 }
 
@@ -171,7 +175,7 @@ Persistent::Error SCell::Serialize(PersistentStore& s) {
   r.Long(m_id);
   r.NamedChildList(m_connectivityRepresentations, m_heap, m_representations);
   r.NoneYet(m_modules.size());
-  r.NoneYet(m_parts.size());
+  r.NamedChildList(m_parts, m_heap, m_representations);
   r.NamedChildList(m_schematicRepresentations, m_heap, m_representations);
   if (r.Reading() && m_interface) {
     delete m_interface;

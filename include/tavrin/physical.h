@@ -191,6 +191,211 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
 
 // ---- parts, part pins, pin mappings (declared by the part family)
 
+// The kind of a part. Its values belong to the caller (1 to 6 are in use;
+// 1, 3, 5 and 6 count as passive); the library stores them unchanged.
+enum TavrinPartType : int32_t { TAVRIN_PART_TYPE_NONE = 0 };
+
+// The physical view of a cell: the component with its pins (owned, by pin
+// name), the pin mappings and packages it may use (references, keyed by the
+// referenced object's own name) with one selection of each, and the names
+// of its discrete pin pairs (not saved).
+class TAVRIN_API SPart : public SPhysicalRepresentation {
+  TAVRIN_CLASS(SPart)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPart();
+  // Deletes the pins its map holds; packages and pin mappings belong to
+  // their libraries.
+  ~SPart() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // A new pin of this part filed under its name (taking over an existing
+  // entry; the older pin stays allocated); null for a null name or when
+  // memory is exhausted. Destroy only unlinks.
+  SPartPin* CreatePartPin(const char* name);
+  SPartPin* GetPartPin(const char* name) const;
+  bool HasPartPin(const char* name) const;
+  bool DestroyPartPin(const char* name);
+  const RelMap<CharM, SPartPin*>& GetAllPartPins() const { return m_partPins; }
+
+  // Filing a package needs its class, which comes later; until then the
+  // map stays empty.
+  SPackage* GetPackage(const char* name) const;
+  bool HasPackage(const char* name) const;
+  // Unlinks the entry (the package stays selected if it was); false if absent.
+  bool RemovePackage(const char* name);
+  const RelMap<CharM, SPackage*>& GetAllPackages() const { return m_packages; }
+
+  // False, nothing entered, for a null name or mapping, a mapping without
+  // a name, when `name` already files a mapping that is itself filed under
+  // its own name, or when memory is exhausted. Otherwise files the mapping
+  // under its own name (taking over an entry of that name) and selects it
+  // when nothing is selected.
+  bool SetPinMapping(const char* name, SPinMapping* mapping);
+  SPinMapping* GetPinMapping(const char* name) const;
+  bool HasPinMapping(const char* name) const;
+  // Unlinks the entry (the mapping stays selected if it was); false if absent.
+  bool RemovePinMapping(const char* name);
+  const RelMap<CharM, SPinMapping*>& GetAllPinMappings() const { return m_pinMappings; }
+
+  // Plain fields: membership is not checked.
+  SPackage* GetSelectedPackage() const { return m_selectedPackage; }
+  bool SetSelectedPackage(SPackage* p) {
+    m_selectedPackage = p;
+    return true;
+  }
+  SPinMapping* GetSelectedMapping() const { return m_selectedMapping; }
+  bool SetSelectedMapping(SPinMapping* m) {
+    m_selectedMapping = m;
+    return true;
+  }
+
+  // Discrete pin pairs, in insertion order. Adding copies the text (a null
+  // text adds nothing); adding a list copies all its texts or, when memory
+  // runs out, none. The platform list takes the general allocator: the
+  // part's destructor or DestroyAll frees it, a session deleted whole does not.
+  void AddDiscretePinPair(const char* text);
+  void AddDiscretePinPair(const CStringList& list);
+  // Removes the first equal text from the head; false if none.
+  bool DestroyDiscretePinPair(const char* text);
+  bool DestroyAllDiscretePinPairs();
+  // Whether the list holds an equal text (the one Destroy would remove).
+  bool HasDiscretePinPair(const char* text) const;
+  const CStringList& GetAllDiscretePinPairs() const { return m_discretePinPairs; }
+
+  TavrinPartType GetType() const { return m_type; }
+  void SetType(TavrinPartType t) { m_type = t; }
+
+  void SetPartPinsAllocationSize(int) {}
+  void SetPackagesAllocationSize(int) {}
+  void SetPinMappingsAllocationSize(int) {}
+
+ private:
+  TavrinPartType m_type = TAVRIN_PART_TYPE_NONE;
+  RelMap<CharM, SPartPin*> m_partPins;
+  SPackage* m_selectedPackage = nullptr;
+  RelMap<CharM, SPinMapping*> m_pinMappings;
+  SPinMapping* m_selectedMapping = nullptr;
+  RelMap<CharM, SPackage*> m_packages;
+  CStringList m_discretePinPairs{10};
+};
+
+// A pin of a part: its position (plain numbers, no unit conversion), the
+// owning part and the package pin it lands on.
+class TAVRIN_API SPartPin : public SInstantiator {
+  TAVRIN_CLASS(SPartPin)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPartPin();
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  long GetX() const { return m_x; }
+  void SetX(long x) { m_x = static_cast<int32_t>(x); }
+  long GetY() const { return m_y; }
+  void SetY(long y) { m_y = static_cast<int32_t>(y); }
+  SPart* GetPart() const { return m_part; }
+  // Package pins come with their class; until then a pin lands on none.
+  SPackagePin* GetPackagePin() const { return m_packagePin; }
+  bool SetPackagePin(SPackagePin* p) {
+    m_packagePin = p;
+    return true;
+  }
+
+ protected:
+  friend class SPart;
+  void SetPart(SPart* part) { m_part = part; }
+
+ private:
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+  SPart* m_part = nullptr;
+  SPackagePin* m_packagePin = nullptr;
+};
+
+// Which pin of the aggregate (the physical part) carries which port of a
+// member placed in one of its slots: global entries hold for every slot,
+// slot entries for one slot number. Pairs are not unique and are not saved.
+// Names are compared exactly; a null name is never found.
+class TAVRIN_API SPinMapping : public TavrinObject {
+  TAVRIN_CLASS(SPinMapping)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+
+  // One pair: the aggregate's pin name and the member's port name. Pairs,
+  // texts and slot lists belong to the mapping and live in its heap.
+  struct CPorts {
+    char* aggregate = nullptr;
+    char* member = nullptr;
+  };
+  typedef RelLinkedList<CPorts*> Entries;
+
+  SPinMapping();
+  // Frees every entry with its texts and the slot lists.
+  ~SPinMapping() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() { m_slotEntries.SetHeap(m_heap); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  // A new pair at the head of the global entries, or of the slot's list
+  // (made when the slot has none). False, nothing changed, for a null name
+  // or when memory is exhausted.
+  bool AddGlobalEntry(const char* aggregate, const char* member);
+  bool AddSlotEntry(int slot, const char* aggregate, const char* member);
+  // Removes and frees the first pair from the head matching both names;
+  // false if none (or the slot is absent). An emptied slot stays.
+  bool RemoveGlobalEntry(const char* aggregate, const char* member);
+  bool RemoveSlotEntry(int slot, const char* aggregate, const char* member);
+  // Removes and frees the pair at `position` of the slot's list; false when
+  // the slot is absent or the position is not in its list.
+  bool RemoveSlotEntryInternal(int slot, RelListIterator<CPorts*, CPorts*&> position);
+
+  // The member name of the first global pair of that aggregate name, or null.
+  char* GetGlobalMemberName(const char* aggregate) const;
+  // The aggregate names of every global pair of that member name, each put
+  // at the head as found (so in the order the pairs were added). The texts
+  // are the pairs' own; the nodes come from GetHeap() and are the caller's
+  // to clear. Stops early when memory runs out.
+  RelLinkedList<char*> GetGlobalAggregateNames(const char* member) const;
+  char* GetSlotMemberName(int slot, const char* aggregate) const;
+  char* GetSlotAggregateName(int slot, const char* member) const;
+  // 0 when a global pair has that aggregate name; else the first slot, in
+  // the slot map's order, with such a pair; -1 when none has.
+  int GetSlotNumber(const char* aggregate) const;
+
+  const Entries& GetAllGlobalEntries() const { return m_globalEntries; }
+  const RelMap<int, Entries*>& GetAllSlotEntries() const { return m_slotEntries; }
+
+  char* GetName() const { return m_name; }
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  SPinMappingLibrary* GetPinMappingLibrary() const { return m_library; }
+  bool SetPinMappingLibrary(SPinMappingLibrary* library) {
+    m_library = library;
+    return true;
+  }
+
+ private:
+  CPorts* NewPair(const char* aggregate, const char* member) const;
+  static void FreePair(CPorts* pair);
+  Entries* NewList() const;
+  static void FreeList(Entries* list);
+  static CPorts* FindPair(const Entries& list, const char* aggregate, const char* member);
+  bool RemovePair(Entries& list, const char* aggregate, const char* member);
+  const Entries* Slot(int slot) const;
+
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  SPinMappingLibrary* m_library = nullptr;
+  Entries m_globalEntries;
+  RelMap<int, Entries*> m_slotEntries;
+};
+
 // ---- part instances, part pin instances, connector pin instances
 
 // (end of physical representations, layouts, parts, pin mappings, part instances)
