@@ -197,6 +197,17 @@ bool SNetScalar::RemovePortInstanceScalar(SPortInstanceScalar* pin) {
   return m_portInstanceScalars.erase(pin, m_heap);
 }
 
+int SNetScalar::NetConnectsToPin(const char* refDes, const char* pin) const {
+  if (!refDes || !pin) return 0;
+  for (auto it = m_portInstanceScalars.begin(); it != m_portInstanceScalars.end(); ++it) {
+    SPartPinInstance* ppi = *it ? (*it)->GetPartPinInstance() : nullptr;
+    if (!ppi || !ppi->GetName() || std::strcmp(ppi->GetName(), pin) != 0) continue;
+    SPartInstance* owner = ppi->GetPartInstance();
+    if (owner && owner->GetRefDes() && std::strcmp(owner->GetRefDes(), refDes) == 0) return 1;
+  }
+  return 0;
+}
+
 bool SNetScalar::InsertNetBus(SNetBus* bus) { return tavrin::InsertReference(m_netBi, bus, m_heap); }
 bool SNetScalar::RemoveNetBus(SNetBus* bus) { return m_netBi.erase(bus, m_heap); }
 

@@ -79,6 +79,14 @@ void PersistentStore::DropOwned(const TavrinObject* obj) {
   if (i < m_readObjects.size()) m_readState[i] |= kStoreDeletes;
 }
 
+void PersistentStore::DeleteClaimed(TavrinObject* obj) {
+  std::size_t i = obj ? IndexOf(obj) : m_readObjects.size();
+  if (i >= m_readObjects.size()) return;
+  delete m_readObjects[i];
+  m_readObjects[i] = nullptr;
+  m_readState[i] = kClaimed | kStoreDeletes;
+}
+
 void PersistentStore::ReleaseReadTable(bool deleteUnowned) {
   if (deleteUnowned) {
     for (std::size_t i = 1; i < m_readObjects.size(); ++i) {

@@ -299,8 +299,6 @@ TEST_F(HierarchyTest, DamageLeavesTheSession) {
       {"a from-to", {{255, "1"}}},
       {"a routed from-to", {{256, "1"}}},
       {"a virtual pin", {{257, "1"}}},
-      {"a part pin instance", {{165, "12"}}},
-      {"a connector pin instance", {{166, "12"}}},
       {"a segment's region", {{292, "17"}}},
       {"a node's pad stack", {{316, "13"}}},
   };

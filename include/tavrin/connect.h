@@ -166,6 +166,10 @@ class TAVRIN_API SNetScalar : public SNet {
   bool RemovePortInstanceScalar(SPortInstanceScalar* pin);
   bool HasPortInstanceScalar(SPortInstanceScalar* pin) const { return m_portInstanceScalars.contains(pin); }
   const RelLinkedList<SPortInstanceScalar*>& GetAllPortInstanceScalars() const { return m_portInstanceScalars; }
+  // 1 when a port instance scalar of this net has a part pin instance named
+  // `pin` whose part instance has the reference designator `refDes` (both
+  // exact), else 0. A null text matches nothing.
+  int NetConnectsToPin(const char* refDes, const char* pin) const;
   bool InsertNetBus(SNetBus* bus);
   bool RemoveNetBus(SNetBus* bus);
   bool HasNetBus(SNetBus* bus) const { return m_netBi.contains(bus); }

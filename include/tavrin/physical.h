@@ -398,6 +398,183 @@ class TAVRIN_API SPinMapping : public TavrinObject {
 
 // ---- part instances, part pin instances, connector pin instances
 
+enum g_TavrinUnitType : int;  // length units (props.h)
+
+// A placed component: a cell instance with a reference designator, a layer,
+// a rotation in thousandths of a degree and a position in internal length
+// units. It owns its pin instances and its EBD pins (not saved), each filed
+// under its own name.
+class TAVRIN_API SPartInstance : public SCellInstance {
+  TAVRIN_CLASS(SPartInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPartInstance();
+  // Deletes the pin instances, then the EBD pins, of its maps.
+  ~SPartInstance() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // A new pin instance of this part instance filed under its name (taking
+  // over an entry of that name; the older one is no longer held); null for
+  // a null name or when memory is exhausted. Destroy only unlinks.
+  SPartPinInstance* CreatePartPinInstance(const char* name);
+  SPartPinInstance* GetPartPinInstance(const char* name) const;
+  bool HasPartPinInstance(const char* name) const;
+  bool DestroyPartPinInstance(const char* name);
+  const RelMap<CharM, SPartPinInstance*>& GetAllPartPinInstances() const { return m_partPinInstances; }
+
+  // EBD pins, as the pin instances.
+  SEbdPin* CreateEbdPin(const char* name);
+  SEbdPin* GetEbdPin(const char* name) const;
+  bool HasEbdPin(const char* name) const;
+  bool DestroyEbdPin(const char* name);
+  const RelMap<CharM, SEbdPin*>& GetAllEbdPins() const { return m_ebdPins; }
+  // True exactly when it holds an EBD pin.
+  bool GetbIsEBD() const { return !m_ebdPins.empty(); }
+
+  // Whether the first part of its cell's part list is of type 1, 3, 5 or 6;
+  // false without cell or part.
+  bool IsPassive() const;
+  // The string value of the attribute or constraint instance of that name,
+  // on this instance or else on its cell; a value of another class counts
+  // as none. Null when neither has one.
+  SStringValue* GetAttributeValue(const char* name) const;
+
+  char* GetRefDes() const { return m_refDes; }
+  // Copies the text; a null text clears it.
+  void SetRefDes(const char* refDes);
+  int GetLayer() const { return m_layer; }
+  void SetLayer(int layer) { m_layer = layer; }
+  int GetRotation1000() const { return m_rotation; }
+  void SetRotation1000(int rotation) { m_rotation = rotation; }
+  // Whole degrees, truncated toward zero.
+  int GetRotation() const { return m_rotation / 1000; }
+  // Whole degrees: beyond a full turn either way, reduced modulo 360 and
+  // keeping the sign (360 and -360 stay).
+  void SetRotation(int degrees);
+
+  long GetXVal() const { return m_x; }
+  long GetYVal() const { return m_y; }
+  // In and from `unit`, converted as unitless values are.
+  double GetX(g_TavrinUnitType unit) const;
+  double GetY(g_TavrinUnitType unit) const;
+  bool SetX(double value, g_TavrinUnitType unit);
+  bool SetY(double value, g_TavrinUnitType unit);
+
+  void SetPartPinInstancesAllocationSize(int) {}
+  void SetEbdPinsAllocationSize(int) {}
+
+ private:
+  int32_t m_layer = 0;
+  char* m_refDes = nullptr;
+  int32_t m_rotation = 0;
+  RelMap<CharM, SPartPinInstance*> m_partPinInstances;
+  RelMap<CharM, SEbdPin*> m_ebdPins;
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+};
+
+// One placed pin of a part instance: its position, the pad stack used with
+// optional override texts, the part pin it places and the port instance
+// scalar through which it meets a net. The references are plain fields.
+class TAVRIN_API SPartPinInstance : public SInstance {
+  TAVRIN_CLASS(SPartPinInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPartPinInstance();
+  // Frees the override texts.
+  ~SPartPinInstance() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // Texts are copied; a null text clears them.
+  char* GetDrillOverride() const { return m_drillOverride; }
+  void SetDrillOverride(const char* text);
+  char* GetPadStackOverride() const { return m_padStackOverride; }
+  void SetPadStackOverride(const char* text);
+
+  // Pad stacks come with their class: a save holding one fails until then.
+  SPadStack* GetPadStack() const { return m_padStack; }
+  bool SetPadStack(SPadStack* p) {
+    m_padStack = p;
+    return true;
+  }
+  SPartPin* GetPartPin() const { return m_partPin; }
+  bool SetPartPin(SPartPin* p) {
+    m_partPin = p;
+    return true;
+  }
+  SPartInstance* GetPartInstance() const { return m_partInstance; }
+  SPortInstanceScalar* GetPortInstanceScalar() const { return m_portInstanceScalar; }
+  bool SetPortInstanceScalar(SPortInstanceScalar* p) {
+    m_portInstanceScalar = p;
+    return true;
+  }
+
+  long GetXVal() const { return m_x; }
+  long GetYVal() const { return m_y; }
+  double GetX(g_TavrinUnitType unit) const;
+  double GetY(g_TavrinUnitType unit) const;
+  bool SetX(double value, g_TavrinUnitType unit);
+  bool SetY(double value, g_TavrinUnitType unit);
+
+  // The part instance's name, a hyphen and this pin instance's name ("U1-14");
+  // a missing name (or part instance) stands as the empty text ("-14").
+  void GetPinName(CString& out) const;
+
+ protected:
+  friend class SPartInstance;
+  bool SetPartInstance(SPartInstance* owner) {
+    m_partInstance = owner;
+    return true;
+  }
+
+ private:
+  char* m_drillOverride = nullptr;
+  char* m_padStackOverride = nullptr;
+  SPadStack* m_padStack = nullptr;
+  SPartPin* m_partPin = nullptr;
+  SPartInstance* m_partInstance = nullptr;
+  SPortInstanceScalar* m_portInstanceScalar = nullptr;
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+};
+
+// A named object a caller attaches to a port instance scalar; nothing in the
+// system creates or owns one. Port instance scalars save only a reference
+// to it: its own record is written and read only when a caller calls
+// Serialize.
+class TAVRIN_API SConnectorPinInstance : public TavrinObject {
+  TAVRIN_CLASS(SConnectorPinInstance)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SConnectorPinInstance();
+  // Frees the name.
+  ~SConnectorPinInstance() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  char* GetName() const { return m_name; }
+  // Copies the text; a null text clears it.
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  SPortInstanceScalar* GetPortInstanceScalar() const { return m_portInstanceScalar; }
+  bool SetPortInstanceScalar(SPortInstanceScalar* p) {
+    m_portInstanceScalar = p;
+    return true;
+  }
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  SPortInstanceScalar* m_portInstanceScalar = nullptr;
+};
+
 // (end of physical representations, layouts, parts, pin mappings, part instances)
 //
 // Everything below concerns the board's physical build-up: the layers a
