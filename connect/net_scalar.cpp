@@ -221,6 +221,11 @@ bool SNetScalar::SetDiffNet(const char* name) { return tavrin::SetText(m_heap, m
 
 bool SNetScalar::SetDiffNet(SNetScalar* net) { return SetDiffNet(net ? net->GetName() : nullptr); }
 
+SNetScalar* SNetScalar::GetDiffNet(SModule* module) const {
+  if (!m_diffNet || !module) return nullptr;
+  return SNetScalar::Cast(module->GetNet(m_diffNet));
+}
+
 SSegment* SNetScalar::GetVictimSegment(SSegment* segment) const {
   auto it = m_victimSegments.find(segment);
   return it != m_victimSegments.end() ? it->second : nullptr;

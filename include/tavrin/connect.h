@@ -35,6 +35,7 @@ class SDiffPair;
 class SPartInstance;
 class SPartPinInstance;
 enum g_TavrinUnitType : int;
+class SModule;
 
 // ---- nets -----------------------------------------------------------------------
 
@@ -188,6 +189,9 @@ class TAVRIN_API SNetScalar : public SNet {
 
   // The partner of a differential pair, by name (not saved).
   const char* GetDiffNet() const { return m_diffNet; }
+  // The scalar net of the module named as the partner; null without a
+  // partner or module, or when that name is absent or not a scalar net.
+  SNetScalar* GetDiffNet(SModule* module) const;
   // A copy of the text, or none for null; true unless memory is exhausted.
   bool SetDiffNet(const char* name);
   // A copy of the net's name; none when the net or its name is null.

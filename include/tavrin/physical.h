@@ -116,6 +116,79 @@ class TAVRIN_API SLayout : public TavrinObject {
 
 // ---- modules (declared by the module family)
 
+// The board view of a cell: on top of its physical representation, an
+// index of part instances by name (references), a layout, and
+// differential pairs in two forms: by net name (each scalar records its
+// partner's name, not saved) and as SDiffPair collections. Object types
+// and conditional rules come with their classes.
+class TAVRIN_API SModule : public SPhysicalRepresentation {
+  TAVRIN_CLASS(SModule)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SModule();
+  // Deletes the layout; the indexed part instances belong to the
+  // representation and stay.
+  ~SModule() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // ---- layout ----
+  // Replaces the layout with a new one; null (the old one kept) when memory
+  // is exhausted.
+  SLayout* CreateLayout();
+  SLayout* GetLayout() const { return m_layout; }
+  // Deletes the layout; always true.
+  bool DestroyLayout();
+
+  // ---- part-instance index ----
+  // Enters pi under pi's own name; false, nothing changed, when `name` is
+  // already a key, when name, pi or pi's name is null, or when memory is
+  // exhausted.
+  bool SetPartInstance(const char* name, SPartInstance* pi);
+  SPartInstance* GetPartInstance(const char* name) const;
+  bool HasPartInstance(const char* name) const;
+  // Removes the entry; the instance is untouched. False for an absent name.
+  bool RemovePartInstance(const char* name);
+  // The index. It hides the representation's kind list of the same name,
+  // which stays reachable as SRepresentation::GetAllPartInstances().
+  const RelMap<CharM, SPartInstance*>& GetAllPartInstances() const { return m_partInstanceIndex; }
+  // The indexed instance of that name; with a non-empty package type, only
+  // when its "PKG_TYPE" assignment (else its cell's) is a string equal to it.
+  SPartInstance* FindPartInstance(const char* name, const char* pkgType) const;
+  // The pin instance of this module's indexed instance named as ppi's part
+  // instance, with ppi's name; null when ppi, its part instance or either
+  // lookup is missing.
+  SPartPinInstance* FindCorrespondingPartPinInstance(SPartPinInstance* ppi) const;
+
+  // ---- differential pairs by net name ----
+  using SPhysicalRepresentation::CreateDiffPair;
+  // Each net records the other's name as its partner; false when either is
+  // null or memory is exhausted.
+  bool CreateDiffPair(SNetScalar* a, SNetScalar* b);
+  // Clears both partners; false when either is null.
+  bool DeleteDiffPair(SNetScalar* a, SNetScalar* b);
+  // As above for the nets of those names; false, nothing changed, when a
+  // name is missing or names a bus or bundle.
+  bool CreateDiffPair(const char* a, const char* b);
+  bool DeleteDiffPair(const char* a, const char* b);
+
+  // ---- differential pairs as collections ----
+  // A new SDiffPair holding both electrical nets; null, nothing created,
+  // when a net is null (or, by names, not an electrical net of this module).
+  SDiffPair* CreateDiffPair2(const char* name, SElectricalNet* a, SElectricalNet* b);
+  SDiffPair* CreateDiffPair2(const char* name, const char* a, const char* b);
+  SDiffPair* GetDiffPair2(const char* name) const { return GetDiffPair(name); }
+  // Unlinks the differential pair of that name (not deleted); false when
+  // the name is absent or names another kind of collection.
+  bool DeleteDiffPair2(const char* name);
+
+ private:
+  char* m_text = nullptr;  // persisted, no meaning here: read and written back
+  SLayout* m_layout = nullptr;
+  RelMap<CharM, SPartInstance*> m_partInstanceIndex;
+};
+
 // ---- parts, part pins, pin mappings (declared by the part family)
 
 // The kind of a part. Its values belong to the caller (1 to 6 are in use;
@@ -181,7 +254,8 @@ class TAVRIN_API SPart : public SPhysicalRepresentation {
 
   // Discrete pin pairs, in insertion order. Adding copies the text (a null
   // text adds nothing); adding a list copies all its texts or, when memory
-  // runs out, none.
+  // runs out, none. The platform list takes the general allocator: the
+  // part's destructor or DestroyAll frees it, a session deleted whole does not.
   void AddDiscretePinPair(const char* text);
   void AddDiscretePinPair(const CStringList& list);
   // Removes the first equal text from the head; false if none.
