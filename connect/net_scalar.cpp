@@ -1,19 +1,28 @@
+#include <cstring>
+#include <new>
+#include <string>
+
 #include "connect/references.h"
 #include "core/pool.h"
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 TAVRIN_REGISTER_FACTORY(SNetScalar);
 
 SNetScalar::SNetScalar() { InternalUpdate(); }
 
-// Segments, then physical nodes are deleted. The pin pairs, from-tos and
-// virtual pins come with their classes; until then their maps stay empty.
-// The other lists hold references: only their nodes go.
+// Segments, then physical nodes, then the pin pairs, from-tos, routed
+// from-tos and virtual pins of the name maps are deleted (a child filed
+// twice only once). The other lists hold references: only their nodes go.
 SNetScalar::~SNetScalar() {
   for (auto it = m_segments.begin(); it != m_segments.end(); ++it) delete *it;
   for (auto it = m_physicalNodes.begin(); it != m_physicalNodes.end(); ++it) delete *it;
+  tavrin::DeleteMappedOnce<SPinPair>({&m_pinPairs});
+  tavrin::DeleteMappedOnce<SFromTo>({&m_fromTos, &m_routedFromTos});
+  tavrin::DeleteMappedOnce<SVirtualPin>({&m_virtualPins});
   m_physicalNodes.clear(m_heap);
   m_segments.clear(m_heap);
   m_driverReceiverPairs.clear(m_heap);
@@ -71,6 +80,102 @@ bool SNetScalar::DestroyPhysicalNode(SPhysicalNode* node) {
 
 // ---- pin pairs, from-tos and virtual pins ----------------------------------------------
 
+namespace {
+// A from-to is named after its two ends, "A,B": a name not found as given
+// is tried again as "B,A", split at its first comma.
+SFromTo* FindFromTo(const RelMap<CharM, SFromTo*>& map, const char* name) {
+  if (!name) return nullptr;
+  auto it = map.find(name);
+  if (it != map.end()) return it->second;
+  const char* comma = std::strchr(name, ',');
+  if (!comma) return nullptr;
+  try {
+    std::string swapped = std::string(comma + 1) + ',' + std::string(name, comma);
+    return map.lookup(swapped.c_str());
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+// Files an existing child under its own name; one without a name cannot
+// be keyed and is refused.
+template <class T>
+bool FileByName(RelMap<CharM, T*>& map, T* child) {
+  return child && child->GetName() && !RelMap<CharM, T*>::Failed(map.insert(CharM(child->GetName()), child));
+}
+}  // namespace
+
+SPinPair* SNetScalar::CreatePinPair(const char* name) {
+  SPinPair* pair = tavrin::CreateNamedChild(m_pinPairs, m_heap, name);
+  if (pair) pair->SetNetScalar(this);
+  return pair;
+}
+
+SFromTo* SNetScalar::CreateFromTo(const char* name) {
+  SFromTo* fromTo = tavrin::CreateNamedChild(m_fromTos, m_heap, name);
+  if (fromTo) fromTo->SetNetScalar(this);
+  return fromTo;
+}
+
+SFromTo* SNetScalar::CreateRoutedFromTo(const char* name) {
+  SFromTo* fromTo = tavrin::CreateNamedChild(m_routedFromTos, m_heap, name);
+  if (fromTo) fromTo->SetNetScalar(this);
+  return fromTo;
+}
+
+SVirtualPin* SNetScalar::CreateVirtualPin(const char* name) {
+  SVirtualPin* pin = tavrin::CreateNamedChild(m_virtualPins, m_heap, name);
+  if (pin) pin->SetNetScalar(this);
+  return pin;
+}
+
+// Listed only: the net refers to it and does not delete it.
+SPinPair* SNetScalar::CreateDriverReceiverPair(const char* name) {
+  if (!name) return nullptr;
+  SPinPair* pair = new (m_heap) SPinPair();
+  if (!pair) return nullptr;
+  pair->SetName(name);
+  if (!pair->GetName() || !InsertDriverReceiverPair(pair)) {
+    delete pair;
+    return nullptr;
+  }
+  pair->SetNetScalar(this);
+  return pair;
+}
+
+void SNetScalar::InsertPinPair(SPinPair* pair) {
+  if (FileByName(m_pinPairs, pair)) pair->SetNetScalar(this);
+}
+void SNetScalar::InsertFromTo(SFromTo* fromTo) {
+  if (FileByName(m_fromTos, fromTo)) fromTo->SetNetScalar(this);
+}
+void SNetScalar::InsertRoutedFromTo(SFromTo* fromTo) {
+  if (FileByName(m_routedFromTos, fromTo)) fromTo->SetNetScalar(this);
+}
+
+SFromTo* SNetScalar::GetFromTo(const char* name) const { return FindFromTo(m_fromTos, name); }
+bool SNetScalar::HasFromTo(const char* name) const { return FindFromTo(m_fromTos, name) != nullptr; }
+SFromTo* SNetScalar::GetRoutedFromTo(const char* name) const { return FindFromTo(m_routedFromTos, name); }
+bool SNetScalar::HasRoutedFromTo(const char* name) const { return FindFromTo(m_routedFromTos, name) != nullptr; }
+
+// The net keeps no flag of its own: it reports and sets its from-tos'.
+bool SNetScalar::GetbScheduled() const {
+  for (auto it = m_fromTos.begin(); it != m_fromTos.end(); ++it)
+    if (it->second->GetbScheduled()) return true;
+  return false;
+}
+void SNetScalar::SetbScheduled(bool on) {
+  for (auto it = m_fromTos.begin(); it != m_fromTos.end(); ++it) it->second->SetbScheduled(on);
+}
+bool SNetScalar::GetbRouted() const {
+  for (auto it = m_routedFromTos.begin(); it != m_routedFromTos.end(); ++it)
+    if (it->second->GetbRouted()) return true;
+  return false;
+}
+void SNetScalar::SetbRouted(bool on) {
+  for (auto it = m_routedFromTos.begin(); it != m_routedFromTos.end(); ++it) it->second->SetbRouted(on);
+}
+
 SPinPair* SNetScalar::GetPinPair(const char* name) const { return m_pinPairs.lookup(name); }
 bool SNetScalar::HasPinPair(const char* name) const { return name && m_pinPairs.find(name) != m_pinPairs.end(); }
 SVirtualPin* SNetScalar::GetVirtualPin(const char* name) const { return m_virtualPins.lookup(name); }
@@ -92,6 +197,17 @@ bool SNetScalar::RemovePortInstanceScalar(SPortInstanceScalar* pin) {
   return m_portInstanceScalars.erase(pin, m_heap);
 }
 
+int SNetScalar::NetConnectsToPin(const char* refDes, const char* pin) const {
+  if (!refDes || !pin) return 0;
+  for (auto it = m_portInstanceScalars.begin(); it != m_portInstanceScalars.end(); ++it) {
+    SPartPinInstance* ppi = *it ? (*it)->GetPartPinInstance() : nullptr;
+    if (!ppi || !ppi->GetName() || std::strcmp(ppi->GetName(), pin) != 0) continue;
+    SPartInstance* owner = ppi->GetPartInstance();
+    if (owner && owner->GetRefDes() && std::strcmp(owner->GetRefDes(), refDes) == 0) return 1;
+  }
+  return 0;
+}
+
 bool SNetScalar::InsertNetBus(SNetBus* bus) { return tavrin::InsertReference(m_netBi, bus, m_heap); }
 bool SNetScalar::RemoveNetBus(SNetBus* bus) { return m_netBi.erase(bus, m_heap); }
 
@@ -104,6 +220,11 @@ void SNetScalar::RemoveAllDriverReceiverPairs() { m_driverReceiverPairs.clear(m_
 bool SNetScalar::SetDiffNet(const char* name) { return tavrin::SetText(m_heap, m_diffNet, name); }
 
 bool SNetScalar::SetDiffNet(SNetScalar* net) { return SetDiffNet(net ? net->GetName() : nullptr); }
+
+SNetScalar* SNetScalar::GetDiffNet(SModule* module) const {
+  if (!m_diffNet || !module) return nullptr;
+  return SNetScalar::Cast(module->GetNet(m_diffNet));
+}
 
 SSegment* SNetScalar::GetVictimSegment(SSegment* segment) const {
   auto it = m_victimSegments.find(segment);
@@ -128,24 +249,27 @@ bool SNetScalar::HasVictimSegment(SSegment* segment) const {
 // net; 6. the driver-receiver pairs; 7. the victim segments as pairs of
 // references; 8. the id; 9, 10. the segments and physical nodes, each as its
 // reference and record; 11 to 13. the from-tos, routed from-tos and virtual
-// pins. Electrical nets, pin pairs, from-tos and virtual pins come with
-// their classes: until then they are written empty and a file that holds
-// any is damaged. The pin pairs and the partner name are not saved.
+// pins, each entry as its key, reference and record (the key read keys the
+// entry). The pin pairs and the partner name are not saved. A from-to filed
+// twice would be written twice, which no restore accepts: such a save fails.
 Persistent::Error SNetScalar::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SNet::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
+  if (r.Writing() && (tavrin::FiledTwice<SFromTo>({&m_fromTos, &m_routedFromTos}) ||
+                      tavrin::FiledTwice<SVirtualPin>({&m_virtualPins})))
+    s.MarkDamaged();
   r.Float(m_voltage);
   r.Bool(m_constantVoltage);
   r.ReferenceList(m_netBi, m_heap);
   r.ReferenceList(m_portInstanceScalars, m_heap);
-  tavrin::LaterReference(r, m_electricalNet);
-  r.NoneYet(m_driverReceiverPairs.size());
+  r.Reference(m_electricalNet);
+  r.ReferenceList(m_driverReceiverPairs, m_heap);
   r.ReferencePairs(m_victimSegments);
   r.Long(m_id);
   r.ChildList(m_segments, m_heap);
   r.ChildList(m_physicalNodes, m_heap);
-  r.NoneYet(m_fromTos.size());
-  r.NoneYet(m_routedFromTos.size());
-  r.NoneYet(m_virtualPins.size());
+  r.ChildMap(m_fromTos);
+  r.ChildMap(m_routedFromTos);
+  r.ChildMap(m_virtualPins);
   return r.Result();
 }

@@ -3,6 +3,11 @@
 #ifndef TAVRIN_CONNECT_REFERENCES_H
 #define TAVRIN_CONNECT_REFERENCES_H
 
+#include <algorithm>
+#include <initializer_list>
+#include <new>
+#include <vector>
+
 #include "persist/record.h"
 #include "tavrin/containers.h"
 
@@ -23,6 +28,41 @@ template <class K, class V>
 void DropEntriesOf(RelMap<K, V>& map, const void* object) {
   for (auto it = map.begin(); it != map.end(); ++it)
     if (static_cast<const void*>(it->first) == object || static_cast<const void*>(it->second) == object) map.erase(it);
+}
+
+// Deletes the children an owner keeps in its name maps, each once: a child
+// filed twice (under two names, or in two of the maps) is not deleted
+// twice. The maps are emptied. Without memory to sort the children out
+// they stay allocated (a session heap reclaims them with the session).
+template <class T>
+void DeleteMappedOnce(std::initializer_list<RelMap<CharM, T*>*> maps) {
+  try {
+    std::vector<T*> owned;
+    for (RelMap<CharM, T*>* m : maps)
+      for (auto it = m->begin(); it != m->end(); ++it)
+        if (it->second) owned.push_back(it->second);
+    std::sort(owned.begin(), owned.end());
+    owned.erase(std::unique(owned.begin(), owned.end()), owned.end());
+    for (T* child : owned) delete child;
+  } catch (const std::bad_alloc&) {
+  }
+  for (RelMap<CharM, T*>* m : maps) m->clear();
+}
+
+// True when some child is filed twice across the maps. Such a child would
+// be written twice as an owned record, which no restore accepts, so a save
+// that meets one fails instead. Memory running out counts as a repeat.
+template <class T>
+bool FiledTwice(std::initializer_list<const RelMap<CharM, T*>*> maps) {
+  try {
+    std::vector<T*> seen;
+    for (const RelMap<CharM, T*>* m : maps)
+      for (auto it = m->begin(); it != m->end(); ++it) seen.push_back(it->second);
+    std::sort(seen.begin(), seen.end());
+    return std::adjacent_find(seen.begin(), seen.end()) != seen.end();
+  } catch (const std::bad_alloc&) {
+    return true;
+  }
 }
 
 // A reference to a class this system does not hold yet: written as null,

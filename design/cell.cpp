@@ -4,6 +4,7 @@
 #include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 #include "tavrin/props.h"
 
 TAVRIN_REGISTER_FACTORY(SCell);
@@ -14,13 +15,12 @@ SCell::SCell() { InternalUpdate(); }
 
 // Every child its kind lists hold is owned and saved, including one whose
 // name a later child took over, so the kind lists (not the name maps) say
-// what is deleted. Modules and parts come with their classes; until then
-// their lists stay empty.
+// what is deleted.
 SCell::~SCell() {
   tavrin::DeleteListed(m_connectivityRepresentations, m_heap);
   tavrin::DeleteListed(m_schematicRepresentations, m_heap);
-  m_modules.clear(m_heap);
-  m_parts.clear(m_heap);
+  tavrin::DeleteListed(m_modules, m_heap);
+  tavrin::DeleteListed(m_parts, m_heap);
   m_representations.clear();
   delete m_interface;
   m_interface = nullptr;
@@ -72,6 +72,15 @@ SSchematicRepresentation* SCell::CreateSchematicRepresentation(const char* name)
   return CreateRepresentation(name, m_schematicRepresentations);
 }
 
+// Modules keep their creation order: each goes to the tail of its list.
+SModule* SCell::CreateModule(const char* name) {
+  SModule* m = tavrin::CreateListedChild(m_representations, m_modules, m_heap, name, true);
+  if (m) m->SetCell(this);
+  return m;
+}
+
+SPart* SCell::CreatePart(const char* name) { return CreateRepresentation(name, m_parts); }
+
 SRepresentation* SCell::GetRepresentation(const char* name) const { return m_representations.lookup(name); }
 
 bool SCell::HasRepresentation(const char* name) { return m_representations.lookup(name) != nullptr; }
@@ -83,7 +92,9 @@ bool SCell::DestroyRepresentation(const char* name) {
   SRepresentation* r = it->second;
   m_representations.erase(it);
   if (SConnectivityRepresentation* c = SConnectivityRepresentation::Cast(r)) m_connectivityRepresentations.erase(c, m_heap);
+  else if (SModule* m = SModule::Cast(r)) m_modules.erase(m, m_heap);
   else if (SSchematicRepresentation* s = SSchematicRepresentation::Cast(r)) m_schematicRepresentations.erase(s, m_heap);
+  else if (SPart* p = SPart::Cast(r)) m_parts.erase(p, m_heap);
   return true;
 }
 
@@ -170,8 +181,8 @@ Persistent::Error SCell::Serialize(PersistentStore& s) {
   r.ReferenceList(m_aggregateSlots, m_heap);
   r.Long(m_id);
   r.NamedChildList(m_connectivityRepresentations, m_heap, m_representations);
-  r.NoneYet(m_modules.size());
-  r.NoneYet(m_parts.size());
+  r.NamedChildList(m_modules, m_heap, m_representations);
+  r.NamedChildList(m_parts, m_heap, m_representations);
   r.NamedChildList(m_schematicRepresentations, m_heap, m_representations);
   if (r.Reading() && m_interface) {
     delete m_interface;

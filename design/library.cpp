@@ -1,6 +1,8 @@
 #include "core/pool.h"
+#include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 TAVRIN_REGISTER_FACTORY(SPackageLibrary);
 TAVRIN_REGISTER_FACTORY(SPadStackLibrary);
@@ -29,19 +31,24 @@ Persistent::Error SLibrary::Serialize(PersistentStore& s) {
 }
 
 namespace {
-// The child classes of the libraries (packages, pad stacks, pin mappings)
-// do not exist yet, so a library holds no children: its record writes a
-// count of 0, and a file that claims children is damaged.
-template <class T>
-Persistent::Error SerializeLibrary(SLibrary& lib, PersistentStore& s, int32_t& id,
-                                   RelMap<CharM, T*>& children) {
+// The library record: the common part, the id, then the children. Packages
+// and pad stacks do not exist yet, so those libraries hold no children:
+// their record writes a count of 0, and a file that claims children is
+// damaged.
+template <class T, class F>
+Persistent::Error SerializeLibrary(SLibrary& lib, PersistentStore& s, int32_t& id, RelMap<CharM, T*>& children,
+                                   F serializeChildren) {
   Persistent::Error e = lib.SLibrary::Serialize(s);
   if (e) return e;
   if (!s.IsWriting()) children.SetHeap(lib.GetHeap());
   tavrin::Record r(s, lib.GetHeap());
   r.Long(id);
-  if (r.Count(children.size()) != 0 && r.Reading()) s.MarkDamaged();
+  serializeChildren(r);
   return r.Result();
+}
+template <class T>
+Persistent::Error SerializeLibrary(SLibrary& lib, PersistentStore& s, int32_t& id, RelMap<CharM, T*>& children) {
+  return SerializeLibrary(lib, s, id, children, [&children](tavrin::Record& r) { r.NoneYet(children.size()); });
 }
 }  // namespace
 
@@ -57,8 +64,30 @@ Persistent::Error SPadStackLibrary::Serialize(PersistentStore& s) {
   return SerializeLibrary(*this, s, m_id, m_padStacks);
 }
 
+// ---- pin mappings ----------------------------------------------------------------------
+
 SPinMappingLibrary::SPinMappingLibrary() { InternalUpdate(); }
-SPinMappingLibrary::~SPinMappingLibrary() { if (!m_heap) m_pinMappings.clear(); }
+
+// Deletes the mappings its map holds; one whose entry a later mapping took
+// over, or that Destroy unlinked, is no longer the library's.
+SPinMappingLibrary::~SPinMappingLibrary() { tavrin::DeleteMapped(m_pinMappings); }
+
+SPinMapping* SPinMappingLibrary::CreatePinMapping(const char* name) {
+  SPinMapping* m = tavrin::CreateNamedChild(m_pinMappings, m_heap, name);
+  if (m) m->SetPinMappingLibrary(this);
+  return m;
+}
+
+SPinMapping* SPinMappingLibrary::GetPinMapping(const char* name) const { return m_pinMappings.lookup(name); }
+
+bool SPinMappingLibrary::HasPinMapping(const char* name) const {
+  return name && m_pinMappings.find(name) != m_pinMappings.end();
+}
+
+bool SPinMappingLibrary::DestroyPinMapping(const char* name) { return name && m_pinMappings.eraseKey(CharM(name)); }
+
+// The mappings are owned: key text, reference and record each, filed under
+// the key read.
 Persistent::Error SPinMappingLibrary::Serialize(PersistentStore& s) {
-  return SerializeLibrary(*this, s, m_id, m_pinMappings);
+  return SerializeLibrary(*this, s, m_id, m_pinMappings, [this](tavrin::Record& r) { r.ChildMap(m_pinMappings); });
 }

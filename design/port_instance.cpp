@@ -4,6 +4,7 @@
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 TAVRIN_REGISTER_FACTORY(SPortInstanceScalar);
 TAVRIN_REGISTER_FACTORY(SPortInstanceBundle);
@@ -40,6 +41,8 @@ Persistent::Error SPortInstance::Serialize(PersistentStore& s) {
 
 SPortInstanceScalar::SPortInstanceScalar() {}
 
+int SPortInstanceScalar::WritePointer(PersistentStore& s) { return s.WritePointer(tavrin::AsObject(this)); }
+
 SPortInstanceScalar::~SPortInstanceScalar() { m_portInstanceBi.clear(m_heap); }
 
 bool SPortInstanceScalar::InsertPortInstanceBus(SPortInstanceBus* bus) {
@@ -49,19 +52,16 @@ bool SPortInstanceScalar::RemovePortInstanceBus(SPortInstanceBus* bus) { return 
 bool SPortInstanceScalar::HasPortInstanceBus(SPortInstanceBus* bus) { return m_portInstanceBi.contains(bus); }
 
 // The port instance record; the buses it belongs to; the net, the physical
-// node, the part pin instance and the connector pin instance (the last two
-// of families this system does not hold yet: a save that would have to
-// write one fails); the id.
+// node, the part pin instance and the connector pin instance; the id.
 Persistent::Error SPortInstanceScalar::Serialize(PersistentStore& s) {
   Persistent::Error e = SPortInstance::Serialize(s);
   if (e) return e;
   tavrin::Record r(s, m_heap);
-  if (r.Writing() && (m_partPinInstance || m_connectorPinInstance)) s.MarkDamaged();
   r.ReferenceList(m_portInstanceBi, m_heap);
   r.Reference(m_netScalar);
   r.Reference(m_physicalNode);
-  r.NullYet();
-  r.NullYet();
+  r.Reference(m_partPinInstance);
+  r.Reference(m_connectorPinInstance);
   r.Long(m_id);
   return r.Result();
 }

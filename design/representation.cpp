@@ -5,18 +5,19 @@
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 TAVRIN_REGISTER_FACTORY(SConnectivityRepresentation);
 
 SRepresentation::SRepresentation() { SRepresentation::InternalUpdate(); }
 
 // Instances and nets go by their kind lists (a child whose name a later one
-// took over is still owned); part instances and OAT contexts come with their
-// classes, so their containers stay empty until then.
+// took over is still owned); OAT contexts come with their class, so their
+// map stays empty until then.
 SRepresentation::~SRepresentation() {
   tavrin::DeleteListed(m_genericCellInstances, m_heap);
   tavrin::DeleteListed(m_moduleInstances, m_heap);
-  m_partInstances.clear(m_heap);
+  tavrin::DeleteListed(m_partInstances, m_heap);
   m_cellInstances.clear();
   tavrin::DeleteListed(m_netScalars, m_heap);
   tavrin::DeleteListed(m_netBi, m_heap);
@@ -62,6 +63,10 @@ SModuleInstance* SRepresentation::CreateModuleInstance(const char* name, SCell* 
   return CreateCellInstance(name, cell, m_moduleInstances);
 }
 
+SPartInstance* SRepresentation::CreatePartInstance(const char* name, SCell* cell) {
+  return CreateCellInstance(name, cell, m_partInstances);
+}
+
 SCellInstance* SRepresentation::GetCellInstance(const char* name) const { return m_cellInstances.lookup(name); }
 
 bool SRepresentation::HasCellInstance(const char* name) { return m_cellInstances.lookup(name) != nullptr; }
@@ -89,6 +94,7 @@ bool SRepresentation::DestroyCellInstance(const char* name) {
   if (SCell* cell = ci->GetCell()) cell->RemoveCellRef();
   if (SGenericCellInstance* g = SGenericCellInstance::Cast(ci)) m_genericCellInstances.erase(g, m_heap);
   else if (SModuleInstance* m = SModuleInstance::Cast(ci)) m_moduleInstances.erase(m, m_heap);
+  else if (SPartInstance* p = SPartInstance::Cast(ci)) m_partInstances.erase(p, m_heap);
   m_cellInstances.erase(it);
   delete ci;
   return true;
@@ -163,7 +169,7 @@ Persistent::Error SRepresentation::Serialize(PersistentStore& s) {
   r.Reference(m_defaultConfiguration);
   r.NamedChildList(m_genericCellInstances, m_heap, m_cellInstances);
   r.NamedChildList(m_moduleInstances, m_heap, m_cellInstances);
-  r.NoneYet(m_partInstances.size());
+  r.NamedChildList(m_partInstances, m_heap, m_cellInstances);
   r.NamedChildList(m_netScalars, m_heap, m_nets);
   r.NamedChildList(m_netBi, m_heap, m_nets);
   r.NamedChildList(m_netBundles, m_heap, m_nets);

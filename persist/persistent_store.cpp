@@ -50,15 +50,24 @@ void PersistentStore::SetReadTable(std::size_t count) {
   m_lastHandedOut = 0;
 }
 
+namespace {
+// An object with two TavrinObject bases may be handed in through either.
+bool SameObject(const TavrinObject* a, const TavrinObject* b) {
+  return a == b || (a && b && dynamic_cast<const void*>(a) == dynamic_cast<const void*>(b));
+}
+}  // namespace
+
 std::size_t PersistentStore::IndexOf(const TavrinObject* obj) const {
-  if (m_lastHandedOut < m_readObjects.size() && m_readObjects[m_lastHandedOut] == obj) return m_lastHandedOut;
+  if (m_lastHandedOut < m_readObjects.size() && SameObject(m_readObjects[m_lastHandedOut], obj))
+    return m_lastHandedOut;
   for (std::size_t i = 1; i < m_readObjects.size(); ++i)
-    if (m_readObjects[i] == obj) return i;
+    if (SameObject(m_readObjects[i], obj)) return i;
   return m_readObjects.size();
 }
 
 bool PersistentStore::ClaimOwned(const TavrinObject* obj) {
-  if (!obj || m_lastHandedOut >= m_readObjects.size() || m_readObjects[m_lastHandedOut] != obj) return false;
+  if (!obj || m_lastHandedOut >= m_readObjects.size() || !SameObject(m_readObjects[m_lastHandedOut], obj))
+    return false;
   uint8_t& state = m_readState[m_lastHandedOut];
   if (state & kClaimed) return false;
   state = m_depth == 0 ? kClaimed | kStoreDeletes : kClaimed;
@@ -68,6 +77,14 @@ bool PersistentStore::ClaimOwned(const TavrinObject* obj) {
 void PersistentStore::DropOwned(const TavrinObject* obj) {
   std::size_t i = obj ? IndexOf(obj) : m_readObjects.size();
   if (i < m_readObjects.size()) m_readState[i] |= kStoreDeletes;
+}
+
+void PersistentStore::DeleteClaimed(TavrinObject* obj) {
+  std::size_t i = obj ? IndexOf(obj) : m_readObjects.size();
+  if (i >= m_readObjects.size()) return;
+  delete m_readObjects[i];
+  m_readObjects[i] = nullptr;
+  m_readState[i] = kClaimed | kStoreDeletes;
 }
 
 void PersistentStore::ReleaseReadTable(bool deleteUnowned) {

@@ -85,7 +85,7 @@ class Record {
   template <class T>
   void Reference(T*& p) {
     if (Writing()) {
-      m_s.WritePointer(p);
+      m_s.WritePointer(AsObject(p));
       return;
     }
     if (!ok()) return;
@@ -99,7 +99,7 @@ class Record {
   template <class T>
   void OptionalChild(T*& p) {
     if (Writing()) {
-      m_s.WritePointer(p);
+      m_s.WritePointer(AsObject(p));
       if (p) WriteChildRecord(p);
       return;
     }
@@ -127,7 +127,7 @@ class Record {
   template <class T>
   T* Child(T* p) {
     if (Writing()) {
-      m_s.WritePointer(p);
+      m_s.WritePointer(AsObject(p));
       WriteChildRecord(p);
       return p;
     }
@@ -238,7 +238,7 @@ class Record {
       for (auto it = map.begin(); it != map.end(); ++it) {
         int32_t key = it->first;
         Int(key);
-        m_s.WritePointer(it->second);
+        m_s.WritePointer(AsObject(it->second));
       }
       return;
     }
@@ -259,8 +259,8 @@ class Record {
     uint32_t n = Count(map.size());
     if (Writing()) {
       for (auto it = map.begin(); it != map.end(); ++it) {
-        m_s.WritePointer(it->first);
-        m_s.WritePointer(it->second);
+        m_s.WritePointer(AsObject(it->first));
+        m_s.WritePointer(AsObject(it->second));
       }
       return;
     }
@@ -293,7 +293,7 @@ class Record {
   template <class T>
   void ReferenceList(RelLinkedList<T*>& list, HANDLEMA* heap) {
     uint32_t n = Count(list.size());
-    for (auto it = list.begin(); Writing() && it != list.end(); ++it) m_s.WritePointer(*it);
+    for (auto it = list.begin(); Writing() && it != list.end(); ++it) m_s.WritePointer(AsObject(*it));
     if (Writing()) return;
     for (uint32_t i = 0; i < n && ok(); ++i) {
       T* p = nullptr;
@@ -340,7 +340,7 @@ class Record {
         return;
       }
       if (!InsertKeyed(map, key, c)) {
-        m_s.DropOwned(c);
+        m_s.DropOwned(AsObject(c));
         return;
       }
       onRead(c);
@@ -361,7 +361,7 @@ class Record {
     if (Writing()) {
       for (auto it = map.begin(); it != map.end(); ++it) {
         WriteKeyText(it->first);
-        m_s.WritePointer(it->second);
+        m_s.WritePointer(AsObject(it->second));
       }
       return;
     }
@@ -387,8 +387,9 @@ class Record {
     return c;
   }
   // A claimed child its owner could not link, or had to take out again.
-  void Unlinked(const TavrinObject* c) {
-    m_s.DropOwned(c);
+  template <class T>
+  void Unlinked(const T* c) {
+    m_s.DropOwned(AsObject(c));
     m_s.MarkOutOfMemory();
   }
   template <class T>

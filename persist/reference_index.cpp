@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "tavrin/core.h"
+
 namespace tavrin {
 
 namespace {
@@ -37,8 +39,8 @@ ReferenceIndex::~ReferenceIndex() {
 
 // Objects are at least 64 bytes apart in their pools (a smaller one only
 // lengthens a chain).
-std::size_t ReferenceIndex::Bucket(const TavrinObject* obj) const {
-  uintptr_t a = reinterpret_cast<uintptr_t>(obj) >> 6;
+std::size_t ReferenceIndex::Bucket(const void* key) const {
+  uintptr_t a = reinterpret_cast<uintptr_t>(key) >> 6;
   return static_cast<std::size_t>((a ^ (a >> m_bucketBits)) & ((std::size_t(1) << m_bucketBits) - 1));
 }
 
@@ -52,7 +54,7 @@ bool ReferenceIndex::GrowBuckets() {
   for (std::size_t b = 0; b < oldCount; ++b) {
     for (Node* n = old[b]; n;) {
       Node* next = n->next;
-      std::size_t nb = Bucket(n->obj);
+      std::size_t nb = Bucket(n->key);
       n->next = m_buckets[nb];
       m_buckets[nb] = n;
       n = next;
@@ -82,9 +84,10 @@ ReferenceIndex::Node* ReferenceIndex::NewNode() {
 int64_t ReferenceIndex::IndexOf(const TavrinObject* obj) {
   if (!obj) return 0;
   if (m_failed) return -1;
-  std::size_t b = Bucket(obj);
+  const void* key = dynamic_cast<const void*>(obj);
+  std::size_t b = Bucket(key);
   for (Node* n = m_buckets[b]; n; n = n->next)
-    if (n->obj == obj) return static_cast<int64_t>(n->number) - 1;
+    if (n->key == key) return static_cast<int64_t>(n->number) - 1;
   if (m_count == UINT32_MAX) return -1;
   if (m_count + 1 >= m_capacity) {
     std::size_t step = m_capacity / 2 > m_chunkSize ? m_capacity / 2 : m_chunkSize;
@@ -96,7 +99,7 @@ int64_t ReferenceIndex::IndexOf(const TavrinObject* obj) {
   }
   Node* n = NewNode();
   if (!n) return -1;
-  n->obj = obj;
+  n->key = key;
   n->number = m_count + 1;
   n->next = m_buckets[b];
   m_buckets[b] = n;

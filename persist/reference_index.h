@@ -2,7 +2,11 @@
 // next free index the first time it is written, and keeps it. Index 0 is
 // the null reference.
 //
-// Lookup is a chained hash on the object's address. Neighbouring objects
+// An object with two TavrinObject bases is one object: lookup keys by the
+// complete object, so a reference written through either base gets the
+// same index.
+//
+// Lookup is a chained hash on the complete object's address. Neighbouring objects
 // fall into neighbouring buckets, so a save that walks objects in about
 // the order they were allocated walks the buckets in order too. Nodes come
 // in chunks of PID_SIZE nodes (the environment variable "PID_SIZE", 30000
@@ -42,11 +46,11 @@ class ReferenceIndex {
 
  private:
   struct Node {
-    const TavrinObject* obj;
+    const void* key;  // the complete object
     uint32_t number;  // index + 1
     Node* next;
   };
-  std::size_t Bucket(const TavrinObject* obj) const;
+  std::size_t Bucket(const void* key) const;
   bool GrowBuckets();
   Node* NewNode();
 

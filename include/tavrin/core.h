@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "tavrin/containers.h"
 #include "tavrin/export.h"
@@ -161,6 +162,30 @@ class TAVRIN_API TavrinObject {
   static TavrinObject* Cast(void* p) { return static_cast<TavrinObject*>(p); }
 };
 
+namespace tavrin {
+// The root of an object's first base. A class with two TavrinObject bases
+// names its first one as `FirstBase`; the factories, the read table and the
+// owned-child claims hold an object through this view, and references
+// written through either view are numbered by the complete object.
+template <class T, class = void>
+struct FirstObjectOf {
+  static const TavrinObject* Of(const T* p) { return p; }
+};
+template <class T>
+struct FirstObjectOf<T, std::void_t<typename T::FirstBase>> {
+  static const TavrinObject* Of(const T* p) { return static_cast<const typename T::FirstBase*>(p); }
+};
+template <class T>
+const TavrinObject* AsObject(const T* p) {
+  return FirstObjectOf<T>::Of(p);
+}
+template <class T>
+TavrinObject* AsObject(T* p) {
+  return const_cast<TavrinObject*>(FirstObjectOf<T>::Of(p));
+}
+inline const TavrinObject* AsObject(std::nullptr_t) { return nullptr; }
+}  // namespace tavrin
+
 // ---- class registry -------------------------------------------------------------
 
 namespace Dynamic {
@@ -203,7 +228,7 @@ class Factory : public AbstractFactory {
   ~Factory() override { Unregister(&m_element); }
   TavrinObject* Create(const char* name, HANDLEMA* heap) override {
     if (!name || std::strcmp(name, T::kClassName + 6) != 0) return nullptr;
-    return new (heap) T();
+    return ::tavrin::AsObject(new (heap) T());
   }
   const char* ClassName() const override { return T::kClassName; }
 

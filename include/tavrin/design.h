@@ -2,6 +2,7 @@
 #ifndef TAVRIN_DESIGN_H
 #define TAVRIN_DESIGN_H
 
+#include "tavrin/connect.h"
 #include "tavrin/containers.h"
 #include "tavrin/core.h"
 #include "tavrin/export.h"
@@ -1109,13 +1110,17 @@ class TAVRIN_API SPortInstance : public SInstance {
 // The instance of a scalar port: a pin of the connectivity model. Net,
 // physical node, part pin instance and connector pin instance are plain
 // references set by the classes that own those objects.
-class TAVRIN_API SPortInstanceScalar : public SPortInstance {
+class TAVRIN_API SPortInstanceScalar : public SPortInstance, public SPin {
   TAVRIN_CLASS(SPortInstanceScalar)
   TAVRIN_ID_ACCESSORS
  public:
+  typedef SPortInstance FirstBase;
+  TAVRIN_ALLOCATION_OPERATORS
   SPortInstanceScalar();
   ~SPortInstanceScalar() override;
+  // Through either view, the port instance record (the pin adds nothing).
   Persistent::Error Serialize(PersistentStore& s) override;
+  int WritePointer(PersistentStore& s) override;
 
   void SetId(long id) { SDesignElement::SetId(id); }
 

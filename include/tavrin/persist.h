@@ -76,6 +76,10 @@ class TAVRIN_API PersistentStore {
   // A claimed child its owner could not link (its container could not grow):
   // the store deletes it with the read's other objects, as the read fails.
   void DropOwned(const TavrinObject* obj);
+  // A claimed child whose owner keeps only its content: deleted at once. A
+  // later reference to its index reads a new empty object, which no record
+  // can claim again.
+  void DeleteClaimed(TavrinObject* obj);
   // Nesting of owned-child records, reading and writing; Enter fails past
   // kMaxNesting levels (a damaged file, or a save that fails). The bound
   // keeps the stack of a restore small: a few hundred bytes per level.

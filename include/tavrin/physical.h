@@ -116,9 +116,464 @@ class TAVRIN_API SLayout : public TavrinObject {
 
 // ---- modules (declared by the module family)
 
+// The board view of a cell: on top of its physical representation, an
+// index of part instances by name (references), a layout, and
+// differential pairs in two forms: by net name (each scalar records its
+// partner's name, not saved) and as SDiffPair collections. Object types
+// and conditional rules come with their classes.
+class TAVRIN_API SModule : public SPhysicalRepresentation {
+  TAVRIN_CLASS(SModule)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SModule();
+  // Deletes the layout; the indexed part instances belong to the
+  // representation and stay.
+  ~SModule() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // ---- layout ----
+  // Replaces the layout with a new one; null (the old one kept) when memory
+  // is exhausted.
+  SLayout* CreateLayout();
+  SLayout* GetLayout() const { return m_layout; }
+  // Deletes the layout; always true.
+  bool DestroyLayout();
+
+  // ---- part-instance index ----
+  // Enters pi under pi's own name; false, nothing changed, when `name` is
+  // already a key, when name, pi or pi's name is null, or when memory is
+  // exhausted.
+  bool SetPartInstance(const char* name, SPartInstance* pi);
+  SPartInstance* GetPartInstance(const char* name) const;
+  bool HasPartInstance(const char* name) const;
+  // Removes the entry; the instance is untouched. False for an absent name.
+  bool RemovePartInstance(const char* name);
+  // The index. It hides the representation's kind list of the same name,
+  // which stays reachable as SRepresentation::GetAllPartInstances().
+  const RelMap<CharM, SPartInstance*>& GetAllPartInstances() const { return m_partInstanceIndex; }
+  // The indexed instance of that name; with a non-empty package type, only
+  // when its "PKG_TYPE" assignment (else its cell's) is a string equal to it.
+  SPartInstance* FindPartInstance(const char* name, const char* pkgType) const;
+  // The pin instance of this module's indexed instance named as ppi's part
+  // instance, with ppi's name; null when ppi, its part instance or either
+  // lookup is missing.
+  SPartPinInstance* FindCorrespondingPartPinInstance(SPartPinInstance* ppi) const;
+
+  // ---- differential pairs by net name ----
+  using SPhysicalRepresentation::CreateDiffPair;
+  // Each net records the other's name as its partner; false when either is
+  // null or memory is exhausted.
+  bool CreateDiffPair(SNetScalar* a, SNetScalar* b);
+  // Clears both partners; false when either is null.
+  bool DeleteDiffPair(SNetScalar* a, SNetScalar* b);
+  // As above for the nets of those names; false, nothing changed, when a
+  // name is missing or names a bus or bundle.
+  bool CreateDiffPair(const char* a, const char* b);
+  bool DeleteDiffPair(const char* a, const char* b);
+
+  // ---- differential pairs as collections ----
+  // A new SDiffPair holding both electrical nets; null, nothing created,
+  // when a net is null (or, by names, not an electrical net of this module).
+  SDiffPair* CreateDiffPair2(const char* name, SElectricalNet* a, SElectricalNet* b);
+  SDiffPair* CreateDiffPair2(const char* name, const char* a, const char* b);
+  SDiffPair* GetDiffPair2(const char* name) const { return GetDiffPair(name); }
+  // Unlinks the differential pair of that name (not deleted); false when
+  // the name is absent or names another kind of collection.
+  bool DeleteDiffPair2(const char* name);
+
+ private:
+  char* m_text = nullptr;  // persisted, no meaning here: read and written back
+  SLayout* m_layout = nullptr;
+  RelMap<CharM, SPartInstance*> m_partInstanceIndex;
+};
+
 // ---- parts, part pins, pin mappings (declared by the part family)
 
+// The kind of a part. Its values belong to the caller (1 to 6 are in use;
+// 1, 3, 5 and 6 count as passive); the library stores them unchanged.
+enum TavrinPartType : int32_t { TAVRIN_PART_TYPE_NONE = 0 };
+
+// The physical view of a cell: the component with its pins (owned, by pin
+// name), the pin mappings and packages it may use (references, keyed by the
+// referenced object's own name) with one selection of each, and the names
+// of its discrete pin pairs (not saved).
+class TAVRIN_API SPart : public SPhysicalRepresentation {
+  TAVRIN_CLASS(SPart)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPart();
+  // Deletes the pins its map holds; packages and pin mappings belong to
+  // their libraries.
+  ~SPart() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // A new pin of this part filed under its name (taking over an existing
+  // entry; the older pin stays allocated); null for a null name or when
+  // memory is exhausted. Destroy only unlinks.
+  SPartPin* CreatePartPin(const char* name);
+  SPartPin* GetPartPin(const char* name) const;
+  bool HasPartPin(const char* name) const;
+  bool DestroyPartPin(const char* name);
+  const RelMap<CharM, SPartPin*>& GetAllPartPins() const { return m_partPins; }
+
+  // Filing a package needs its class, which comes later; until then the
+  // map stays empty.
+  SPackage* GetPackage(const char* name) const;
+  bool HasPackage(const char* name) const;
+  // Unlinks the entry (the package stays selected if it was); false if absent.
+  bool RemovePackage(const char* name);
+  const RelMap<CharM, SPackage*>& GetAllPackages() const { return m_packages; }
+
+  // False, nothing entered, for a null name or mapping, a mapping without
+  // a name, when `name` already files a mapping that is itself filed under
+  // its own name, or when memory is exhausted. Otherwise files the mapping
+  // under its own name (taking over an entry of that name) and selects it
+  // when nothing is selected.
+  bool SetPinMapping(const char* name, SPinMapping* mapping);
+  SPinMapping* GetPinMapping(const char* name) const;
+  bool HasPinMapping(const char* name) const;
+  // Unlinks the entry (the mapping stays selected if it was); false if absent.
+  bool RemovePinMapping(const char* name);
+  const RelMap<CharM, SPinMapping*>& GetAllPinMappings() const { return m_pinMappings; }
+
+  // Plain fields: membership is not checked.
+  SPackage* GetSelectedPackage() const { return m_selectedPackage; }
+  bool SetSelectedPackage(SPackage* p) {
+    m_selectedPackage = p;
+    return true;
+  }
+  SPinMapping* GetSelectedMapping() const { return m_selectedMapping; }
+  bool SetSelectedMapping(SPinMapping* m) {
+    m_selectedMapping = m;
+    return true;
+  }
+
+  // Discrete pin pairs, in insertion order. Adding copies the text (a null
+  // text adds nothing); adding a list copies all its texts or, when memory
+  // runs out, none. The platform list takes the general allocator: the
+  // part's destructor or DestroyAll frees it, a session deleted whole does not.
+  void AddDiscretePinPair(const char* text);
+  void AddDiscretePinPair(const CStringList& list);
+  // Removes the first equal text from the head; false if none.
+  bool DestroyDiscretePinPair(const char* text);
+  bool DestroyAllDiscretePinPairs();
+  // Whether the list holds an equal text (the one Destroy would remove).
+  bool HasDiscretePinPair(const char* text) const;
+  const CStringList& GetAllDiscretePinPairs() const { return m_discretePinPairs; }
+
+  TavrinPartType GetType() const { return m_type; }
+  void SetType(TavrinPartType t) { m_type = t; }
+
+  void SetPartPinsAllocationSize(int) {}
+  void SetPackagesAllocationSize(int) {}
+  void SetPinMappingsAllocationSize(int) {}
+
+ private:
+  TavrinPartType m_type = TAVRIN_PART_TYPE_NONE;
+  RelMap<CharM, SPartPin*> m_partPins;
+  SPackage* m_selectedPackage = nullptr;
+  RelMap<CharM, SPinMapping*> m_pinMappings;
+  SPinMapping* m_selectedMapping = nullptr;
+  RelMap<CharM, SPackage*> m_packages;
+  CStringList m_discretePinPairs{10};
+};
+
+// A pin of a part: its position (plain numbers, no unit conversion), the
+// owning part and the package pin it lands on.
+class TAVRIN_API SPartPin : public SInstantiator {
+  TAVRIN_CLASS(SPartPin)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPartPin();
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  long GetX() const { return m_x; }
+  void SetX(long x) { m_x = static_cast<int32_t>(x); }
+  long GetY() const { return m_y; }
+  void SetY(long y) { m_y = static_cast<int32_t>(y); }
+  SPart* GetPart() const { return m_part; }
+  // Package pins come with their class; until then a pin lands on none.
+  SPackagePin* GetPackagePin() const { return m_packagePin; }
+  bool SetPackagePin(SPackagePin* p) {
+    m_packagePin = p;
+    return true;
+  }
+
+ protected:
+  friend class SPart;
+  void SetPart(SPart* part) { m_part = part; }
+
+ private:
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+  SPart* m_part = nullptr;
+  SPackagePin* m_packagePin = nullptr;
+};
+
+// Which pin of the aggregate (the physical part) carries which port of a
+// member placed in one of its slots: global entries hold for every slot,
+// slot entries for one slot number. Pairs are not unique and are not saved.
+// Names are compared exactly; a null name is never found.
+class TAVRIN_API SPinMapping : public TavrinObject {
+  TAVRIN_CLASS(SPinMapping)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+
+  // One pair: the aggregate's pin name and the member's port name. Pairs,
+  // texts and slot lists belong to the mapping and live in its heap.
+  struct CPorts {
+    char* aggregate = nullptr;
+    char* member = nullptr;
+  };
+  typedef RelLinkedList<CPorts*> Entries;
+
+  SPinMapping();
+  // Frees every entry with its texts and the slot lists.
+  ~SPinMapping() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() { m_slotEntries.SetHeap(m_heap); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  // A new pair at the head of the global entries, or of the slot's list
+  // (made when the slot has none). False, nothing changed, for a null name
+  // or when memory is exhausted.
+  bool AddGlobalEntry(const char* aggregate, const char* member);
+  bool AddSlotEntry(int slot, const char* aggregate, const char* member);
+  // Removes and frees the first pair from the head matching both names;
+  // false if none (or the slot is absent). An emptied slot stays.
+  bool RemoveGlobalEntry(const char* aggregate, const char* member);
+  bool RemoveSlotEntry(int slot, const char* aggregate, const char* member);
+  // Removes and frees the pair at `position` of the slot's list; false when
+  // the slot is absent or the position is not in its list.
+  bool RemoveSlotEntryInternal(int slot, RelListIterator<CPorts*, CPorts*&> position);
+
+  // The member name of the first global pair of that aggregate name, or null.
+  char* GetGlobalMemberName(const char* aggregate) const;
+  // The aggregate names of every global pair of that member name, each put
+  // at the head as found (so in the order the pairs were added). The texts
+  // are the pairs' own; the nodes come from GetHeap() and are the caller's
+  // to clear. Stops early when memory runs out.
+  RelLinkedList<char*> GetGlobalAggregateNames(const char* member) const;
+  char* GetSlotMemberName(int slot, const char* aggregate) const;
+  char* GetSlotAggregateName(int slot, const char* member) const;
+  // 0 when a global pair has that aggregate name; else the first slot, in
+  // the slot map's order, with such a pair; -1 when none has.
+  int GetSlotNumber(const char* aggregate) const;
+
+  const Entries& GetAllGlobalEntries() const { return m_globalEntries; }
+  const RelMap<int, Entries*>& GetAllSlotEntries() const { return m_slotEntries; }
+
+  char* GetName() const { return m_name; }
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  SPinMappingLibrary* GetPinMappingLibrary() const { return m_library; }
+  bool SetPinMappingLibrary(SPinMappingLibrary* library) {
+    m_library = library;
+    return true;
+  }
+
+ private:
+  CPorts* NewPair(const char* aggregate, const char* member) const;
+  static void FreePair(CPorts* pair);
+  Entries* NewList() const;
+  static void FreeList(Entries* list);
+  static CPorts* FindPair(const Entries& list, const char* aggregate, const char* member);
+  bool RemovePair(Entries& list, const char* aggregate, const char* member);
+  const Entries* Slot(int slot) const;
+
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  SPinMappingLibrary* m_library = nullptr;
+  Entries m_globalEntries;
+  RelMap<int, Entries*> m_slotEntries;
+};
+
 // ---- part instances, part pin instances, connector pin instances
+
+enum g_TavrinUnitType : int;  // length units (props.h)
+
+// A placed component: a cell instance with a reference designator, a layer,
+// a rotation in thousandths of a degree and a position in internal length
+// units. It owns its pin instances and its EBD pins (not saved), each filed
+// under its own name.
+class TAVRIN_API SPartInstance : public SCellInstance {
+  TAVRIN_CLASS(SPartInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPartInstance();
+  // Deletes the pin instances, then the EBD pins, of its maps.
+  ~SPartInstance() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // A new pin instance of this part instance filed under its name (taking
+  // over an entry of that name; the older one is no longer held); null for
+  // a null name or when memory is exhausted. Destroy only unlinks.
+  SPartPinInstance* CreatePartPinInstance(const char* name);
+  SPartPinInstance* GetPartPinInstance(const char* name) const;
+  bool HasPartPinInstance(const char* name) const;
+  bool DestroyPartPinInstance(const char* name);
+  const RelMap<CharM, SPartPinInstance*>& GetAllPartPinInstances() const { return m_partPinInstances; }
+
+  // EBD pins, as the pin instances.
+  SEbdPin* CreateEbdPin(const char* name);
+  SEbdPin* GetEbdPin(const char* name) const;
+  bool HasEbdPin(const char* name) const;
+  bool DestroyEbdPin(const char* name);
+  const RelMap<CharM, SEbdPin*>& GetAllEbdPins() const { return m_ebdPins; }
+  // True exactly when it holds an EBD pin.
+  bool GetbIsEBD() const { return !m_ebdPins.empty(); }
+
+  // Whether the first part of its cell's part list is of type 1, 3, 5 or 6;
+  // false without cell or part.
+  bool IsPassive() const;
+  // The string value of the attribute or constraint instance of that name,
+  // on this instance or else on its cell; a value of another class counts
+  // as none. Null when neither has one.
+  SStringValue* GetAttributeValue(const char* name) const;
+
+  char* GetRefDes() const { return m_refDes; }
+  // Copies the text; a null text clears it.
+  void SetRefDes(const char* refDes);
+  int GetLayer() const { return m_layer; }
+  void SetLayer(int layer) { m_layer = layer; }
+  int GetRotation1000() const { return m_rotation; }
+  void SetRotation1000(int rotation) { m_rotation = rotation; }
+  // Whole degrees, truncated toward zero.
+  int GetRotation() const { return m_rotation / 1000; }
+  // Whole degrees: beyond a full turn either way, reduced modulo 360 and
+  // keeping the sign (360 and -360 stay).
+  void SetRotation(int degrees);
+
+  long GetXVal() const { return m_x; }
+  long GetYVal() const { return m_y; }
+  // In and from `unit`, converted as unitless values are.
+  double GetX(g_TavrinUnitType unit) const;
+  double GetY(g_TavrinUnitType unit) const;
+  bool SetX(double value, g_TavrinUnitType unit);
+  bool SetY(double value, g_TavrinUnitType unit);
+
+  void SetPartPinInstancesAllocationSize(int) {}
+  void SetEbdPinsAllocationSize(int) {}
+
+ private:
+  int32_t m_layer = 0;
+  char* m_refDes = nullptr;
+  int32_t m_rotation = 0;
+  RelMap<CharM, SPartPinInstance*> m_partPinInstances;
+  RelMap<CharM, SEbdPin*> m_ebdPins;
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+};
+
+// One placed pin of a part instance: its position, the pad stack used with
+// optional override texts, the part pin it places and the port instance
+// scalar through which it meets a net. The references are plain fields.
+class TAVRIN_API SPartPinInstance : public SInstance {
+  TAVRIN_CLASS(SPartPinInstance)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPartPinInstance();
+  // Frees the override texts.
+  ~SPartPinInstance() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // Texts are copied; a null text clears them.
+  char* GetDrillOverride() const { return m_drillOverride; }
+  void SetDrillOverride(const char* text);
+  char* GetPadStackOverride() const { return m_padStackOverride; }
+  void SetPadStackOverride(const char* text);
+
+  // Pad stacks come with their class: a save holding one fails until then.
+  SPadStack* GetPadStack() const { return m_padStack; }
+  bool SetPadStack(SPadStack* p) {
+    m_padStack = p;
+    return true;
+  }
+  SPartPin* GetPartPin() const { return m_partPin; }
+  bool SetPartPin(SPartPin* p) {
+    m_partPin = p;
+    return true;
+  }
+  SPartInstance* GetPartInstance() const { return m_partInstance; }
+  SPortInstanceScalar* GetPortInstanceScalar() const { return m_portInstanceScalar; }
+  bool SetPortInstanceScalar(SPortInstanceScalar* p) {
+    m_portInstanceScalar = p;
+    return true;
+  }
+
+  long GetXVal() const { return m_x; }
+  long GetYVal() const { return m_y; }
+  double GetX(g_TavrinUnitType unit) const;
+  double GetY(g_TavrinUnitType unit) const;
+  bool SetX(double value, g_TavrinUnitType unit);
+  bool SetY(double value, g_TavrinUnitType unit);
+
+  // The part instance's name, a hyphen and this pin instance's name ("U1-14");
+  // a missing name (or part instance) stands as the empty text ("-14").
+  void GetPinName(CString& out) const;
+
+ protected:
+  friend class SPartInstance;
+  bool SetPartInstance(SPartInstance* owner) {
+    m_partInstance = owner;
+    return true;
+  }
+
+ private:
+  char* m_drillOverride = nullptr;
+  char* m_padStackOverride = nullptr;
+  SPadStack* m_padStack = nullptr;
+  SPartPin* m_partPin = nullptr;
+  SPartInstance* m_partInstance = nullptr;
+  SPortInstanceScalar* m_portInstanceScalar = nullptr;
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+};
+
+// A named object a caller attaches to a port instance scalar; nothing in the
+// system creates or owns one. Port instance scalars save only a reference
+// to it: its own record is written and read only when a caller calls
+// Serialize.
+class TAVRIN_API SConnectorPinInstance : public TavrinObject {
+  TAVRIN_CLASS(SConnectorPinInstance)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SConnectorPinInstance();
+  // Frees the name.
+  ~SConnectorPinInstance() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  char* GetName() const { return m_name; }
+  // Copies the text; a null text clears it.
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  SPortInstanceScalar* GetPortInstanceScalar() const { return m_portInstanceScalar; }
+  bool SetPortInstanceScalar(SPortInstanceScalar* p) {
+    m_portInstanceScalar = p;
+    return true;
+  }
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  SPortInstanceScalar* m_portInstanceScalar = nullptr;
+};
 
 // (end of physical representations, layouts, parts, pin mappings, part instances)
 //

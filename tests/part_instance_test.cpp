@@ -1,0 +1,408 @@
+// Part instances, part pin instances and connector pin instances: rotation
+// and coordinates, owned pins, the passive and attribute rules, pin names,
+// nets that reach a pin; records (the identifier mark, the older coordinate
+// form), a representation's round trip and damaged files.
+#include <climits>
+
+#include "design/session_files.h"
+#include "test_element.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+class PartInstanceTest : public ElementTest {
+ protected:
+  void SetUp() override {
+    ElementTest::SetUp();
+    project = session->CreateProject("P");
+    chip = project->CreateDesignCell("chip");
+    top = project->CreateDesignCell("top");
+    rep = top->CreateConnectivityRepresentation("conn");
+    u1 = rep->CreatePartInstance("U1", chip);
+  }
+  int Restore(SSession* into, const std::string& path) {
+    return tavrin::SessionFiles::Restore(*into, path.c_str(), nullptr, false);
+  }
+  SProject* project = nullptr;
+  SCell* chip = nullptr;
+  SCell* top = nullptr;
+  SConnectivityRepresentation* rep = nullptr;
+  SPartInstance* u1 = nullptr;
+};
+
+// Whole degrees beyond a full turn are reduced keeping their sign; the most
+// negative int has no negation in 32 bits and is reduced in 64.
+TEST_F(PartInstanceTest, Rotation) {
+  const std::pair<int, int> cases[] = {{90, 90000},     {450, 90000},   {-450, -90000}, {360, 360000},
+                                       {-360, -360000}, {370, 10000},   {-370, -10000}, {720, 0},
+                                       {INT_MAX, 127000}, {INT_MIN, -128000}};
+  for (auto c : cases) {
+    u1->SetRotation(c.first);
+    EXPECT_EQ(u1->GetRotation1000(), c.second) << c.first;
+  }
+  u1->SetRotation1000(45500);
+  EXPECT_EQ(u1->GetRotation(), 45);
+  u1->SetRotation1000(-1999);
+  EXPECT_EQ(u1->GetRotation(), -1);
+  u1->SetRotation1000(INT_MIN);
+  EXPECT_EQ(u1->GetRotation(), INT_MIN / 1000);
+}
+
+// Coordinates convert as unitless values do, unknown units included; the
+// texts and the reference designator copy, and null clears them.
+TEST_F(PartInstanceTest, CoordinatesAndTexts) {
+  SPartPinInstance* p = u1->CreatePartPinInstance("1");
+  EXPECT_TRUE(u1->SetX(2.0, TAVRIN_UNIT_MIL) && u1->SetY(-1.5, TAVRIN_UNIT_MM));
+  EXPECT_TRUE(p->SetX(3.0, TAVRIN_UNIT_MICRON) && p->SetY(1e30, TAVRIN_UNIT_INCH));
+  EXPECT_EQ(u1->GetXVal(), 76200);
+  EXPECT_EQ(u1->GetYVal(), -2250000);
+  EXPECT_EQ(p->GetXVal(), 4500);
+  EXPECT_EQ(p->GetYVal(), INT32_MAX);
+  EXPECT_DOUBLE_EQ(u1->GetX(TAVRIN_UNIT_MIL), 2.0);
+  EXPECT_DOUBLE_EQ(p->GetX(TAVRIN_UNIT_MICRON), 3.0);
+  EXPECT_EQ(u1->GetY(static_cast<g_TavrinUnitType>(99)), 0.0);
+  EXPECT_TRUE(u1->SetX(5, static_cast<g_TavrinUnitType>(-1)) && u1->GetXVal() == 0);
+
+  char text[] = "R7";
+  u1->SetRefDes(text);
+  text[0] = 'X';
+  EXPECT_STREQ(u1->GetRefDes(), "R7");
+  p->SetDrillOverride("d");
+  p->SetPadStackOverride("ps");
+  EXPECT_STREQ(p->GetDrillOverride(), "d");
+  u1->SetRefDes(nullptr);
+  p->SetDrillOverride(nullptr);
+  p->SetPadStackOverride(nullptr);
+  EXPECT_FALSE(u1->GetRefDes() || p->GetDrillOverride() || p->GetPadStackOverride());
+}
+
+// Pin instances and EBD pins by name: a taken-over entry is no longer held,
+// Destroy only unlinks, null names do nothing.
+TEST_F(PartInstanceTest, OwnedPins) {
+  SPartPinInstance* a = u1->CreatePartPinInstance("1");
+  SPartPinInstance* b = u1->CreatePartPinInstance("1");
+  EXPECT_TRUE(a->GetPartInstance() == u1 && b->GetPartInstance() == u1);
+  EXPECT_TRUE(u1->GetPartPinInstance("1") == b && u1->GetAllPartPinInstances().size() == 1);
+  EXPECT_TRUE(u1->DestroyPartPinInstance("1") && !u1->HasPartPinInstance("1") && !u1->DestroyPartPinInstance("1"));
+  delete a;
+  delete b;
+  EXPECT_FALSE(u1->CreatePartPinInstance(nullptr) || u1->GetPartPinInstance(nullptr) ||
+               u1->HasPartPinInstance(nullptr) || u1->DestroyPartPinInstance(nullptr));
+
+  EXPECT_FALSE(u1->GetbIsEBD());
+  SEbdPin* e = u1->CreateEbdPin("E1");
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(u1->GetbIsEBD() && e->GetPartInstance() == u1 && u1->GetEbdPin("E1") == e && u1->HasEbdPin("E1"));
+  EXPECT_FALSE(u1->CreateEbdPin(nullptr) || u1->HasEbdPin(nullptr) || u1->DestroyEbdPin(nullptr));
+  EXPECT_TRUE(u1->DestroyEbdPin("E1") && !u1->GetbIsEBD() && !u1->DestroyEbdPin("E1"));
+  delete e;
+}
+
+// Outside any session the part instance deletes what its maps hold (the
+// sanitizers report a leak or a double delete).
+TEST(PartInstanceHeapless, DeletesOwnedPins) {
+  SPartInstance* pi = new SPartInstance();
+  pi->SetRefDes("U");
+  pi->CreatePartPinInstance("1")->SetDrillOverride("d");
+  pi->CreatePartPinInstance("2")->SetPadStackOverride("p");
+  pi->CreateEbdPin("E");
+  pi->CreatePortInstanceScalar("A");
+  delete pi;
+  SConnectorPinInstance* c = new SConnectorPinInstance();
+  c->SetName("J1-1");
+  EXPECT_TRUE(c->GetHeap() == nullptr && c->GetId() == 0 && c->GetPortInstanceScalar() == nullptr);
+  delete c;
+}
+
+// The first part of the cell decides; no part, no cell: not passive.
+TEST_F(PartInstanceTest, IsPassive) {
+  EXPECT_FALSE(u1->IsPassive());
+  SPart* part = chip->CreatePart("phys");
+  for (int type = 0; type <= 7; ++type) {
+    part->SetType(static_cast<TavrinPartType>(type));
+    EXPECT_EQ(u1->IsPassive(), type == 1 || type == 3 || type == 5 || type == 6) << type;
+  }
+  EXPECT_FALSE((new (heap) SPartInstance())->IsPassive());
+}
+
+// The instance's own string value wins; a value of another class counts as
+// none at its level; the cell is asked only when there is one.
+TEST_F(PartInstanceTest, AttributeFallback) {
+  EXPECT_EQ(u1->GetAttributeValue("VALUE"), nullptr);
+  chip->SetAttribute("VALUE", "10k");
+  SStringValue* fromCell = u1->GetAttributeValue("VALUE");
+  ASSERT_NE(fromCell, nullptr);
+  EXPECT_STREQ(fromCell->GetValue(), "10k");
+  u1->SetAttribute("VALUE", "4k7");
+  EXPECT_STREQ(u1->GetAttributeValue("VALUE")->GetValue(), "4k7");
+  {
+    NativeMode native(true);
+    u1->SetAttribute("TOL", 5);
+    chip->SetAttribute("TOL", "1%");
+    chip->SetAttribute("N", 3);
+  }
+  EXPECT_STREQ(u1->GetAttributeValue("TOL")->GetValue(), "1%");
+  EXPECT_EQ(u1->GetAttributeValue("N"), nullptr);
+  EXPECT_EQ(u1->GetAttributeValue(nullptr), nullptr);
+  SPartInstance* loose = new (heap) SPartInstance();
+  EXPECT_EQ(loose->GetAttributeValue("VALUE"), nullptr);
+}
+
+// The part instance's name (not its reference designator), a hyphen, the
+// pin's name; what is missing stands as empty.
+TEST_F(PartInstanceTest, PinName) {
+  SPartInstance* r7 = rep->CreatePartInstance("R7", chip);
+  r7->SetRefDes("RX");
+  CString out("old");
+  r7->CreatePartPinInstance("2")->GetPinName(out);
+  EXPECT_EQ(out.str(), "R7-2");
+  SPartPinInstance* loose = new (heap) SPartPinInstance();
+  loose->GetPinName(out);
+  EXPECT_EQ(out.str(), "-");
+  loose->SetName("9");
+  loose->GetPinName(out);
+  EXPECT_EQ(out.str(), "-9");
+}
+
+// A net reaches a pin when one of its port instances has a part pin instance
+// of that name on the part instance of that reference designator.
+TEST_F(PartInstanceTest, NetConnectsToPin) {
+  SNetScalar* net = rep->CreateNetScalar("N");
+  SPartPinInstance* p3 = u1->CreatePartPinInstance("3");
+  SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("3");
+  SPortInstanceScalar* bare = u1->CreatePortInstanceScalar("4");
+  net->InsertPortInstanceScalar(bare);
+  net->InsertPortInstanceScalar(pis);
+  EXPECT_EQ(net->NetConnectsToPin("U1", "3"), 0) << "the port instance has no pin instance yet";
+  pis->SetPartPinInstance(p3);
+  EXPECT_EQ(net->NetConnectsToPin("U1", "3"), 0) << "no reference designator";
+  u1->SetRefDes("U1");
+  EXPECT_EQ(net->NetConnectsToPin("U1", "3"), 1);
+  EXPECT_EQ(net->NetConnectsToPin("u1", "3") + net->NetConnectsToPin("U1", "4") + net->NetConnectsToPin("U", "3"), 0);
+  EXPECT_EQ(net->NetConnectsToPin(nullptr, "3") + net->NetConnectsToPin("U1", nullptr), 0);
+  SPartPinInstance* loose = new (heap) SPartPinInstance();
+  loose->SetName("5");
+  bare->SetPartPinInstance(loose);
+  EXPECT_EQ(net->NetConnectsToPin("U1", "5"), 0) << "a pin instance without part instance";
+}
+
+// ---- records ----------------------------------------------------------------------------------
+
+// A part instance outside any representation, with one pin instance: its
+// record after the 15 lines of the root reference and the design element
+// and cell instance records (all empty).
+class PartInstanceRecord : public PartInstanceTest {
+ protected:
+  void SetUp() override {
+    PartInstanceTest::SetUp();
+    pi = new (heap) SPartInstance();
+    pi->SetId(7);
+    pi->SetLayer(2);
+    pi->SetRefDes("U5");
+    pi->SetRotation(90);
+    pi->SetX(10, TAVRIN_UNIT_INTERNAL);
+    pi->SetY(-20, TAVRIN_UNIT_INTERNAL);
+    pin = pi->CreatePartPinInstance("1");
+    pin->SetId(8);
+    pin->SetDrillOverride("D");
+    pin->SetX(3, TAVRIN_UNIT_INTERNAL);
+  }
+  static const std::size_t kHead = 15;
+  // Item by item: layer, RefDes, rotation, id, one pin instance (key,
+  // reference, design element record, overrides, four references, id, X, Y),
+  // X, Y.
+  const Lines kTail = {"2", "2", "U5", "90000", "-1", "1", "1", "1", "2",
+                       "0", "1", "1", "0", "0", "0", "0", "0",
+                       "1", "D", "0", "0", "0", "1", "0", "-1", "3", "0",
+                       "10", "-20"};
+  const Lines kClasses = {"SPartInstance", "SPartPinInstance", "SUnitlessValue", "SUnitlessValue"};
+  static const std::size_t kId = 4, kPadStack = 20, kPinId = 24, kPinX = 25, kX = 27;
+  Lines WithTail(const Lines& tail) {
+    Lines all(kHead, "0");
+    all[0] = "1";
+    all.insert(all.end(), tail.begin(), tail.end());
+    return all;
+  }
+  SPartInstance* pi = nullptr;
+  SPartPinInstance* pin = nullptr;
+};
+
+// Saving leaves the identifiers at the mark -1 for good; reading gives the
+// fields back and no EBD pin.
+TEST_F(PartInstanceRecord, WrittenWithTheMark) {
+  pi->CreateEbdPin("E");
+  std::string path = File();
+  Lines lines = SaveRecord(path, pi, heap);
+  EXPECT_TRUE(pi->GetId() == -1 && pin->GetId() == -1);
+  ASSERT_EQ(lines.size(), kHead + kTail.size());
+  EXPECT_EQ(Lines(lines.begin() + kHead, lines.end()), kTail);
+  EXPECT_EQ(lines, WithTail(kTail));
+  SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->GetLayer() == 2 && back->GetRotation1000() == 90000 && back->GetId() == -1);
+  EXPECT_TRUE(back->GetXVal() == 10 && back->GetYVal() == -20 && !back->GetbIsEBD());
+  EXPECT_STREQ(back->GetRefDes(), "U5");
+  SPartPinInstance* p = back->GetPartPinInstance("1");
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(p->GetPartInstance() == back && p->GetXVal() == 3 && p->GetYVal() == 0 && p->GetId() == -1);
+  EXPECT_STREQ(p->GetDrillOverride(), "D");
+  EXPECT_STREQ(p->GetPadStackOverride(), "");
+}
+
+// Another identifier names the older form: each coordinate an optional
+// unitless value, whose integer is taken and which is then deleted (read
+// once outside a session, so the sanitizers see a value left over).
+TEST_F(PartInstanceRecord, OlderValueObjectForm) {
+  Lines tail = kTail;
+  tail[kId] = "5";
+  tail[kPinId] = "4";
+  tail.erase(tail.begin() + kX, tail.end());
+  tail.insert(tail.end(), {"0", "3", "-20", "0"});  // X null, Y a value of -20
+  tail.erase(tail.begin() + kPinX, tail.begin() + kPinX + 2);
+  tail.insert(tail.begin() + kPinX, {"4", "3", "0", "0"});  // X a value of 3, Y null
+  std::string path = File();
+  WriteRecordFile(path, WithTail(tail), kClasses);
+  SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
+  SPartPinInstance* p = back->GetPartPinInstance("1");
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
+  Lines pinless(kTail.begin(), kTail.begin() + kId + 1);  // no pin instances
+  pinless[kId] = "5";
+  pinless.insert(pinless.end(), {"0", "3", "-20", "0", "4", "30", "0"});
+  WriteRecordFile(path, WithTail(pinless), kClasses);
+  back = LoadRecord<SPartInstance>(path, nullptr);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->GetXVal() == -20 && back->GetYVal() == 30);
+  delete back;
+
+  // A value referred to again after it was taken (and deleted) is damage,
+  // as is a coordinate of another class.
+  for (const char* again : {"3", "2"}) {
+    Lines twice = pinless;
+    twice[kId] = "0";
+    twice.erase(twice.end() - 4, twice.end());
+    twice.push_back(again);
+    WriteRecordFile(path, WithTail(twice), kClasses);
+    EXPECT_EQ(LoadRecord<SPartInstance>(path, nullptr), nullptr) << again;
+  }
+}
+
+// Every cut of the record, and a pad stack named before pad stacks exist,
+// are damage; a save holding a pad stack fails rather than dropping it.
+TEST_F(PartInstanceRecord, Damage) {
+  std::string path = File();
+  Lines full = WithTail(kTail);
+  for (std::size_t n = kHead; n < full.size(); ++n) {
+    WriteRecordFile(path, Lines(full.begin(), full.begin() + n), kClasses);
+    EXPECT_EQ(LoadRecord<SPartInstance>(path, heap), nullptr) << n;
+  }
+  Lines padStack = kTail;
+  padStack[kPadStack] = "2";
+  WriteRecordFile(path, WithTail(padStack), kClasses);
+  EXPECT_EQ(LoadRecord<SPartInstance>(path, heap), nullptr);
+  WriteRecordFile(path, full, kClasses);
+  EXPECT_NE(LoadRecord<SPartInstance>(path, heap), nullptr) << "the same lines, sound";
+
+  void* later = pi;  // stands in for a pad stack
+  pin->SetPadStack(static_cast<SPadStack*>(later));
+  PersistentFile out(File().c_str(), 1, heap);
+  out.WritePointer(pi);
+  pi->Serialize(out);
+  EXPECT_FALSE(out.Close());
+}
+
+// A representation with part instances through a whole save: positions,
+// overrides, the references between pin instances, part pins and port
+// instance scalars (a connector pin instance comes back as an empty object
+// of its class); EBD pins stay behind.
+TEST_F(PartInstanceTest, RoundTrip) {
+  SPart* part = chip->CreatePart("phys");
+  SPartPin* pp = part->CreatePartPin("1");
+  u1->SetRefDes("U1");
+  u1->SetLayer(3);
+  u1->SetRotation(-450);
+  u1->SetX(1.0, TAVRIN_UNIT_MM);
+  u1->SetY(2.0, TAVRIN_UNIT_MIL);
+  u1->CreateEbdPin("E");
+  SPartPinInstance* p1 = u1->CreatePartPinInstance("1");
+  p1->SetPartPin(pp);
+  p1->SetPadStackOverride("PS");
+  p1->SetX(-4, TAVRIN_UNIT_INTERNAL);
+  SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("1");
+  p1->SetPortInstanceScalar(pis);
+  pis->SetPartPinInstance(p1);
+  SConnectorPinInstance* cpi = new (heap) SConnectorPinInstance();
+  cpi->SetName("J1");
+  pis->SetConnectorPinInstance(cpi);
+  SNetScalar* net = rep->CreateNetScalar("N");
+  net->InsertPortInstanceScalar(pis);
+  pis->SetNetScalar(net);
+  SPartInstance* r2 = rep->CreatePartInstance("R2", chip);
+  r2->SetRefDes("R2");
+
+  std::string path = File();
+  ASSERT_EQ(session->Save(path.c_str()), 1);
+  EXPECT_TRUE(u1->GetId() == -1 && p1->GetId() == -1 && r2->GetId() == -1);
+  SSession* other = AllocSession();
+  ASSERT_EQ(Restore(other, path), 1);
+  SCell* chip2 = other->GetProject("P")->GetDesign("chip");
+  SRepresentation* rep2 = other->GetProject("P")->GetDesign("top")->GetRepresentation("conn");
+  std::vector<SPartInstance*> parts = Items(rep2->GetAllPartInstances());
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_TRUE(parts[0] == rep2->GetCellInstance("U1") && parts[1] == rep2->GetCellInstance("R2")) << "reversed";
+  SPartInstance* v = parts[0];
+  EXPECT_STREQ(v->GetRefDes(), "U1");
+  EXPECT_TRUE(v->GetCell() == chip2 && v->GetLayer() == 3 && v->GetRotation1000() == -90000);
+  EXPECT_TRUE(v->GetXVal() == 1500000 && v->GetYVal() == 76200 && !v->GetbIsEBD());
+  SPartPinInstance* q = v->GetPartPinInstance("1");
+  ASSERT_NE(q, nullptr);
+  SPortInstanceScalar* qs = SPortInstanceScalar::Cast(v->GetPortInstance("1"));
+  ASSERT_NE(qs, nullptr);
+  EXPECT_TRUE(q->GetPartInstance() == v && q->GetXVal() == -4 && q->GetPortInstanceScalar() == qs);
+  EXPECT_EQ(q->GetPartPin(), static_cast<SPart*>(chip2->GetRepresentation("phys"))->GetPartPin("1"));
+  EXPECT_NE(q->GetPartPin(), nullptr);
+  EXPECT_STREQ(q->GetPadStackOverride(), "PS");
+  EXPECT_EQ(qs->GetPartPinInstance(), q);
+  ASSERT_NE(qs->GetConnectorPinInstance(), nullptr);
+  EXPECT_EQ(qs->GetConnectorPinInstance()->GetName(), nullptr) << "its record is not saved";
+  SNetScalar* net2 = SNetScalar::Cast(rep2->GetNet("N"));
+  ASSERT_NE(net2, nullptr);
+  EXPECT_EQ(net2->NetConnectsToPin("U1", "1"), 1);
+  delete other;
+  delete cpi;
+}
+
+// Destroying a part instance takes it out of its kind list and uncounts it.
+TEST_F(PartInstanceTest, DestroyCellInstance) {
+  rep->CreatePartInstance("U2", chip);
+  u1->CreatePartPinInstance("1");
+  EXPECT_EQ(chip->GetInstanceCount(), 2);
+  EXPECT_FALSE(rep->CreatePartInstance("U3", nullptr) || rep->CreatePartInstance(nullptr, chip));
+  EXPECT_TRUE(rep->DestroyCellInstance("U1"));
+  EXPECT_EQ(chip->GetInstanceCount(), 1);
+  EXPECT_EQ(rep->GetAllPartInstances().size(), 1u);
+  EXPECT_FALSE(rep->HasCellInstance("U1") || rep->DestroyCellInstance("U1"));
+}
+
+// A connector pin instance writes its record only when asked to.
+TEST_F(PartInstanceTest, ConnectorPinInstanceRecord) {
+  SConnectorPinInstance* c = new (heap) SConnectorPinInstance();
+  c->SetName("J1");
+  c->SetId(9);
+  SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("A");
+  EXPECT_TRUE(c->SetPortInstanceScalar(pis) && c->GetPortInstanceScalar() == pis);
+  std::string path = File();
+  EXPECT_EQ(SaveRecord(path, c, heap), (Lines{"1", "2", "J1", "2", "9"}));
+  c->SetName(nullptr);
+  EXPECT_EQ(c->GetName(), nullptr);
+  SConnectorPinInstance* back = LoadRecord<SConnectorPinInstance>(path, heap);
+  ASSERT_NE(back, nullptr);
+  EXPECT_STREQ(back->GetName(), "J1");
+  EXPECT_EQ(back->GetId(), 9);
+  delete c;
+}
+
+}  // namespace

@@ -1,0 +1,458 @@
+// Parts, part pins and pin mappings: creation in cells and libraries, the
+// selection a part keeps, pair lookups by slot, discrete pin pairs, files
+// with forward references to mappings, damaged files and memory running out.
+#include <string>
+#include <vector>
+
+#include "core/pool.h"
+#include "design/session_files.h"
+#include "hierarchy_fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+std::vector<std::string> Texts(const RelLinkedList<char*>& list) {
+  std::vector<std::string> out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
+  return out;
+}
+
+std::vector<std::string> Texts(const CStringList& list) {
+  std::vector<std::string> out;
+  for (POSITION pos = list.GetHeadPosition(); pos;) out.push_back(list.GetNext(pos).GetString());
+  return out;
+}
+
+template <class V>
+std::vector<std::string> Keys(const RelMap<CharM, V>& map) {
+  std::vector<std::string> out;
+  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
+  return out;
+}
+
+class PartTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    project = session->CreateProject("P");
+    cell = project->CreateDesignCell("c");
+    part = cell->CreatePart("U");
+    lib = session->CreatePinMappingLibrary("L");
+    ASSERT_TRUE(part && lib);
+  }
+  std::string SaveOf(SSession* s) {
+    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
+    return ReadFile(dir.File("saved"));
+  }
+  int Restore(SSession* into, const std::string& bytes) {
+    WriteFile(dir.File("in"), bytes);
+    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
+  }
+  SSession* Restored(const std::string& bytes) {
+    SSession* s = AllocSession();
+    sessions.emplace_back(s);
+    EXPECT_EQ(Restore(s, bytes), 1);
+    return s;
+  }
+
+  SProject* project = nullptr;
+  SCell* cell = nullptr;
+  SPart* part = nullptr;
+  SPinMappingLibrary* lib = nullptr;
+  ScratchDir dir;
+  std::vector<std::unique_ptr<SSession>> sessions;
+};
+
+}  // namespace
+
+// A part goes to the head of the cell's part list and its name map, becomes
+// the default view when there is none, and is unlinked from both by
+// DestroyRepresentation; a second part of one name takes the entry over.
+TEST_F(PartTest, CellsCreateParts) {
+  EXPECT_EQ(part->GetCell(), cell);
+  EXPECT_EQ(cell->GetDefaultRepresentation(), part);
+  SPart* v = cell->CreatePart("V");
+  SPart* again = cell->CreatePart("U");
+  ASSERT_TRUE(v && again);
+  EXPECT_EQ(Items(cell->GetAllParts()), (std::vector<SPart*>{again, v, part}));
+  EXPECT_EQ(cell->GetRepresentation("U"), again);
+  EXPECT_EQ(cell->GetDefaultRepresentation(), part);
+  EXPECT_EQ(part->GetType(), TAVRIN_PART_TYPE_NONE);
+  EXPECT_TRUE(cell->DestroyRepresentation("V"));
+  EXPECT_EQ(Items(cell->GetAllParts()), (std::vector<SPart*>{again, part}));
+  EXPECT_EQ(cell->CreatePart(nullptr), nullptr);
+  EXPECT_EQ(cell->GetAllRepresentations().size(), 1u);
+  delete v;  // unlinked, so the caller's
+  EXPECT_EQ(SPart::Cast(static_cast<TavrinObject*>(part)), part);
+  EXPECT_EQ(SPart::Cast(static_cast<TavrinObject*>(cell)), nullptr);
+}
+
+// Pins are filed by name with their part set; a later pin takes the entry
+// over; Destroy unlinks; null and absent names find nothing.
+TEST_F(PartTest, PartPins) {
+  SPartPin* a = part->CreatePartPin("1");
+  SPartPin* b = part->CreatePartPin("2");
+  ASSERT_TRUE(a && b);
+  EXPECT_TRUE(a->GetPart() == part && part->GetPartPin("1") == a && part->HasPartPin("2"));
+  a->SetX(-5);
+  a->SetY(7);
+  EXPECT_EQ(a->GetX() * 10 + a->GetY(), -43);
+  SPartPin* a2 = part->CreatePartPin("1");
+  EXPECT_EQ(part->GetPartPin("1"), a2);
+  EXPECT_EQ(part->GetAllPartPins().size(), 2u);
+  EXPECT_TRUE(part->DestroyPartPin("2"));
+  EXPECT_FALSE(part->DestroyPartPin("2") || part->HasPartPin("2") || part->DestroyPartPin(nullptr) ||
+               part->HasPartPin(nullptr) || part->GetPartPin(nullptr));
+  EXPECT_EQ(part->CreatePartPin(nullptr), nullptr);
+  EXPECT_EQ(a2->GetPackagePin(), nullptr);
+  delete a;  // neither is held by the part any more
+  delete b;
+}
+
+// The first mapping entered is selected and stays selected; mappings are
+// filed under their own name; a name that already files a mapping refuses
+// another; a null mapping enters nothing; Remove keeps the selection.
+TEST_F(PartTest, PinMappingSelection) {
+  SPinMapping* m1 = lib->CreatePinMapping("M1");
+  SPinMapping* m2 = lib->CreatePinMapping("M2");
+  ASSERT_TRUE(m1 && m2);
+  EXPECT_EQ(m1->GetPinMappingLibrary(), lib);
+  EXPECT_TRUE(part->SetPinMapping("first", m1));
+  EXPECT_EQ(part->GetSelectedMapping(), m1);
+  EXPECT_TRUE(part->SetPinMapping("second", m2));
+  EXPECT_EQ(part->GetSelectedMapping(), m1);
+  EXPECT_EQ(Keys(part->GetAllPinMappings()), (std::vector<std::string>{"M2", "M1"}));
+  EXPECT_FALSE(part->HasPinMapping("first") || part->GetPinMapping("second"));
+  EXPECT_FALSE(part->SetPinMapping("M1", m2));
+  EXPECT_EQ(part->GetPinMapping("M1"), m1);
+  EXPECT_FALSE(part->SetPinMapping("new", nullptr) || part->SetPinMapping(nullptr, m2));
+  EXPECT_EQ(part->GetAllPinMappings().size(), 2u);
+  EXPECT_TRUE(part->RemovePinMapping("M1"));
+  EXPECT_FALSE(part->RemovePinMapping("M1") || part->RemovePinMapping(nullptr));
+  EXPECT_EQ(part->GetSelectedMapping(), m1);
+  EXPECT_TRUE(part->SetSelectedMapping(nullptr) && part->SetPinMapping("M2 is filed", m1));
+  EXPECT_EQ(part->GetSelectedMapping(), m1);
+  EXPECT_EQ(part->GetPinMapping("M1"), m1);
+  // Packages cannot be entered yet; the map is there and empty.
+  EXPECT_FALSE(part->HasPackage("x") || part->GetPackage("x") || part->RemovePackage("x") ||
+               part->GetSelectedPackage());
+  EXPECT_TRUE(part->GetAllPackages().empty());
+}
+
+// Discrete pin pairs keep insertion order; Destroy removes the first equal
+// text; Has finds what Destroy would remove; appending a part's own list
+// copies it once. The part is deleted by the test, so its texts must go.
+TEST(PartDiscretePinPairs, OrderRemovalAndOwnList) {
+  SPart* p = new SPart();
+  ASSERT_NE(p, nullptr);
+  p->AddDiscretePinPair("a");
+  p->AddDiscretePinPair("b");
+  p->AddDiscretePinPair("a");
+  p->AddDiscretePinPair(static_cast<const char*>(nullptr));
+  EXPECT_TRUE(p->HasDiscretePinPair("b"));
+  EXPECT_TRUE(p->DestroyDiscretePinPair("a"));
+  EXPECT_EQ(Texts(p->GetAllDiscretePinPairs()), (std::vector<std::string>{"b", "a"}));
+  EXPECT_TRUE(p->HasDiscretePinPair("a"));
+  EXPECT_TRUE(p->DestroyDiscretePinPair("a"));
+  EXPECT_FALSE(p->HasDiscretePinPair("a") || p->DestroyDiscretePinPair("a") || p->HasDiscretePinPair(nullptr) ||
+               p->DestroyDiscretePinPair(nullptr));
+  CStringList other;
+  other.AddTail("x");
+  other.AddTail("y");
+  p->AddDiscretePinPair(other);
+  p->AddDiscretePinPair(p->GetAllDiscretePinPairs());
+  EXPECT_EQ(Texts(p->GetAllDiscretePinPairs()), (std::vector<std::string>{"b", "x", "y", "b", "x", "y"}));
+  EXPECT_TRUE(p->DestroyAllDiscretePinPairs());
+  EXPECT_EQ(p->GetAllDiscretePinPairs().GetCount(), 0);
+  p->AddDiscretePinPair("kept until the part goes");
+  delete p;
+}
+
+// Global pairs answer for slot 0 before any slot list; a slot answers both
+// ways; null names are never found and never added.
+TEST_F(PartTest, SlotLookups) {
+  SPinMapping* m = lib->CreatePinMapping("M");
+  ASSERT_TRUE(m->AddGlobalEntry("5", "VCC") && m->AddSlotEntry(2, "3", "A") && m->AddSlotEntry(0, "9", "B"));
+  EXPECT_EQ(m->GetSlotNumber("5"), 0);
+  EXPECT_EQ(m->GetSlotNumber("3"), 2);
+  EXPECT_EQ(m->GetSlotNumber("7"), -1);
+  EXPECT_EQ(m->GetSlotNumber("9"), 0);
+  EXPECT_STREQ(m->GetSlotMemberName(2, "3"), "A");
+  EXPECT_STREQ(m->GetSlotAggregateName(2, "A"), "3");
+  EXPECT_STREQ(m->GetGlobalMemberName("5"), "VCC");
+  EXPECT_FALSE(m->GetSlotMemberName(3, "3") || m->GetSlotMemberName(2, "5") || m->GetSlotAggregateName(2, "VCC") ||
+               m->GetGlobalMemberName("3"));
+  EXPECT_FALSE(m->GetGlobalMemberName(nullptr) || m->GetSlotMemberName(2, nullptr) ||
+               m->GetSlotAggregateName(2, nullptr) || !m->GetGlobalAggregateNames(nullptr).empty());
+  EXPECT_EQ(m->GetSlotNumber(nullptr), -1);
+  EXPECT_FALSE(m->AddGlobalEntry(nullptr, "x") || m->AddGlobalEntry("x", nullptr) || m->AddSlotEntry(4, nullptr, "x") ||
+               m->AddSlotEntry(4, "x", nullptr));
+  EXPECT_EQ(m->GetAllSlotEntries().size(), 2u) << "a refused pair makes no slot";
+  EXPECT_EQ(m->GetAllGlobalEntries().size(), 1u);
+  // A pair is a copy: the caller's buffer may change.
+  char buf[] = "P1";
+  ASSERT_TRUE(m->AddSlotEntry(6, buf, buf));
+  buf[1] = '2';
+  EXPECT_STREQ(m->GetSlotMemberName(6, "P1"), "P1");
+}
+
+// Aggregate names of a shared member name come in the order the pairs were
+// added, as the pairs' own texts.
+TEST_F(PartTest, GlobalAggregateNamesInOrderAdded) {
+  SPinMapping* m = lib->CreatePinMapping("M");
+  ASSERT_TRUE(m->AddGlobalEntry("1", "X") && m->AddGlobalEntry("3", "Y") && m->AddGlobalEntry("2", "X"));
+  RelLinkedList<char*> names = m->GetGlobalAggregateNames("X");
+  EXPECT_EQ(Texts(names), (std::vector<std::string>{"1", "2"}));
+  const SPinMapping::CPorts* oldest = nullptr;
+  for (auto it = m->GetAllGlobalEntries().begin(); it != m->GetAllGlobalEntries().end(); ++it) oldest = *it;
+  EXPECT_EQ(*names.begin(), oldest->aggregate);
+  names.clear(m->GetHeap());
+  EXPECT_TRUE(m->GetGlobalAggregateNames("Z").empty());
+}
+
+// Removal takes the first pair matching both names; an emptied slot stays
+// but is skipped; a position outside the slot's list removes nothing.
+TEST_F(PartTest, RemovingPairs) {
+  SPinMapping* m = lib->CreatePinMapping("M");
+  ASSERT_TRUE(m->AddSlotEntry(1, "a", "x") && m->AddSlotEntry(2, "b", "y") && m->AddSlotEntry(2, "b", "z") &&
+              m->AddGlobalEntry("g", "x") && m->AddGlobalEntry("g", "x"));
+  EXPECT_FALSE(m->RemoveSlotEntry(9, "a", "x") || m->RemoveSlotEntry(1, "a", "y") || m->RemoveSlotEntry(1, nullptr, "x"));
+  EXPECT_TRUE(m->RemoveSlotEntry(1, "a", "x"));
+  EXPECT_EQ(m->GetAllSlotEntries().size(), 2u);
+  EXPECT_EQ(m->GetSlotNumber("a"), -1);
+  EXPECT_FALSE(m->RemoveSlotEntry(1, "a", "x"));
+
+  EXPECT_TRUE(m->RemoveGlobalEntry("g", "x"));
+  EXPECT_EQ(m->GetSlotNumber("g"), 0) << "the second equal pair stays";
+  EXPECT_TRUE(m->RemoveGlobalEntry("g", "x"));
+  EXPECT_FALSE(m->RemoveGlobalEntry("g", "x") || m->RemoveGlobalEntry(nullptr, nullptr));
+
+  const SPinMapping::Entries* two = m->GetAllSlotEntries().begin()->second;
+  ASSERT_EQ(two->size(), 2u);
+  auto z = two->begin();  // newest first: (b, z)
+  EXPECT_FALSE(m->RemoveSlotEntryInternal(1, z) || m->RemoveSlotEntryInternal(7, z));
+  EXPECT_TRUE(m->RemoveSlotEntryInternal(2, z));
+  EXPECT_STREQ(m->GetSlotMemberName(2, "b"), "y");
+  EXPECT_FALSE(m->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
+}
+
+// The library files its mappings under their names; Destroy unlinks.
+TEST_F(PartTest, LibraryMappings) {
+  SPinMapping* m = lib->CreatePinMapping("M");
+  SPinMapping* again = lib->CreatePinMapping("M");
+  ASSERT_TRUE(m && again && m != again);
+  EXPECT_TRUE(lib->GetPinMapping("M") == again && lib->HasPinMapping("M") && !lib->HasPinMapping("m"));
+  EXPECT_EQ(lib->CreatePinMapping(nullptr), nullptr);
+  EXPECT_EQ(lib->GetAllPinMappings().size(), 1u);
+  EXPECT_TRUE(lib->DestroyPinMapping("M"));
+  EXPECT_FALSE(lib->DestroyPinMapping("M") || lib->HasPinMapping(nullptr) || lib->GetPinMapping(nullptr) ||
+               lib->DestroyPinMapping(nullptr));
+  EXPECT_STREQ(again->GetName(), "M");
+  delete m;
+  delete again;
+}
+
+namespace {
+// A cell with two parts, pins on one of them and two mappings of a library
+// that the file writes after the project.
+struct PartBoard {
+  explicit PartBoard(SSession* s) {
+    project = s->CreateProject("P");
+    cell = project->CreateDesignCell("c");
+    u1 = cell->CreatePart("U1");
+    u2 = cell->CreatePart("U2");
+    u1->SetType(static_cast<TavrinPartType>(123456));
+    u1->SetId(777001);
+    pin = u1->CreatePartPin("1");
+    pin->SetX(100);
+    pin->SetY(654321);
+    pin->SetId(42);
+    u1->CreatePartPin("2");
+    lib = s->CreatePinMappingLibrary("L");
+    m1 = lib->CreatePinMapping("M1");
+    m2 = lib->CreatePinMapping("M2");
+    m1->SetId(43);
+    m1->AddGlobalEntry("1", "A");
+    m1->AddSlotEntry(2, "2", "B");
+    u1->SetPinMapping("M1", m1);
+    u1->SetPinMapping("M2", m2);
+    u1->SetSelectedMapping(m2);
+    u1->AddDiscretePinPair("1-2");
+  }
+  // Discrete pin pairs live in the platform list, outside the session heap,
+  // so deleting the session whole would not reach them.
+  ~PartBoard() { u1->DestroyAllDiscretePinPairs(); }
+  SProject* project;
+  SCell* cell;
+  SPart *u1, *u2;
+  SPartPin* pin;
+  SPinMappingLibrary* lib;
+  SPinMapping *m1, *m2;
+};
+
+int LineOf(const std::vector<std::string>& data, const std::string& text) {
+  for (std::size_t i = 0; i < data.size(); ++i)
+    if (data[i] == text) return static_cast<int>(i);
+  ADD_FAILURE() << text << " not in the file";
+  return 0;
+}
+}  // namespace
+
+// Parts, pins and mappings come back with their fields; the part's mappings
+// are keyed by the key text although the mappings' records come later in
+// the file; pairs and discrete pin pairs are not saved. Saved again the file
+// comes out reversed, and once more it is the first file.
+TEST_F(PartTest, SaveAndRestore) {
+  delete session;
+  session = AllocSession();
+  PartBoard b(session);
+  const std::string file = SaveOf(session);
+  SSession* s = Restored(file);
+  SCell* cell2 = s->GetProject("P")->GetDesign("c");
+  SPart* u1 = SPart::Cast(cell2->GetRepresentation("U1"));
+  SPart* u2 = SPart::Cast(cell2->GetRepresentation("U2"));
+  ASSERT_TRUE(u1 && u2);
+  EXPECT_EQ(Items(cell2->GetAllParts()), (std::vector<SPart*>{u1, u2}));
+  EXPECT_EQ(u1->GetCell(), cell2);
+  EXPECT_EQ(cell2->GetDefaultRepresentation(), u1);
+  EXPECT_EQ(u1->GetType(), 123456);
+  EXPECT_EQ(u1->GetId(), 777001);
+  SPartPin* pin = u1->GetPartPin("1");
+  ASSERT_TRUE(pin && u1->HasPartPin("2"));
+  EXPECT_EQ(pin->GetPart(), u1);
+  EXPECT_EQ(pin->GetX(), 100);
+  EXPECT_EQ(pin->GetY(), 654321);
+  EXPECT_EQ(pin->GetId(), 42);
+  EXPECT_STREQ(pin->GetName(), "1");
+  EXPECT_TRUE(u2->GetAllPartPins().empty() && u2->GetAllPinMappings().empty() && !u2->GetSelectedMapping());
+
+  SPinMappingLibrary* lib2 = SPinMappingLibrary::Cast(s->GetLibrary("L"));
+  ASSERT_NE(lib2, nullptr);
+  SPinMapping* m1 = lib2->GetPinMapping("M1");
+  SPinMapping* m2 = lib2->GetPinMapping("M2");
+  ASSERT_TRUE(m1 && m2);
+  EXPECT_TRUE(m1->GetPinMappingLibrary() == lib2 && m1->GetId() == 43);
+  EXPECT_STREQ(m2->GetName(), "M2");
+  EXPECT_EQ(u1->GetPinMapping("M1"), m1);
+  EXPECT_EQ(u1->GetPinMapping("M2"), m2);
+  EXPECT_EQ(u1->GetSelectedMapping(), m2);
+  EXPECT_EQ(Keys(u1->GetAllPinMappings()), (std::vector<std::string>{"M1", "M2"}));
+  EXPECT_TRUE(m1->GetAllGlobalEntries().empty() && m1->GetAllSlotEntries().empty() && m1->GetSlotNumber("1") == -1);
+  EXPECT_EQ(u1->GetAllDiscretePinPairs().GetCount(), 0);
+
+  std::string reversed = SaveOf(s);
+  EXPECT_NE(reversed, file);
+  EXPECT_EQ(SaveOf(Restored(reversed)), file);
+  // Restored objects work like new ones.
+  EXPECT_TRUE(u1->CreatePartPin("3") && m1->AddSlotEntry(1, "3", "C") && m1->GetSlotNumber("3") == 1);
+}
+
+// A cut anywhere, a package or package pin where none can be yet, or a
+// mapping where the library keeps its children is refused, and the session
+// holding the board saves as before.
+TEST_F(PartTest, DamageLeavesTheSession) {
+  delete session;
+  session = AllocSession();
+  PartBoard b(session);
+  const std::string good = SaveOf(session);
+  // A save syncs its file: every cut is checked by what it could have
+  // touched, every 16th by a whole save.
+  auto refused = [&](const std::string& bytes, const std::string& what, bool save = true) {
+    EXPECT_EQ(Restore(session, bytes), 0) << what;
+    EXPECT_TRUE(session->GetAllProjects().size() == 1 && session->GetProject("P") == b.project &&
+                session->GetAllLibraries().size() == 1 && session->GetLibrary("L") == b.lib &&
+                Items(b.cell->GetAllParts()) == (std::vector<SPart*>{b.u2, b.u1}) &&
+                b.u1->GetAllPartPins().size() == 2 && b.lib->GetAllPinMappings().size() == 2)
+        << what;
+    if (save) {
+      EXPECT_EQ(SaveOf(session), good) << what;
+    }
+  };
+  for (std::size_t n = 0; n < good.size(); ++n) refused(good.substr(0, n), "cut at " + std::to_string(n), n % 16 == 0);
+  refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "123456") + 1] = "1"; }), "a selected package");
+  refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "777001") - 1] = "1"; }), "a package");
+  refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "654321") + 2] = "1"; }), "a package pin");
+  // The library's first mapping (M2: key, reference, then its record, which
+  // begins with the name) replaced by the reference a pin holds to its part.
+  refused(Reframe(good,
+                  [](std::vector<std::string>& d) {
+                    int name = static_cast<int>(d.size()) - 1;
+                    while (name > 3 && d[name] != "M2") --name;
+                    ASSERT_EQ(d[name - 3], "M2");
+                    d[name - 2] = d[LineOf(d, "654321") + 1];
+                  }),
+          "a part as a pin mapping");
+  EXPECT_EQ(Restore(session, good), 1) << "the good file still reads";
+}
+
+namespace {
+// Blocks and nodes taken from the session heap and not back in its pools,
+// counted in the pools drained before: each pool then holds whole chunks.
+std::size_t InUse(HANDLEMA* heap) {
+  auto count = [](void* head, bool header) {
+    std::size_t n = 0;
+    for (void* p = head; p; ++n)
+      p = header ? reinterpret_cast<void*>(*reinterpret_cast<std::uintptr_t*>(static_cast<char*>(p) - 8))
+                 : *static_cast<void**>(p);
+    return n;
+  };
+  std::size_t used = 0;
+  for (int c = 0; c < tavrin::kSizeClassCount; ++c)
+    if (std::size_t n = count(heap->sizeClassHeads[c], true)) used += tavrin::BlocksPerChunk(c) - n;
+  if (std::size_t n = count(heap->listNodeFree, false)) used += tavrin::kListChunkBytes / tavrin::kListCellBytes - n;
+  if (std::size_t n = count(heap->mapNodeFree, false)) used += tavrin::kMapChunkBytes / tavrin::kMapCellBytes - n;
+  return used;
+}
+
+void Drain(HANDLEMA* heap) {
+  while (heap->mapNodeFree) HeapAllocMapNode(heap);
+  while (heap->listNodeFree) HeapAllocListNode(heap);
+  for (int c = 0; c < tavrin::kSizeClassCount; ++c)
+    while (heap->sizeClassHeads[c]) tavrin::PoolAlloc(heap, tavrin::kClassSizes[c]);
+}
+}  // namespace
+
+// Each allocation of a pair in a new slot (the pair, its two texts, the
+// slot's list, the map node, the list node; pools drained so each needs a
+// chunk) fails in turn: false, the slots as they were, every block given
+// back. Then it succeeds; a pair in an existing slot fails the same way.
+TEST_F(PartTest, AddSlotEntryOutOfMemory) {
+  SPinMapping* m = lib->CreatePinMapping("M");
+  ASSERT_TRUE(m->AddSlotEntry(1, "x", "y"));
+  const std::string aggregate(30, 'a'), member(50, 'm');
+  for (int slot : {3, 1}) {
+    const unsigned slots = m->GetAllSlotEntries().size(), inSlot1 = m->GetAllSlotEntries().find(1)->second->size();
+    int n = 1;
+    for (; n < 20; ++n) {
+      Drain(heap);
+      bool added;
+      {
+        FailAfter fail(n);
+        added = m->AddSlotEntry(slot, aggregate.c_str(), member.c_str());
+      }
+      if (added) break;
+      EXPECT_EQ(InUse(heap), 0u) << slot << " " << n;
+      EXPECT_EQ(m->GetAllSlotEntries().size(), slots) << n;
+      EXPECT_EQ(m->GetAllSlotEntries().find(1)->second->size(), inSlot1) << n;
+    }
+    EXPECT_STREQ(m->GetSlotMemberName(slot, aggregate.c_str()), member.c_str());
+    EXPECT_EQ(n, slot == 3 ? 7 : 5) << "slot " << slot;
+  }
+  EXPECT_TRUE(m->RemoveSlotEntry(3, aggregate.c_str(), member.c_str()));
+}
+
+// A mapping outside any session takes everything from the general allocator
+// and gives it back when deleted (the leak checkers watch this one).
+TEST(PinMappingWithoutSession, DeletingFreesPairsAndSlots) {
+  SPinMapping* m = new SPinMapping();
+  ASSERT_NE(m, nullptr);
+  m->SetName("M");
+  ASSERT_TRUE(m->AddGlobalEntry("1", "A") && m->AddSlotEntry(2, "2", "B") && m->AddSlotEntry(2, "3", "C") &&
+              m->AddSlotEntry(5, "4", "D"));
+  RelLinkedList<char*> names = m->GetGlobalAggregateNames("A");
+  EXPECT_EQ(Texts(names), std::vector<std::string>{"1"});
+  names.clear(m->GetHeap());
+  EXPECT_TRUE(m->RemoveSlotEntry(5, "4", "D"));
+  delete m;
+}

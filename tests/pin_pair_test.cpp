@@ -1,0 +1,237 @@
+// Electrical nets, differential pairs, pin pairs, from-tos, virtual pins and
+// board-description pins: operations, the two-base objects (heap, deletion,
+// one reference index), and a scalar net's children through a save.
+#include <memory>
+
+#include "hierarchy_fixture.h"
+#include "test_element.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+using PinPairTest = ElementTest;
+
+std::string SessionSave(SSession* s, const std::string& path) {
+  EXPECT_EQ(s->Save(path.c_str()), 1);
+  return ReadFile(path);
+}
+
+// The number of object table entries (index 0 included) of a saved file.
+int TableCount(const std::string& file) {
+  std::size_t at = file.find("@@@@\n");
+  return at == std::string::npos ? -1 : std::atoi(file.c_str() + at + 5);
+}
+
+TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
+  SElectricalNet* en = new (heap) SElectricalNet();
+  SDiffPair* dp = new (heap) SDiffPair();
+  SPinPair* p = en->CreatePinPair("p");
+  EXPECT_TRUE(p && p->GetElectricalNet() == en && en->GetAllPinPairs().lookup("p") == p);
+  EXPECT_EQ(dp->CreatePinPair("q")->GetElectricalNet(), nullptr);
+  EXPECT_EQ(en->CreatePinPair(nullptr), nullptr);
+  EXPECT_EQ(en->GetAllPinPairs().size(), 1u);
+  SNetScalar* n = new (heap) SNetScalar();
+  EXPECT_TRUE(en->InsertNetScalar(n));
+  EXPECT_FALSE(en->InsertNetScalar(n) || en->InsertNetScalar(nullptr));
+  EXPECT_EQ(en->GetAllNetScalars().size(), 1u);
+  EXPECT_FALSE(en->DestroyConnPinPair("p") || en->DestroyPinPair(nullptr));
+  EXPECT_TRUE(en->DestroyPinPair("p") && !en->DestroyPinPair("p"));
+  // A pin pair filed under two names and in both maps is deleted once.
+  SPinPair* c = en->CreateConnPinPair("c");
+  en->InsertPinPair(c);
+  c->SetName("c2");
+  en->InsertConnPinPair(c);
+  delete p;
+  delete en;
+  delete dp;
+}
+
+// Both parts of a two-base object live on the session heap, and deleting
+// through either base frees the whole object (the sanitizers check the
+// free).
+TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
+  std::size_t start = HeapBytes(heap);
+  SPinPair* p = new (heap) SPinPair();
+  SFromTo* f = new (heap) SFromTo();
+  SVirtualPin* v = new (heap) SVirtualPin();
+  SEbdPin* e2 = new (heap) SEbdPin();
+  ASSERT_TRUE(p && f && v && e2);
+  EXPECT_TRUE(p->GetHeap() == heap && f->GetHeap() == heap && v->GetHeap() == heap && e2->GetHeap() == heap);
+  EXPECT_EQ(tavrin::BlockHeap(tavrin::AsObject(p)), heap);
+  for (int i = 0; i < 200; ++i) p->InsertPin(v);
+  p->SetName("a name long enough for a block of its own");
+  EXPECT_EQ(SPin::Cast(tavrin::AsObject(v)), static_cast<SPin*>(v));
+  EXPECT_EQ(SDesignElement::Cast(tavrin::AsObject(f)), static_cast<SDesignElement*>(f));
+  EXPECT_EQ(SPinPair::Cast(static_cast<SDesignElement*>(f)), nullptr);
+  delete static_cast<SDesignElement*>(p);
+  delete static_cast<SDesignElement*>(f);
+  delete static_cast<SPin*>(v);
+  delete tavrin::AsObject(e2);
+  SPortInstanceScalar* pin = new (heap) SPortInstanceScalar();
+  EXPECT_EQ(pin->GetHeap(), heap);
+  delete static_cast<SPin*>(pin);
+  EXPECT_LE(HeapBytes(heap), start + 256 * 1024);
+}
+
+TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
+  SNetScalar* n = new (heap) SNetScalar();
+  SFromTo* f = n->CreateFromTo("U1.1,U2.3");
+  EXPECT_TRUE(f && f->GetNetScalar() == n);
+  EXPECT_EQ(n->GetFromTo("U2.3,U1.1"), f);
+  EXPECT_TRUE(n->HasFromTo("U1.1,U2.3") && !n->HasFromTo("U1.1") && !n->GetFromTo(nullptr));
+  EXPECT_EQ(n->GetRoutedFromTo("U2.3,U1.1"), nullptr);
+  // Only the first comma splits: "a,b,c" is retried as "b,c,a".
+  SFromTo* r = n->CreateRoutedFromTo("b,c,a");
+  EXPECT_TRUE(n->GetRoutedFromTo("a,b,c") == r && n->HasRoutedFromTo("a,b,c") && !n->GetRoutedFromTo("c,a,b"));
+  // Same name again: one entry, holding the second.
+  SFromTo* f2 = n->CreateFromTo("U1.1,U2.3");
+  EXPECT_TRUE(n->GetAllFromTos().size() == 1 && n->GetFromTo("U1.1,U2.3") == f2);
+  EXPECT_FALSE(n->DestroyFromTo("none"));
+  EXPECT_TRUE(n->DestroyFromTo("U1.1,U2.3") && !n->GetFromTo("U1.1,U2.3") && f2->GetNetScalar() == n);
+  EXPECT_FALSE(n->GetbScheduled());
+  n->InsertFromTo(f);
+  n->InsertFromTo(f2);  // same name: takes the entry over
+  SFromTo* g = n->CreateFromTo("x,y");
+  n->SetbScheduled(true);
+  EXPECT_TRUE(n->GetbScheduled() && g->GetbScheduled() && f2->GetbScheduled() && !f->GetbScheduled());
+  EXPECT_FALSE(n->GetbRouted());
+  r->SetbRouted(true);
+  EXPECT_TRUE(n->GetbRouted());
+  n->InsertRoutedFromTo(g);  // now in both maps: still deleted once
+  EXPECT_EQ(n->CreateVirtualPin(nullptr), nullptr);
+  SVirtualPin* v = n->CreateVirtualPin("v");
+  EXPECT_TRUE(n->GetVirtualPin("v") == v && v->GetNetScalar() == n);
+  // Driver-receiver pairs are listed, not filed, and not deleted with the net.
+  SPinPair* dr = n->CreateDriverReceiverPair("dr");
+  EXPECT_TRUE(dr && n->HasDriverReceiverPair(dr) && !n->HasPinPair("dr") && dr->GetNetScalar() == n);
+  SPinPair* pp = n->CreatePinPair("pp");
+  EXPECT_TRUE(n->GetPinPair("pp") == pp && pp->GetNetScalar() == n);
+  EXPECT_TRUE(pp->InsertPin(v) && !pp->InsertPin(v) && pp->HasPin(v) && !pp->InsertPin(nullptr));
+  delete f;
+  delete n;
+  EXPECT_EQ(dr->GetName(), std::string("dr"));
+  delete dr;
+}
+
+TEST_F(PinPairTest, PinsAndPositions) {
+  SVirtualPin* v = (new (heap) SNetScalar())->CreateVirtualPin("v");
+  EXPECT_EQ(v->GetX(TAVRIN_UNIT_MIL), 0.0);
+  EXPECT_TRUE(v->SetX(2.0, TAVRIN_UNIT_MIL) && v->GetXVal() && v->GetXVal()->GetValue() == 76200);
+  EXPECT_DOUBLE_EQ(v->GetX(TAVRIN_UNIT_MIL), 2.0);
+  EXPECT_TRUE(v->DestroyXVal() && v->GetX(TAVRIN_UNIT_MIL) == 0.0 && !v->GetXVal());
+  EXPECT_TRUE(v->InsertPin(v) && !v->InsertPin(v) && v->RemovePin(v) && !v->RemovePin(v));
+  SEbdPin* e2 = new (heap) SEbdPin();
+  EXPECT_TRUE(e2->SetGroup("g") && e2->GetGroup() == std::string("g"));
+  EXPECT_TRUE(e2->SetGroup(nullptr) && e2->GetGroup() == nullptr);
+  EXPECT_EQ(e2->GetPartInstance(), nullptr);
+  delete e2;
+}
+
+// A port instance scalar listed as a pin (its pin view) and as a port
+// instance (its design element view) is one object with one index.
+TEST_F(PinPairTest, OneObjectOneIndex) {
+  SNetScalar* n = new (heap) SNetScalar();
+  SPortInstanceScalar* pin = new (heap) SPortInstanceScalar();
+  n->InsertPortInstanceScalar(pin);
+  SFromTo* f = n->CreateFromTo("f");
+  f->InsertPin(pin);
+  f->InsertPin(f->GetNetScalar() ? n->CreateVirtualPin("v") : nullptr);
+  SaveRecord(File(), n, heap);
+  EXPECT_EQ(TableCount(ReadFile(dir.File("f1"))), 5) << "null, net, port instance, from-to, virtual pin";
+  SNetScalar* back = LoadRecord<SNetScalar>(dir.File("f1"), heap);
+  ASSERT_TRUE(back);
+  SFromTo* fb = back->GetFromTo("f");
+  ASSERT_TRUE(fb && fb->GetAllPins().size() == 2);
+  SPortInstanceScalar* listed = *back->GetAllPortInstanceScalars().begin();
+  EXPECT_TRUE(fb->HasPin(listed) && fb->HasPin(back->GetVirtualPin("v")));
+  EXPECT_EQ(fb->GetNetScalar(), back);
+}
+
+// Every truncation of a net's record file is refused; a from-to claimed
+// twice is damage; a wrong-class electrical net reads as none.
+TEST_F(PinPairTest, DamagedNetFiles) {
+  SNetScalar* n = new (heap) SNetScalar();
+  n->CreateFromTo("a,b")->SetbScheduled(true);
+  n->CreateRoutedFromTo("r");
+  n->CreateVirtualPin("v")->SetX(1.0, TAVRIN_UNIT_MIL);
+  const std::string path = File();
+  Lines data = SaveRecord(path, n, heap);
+  const std::string good = ReadFile(path);
+  ASSERT_TRUE(LoadRecord<SNetScalar>(path, heap));
+  for (std::size_t k = 0; k < good.size(); ++k) {
+    WriteFile(path, good.substr(0, k));
+    EXPECT_EQ(LoadRecord<SNetScalar>(path, heap), nullptr) << k;
+  }
+  // The routed from-to's entry names the from-to's index.
+  Lines twice = data;
+  std::size_t fromToRef = 0, routedRef = 0;
+  for (std::size_t i = 0; i + 1 < twice.size(); ++i) {
+    if (twice[i] == "a,b" && !fromToRef) fromToRef = i + 1;
+    if (twice[i] == "r" && !routedRef) routedRef = i + 1;
+  }
+  ASSERT_TRUE(fromToRef && routedRef);
+  twice[routedRef] = twice[fromToRef];
+  WriteRecordFile(path, twice, {"SNetScalar", "SFromTo", "SFromTo", "SVirtualPin", "SUnitlessValue"});
+  EXPECT_EQ(LoadRecord<SNetScalar>(path, heap), nullptr);
+  // A from-to in both of the net's maps cannot be saved.
+  n->InsertFromTo(n->GetRoutedFromTo("r"));
+  PersistentFile out(File().c_str(), 1, heap);
+  out.WritePointer(n);
+  n->Serialize(out);
+  EXPECT_FALSE(out.Close());
+}
+
+// A net of the board with from-tos, routed from-tos, virtual pins and
+// driver-receiver pairs through a session save and restore.
+TEST_F(PinPairTest, BoardRoundTrip) {
+  HierarchyBoard h(session);
+  SFromTo* f = h.n1->CreateFromTo("U1.A,U2.A");
+  f->SetbScheduled(true);
+  f->SetbUserDefined(true);
+  f->InsertPin(h.a);
+  f->InsertSegment(h.seg);
+  f->InsertSegment(h.seg2);
+  h.n1->CreateRoutedFromTo("r")->SetbRouted(true);
+  SVirtualPin* v = h.n1->CreateVirtualPin("V1");
+  v->SetX(3.0, TAVRIN_UNIT_MIL);
+  v->SetGuidePin(true);
+  v->SetPhysicalNode(h.node);
+  v->InsertPin(h.a);
+  h.node->SetVirtualPin(v);
+  SPinPair* pp = h.n1->CreatePinPair("pp");
+  pp->InsertPin(v);
+  pp->InsertPin(h.a);
+  h.n1->InsertDriverReceiverPair(pp);
+  f->InsertPin(v);
+  const std::string file = SessionSave(session, dir.File("board"));
+
+  std::unique_ptr<SSession> s(AllocSession());
+  ASSERT_EQ(s->Restore(dir.File("board").c_str()), 1);
+  SRepresentation* sch = s->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
+  SNetScalar* n1 = SNetScalar::Cast(sch->GetNet("N1"));
+  ASSERT_TRUE(n1);
+  SFromTo* fb = n1->GetFromTo("U2.A,U1.A");
+  ASSERT_TRUE(fb);
+  EXPECT_TRUE(fb->GetbScheduled() && !fb->GetbRouted() && !fb->GetbUserDefined() && fb->GetNetScalar() == n1);
+  EXPECT_EQ(Items(fb->GetAllSegments()), Items(n1->GetAllSegments()));
+  EXPECT_EQ(fb->GetAllSegments().size(), 2u);
+  SPortInstanceScalar* a = *n1->GetAllPortInstanceScalars().begin();
+  SVirtualPin* vb = n1->GetVirtualPin("V1");
+  ASSERT_TRUE(vb);
+  EXPECT_EQ(Items(fb->GetAllPins()), (std::vector<SPin*>{a, vb})) << "pins come back reversed";
+  EXPECT_TRUE(n1->GetRoutedFromTo("r") && n1->GetbRouted());
+  EXPECT_DOUBLE_EQ(vb->GetX(TAVRIN_UNIT_MIL), 3.0);
+  EXPECT_TRUE(!vb->GetYVal() && !vb->IsGuidePin() && vb->GetAllPins().empty());
+  EXPECT_TRUE(vb->GetPhysicalNode() == *n1->GetAllPhysicalNodes().begin() &&
+              vb->GetPhysicalNode()->GetVirtualPin() == vb);
+  // The pin pairs map is not saved: a driver-receiver pair owned by nothing
+  // saved comes back as the empty object of its reference.
+  EXPECT_TRUE(n1->GetAllPinPairs().empty());
+  ASSERT_EQ(n1->GetAllDriverReceiverPairs().size(), 1u);
+  SPinPair* drb = *n1->GetAllDriverReceiverPairs().begin();
+  EXPECT_TRUE(drb && !drb->GetName() && drb->GetAllPins().empty());
+  EXPECT_EQ(SessionSave(s.get(), dir.File("again")), SessionSave(s.get(), dir.File("again2")));
+}
+
+}  // namespace
