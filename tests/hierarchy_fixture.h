@@ -28,6 +28,7 @@
 #ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 #define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -35,9 +36,11 @@
 
 namespace tavrin_test {
 
-// A saved file with its data lines edited and the header positions made to
-// fit again (the header is 37 bytes whatever the positions).
-inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit) {
+// A saved file with its data lines edited (and, when `editTable` is given,
+// the lines of its object table after the "@@@@" line) and the header
+// positions made to fit again (the header is 37 bytes whatever the positions).
+inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit,
+                           const std::function<void(std::vector<std::string>&)>& editTable = nullptr) {
   std::vector<std::string> all;
   std::size_t from = 0;
   for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
@@ -48,7 +51,10 @@ inline std::string Reframe(const std::string& file, const std::function<void(std
   edit(data);
   std::string body, tail;
   for (const std::string& l : data) body += l + "\n";
-  for (std::size_t i = table; i < all.size(); ++i) tail += all[i] + "\n";
+  std::vector<std::string> objects(all.begin() + std::min(table + 1, all.size()), all.end());
+  if (editTable) editTable(objects);
+  if (table < all.size()) tail = all[table] + "\n";
+  for (const std::string& l : objects) tail += l + "\n";
   char head[64];
   std::snprintf(head, sizeof head, "%06zu\n%06zu\n", 37 + body.size(), 37 + body.size() + tail.size());
   return "YO\n12\nVV\n33199\n" + std::string(head) +

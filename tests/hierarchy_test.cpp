@@ -3,98 +3,15 @@
 // maps reversed; ids of every class survive; damaged copies (crafted, cut
 // anywhere, a byte changed anywhere, memory running out) are refused and
 // leave the session as it was.
-#include <utility>
-
-#include "design/session_files.h"
-#include "hierarchy_fixture.h"
+#include "file_test.h"
 
 using namespace tavrin_test;
 
 namespace {
 
-typedef std::vector<std::pair<int, std::string>> Edits;
+std::string Edited(const Edits& edits) { return tavrin_test::Edited("hierarchy.tvn", edits); }
 
-// tests/data/hierarchy.tvn with lines replaced (numbered from 1, as an
-// editor shows them; the data begins on line 8).
-std::string Edited(const Edits& edits) {
-  return Reframe(ReadFile(TestData("hierarchy.tvn")), [&edits](std::vector<std::string>& data) {
-    for (const auto& e : edits) data.at(e.first - 8) = e.second;
-  });
-}
-
-template <class T>
-std::vector<std::string> Names(const RelLinkedList<T*>& list) {
-  std::vector<std::string> out;
-  for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName());
-  return out;
-}
-typedef std::vector<std::string> Strings;
-
-// Everything a save would write of a session, with objects as addresses:
-// equal for a session whose objects and fields are all as they were.
-class Recorder : public PersistentStore {
- public:
-  Recorder() : PersistentStore(1) {}
-  std::string text;
-  unsigned WriteUnsigned(const void* b, unsigned s, unsigned n) override { return Put('u', b, s * n, n); }
-  unsigned WriteDouble(const void* b, unsigned s, unsigned n) override { return Put('d', b, s * n, n); }
-  unsigned WriteFloat(const void* b, unsigned s, unsigned n) override { return Put('f', b, s * n, n); }
-  unsigned WriteLong(const void* b, unsigned s, unsigned n) override { return Put('l', b, s * n, n); }
-  unsigned WriteKey(const void* b, unsigned s, unsigned n) override { return Put('k', b, s * n, n); }
-  unsigned WriteInt(const void* b, unsigned s, unsigned n) override { return Put('i', b, s * n, n); }
-  unsigned WriteChars(const char* b, unsigned s, unsigned n) override { return Put('c', b, s * n, n); }
-  int WritePointer(const TavrinObject* o) override { return Put('p', &o, sizeof o, 1); }
-  unsigned ReadUnsigned(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadDouble(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadFloat(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadLong(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadInt(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadChars(char*, unsigned, unsigned) override { return 0; }
-  unsigned ReadLine(char*, unsigned, unsigned) override { return 0; }
-  long Tell() override { return 0; }
-  bool Seek(long) override { return false; }
-  TavrinObject* ReadPointer() override { return nullptr; }
-
- private:
-  unsigned Put(char kind, const void* b, std::size_t bytes, unsigned n) {
-    text += kind;
-    text.append(static_cast<const char*>(b), bytes);
-    return n;
-  }
-};
-
-class HierarchyTest : public SessionTest {
- protected:
-  // The session as a save sees it. A read, failed or not, overwrites the
-  // value that every design element record carries, so that is put back
-  // first by a file that holds 0 there.
-  std::string Fingerprint(SSession* s) {
-    SSession* scratch = AllocSession();
-    EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);
-    delete scratch;
-    Recorder r;
-    s->Serialize(r);
-    return r.text;
-  }
-  std::string SaveOf(SSession* s) {
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
-  }
-  // Restores the bytes into `into`; 0 or 1.
-  int Restore(SSession* into, const std::string& bytes) {
-    WriteFile(dir.File("in"), bytes);
-    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
-  }
-  // A new session restored from the bytes (the test fails when it does not read).
-  SSession* Restored(const std::string& bytes) {
-    SSession* s = AllocSession();
-    sessions.emplace_back(s);
-    EXPECT_EQ(Restore(s, bytes), 1);
-    return s;
-  }
-  ScratchDir dir;
-  std::vector<std::unique_ptr<SSession>> sessions;
-};
+class HierarchyTest : public FileTest {};
 
 }  // namespace
 
