@@ -3,6 +3,7 @@
 #include "design/named_child.h"
 #include "persist/record.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 SCell* SProject::CreateDesignCell(const char* name) {
   SCell* cell = tavrin::CreateNamedChild(m_designs, m_heap, name);
@@ -15,7 +16,8 @@ SCell* SProject::GetDesign(const char* name) const { return m_designs.lookup(nam
 bool SProject::HasDesign(const char* name) { return name && m_designs.find(name) != m_designs.end(); }
 
 namespace {
-// Deleting a cell deletes the cell instances of its representations; each
+// Deleting a cell deletes the cell instances of its representations (of
+// every kind: modules and parts hold part and module instances too); each
 // deleted instance stops counting in the cell it instantiates.
 template <class R>
 void ReleaseInstancedCells(const RelLinkedList<R*>& representations) {
@@ -24,8 +26,10 @@ void ReleaseInstancedCells(const RelLinkedList<R*>& representations) {
       if (SCell* c = (*it)->GetCell()) c->RemoveCellRef();
   };
   for (auto r = representations.begin(); r != representations.end(); ++r) {
-    release((*r)->GetAllGenericCellInstances());
-    release((*r)->GetAllModuleInstances());
+    const SRepresentation* view = *r;
+    release(view->GetAllGenericCellInstances());
+    release(view->GetAllModuleInstances());
+    release(view->GetAllPartInstances());
   }
 }
 }  // namespace
@@ -41,6 +45,8 @@ bool SProject::DestroyDesign(const char* name) {
   }
   ReleaseInstancedCells(cell->GetAllConnectivityRepresentations());
   ReleaseInstancedCells(cell->GetAllSchematicRepresentations());
+  ReleaseInstancedCells(cell->GetAllModules());
+  ReleaseInstancedCells(cell->GetAllParts());
   delete cell;
   return true;
 }

@@ -1,0 +1,212 @@
+// One board with parts, part instances and its electrical data, for every
+// test that needs a whole board: its save is tests/data/board.tvn.
+//
+// Pin-mapping library "maps" with the mappings pmA (id 41; global pair 1/A,
+// slot 2 pair 2/B, not saved) and pmB (id 42). Project "B" with the designs
+// "chip" and "top" (top is the top cell; created last, so written first).
+//   chip: an interface (id 31) with scalars "1" and "2"; the part "cp" (the
+//     default view; type 3, id 51; pins "1" (X 10, Y -20, id 52) and "2"
+//     (X 30, Y 40, id 53); pin mappings pmA and pmB, pmB selected; the pin
+//     pair "PP" (id 54); discrete pin pair "1-2", not saved).
+//   top: the modules "brd" (id 61, the default) and "brd2" (id 62), in that
+//     order. brd: layout (id 63); part instances U1 (ref. des. "R1", layer 2,
+//     rotation 90000, X 100, Y -200) and U2 (ref. des. "R2", layer 1, X 7) of
+//     chip, both in brd's index; module instance M1 of chip (id 64).
+//     U1: port instance scalars "1" (id 71) and "2", pin instances "1"
+//     (drill "d8", pad stack "ps2", X 5, Y 6, pin 1, scalar 1) and "2" (pin
+//     2, scalar 2); EBD pin "E" (group "g", pin instance 1; not saved);
+//     scalar 1 holds the connector pin instance "J1" (id 81). U2: scalar
+//     "1", pin instance "1" (pin 1, scalar 1, Y 9).
+//     Nets N1 (scalars U1.1 and U2.1, electrical net E1, driver-receiver
+//     pairs DR1 and DR2; from-tos "U1.1,U2.1" (scheduled, id 94; pins U1.1
+//     and V1) and "U2.1,V1"; routed from-to "U1.1,V1" (routed, segment S);
+//     virtual pins V1 (X 11, Y 12, id 93; guide flag and pin U1 not saved)
+//     and V2 (no position); segment S) and N2 (scalar U1.2, E1). Partners
+//     by name N1/N2 (not saved).
+//     Electrical nets E1 (id 91; N1, N2; DR1, DR2; pin pair "EP" and the
+//     differential flag not saved) and E2. Pin pairs DR1 (id 92; N1, E1;
+//     pins U1.1 seen as a pin, U2.1) and DR2 (pins V1 and the EBD pin).
+//     Differential pair "DP" (E1, E2; pin pair "DPP"), not saved.
+#ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
+#define TAVRIN_TESTS_BOARD_FIXTURE_H
+
+#include "fixture.h"
+
+namespace tavrin_test {
+
+struct BoardFixture {
+  explicit BoardFixture(SSession* s) {
+    maps = s->CreatePinMappingLibrary("maps");
+    pmA = maps->CreatePinMapping("pmA");
+    pmB = maps->CreatePinMapping("pmB");
+    pmA->SetId(41);
+    pmB->SetId(42);
+    pmA->AddGlobalEntry("1", "A");
+    pmA->AddSlotEntry(2, "2", "B");
+
+    project = s->CreateProject("B");
+    chip = project->CreateDesignCell("chip");
+    top = project->CreateDesignCell("top");
+    project->InsertTopCell(top);
+
+    iface = chip->CreateInterface();
+    iface->SetId(31);
+    p1 = iface->CreatePortScalar("1");
+    p2 = iface->CreatePortScalar("2");
+    part = chip->CreatePart("cp");
+    part->SetType(static_cast<TavrinPartType>(3));
+    part->SetId(51);
+    pin1 = part->CreatePartPin("1");
+    pin1->SetX(10);
+    pin1->SetY(-20);
+    pin1->SetId(52);
+    pin2 = part->CreatePartPin("2");
+    pin2->SetX(30);
+    pin2->SetY(40);
+    pin2->SetId(53);
+    part->SetPinMapping("pmA", pmA);
+    part->SetPinMapping("pmB", pmB);
+    part->SetSelectedMapping(pmB);
+    part->AddDiscretePinPair("1-2");
+    partPair = part->CreatePinPair("PP");
+    partPair->SetId(54);
+
+    brd = top->CreateModule("brd");
+    brd2 = top->CreateModule("brd2");
+    brd->SetId(61);
+    brd2->SetId(62);
+    layout = brd->CreateLayout();
+    layout->SetId(63);
+
+    u1 = brd->CreatePartInstance("U1", chip);
+    u2 = brd->CreatePartInstance("U2", chip);
+    u1->SetRefDes("R1");
+    u1->SetLayer(2);
+    u1->SetRotation(90);
+    u1->SetX(100, TAVRIN_UNIT_INTERNAL);
+    u1->SetY(-200, TAVRIN_UNIT_INTERNAL);
+    u2->SetRefDes("R2");
+    u2->SetLayer(1);
+    u2->SetX(7, TAVRIN_UNIT_INTERNAL);
+    brd->SetPartInstance("U1", u1);
+    brd->SetPartInstance("U2", u2);
+    m1 = brd->CreateModuleInstance("M1", chip);
+    m1->SetId(64);
+
+    u1a = u1->CreatePortInstanceScalar("1");
+    u1b = u1->CreatePortInstanceScalar("2");
+    u2a = u2->CreatePortInstanceScalar("1");
+    u1a->SetPort(p1);
+    u1b->SetPort(p2);
+    u2a->SetPort(p1);
+    u1a->SetId(71);
+    ppi1 = u1->CreatePartPinInstance("1");
+    ppi2 = u1->CreatePartPinInstance("2");
+    ppi3 = u2->CreatePartPinInstance("1");
+    Place(ppi1, pin1, u1a);
+    Place(ppi2, pin2, u1b);
+    Place(ppi3, pin1, u2a);
+    ppi1->SetDrillOverride("d8");
+    ppi1->SetPadStackOverride("ps2");
+    ppi1->SetX(5, TAVRIN_UNIT_INTERNAL);
+    ppi1->SetY(6, TAVRIN_UNIT_INTERNAL);
+    ppi3->SetY(9, TAVRIN_UNIT_INTERNAL);
+    ebd = u1->CreateEbdPin("E");
+    ebd->SetGroup("g");
+    ebd->InsertPin(ppi1);
+    connector = new (s->GetHeap()) SConnectorPinInstance();
+    connector->SetName("J1");
+    connector->SetId(81);
+    connector->SetPortInstanceScalar(u1a);
+    u1a->SetConnectorPinInstance(connector);
+
+    n1 = brd->CreateNetScalar("N1");
+    n2 = brd->CreateNetScalar("N2");
+    Connect(n1, u1a);
+    Connect(n1, u2a);
+    Connect(n2, u1b);
+    brd->CreateDiffPair(n1, n2);
+    seg = n1->CreateSegment();
+    v1 = n1->CreateVirtualPin("V1");
+    v2 = n1->CreateVirtualPin("V2");
+    v1->SetX(11, TAVRIN_UNIT_INTERNAL);
+    v1->SetY(12, TAVRIN_UNIT_INTERNAL);
+    v1->SetId(93);
+    v1->SetGuidePin(true);
+    v1->InsertPin(u1);
+    ft = n1->CreateFromTo("U1.1,U2.1");
+    ft2 = n1->CreateFromTo("U2.1,V1");
+    ft->SetbScheduled(true);
+    ft->SetbUserDefined(true);
+    ft->SetId(94);
+    ft->InsertPin(u1a);
+    ft->InsertPin(v1);
+    rft = n1->CreateRoutedFromTo("U1.1,V1");
+    rft->SetbRouted(true);
+    rft->InsertSegment(seg);
+
+    e1 = brd->CreateElectricalNet("E1");
+    e2 = brd->CreateElectricalNet("E2");
+    e1->SetId(91);
+    e1->SetbDiffPair(true);
+    e1->InsertNetScalar(n1);
+    e1->InsertNetScalar(n2);
+    n1->SetElectricalNet(e1);
+    n2->SetElectricalNet(e1);
+    e1->CreatePinPair("EP");
+    dr1 = brd->CreatePinPair("DR1");
+    dr2 = brd->CreatePinPair("DR2");
+    dr1->SetId(92);
+    dr1->SetNetScalar(n1);
+    dr1->SetElectricalNet(e1);
+    dr1->InsertPin(u1a);
+    dr1->InsertPin(u2a);
+    dr2->InsertPin(v1);
+    dr2->InsertPin(ebd);
+    for (SPinPair* dr : {dr1, dr2}) {
+      n1->InsertDriverReceiverPair(dr);
+      e1->InsertDriverReceiverPair(dr);
+    }
+    dp = brd->CreateDiffPair2("DP", e1, e2);
+    dp->CreatePinPair("DPP");
+  }
+
+  static void Place(SPartPinInstance* pin, SPartPin* of, SPortInstanceScalar* at) {
+    pin->SetPartPin(of);
+    pin->SetPortInstanceScalar(at);
+    at->SetPartPinInstance(pin);
+  }
+  static void Connect(SNetScalar* net, SPortInstanceScalar* at) {
+    net->InsertPortInstanceScalar(at);
+    at->SetNetScalar(net);
+  }
+
+  SPinMappingLibrary* maps;
+  SPinMapping *pmA, *pmB;
+  SProject* project;
+  SCell *chip, *top;
+  SInterface* iface;
+  SPortScalar *p1, *p2;
+  SPart* part;
+  SPartPin *pin1, *pin2;
+  SPinPair* partPair;
+  SModule *brd, *brd2;
+  SLayout* layout;
+  SPartInstance *u1, *u2;
+  SModuleInstance* m1;
+  SPortInstanceScalar *u1a, *u1b, *u2a;
+  SPartPinInstance *ppi1, *ppi2, *ppi3;
+  SEbdPin* ebd;
+  SConnectorPinInstance* connector;
+  SNetScalar *n1, *n2;
+  SSegment* seg;
+  SVirtualPin *v1, *v2;
+  SFromTo *ft, *ft2, *rft;
+  SElectricalNet *e1, *e2;
+  SPinPair *dr1, *dr2;
+  SDiffPair* dp;
+};
+
+}  // namespace tavrin_test
+
+#endif

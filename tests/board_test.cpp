@@ -1,0 +1,380 @@
+// The shared board with parts and electrical data through files: its save
+// equals the file computed by hand from the records; restored, every element
+// is found again with lists and maps reversed and what is never saved gone;
+// the older coordinate form still reads; damaged copies are refused and
+// leave the session as it was. Then the deletions that span the board: a
+// design whose modules and parts hold cell instances, a session deleted
+// whole with discrete pin pairs.
+#include <algorithm>
+#include <map>
+
+#include "board_fixture.h"
+#include "core/pool.h"
+#include "file_test.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+std::string Edited(const Edits& edits) { return tavrin_test::Edited("board.tvn", edits); }
+
+// The class of every index of a file's object table, index 0 (null) first.
+Strings ObjectTable(const std::string& file) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
+    lines.push_back(file.substr(from, nl - from));
+  auto at = std::find(lines.begin(), lines.end(), "@@@@");
+  Strings classes{""}, distinct;
+  if (at == lines.end() || ++at == lines.end()) return classes;
+  for (++at; at != lines.end(); ++at) {
+    if (std::isdigit(static_cast<unsigned char>((*at)[0]))) {
+      classes.push_back(distinct.at(std::stoul(*at)));
+    } else {
+      distinct.push_back(*at);
+      classes.push_back(*at);
+    }
+  }
+  return classes;
+}
+
+template <class T>
+std::vector<T*> Pins(const RelLinkedList<SPin*>& pins) {
+  std::vector<T*> out;
+  for (auto it = pins.begin(); it != pins.end(); ++it) out.push_back(dynamic_cast<T*>(*it));
+  return out;
+}
+
+class BoardTest : public FileTest {};
+
+}  // namespace
+
+// ---- the file ---------------------------------------------------------------------------
+
+// The save equals the file computed by hand; restored and saved it comes
+// out reversed, and once more it is the first file again.
+TEST_F(BoardTest, FileByHandAndDoubleRoundTrip) {
+  BoardFixture b(session);
+  const std::string golden = ReadFile(TestData("board.tvn"));
+  EXPECT_EQ(SaveOf(session), golden);
+  std::string reversed = SaveOf(Restored(golden));
+  EXPECT_NE(reversed, golden);
+  EXPECT_EQ(SaveOf(Restored(reversed)), golden);
+}
+
+// Saving gives every part instance and pin instance the id -1 for good.
+TEST_F(BoardTest, SavedIdsStay) {
+  BoardFixture b(session);
+  b.u1->SetId(5);
+  b.ppi1->SetId(6);
+  SaveOf(session);
+  for (SPartInstance* pi : {b.u1, b.u2}) EXPECT_EQ(pi->GetId(), -1);
+  for (SPartPinInstance* ppi : {b.ppi1, b.ppi2, b.ppi3}) EXPECT_EQ(ppi->GetId(), -1);
+  EXPECT_EQ(b.part->GetId(), 51) << "other classes keep theirs";
+}
+
+// An object with two bases has one index: the table holds one entry per
+// object, and a pin pair listing a port instance scalar as a pin names the
+// index under which the scalar's record was written.
+TEST_F(BoardTest, OneIndexPerObject) {
+  BoardFixture b(session);
+  Strings table = ObjectTable(SaveOf(session));
+  std::map<std::string, int> count;
+  for (const std::string& c : table) ++count[c];
+  EXPECT_EQ(table.size(), 42u);
+  EXPECT_EQ(count["SPortInstanceScalar"], 3);
+  EXPECT_EQ(count["SVirtualPin"], 2);
+  EXPECT_EQ(count["SPinPair"], 3) << "DR1, DR2, PP: the never-saved pairs have none";
+  EXPECT_EQ(count["SFromTo"], 3);
+  EXPECT_EQ(count["SEbdPin"], 1) << "referred to by DR2 only";
+  EXPECT_EQ(count["SConnectorPinInstance"], 1);
+  EXPECT_EQ(count["SDiffPair"], 0);
+
+  SSession* s = Restored(ReadFile(TestData("board.tvn")));
+  auto* brd = SModule::Cast(s->GetProject("B")->GetDesign("top")->GetRepresentation("brd"));
+  ASSERT_NE(brd, nullptr);
+  SCellInstance* u1 = brd->GetCellInstance("U1");
+  SCellInstance* u2 = brd->GetCellInstance("U2");
+  ASSERT_TRUE(u1 && u2);
+  SPinPair* dr1 = SPinPair::Cast(brd->GetCollection("DR1"));
+  ASSERT_NE(dr1, nullptr);
+  EXPECT_EQ(Pins<SPortInstanceScalar>(dr1->GetAllPins()),
+            (std::vector<SPortInstanceScalar*>{SPortInstanceScalar::Cast(u1->GetPortInstance("1")),
+                                              SPortInstanceScalar::Cast(u2->GetPortInstance("1"))}));
+}
+
+// Every element is found by name; lists and maps come back reversed;
+// counts, back-pointers and ids are the file's; what is never saved is gone.
+TEST_F(BoardTest, RestoredBoard) {
+  SSession* s = Restored(ReadFile(TestData("board.tvn")));
+  SProject* p = s->GetProject("B");
+  ASSERT_NE(p, nullptr);
+  SCell* chip = p->GetDesign("chip");
+  SCell* top = p->GetDesign("top");
+  ASSERT_TRUE(chip && top);
+  EXPECT_EQ(Items(p->GetAllTopCells()), std::vector<SCell*>{top});
+  EXPECT_TRUE(chip->GetInstanceCount() == 3 && top->GetInstanceCount() == 0);
+
+  // The pin-mapping library and its mappings; pairs are not saved.
+  auto* maps = dynamic_cast<SPinMappingLibrary*>(s->GetLibrary("maps"));
+  ASSERT_NE(maps, nullptr);
+  SPinMapping* pmA = maps->GetPinMapping("pmA");
+  SPinMapping* pmB = maps->GetPinMapping("pmB");
+  ASSERT_TRUE(pmA && pmB);
+  EXPECT_TRUE(pmA->GetPinMappingLibrary() == maps && pmA->GetId() == 41 && pmB->GetId() == 42);
+  EXPECT_TRUE(pmA->GetAllGlobalEntries().empty() && pmA->GetAllSlotEntries().empty());
+  EXPECT_EQ(pmA->GetSlotNumber("1"), -1);
+
+  // chip: interface, the part with pins and mappings.
+  SPart* part = SPart::Cast(chip->GetRepresentation("cp"));
+  ASSERT_NE(part, nullptr);
+  EXPECT_TRUE(chip->GetDefaultRepresentation() == part && part->GetCell() == chip);
+  EXPECT_EQ(Items(chip->GetAllParts()), std::vector<SPart*>{part});
+  EXPECT_TRUE(part->GetType() == 3 && part->GetId() == 51);
+  EXPECT_EQ(Keys(part->GetAllPartPins()), (Strings{"1", "2"}));
+  SPartPin* pin1 = part->GetPartPin("1");
+  SPartPin* pin2 = part->GetPartPin("2");
+  ASSERT_TRUE(pin1 && pin2);
+  EXPECT_TRUE(pin1->GetPart() == part && pin1->GetX() == 10 && pin1->GetY() == -20 && pin1->GetId() == 52);
+  EXPECT_TRUE(pin2->GetX() == 30 && pin2->GetY() == 40 && pin2->GetId() == 53);
+  EXPECT_EQ(Keys(part->GetAllPinMappings()), (Strings{"pmA", "pmB"}));
+  EXPECT_TRUE(part->GetPinMapping("pmA") == pmA && part->GetSelectedMapping() == pmB);
+  EXPECT_FALSE(part->HasDiscretePinPair("1-2"));
+  EXPECT_EQ(part->GetAllDiscretePinPairs().GetCount(), 0);
+  SPinPair* pp = SPinPair::Cast(part->GetCollection("PP"));
+  EXPECT_TRUE(pp && pp->GetId() == 54 && Items(part->GetAllPinPairs()) == std::vector<SPinPair*>{pp});
+  SPortScalar* p1 = SPortScalar::Cast(chip->GetInterface()->GetPort("1"));
+  SPortScalar* p2 = SPortScalar::Cast(chip->GetInterface()->GetPort("2"));
+  ASSERT_TRUE(p1 && p2);
+
+  // top: the modules in creation order, the layout, the index.
+  EXPECT_EQ(Names(top->GetAllModules()), (Strings{"brd2", "brd"})) << "created at the tail, read at the head";
+  auto* brd = SModule::Cast(top->GetRepresentation("brd"));
+  auto* brd2 = SModule::Cast(top->GetRepresentation("brd2"));
+  ASSERT_TRUE(brd && brd2);
+  EXPECT_TRUE(top->GetDefaultRepresentation() == brd && brd->GetId() == 61 && brd2->GetId() == 62);
+  ASSERT_TRUE(brd->GetLayout() && !brd2->GetLayout());
+  EXPECT_TRUE(brd->GetLayout()->GetId() == 63 && !brd->GetLayout()->GetStackUp());
+  EXPECT_EQ(Keys(brd->GetAllPartInstances()), (Strings{"U1", "U2"}));
+
+  // Part instances, their scalars and pin instances; EBD pins are gone.
+  EXPECT_EQ(Names(brd->SRepresentation::GetAllPartInstances()), (Strings{"U1", "U2"}));
+  auto* u1 = SPartInstance::Cast(brd->GetCellInstance("U1"));
+  auto* u2 = SPartInstance::Cast(brd->GetCellInstance("U2"));
+  ASSERT_TRUE(u1 && u2);
+  EXPECT_TRUE(brd->GetPartInstance("U1") == u1 && brd->GetPartInstance("U2") == u2);
+  EXPECT_TRUE(u1->GetCell() == chip && !strcmp(u1->GetRefDes(), "R1") && u1->GetLayer() == 2);
+  EXPECT_TRUE(u1->GetRotation() == 90 && u1->GetXVal() == 100 && u1->GetYVal() == -200 && u1->GetId() == -1);
+  EXPECT_TRUE(!strcmp(u2->GetRefDes(), "R2") && u2->GetLayer() == 1 && u2->GetXVal() == 7 && u2->GetYVal() == 0);
+  EXPECT_TRUE(!u1->GetbIsEBD() && u1->GetAllEbdPins().empty());
+  EXPECT_TRUE(u1->IsPassive()) << "the part of type 3";
+  SCellInstance* m1 = brd->GetCellInstance("M1");
+  EXPECT_TRUE(SModuleInstance::Cast(m1) && m1->GetCell() == chip && m1->GetId() == 64);
+  auto* u1a = SPortInstanceScalar::Cast(u1->GetPortInstance("1"));
+  auto* u1b = SPortInstanceScalar::Cast(u1->GetPortInstance("2"));
+  auto* u2a = SPortInstanceScalar::Cast(u2->GetPortInstance("1"));
+  ASSERT_TRUE(u1a && u1b && u2a);
+  EXPECT_TRUE(u1a->GetCellInstance() == u1 && u1a->GetPort() == p1 && u1b->GetPort() == p2 && u1a->GetId() == 71);
+  EXPECT_EQ(Keys(u1->GetAllPartPinInstances()), (Strings{"1", "2"}));
+  SPartPinInstance* ppi1 = u1->GetPartPinInstance("1");
+  SPartPinInstance* ppi2 = u1->GetPartPinInstance("2");
+  SPartPinInstance* ppi3 = u2->GetPartPinInstance("1");
+  ASSERT_TRUE(ppi1 && ppi2 && ppi3);
+  EXPECT_TRUE(ppi1->GetPartInstance() == u1 && ppi1->GetPartPin() == pin1 && ppi1->GetPortInstanceScalar() == u1a);
+  EXPECT_TRUE(!strcmp(ppi1->GetDrillOverride(), "d8") && !strcmp(ppi1->GetPadStackOverride(), "ps2"));
+  EXPECT_TRUE(ppi1->GetXVal() == 5 && ppi1->GetYVal() == 6 && ppi1->GetId() == -1 && !ppi1->GetPadStack());
+  EXPECT_TRUE(ppi2->GetPartPin() == pin2 && ppi2->GetPortInstanceScalar() == u1b && !*ppi2->GetDrillOverride());
+  EXPECT_TRUE(ppi3->GetPartInstance() == u2 && ppi3->GetPartPin() == pin1 && ppi3->GetYVal() == 9);
+  EXPECT_TRUE(u1a->GetPartPinInstance() == ppi1 && u1b->GetPartPinInstance() == ppi2 && u2a->GetPartPinInstance() == ppi3);
+  SConnectorPinInstance* connector = u1a->GetConnectorPinInstance();
+  ASSERT_NE(connector, nullptr);
+  EXPECT_TRUE(!connector->GetName() && !connector->GetPortInstanceScalar()) << "its record is not saved";
+  EXPECT_EQ(brd->FindCorrespondingPartPinInstance(ppi1), ppi1);
+
+  // Nets with their from-tos, virtual pins and segments.
+  EXPECT_EQ(Names(brd->GetAllNetScalars()), (Strings{"N1", "N2"}));
+  auto* n1 = SNetScalar::Cast(brd->GetNet("N1"));
+  auto* n2 = SNetScalar::Cast(brd->GetNet("N2"));
+  ASSERT_TRUE(n1 && n2);
+  EXPECT_EQ(Items(n1->GetAllPortInstanceScalars()), (std::vector<SPortInstanceScalar*>{u1a, u2a}));
+  EXPECT_TRUE(u1a->GetNetScalar() == n1 && u1b->GetNetScalar() == n2 && n1->NetConnectsToPin("R1", "1") == 1);
+  EXPECT_TRUE(!n1->GetDiffNet() && !n1->GetDiffNet(brd)) << "partners by name are not saved";
+  EXPECT_EQ(Keys(n1->GetAllFromTos()), (Strings{"U1.1,U2.1", "U2.1,V1"}));
+  SFromTo* ft = n1->GetFromTo("U2.1,U1.1");
+  ASSERT_NE(ft, nullptr);
+  EXPECT_TRUE(ft->GetNetScalar() == n1 && ft->GetId() == 94 && ft->GetbScheduled() && !ft->GetbRouted());
+  EXPECT_FALSE(ft->GetbUserDefined());
+  SFromTo* rft = n1->GetRoutedFromTo("U1.1,V1");
+  ASSERT_TRUE(rft && rft->GetbRouted() && !rft->GetbScheduled());
+  ASSERT_EQ(n1->GetAllSegments().size(), 1u);
+  SSegment* seg = *n1->GetAllSegments().begin();
+  EXPECT_TRUE(rft->HasSegment(seg) && seg->GetNetScalar() == n1);
+  EXPECT_EQ(Keys(n1->GetAllVirtualPins()), (Strings{"V1", "V2"}));
+  SVirtualPin* v1 = n1->GetVirtualPin("V1");
+  SVirtualPin* v2 = n1->GetVirtualPin("V2");
+  ASSERT_TRUE(v1 && v2);
+  EXPECT_TRUE(v1->GetNetScalar() == n1 && v1->GetId() == 93 && v1->GetX(TAVRIN_UNIT_INTERNAL) == 11.0);
+  EXPECT_TRUE(v1->GetY(TAVRIN_UNIT_INTERNAL) == 12.0 && !v1->IsGuidePin() && v1->GetAllPins().empty());
+  EXPECT_TRUE(!v2->GetXVal() && !v2->GetYVal() && v2->GetX(TAVRIN_UNIT_MM) == 0.0);
+  EXPECT_EQ(Pins<SPin>(ft->GetAllPins()), (std::vector<SPin*>{u1a, v1}));
+
+  // Electrical nets and pin pairs: the kind lists reversed, the map rebuilt;
+  // the differential pair, the net's own pin pairs and flag are gone.
+  EXPECT_EQ(Names(brd->GetAllElectricalNets()), (Strings{"E1", "E2"}));
+  EXPECT_EQ(Names(brd->GetAllPinPairs()), (Strings{"DR1", "DR2"}));
+  EXPECT_TRUE(brd->GetAllDiffPairs().empty() && !brd->GetCollection("DP") && !brd->GetCollection("EP"));
+  EXPECT_EQ(brd->GetAllCollections().size(), 4u);
+  SElectricalNet* e1 = brd->GetElectricalNet("E1");
+  ASSERT_NE(e1, nullptr);
+  EXPECT_TRUE(e1->GetId() == 91 && !e1->GetbDiffPair() && e1->GetAllPinPairs().empty());
+  EXPECT_TRUE(n1->GetElectricalNet() == e1 && n2->GetElectricalNet() == e1);
+  EXPECT_EQ(Items(e1->GetAllNetScalars()), (std::vector<SNetScalar*>{n1, n2}));
+  SPinPair* dr1 = SPinPair::Cast(brd->GetCollection("DR1"));
+  SPinPair* dr2 = SPinPair::Cast(brd->GetCollection("DR2"));
+  ASSERT_TRUE(dr1 && dr2);
+  EXPECT_EQ(Items(e1->GetAllDriverReceiverPairs()), (std::vector<SPinPair*>{dr1, dr2}));
+  EXPECT_EQ(Items(n1->GetAllDriverReceiverPairs()), (std::vector<SPinPair*>{dr1, dr2}));
+  EXPECT_TRUE(dr1->GetNetScalar() == n1 && dr1->GetElectricalNet() == e1 && dr1->GetId() == 92);
+  EXPECT_TRUE(!dr2->GetNetScalar() && !dr2->GetElectricalNet());
+  std::vector<SPin*> drPins = Pins<SPin>(dr2->GetAllPins());
+  ASSERT_EQ(drPins.size(), 2u);
+  EXPECT_EQ(drPins[0], v1);
+  SEbdPin* ebd = dynamic_cast<SEbdPin*>(drPins[1]);
+  ASSERT_NE(ebd, nullptr) << "an EBD pin a pin pair refers to comes back empty";
+  EXPECT_TRUE(!ebd->GetName() && !ebd->GetPartInstance() && ebd->GetAllPins().empty());
+
+  // Restored objects delete as new ones.
+  brd->RemoveElectrical();
+  EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());
+  EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
+}
+
+// A record with an identifier other than -1 holds its coordinates as
+// optional unitless values: a null one is 0, a present one gives its integer
+// and goes. Saved again, the file is in the current form.
+TEST_F(BoardTest, OlderCoordinateForm) {
+  const std::string golden = ReadFile(TestData("board.tvn"));
+  const Edits edits = {{117, "5"}, {136, "3"}, {137, "0"}, {138, "43\n9\n0"}, {139, "42\n7\n0"}, {140, "0"}};
+  const std::string older = Reframe(
+      golden,
+      [&edits](std::vector<std::string>& data) {
+        for (auto e = edits.rbegin(); e != edits.rend(); ++e) data.at(e->first - 8) = e->second;
+      },
+      [](std::vector<std::string>& table) {
+        table.at(0) = "44";
+        table.push_back("16");
+        table.push_back("16");
+      });
+  SSession* s = Restored(older);
+  auto* brd = SModule::Cast(s->GetProject("B")->GetDesign("top")->GetRepresentation("brd"));
+  ASSERT_NE(brd, nullptr);
+  SPartInstance* u2 = brd->GetPartInstance("U2");
+  ASSERT_NE(u2, nullptr);
+  EXPECT_TRUE(u2->GetId() == 5 && u2->GetXVal() == 7 && u2->GetYVal() == 0);
+  SPartPinInstance* ppi = u2->GetPartPinInstance("1");
+  ASSERT_NE(ppi, nullptr);
+  EXPECT_TRUE(ppi->GetId() == 3 && ppi->GetXVal() == 0 && ppi->GetYVal() == 9);
+  EXPECT_EQ(SaveOf(Restored(SaveOf(s))), golden);
+
+  // A value object claimed twice is damage, as in any owned position.
+  EXPECT_EQ(Restore(session, Reframe(
+                                 golden,
+                                 [](std::vector<std::string>& data) {
+                                   data.at(140 - 8) = "42\n7\n0";
+                                   data.at(139 - 8) = "42\n7\n0";
+                                   data.at(117 - 8) = "5";
+                                 },
+                                 [](std::vector<std::string>& table) {
+                                   table.at(0) = "43";
+                                   table.push_back("16");
+                                 })),
+            0);
+}
+
+// A damaged copy is refused and the session holding the board saves as before.
+TEST_F(BoardTest, DamageLeavesTheSession) {
+  BoardFixture b(session);
+  const std::string before = Fingerprint(session);
+  auto refused = [&](const std::string& bytes, const std::string& what) {
+    EXPECT_EQ(Restore(session, bytes), 0) << what;
+    EXPECT_TRUE(Fingerprint(session) == before) << what;
+  };
+  const std::pair<const char*, Edits> cases[] = {
+      {"a pin pair claimed twice", {{453, "22"}}},
+      {"an electrical net claimed as a pin pair", {{438, "21"}}},
+      {"a layout of another class", {{477, "19"}}},
+      {"a module as the layout", {{477, "35"}}},
+      {"a part pin instance claimed by two part instances", {{121, "18"}}},
+      {"a part pin claimed twice", {{606, "20"}}},
+      {"a pin mapping claimed twice", {{685, "38"}}},
+      {"a connector pin instance as an electrical net", {{409, "19"}}},
+      {"a null electrical net", {{409, "0"}}},
+      {"a from-to key read twice", {{327, "U2.1,V1"}, {326, "7"}}},
+      {"a part-instance index beyond the file", {{469, "2147483647"}}},
+      {"a stack-up", {{479, "1"}}},
+      {"a selected package", {{576, "1"}}},
+      {"a package", {{585, "1"}}},
+      {"a package pin", {{602, "1"}}},
+      {"a pad stack", {{132, "13"}}},
+  };
+  for (const auto& c : cases) refused(Edited(c.second), c.first);
+
+  // Every cut at a line end.
+  const std::string good = ReadFile(TestData("board.tvn"));
+  for (std::size_t at = good.find('\n'); at + 1 < good.size(); at = good.find('\n', at + 1)) {
+    refused(good.substr(0, at + 1), "cut after byte " + std::to_string(at));
+    if (HasFatalFailure()) return;
+  }
+}
+
+// ---- deletions across the board -----------------------------------------------------------
+
+// Deleting a design deletes the cell instances of all its views, the part
+// and module instances of modules and parts too: each stops counting in the
+// cell it instantiates, so that cell can be deleted afterwards.
+TEST_F(BoardTest, DestroyDesignUncountsEveryInstance) {
+  BoardFixture b(session);
+  SCell* other = b.project->CreateDesignCell("other");
+  b.part->CreateModuleInstance("MI", other);
+  b.part->CreatePartInstance("PI", other);
+  EXPECT_EQ(other->GetInstanceCount(), 2);
+  EXPECT_EQ(b.chip->GetInstanceCount(), 3);
+  EXPECT_FALSE(b.project->DestroyDesign("chip")) << "instanced";
+  EXPECT_TRUE(b.project->DestroyDesign("top"));
+  EXPECT_EQ(b.chip->GetInstanceCount(), 0) << "U1, U2 and M1 of the module";
+  EXPECT_TRUE(b.project->DestroyDesign("chip"));
+  EXPECT_EQ(other->GetInstanceCount(), 0) << "MI and PI of the part";
+  EXPECT_TRUE(b.project->DestroyDesign("other"));
+}
+
+// A session deleted whole, without destructors, takes the discrete pin
+// pairs with its heap (valgrind runs this test).
+TEST_F(BoardTest, SessionDeletedWithDiscretePinPairs) {
+  BoardFixture b(session);
+  b.part->AddDiscretePinPair("a discrete pin pair text well beyond any short-string buffer");
+  CStringList more;
+  more.AddTail("3-4");
+  more.AddTail(CString("5-6 and a text long enough to need a block of its own"));
+  b.part->AddDiscretePinPair(more);
+  EXPECT_EQ(b.part->GetAllDiscretePinPairs().GetCount(), 4);
+  EXPECT_TRUE(b.part->HasDiscretePinPair("3-4") && b.part->DestroyDiscretePinPair("3-4"));
+  EXPECT_FALSE(b.part->HasDiscretePinPair("3-4"));
+  b.part->AddDiscretePinPair("7-8");
+  EXPECT_EQ(tavrin::BlockHeap(b.part->GetAllDiscretePinPairs().GetTailPosition()), heap)
+      << "the list takes its blocks from the session heap";
+  SSession* restored = Restored(SaveOf(session));
+  SPart* part = SPart::Cast(restored->GetProject("B")->GetDesign("chip")->GetRepresentation("cp"));
+  ASSERT_NE(part, nullptr);
+  part->AddDiscretePinPair("restored parts take theirs from their own heap, which the session holds");
+}
+
+// A board deleted through its destructors, and a board deleted with its
+// session, leave nothing behind (valgrind runs this test).
+TEST_F(BoardTest, BoardDestructors) {
+  BoardFixture b(session);
+  b.part->AddDiscretePinPair("9-10");
+  EXPECT_TRUE(b.project->DestroyDesign("top"));
+  EXPECT_TRUE(b.project->DestroyDesign("chip"));
+  SSession* s = Restored(ReadFile(TestData("board.tvn")));
+  EXPECT_TRUE(s->GetProject("B")->DestroyDesign("top"));
+}
