@@ -1,7 +1,5 @@
 // Parts: the owned pins, the pin mappings and packages a part may use, the
 // selections among them and the discrete pin pairs; part pins.
-#include <new>
-
 #include "connect/references.h"
 #include "core/pool.h"
 #include "design/named_child.h"
@@ -68,13 +66,8 @@ bool SPart::RemovePinMapping(const char* name) { return name && m_pinMappings.er
 
 // ---- discrete pin pairs ---------------------------------------------------------------
 
-// The platform list allocates with exceptions; none leaves here.
 void SPart::AddDiscretePinPair(const char* text) {
-  if (!text) return;
-  try {
-    m_discretePinPairs.AddTail(CString(text));
-  } catch (const std::bad_alloc&) {
-  }
+  if (text) m_discretePinPairs.AddTail(text);
 }
 
 // The count is taken first, so a part's own list is appended once; what
@@ -82,11 +75,11 @@ void SPart::AddDiscretePinPair(const char* text) {
 void SPart::AddDiscretePinPair(const CStringList& list) {
   int before = m_discretePinPairs.GetCount();
   int n = list.GetCount();
-  try {
-    POSITION pos = list.GetHeadPosition();
-    for (int i = 0; i < n && pos; ++i) m_discretePinPairs.AddTail(list.GetNext(pos));
-  } catch (const std::bad_alloc&) {
+  POSITION pos = list.GetHeadPosition();
+  for (int i = 0; i < n && pos; ++i) {
+    if (m_discretePinPairs.AddTail(list.GetNext(pos))) continue;
     while (m_discretePinPairs.GetCount() > before) m_discretePinPairs.RemoveAt(m_discretePinPairs.GetTailPosition());
+    return;
   }
 }
 

@@ -1,7 +1,9 @@
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "core/pool.h"
 #include "tavrin/platform.h"
 
 void CString::Format(const char* format, ...) {
@@ -87,10 +89,86 @@ int CString::ReverseFind(char c) const {
   return i == std::string::npos ? -1 : static_cast<int>(i);
 }
 
-POSITION CStringList::Find(const char* s) const {
-  for (POSITION p = GetHeadPosition(); p;) {
-    POSITION here = p;
-    if (GetNext(p) == s) return here;
+// ---- string lists ------------------------------------------------------------------
+//
+// Nodes and texts are pool blocks of the list's heap record (tagged blocks
+// of the general allocator when it has none), so each block knows where it
+// goes back to.
+
+struct CStringList::Node : __POSITION {
+  char* text;
+  Node* prev;
+  Node* next;
+};
+
+CStringList::CStringList(int /*blockSize*/, HANDLEMA* heap) : m_heap(heap) {}
+
+CStringList::~CStringList() { RemoveAll(); }
+
+POSITION CStringList::Link(const char* s, Node* prev, Node* next) {
+  if (!s) s = "";
+  std::size_t size = std::strlen(s) + 1;
+  void* block = tavrin::PoolAlloc(m_heap, sizeof(Node));
+  char* text = block ? tavrin::TextAlloc(m_heap, size) : nullptr;
+  if (!text) {
+    tavrin::PoolFree(block);
+    return nullptr;
   }
+  if (text != tavrin::SharedEmptyText()) std::memcpy(text, s, size);
+  Node* n = new (block) Node;
+  n->text = text;
+  n->prev = prev;
+  n->next = next;
+  if (prev) prev->next = n; else m_head = n;
+  if (next) next->prev = n; else m_tail = n;
+  ++m_count;
+  return n;
+}
+
+POSITION CStringList::AddTail(const char* s) { return Link(s, m_tail, nullptr); }
+POSITION CStringList::AddHead(const char* s) { return Link(s, nullptr, m_head); }
+POSITION CStringList::GetHeadPosition() const { return m_head; }
+POSITION CStringList::GetTailPosition() const { return m_tail; }
+CString CStringList::GetHead() const { return CString(m_head->text); }
+CString CStringList::GetTail() const { return CString(m_tail->text); }
+
+CString CStringList::GetNext(POSITION& pos) const {
+  Node* n = static_cast<Node*>(pos);
+  pos = n->next;
+  return CString(n->text);
+}
+
+CString CStringList::GetPrev(POSITION& pos) const {
+  Node* n = static_cast<Node*>(pos);
+  pos = n->prev;
+  return CString(n->text);
+}
+
+CString CStringList::GetAt(POSITION pos) const { return CString(static_cast<Node*>(pos)->text); }
+
+void CStringList::RemoveAt(POSITION pos) {
+  Node* n = static_cast<Node*>(pos);
+  if (n->prev) n->prev->next = n->next; else m_head = n->next;
+  if (n->next) n->next->prev = n->prev; else m_tail = n->prev;
+  tavrin::TextFree(n->text);
+  tavrin::PoolFree(n);
+  --m_count;
+}
+
+void CStringList::RemoveAll() {
+  for (Node* n = m_head; n;) {
+    Node* next = n->next;
+    tavrin::TextFree(n->text);
+    tavrin::PoolFree(n);
+    n = next;
+  }
+  m_head = m_tail = nullptr;
+  m_count = 0;
+}
+
+POSITION CStringList::Find(const char* s) const {
+  if (!s) s = "";
+  for (Node* n = m_head; n; n = n->next)
+    if (std::strcmp(n->text, s) == 0) return n;
   return nullptr;
 }

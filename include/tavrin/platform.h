@@ -200,11 +200,50 @@ class StringMap {
 };
 }  // namespace tavrin
 
-class TAVRIN_API CStringList : public tavrin::PositionList<CString> {
+struct HANDLEMA;
+
+// A doubly linked list of texts with position handles. Given a session's
+// heap record, its nodes and texts come from that heap, so deleting the
+// session whole takes them; without one they come from the general
+// allocator and the list's destructor (or RemoveAll) frees them. Values are
+// handed out as copies.
+class TAVRIN_API CStringList {
  public:
-  explicit CStringList(int blockSize = 10) : PositionList(blockSize) {}
+  explicit CStringList(int blockSize = 10, HANDLEMA* heap = nullptr);
+  CStringList(const CStringList&) = delete;
+  CStringList& operator=(const CStringList&) = delete;
+  ~CStringList();
+
+  HANDLEMA* GetHeap() const { return m_heap; }
+  int GetCount() const { return m_count; }
+  bool IsEmpty() const { return m_count == 0; }
+  // Add a copy of the text (null as the empty text); the new position, or
+  // null (nothing added) when memory is exhausted.
+  POSITION AddTail(const char* s);
+  POSITION AddTail(const CString& s) { return AddTail(s.GetString()); }
+  POSITION AddHead(const char* s);
+  POSITION AddHead(const CString& s) { return AddHead(s.GetString()); }
+  POSITION GetHeadPosition() const;
+  POSITION GetTailPosition() const;
+  CString GetHead() const;
+  CString GetTail() const;
+  // The text at pos; pos moves to the next / previous entry.
+  CString GetNext(POSITION& pos) const;
+  CString GetPrev(POSITION& pos) const;
+  CString GetAt(POSITION pos) const;
+  void RemoveAt(POSITION pos);
+  void RemoveAll();
   // Position of the first entry equal to `s` (case-sensitive), or null.
   POSITION Find(const char* s) const;
+
+ private:
+  struct Node;
+  POSITION Link(const char* s, Node* prev, Node* next);
+
+  HANDLEMA* m_heap;
+  Node* m_head = nullptr;
+  Node* m_tail = nullptr;
+  int m_count = 0;
 };
 
 class TAVRIN_API CPtrList : public tavrin::PositionList<void*> {
