@@ -54,4 +54,18 @@ if(TARGET tavrin)
     "dump|${D}/hierarchy.tvn")
   tavrin_tool_test(dump.damaged_hierarchy 1 "damaged_hierarchy.tvn: data section: inconsistent record .* ending at byte 314\n$"
     "dump|${D}/damaged_hierarchy.tvn")
+  # The board with parts and electrical data, and a copy whose pin pair is
+  # claimed twice: the frame of both reads, the data of the copy does not.
+  tavrin_tool_test(info.board 0
+    "object table position: 1723\nend position: 2051\n.*objects: 41\n.*  SPinPair: 3\n.*  SEbdPin: 1\n  SLayout: 1\n  SPart: 1\n  SPinMapping: 2\n"
+    "info|${D}/board.tvn")
+  tavrin_tool_test(info.damaged_board 0 "objects: 41\n" "info|${D}/damaged_board.tvn")
+  tavrin_tool_test(check.board 0 "board.tvn: ok \\(1 projects, 1 libraries\\)\n$" "check|${D}/board.tvn")
+  tavrin_tool_test(check.damaged_board 1 "damaged_board.tvn: data section: inconsistent record .* ending at byte 1125\n$"
+    "check|${D}/damaged_board.tvn")
+  tavrin_tool_test(dump.board 0
+    "^SSession children=2\n.*\n      SPart \"cp\" children=3 refs=4: SCell \"chip\", SPinMapping \"pmA\", SPinMapping \"pmB\", \\.\\.\\.\n.*\n        SPartInstance \"U1\" children=4 refs=1: SCell \"chip\"\n.*\n        SPinPair \"DR2\" refs=2: SVirtualPin \"V1\", SEbdPin \"\"\n        SLayout\n  SPinMappingLibrary \"maps\" children=2\n    SPinMapping \"pmA\" refs=1: SPinMappingLibrary \"maps\"\n    SPinMapping \"pmB\" refs=1: SPinMappingLibrary \"maps\"\n$"
+    "dump|${D}/board.tvn")
+  tavrin_tool_test(dump.damaged_board 1 "damaged_board.tvn: data section: inconsistent record .* ending at byte 1125\n$"
+    "dump|${D}/damaged_board.tvn")
 endif()

@@ -10,4 +10,12 @@ if(VALGRIND_EXECUTABLE AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_TSAN)
       set_tests_properties(valgrind_${prog} PROPERTIES LABELS valgrind TIMEOUT 600)
     endif()
   endforeach()
+  # The board's destructors and a session deleted whole with discrete pin
+  # pairs (the file tests of the board restore too often for valgrind).
+  if(TARGET board_test)
+    add_test(NAME valgrind_board_test
+      COMMAND ${VALGRIND_EXECUTABLE} --leak-check=full --error-exitcode=1 -q
+              $<TARGET_FILE:board_test> --gtest_filter=BoardTest.Session*:BoardTest.BoardDestructors:BoardTest.DestroyDesign*:BoardTest.RestoredBoard)
+    set_tests_properties(valgrind_board_test PROPERTIES LABELS valgrind TIMEOUT 600)
+  endif()
 endif()
