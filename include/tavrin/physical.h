@@ -254,8 +254,8 @@ class TAVRIN_API SPart : public SPhysicalRepresentation {
 
   // Discrete pin pairs, in insertion order. Adding copies the text (a null
   // text adds nothing); adding a list copies all its texts or, when memory
-  // runs out, none. The platform list takes the general allocator: the
-  // part's destructor or DestroyAll frees it, a session deleted whole does not.
+  // runs out, none. The list lives in the part's heap, so a session deleted
+  // whole takes it too.
   void AddDiscretePinPair(const char* text);
   void AddDiscretePinPair(const CStringList& list);
   // Removes the first equal text from the head; false if none.
@@ -279,7 +279,7 @@ class TAVRIN_API SPart : public SPhysicalRepresentation {
   RelMap<CharM, SPinMapping*> m_pinMappings;
   SPinMapping* m_selectedMapping = nullptr;
   RelMap<CharM, SPackage*> m_packages;
-  CStringList m_discretePinPairs{10};
+  CStringList m_discretePinPairs{10, m_heap};
 };
 
 // A pin of a part: its position (plain numbers, no unit conversion), the
