@@ -14,6 +14,7 @@
 #include "core/pool.h"
 #include "design/session_files.h"
 #include "fixture.h"
+#include "tavrin/xref.h"
 
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
@@ -355,6 +356,38 @@ TEST_F(LimitsTest, OutOfMemoryIsAFailureNotAnException) {
   }
   EXPECT_EQ(ReadFile(path), saved);
   delete source;
+}
+
+// The cross-reference loader meets memory running out with 0, never with an
+// exception, wherever it runs out.
+TEST_F(LimitsTest, LoaderOutOfMemoryIsAFailure) {
+  std::string path = dir.File("board.pxr");
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  ASSERT_TRUE(f);
+  std::fputs("Net_Cross_Reference\n(GND \"GND\")\n(N12 \"CLK\")\n(N12 \"CLK_TERM\")\nEnd_\n"
+             "Pin_Cross_Reference\n(\"U1\"\n  (\"CPU\"\n    (A1 VCC)\n  )\n)\nEnd_\n", f);
+  std::fclose(f);
+  int failures = 0;
+  for (long k = 1; k < 10000; ++k) {
+    CPxr pxr;
+    int r = 0;
+    g_failNew = k;
+    try {
+      r = pxr.LoadFile(path.c_str(), 0);
+    } catch (...) {
+      g_failNew = 0;
+      FAIL() << "exception at allocation " << k;
+    }
+    g_failNew = 0;
+    if (r == 1) {
+      CStringList* logical = nullptr;
+      ASSERT_EQ(pxr.NetPhysToLogNames("N12", logical), 1);
+      EXPECT_EQ(logical->GetCount(), 2);
+      break;
+    }
+    ++failures;
+  }
+  EXPECT_GE(failures, 3);
 }
 
 // A server file whose table lists two hundred thousand sessions creates one

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 
 #include "persist/input_file.h"
 #include "tavrin/xref.h"
@@ -55,7 +56,7 @@ void CPxr::AddPair(CMapStringToString& logToPhys, CMapStringToOb& physToLog,
   logToPhys.SetAt(log, phys);
   void*& slot = physToLog[phys];
   if (!slot) slot = new CStringList(10);
-  static_cast<CStringList*>(slot)->AddTail(log);
+  if (!static_cast<CStringList*>(slot)->AddTail(log)) throw std::bad_alloc();
 }
 
 // One pair line of the net section: "(PHYSICAL [...] LOGICAL)", names
@@ -88,8 +89,19 @@ int CPxr::LoadFile(const char* path, int internalNets) {
     errno = err;
     return 0;
   }
-  loadedFile = path;
+  // Memory running out ends the load with 0; the pairs read so far stay.
+  try {
+    loadedFile = path;
+    ReadSections(file, internalNets);
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    return 0;
+  }
+  std::fclose(file);
+  return 1;
+}
 
+void CPxr::ReadSections(std::FILE* file, int internalNets) {
   const char* netTitle = internalNets ? kInternalNetTitle : kNetTitle;
   Section section = Section::kNone;
   CompState state = CompState::kExpectComponent;
@@ -132,8 +144,6 @@ int CPxr::LoadFile(const char* path, int internalNets) {
       }
     }
   }
-  std::fclose(file);
-  return 1;
 }
 
 int CPxr::FileAlreadyLoaded(const char* path) {

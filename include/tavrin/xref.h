@@ -4,6 +4,8 @@
 #ifndef TAVRIN_XREF_H
 #define TAVRIN_XREF_H
 
+#include <cstdio>
+
 #include "tavrin/export.h"
 #include "tavrin/platform.h"
 
@@ -31,6 +33,7 @@ class TAVRIN_API CPxr {
   int CompLogToPhysName(const char* log, CString& out);
 
  private:
+  void ReadSections(std::FILE* file, int internalNets);
   void AddNetLine(CString line);
   static void AddPair(CMapStringToString& logToPhys, CMapStringToOb& physToLog,
                       const CString& phys, const CString& log);
