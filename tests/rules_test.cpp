@@ -264,9 +264,10 @@ TEST(ModuleFamilies, DeletedWithTheModule) {
   SOATContext* k = loose->CreateOATContext("K");
   k->CreateAttribute("W");
   k->CreateAttribute("W")->CreateStringValue()->SetValue("v");
-  k->CreateProperty("P");
+  SProperty* unlinked = k->CreateProperty("P");
   k->CreateConstraintInstance("C", nullptr);
   EXPECT_TRUE(k->DestroyAssignment("P"));
+  delete unlinked;  // only unlinked: the caller's
   loose->CreateOATContext("K");  // takes the entry over: the first stays unreachable, owned by no one
   delete loose;
   delete k;
