@@ -6,14 +6,14 @@
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
 #include "tavrin/physical.h"
+#include "tavrin/props.h"
 
 TAVRIN_REGISTER_FACTORY(SConnectivityRepresentation);
 
 SRepresentation::SRepresentation() { SRepresentation::InternalUpdate(); }
 
 // Instances and nets go by their kind lists (a child whose name a later one
-// took over is still owned); OAT contexts come with their class, so their
-// map stays empty until then.
+// took over is still owned); configurations and OAT contexts by their maps.
 SRepresentation::~SRepresentation() {
   tavrin::DeleteListed(m_genericCellInstances, m_heap);
   tavrin::DeleteListed(m_moduleInstances, m_heap);
@@ -24,7 +24,7 @@ SRepresentation::~SRepresentation() {
   tavrin::DeleteListed(m_netBundles, m_heap);
   m_nets.clear();
   tavrin::DeleteMapped(m_configurations);
-  m_oatContexts.clear();
+  tavrin::DeleteMapped(m_oatContexts);
   m_files.clear(m_heap);
   tavrin::TextFree(m_units);
   m_units = nullptr;
@@ -141,6 +141,10 @@ bool SRepresentation::DestroyConfiguration(const char* name) {
   return name && m_configurations.eraseKey(CharM(name));
 }
 
+SOATContext* SRepresentation::CreateOATContext(const char* name) {
+  return tavrin::CreateNamedChild(m_oatContexts, m_heap, name);
+}
+
 SOATContext* SRepresentation::GetOATContext(const char* name) const { return m_oatContexts.lookup(name); }
 bool SRepresentation::HasOATContext(const char* name) { return m_oatContexts.lookup(name) != nullptr; }
 bool SRepresentation::DestroyOATContext(const char* name) { return name && m_oatContexts.eraseKey(CharM(name)); }
@@ -174,7 +178,7 @@ Persistent::Error SRepresentation::Serialize(PersistentStore& s) {
   r.NamedChildList(m_netBi, m_heap, m_nets);
   r.NamedChildList(m_netBundles, m_heap, m_nets);
   r.ChildMap(m_configurations);
-  r.NoneYet(m_oatContexts.size());
+  r.ChildMap(m_oatContexts);
   return r.Result();
 }
 

@@ -518,6 +518,9 @@ class TAVRIN_API SRepresentation : public SDesignElement {
   bool HasConfiguration(const char* name);
   bool DestroyConfiguration(const char* name);
 
+  // A new context named `name`, filed under it (no back-reference); null
+  // for a null name or when memory is exhausted. Destroy only unlinks.
+  SOATContext* CreateOATContext(const char* name);
   SOATContext* GetOATContext(const char* name) const;
   bool HasOATContext(const char* name);
   bool DestroyOATContext(const char* name);

@@ -15,6 +15,7 @@
 #include "tavrin/core.h"
 #include "tavrin/design.h"
 #include "tavrin/export.h"
+#include "tavrin/props.h"
 
 // ---- physical representations, layouts, parts, pin mappings, part instances
 
@@ -126,7 +127,8 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
   TAVRIN_ID_ACCESSORS
  public:
   SModule();
-  // Deletes the layout; the indexed part instances belong to the
+  // Deletes the layout, the object types and the conditional rules with
+  // their rule sets; the indexed part instances belong to the
   // representation and stay.
   ~SModule() override;
   void InternalUpdate() override;
@@ -183,10 +185,58 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
   // the name is absent or names another kind of collection.
   bool DeleteDiffPair2(const char* name);
 
+  // ---- object types (owned, by name; not saved) ----
+  // A new object type named `name`; null, nothing created, for a null name,
+  // a name already a key, or when memory is exhausted.
+  SObjectType* CreateObjectType(const char* name);
+  // Enters ot under ot's own name; false, nothing changed, when `name` is
+  // already a key, when name, ot or ot's name is null, or when memory is
+  // exhausted.
+  bool SetObjectType(const char* name, SObjectType* ot);
+  SObjectType* GetObjectType(const char* name) const;
+  bool HasObjectType(const char* name) const;
+  // Removes the entries holding ot (not deleted); true also when there is none.
+  bool RemoveObjectType(SObjectType* ot);
+  // Removes ot from the index and deletes it; false, nothing deleted, when
+  // ot is not in this module's index.
+  bool DestroyObjectType(SObjectType* ot);
+  // Removes and deletes every object type of the index; always true.
+  bool DestroyAllObjectTypes();
+  const RelMap<CharM, SObjectType*>& GetAllObjectTypes() const { return m_objectTypes; }
+
+  // ---- conditional rules (owned, newest first; not saved) ----
+  // A new rule at the front of the list; null when memory is exhausted.
+  SCondRule* CreateCondRule();
+  SCondRule* CreateCondRule(const char* source, SCondRule::CondRuleObjType sourceType, const char* target,
+                            SCondRule::CondRuleObjType targetType);
+  // The kinds converted with SCondRule::StrToRuleType.
+  SCondRule* CreateCondRule(const char* source, const char* sourceType, const char* target, const char* targetType);
+  // The first rule in list order with these kinds and texts (a text not set,
+  // or a null argument, matches nothing).
+  SCondRule* GetCondRule(const char* source, SCondRule::CondRuleObjType sourceType, const char* target,
+                         SCondRule::CondRuleObjType targetType) const;
+  typedef RelLinkedList<SCondRule*>::const_iterator CondRuleIterator;
+  // Puts `it` on the first rule of this source and target, whatever its
+  // kinds, and returns it; null with `it` at the end when there is none.
+  SCondRule* GetFirstCondRule(const char* source, const char* target, CondRuleIterator& it) const;
+  // Moves `it` past its rule to the next rule of this source and target;
+  // null at the end. Only `it` is used.
+  SCondRule* GetNextCondRule(const char* source, const char* target, CondRuleIterator& it) const;
+  // Unlinks r (not deleted); false when r is not in the list.
+  bool RemoveCondRule(SCondRule* r);
+  // Destroys r's rule sets, unlinks and deletes r; false, nothing touched,
+  // when r is not in this module's list.
+  bool DestroyCondRule(SCondRule* r);
+  // Destroys every rule with its rule sets; always true.
+  bool DestroyAllCondRules();
+  const RelLinkedList<SCondRule*>& GetAllCondRules() const { return m_condRules; }
+
  private:
   char* m_text = nullptr;  // persisted, no meaning here: read and written back
   SLayout* m_layout = nullptr;
   RelMap<CharM, SPartInstance*> m_partInstanceIndex;
+  RelMap<CharM, SObjectType*> m_objectTypes;
+  RelLinkedList<SCondRule*> m_condRules;
 };
 
 // ---- parts, part pins, pin mappings (declared by the part family)

@@ -1,6 +1,7 @@
 // Properties and constraints: typed values and length units; attributes,
 // assignments and properties; constraints, constraint sets, groups,
-// instances and overrides.
+// instances and overrides; conditional rules, rule sets and OAT contexts;
+// generic objects and their types.
 #ifndef TAVRIN_PROPS_H
 #define TAVRIN_PROPS_H
 
@@ -621,6 +622,320 @@ class TAVRIN_API SConstraintOverride : public TavrinObject {
   bool m_bOverridden = false;
   int32_t m_id;
   SConstraint* m_constraint = nullptr;
+};
+
+// ---- conditional rules, rule sets, OAT contexts -------------------------------------
+
+class SRuleSet;
+
+// A rule of a module between a source and a target object, each named and
+// of an object kind, with the rule sets that apply between them. The rule
+// owns its rule sets, newest first.
+class TAVRIN_API SCondRule : public TavrinObject {
+  TAVRIN_CLASS(SCondRule)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  // Object kinds; RULE_NONE is the kind of a rule never given one and of
+  // any text that names no kind.
+  enum CondRuleObjType : int32_t {
+    RULE_ALL = 0,
+    RULE_CLASS = 1,
+    RULE_NET = 2,
+    RULE_GROUP = 3,
+    RULE_PIN_PAIR = 4,
+    RULE_LAYER = 5,
+    RULE_PKG_TYPE = 6,
+    RULE_NONE = 7
+  };
+
+  SCondRule();
+  // Deletes every rule set it holds and releases its texts.
+  ~SCondRule() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+
+  char* GetSource() const { return m_source; }
+  char* GetTarget() const { return m_target; }
+  // Copies of the texts; a null text clears the field.
+  void SetSource(const char* text);
+  void SetTarget(const char* text);
+  CondRuleObjType GetSourceType() const { return m_sourceType; }
+  CondRuleObjType GetTargetType() const { return m_targetType; }
+  void SetSourceType(CondRuleObjType t) { m_sourceType = t; }
+  void SetTargetType(CondRuleObjType t) { m_targetType = t; }
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  // "All", "Class", "Net", "Group", "PinPair", "Layer", "PkgType" (exact,
+  // whole text) give 0 to 6; anything else, and null, gives RULE_NONE.
+  static CondRuleObjType StrToRuleType(const char* text);
+  // The text of a kind, empty for RULE_NONE and any value outside 0 to 6.
+  // The string is one per thread, created on its first use there; the next
+  // call on the same thread overwrites it.
+  static CString& RuleTypeToStr(CondRuleObjType t);
+
+  // A new rule set at the head of the list (named, by the second form);
+  // null, nothing listed, when memory is exhausted.
+  SRuleSet* CreateRuleSet();
+  SRuleSet* CreateRuleSet(const char* name);
+  // Takes over rs at the head of the list; false, nothing changed, for a
+  // null rule set, one already listed, or when memory is exhausted.
+  bool AddRuleSet(SRuleSet* rs);
+  // Unlinks the first occurrence (rs is not deleted); false when absent.
+  bool RemoveRuleSet(SRuleSet* rs);
+  // Unlinks and deletes rs when it is in the list; false otherwise.
+  bool DestroyRuleSet(SRuleSet* rs);
+  // Unlinks and deletes every rule set; always true.
+  bool DestroyAllRuleSets();
+  // The first rule set from the head whose rule-set name is `name`; null
+  // for a null name or none.
+  SRuleSet* GetRuleSet(const char* name) const;
+  const RelLinkedList<SRuleSet*>& GetAllRuleSets() const { return m_ruleSets; }
+  void SetRuleSetAllocationSize(int) {}
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_source = nullptr;
+  char* m_target = nullptr;
+  CondRuleObjType m_sourceType = RULE_NONE;
+  CondRuleObjType m_targetType = RULE_NONE;
+  int32_t m_id;
+  RelLinkedList<SRuleSet*> m_ruleSets;
+};
+
+// A named rule set of a conditional rule. Its name is a field of its own:
+// GetName and SetName hide the design-element name.
+class TAVRIN_API SRuleSet : public SDesignElement {
+  TAVRIN_CLASS(SRuleSet)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SRuleSet();
+  ~SRuleSet() override;
+  void InternalUpdate() override {}
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  char* GetName() const { return m_ruleSetName; }
+  // A copy of the text; a null text clears the name.
+  void SetName(const char* name);
+
+ private:
+  char* m_ruleSetName = nullptr;
+};
+
+// A named context of a representation with its own properties, attributes
+// and constraint instances (owned; each kind in a list, newest first) and
+// one map of all of them by name. A create takes over the map entry of an
+// equal name; the older assignment stays in its list.
+class TAVRIN_API SOATContext : public TavrinObject {
+  TAVRIN_CLASS(SOATContext)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SOATContext();
+  // Deletes every assignment its lists hold (those a later one took the
+  // name of too) and frees the nodes of its lists and map.
+  ~SOATContext() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  // Gives the assignment map the context's heap record.
+  void InternalUpdate() { m_assignments.SetHeap(m_heap); }
+
+  char* GetName() const { return m_name; }
+  // A copy of the text; a null text clears the name.
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  // Each creates a named assignment at the head of its list and files it
+  // in the map; null, nothing changed, for a null name or when memory is
+  // exhausted.
+  SProperty* CreateProperty(const char* name);
+  SAttribute* CreateAttribute(const char* name);
+  SConstraintInstance* CreateConstraintInstance(const char* name, SConstraint* c);
+  // The map entry of that name; null (false) for a null or absent name.
+  SAssignment* GetAssignment(const char* name) const;
+  bool HasAssignment(const char* name) const;
+  // Unlinks the assignment of that name from the map and its class's list
+  // (it is not deleted); false for a null or absent name.
+  bool DestroyAssignment(const char* name);
+
+  const RelMap<CharM, SAssignment*>& GetAllAssignments() const { return m_assignments; }
+  const RelLinkedList<SProperty*>& GetAllProperties() const { return m_properties; }
+  const RelLinkedList<SAttribute*>& GetAllAttributes() const { return m_attributes; }
+  const RelLinkedList<SConstraintInstance*>& GetAllConstraintInstances() const { return m_constraintInstances; }
+  void SetPropertiesAllocationSize(int) {}
+  void SetAttributesAllocationSize(int) {}
+  void SetConstraintInstancesAllocationSize(int) {}
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  RelMap<CharM, SAssignment*> m_assignments;
+  RelLinkedList<SProperty*> m_properties;
+  RelLinkedList<SAttribute*> m_attributes;
+  RelLinkedList<SConstraintInstance*> m_constraintInstances;
+};
+
+// ---- generic objects ----------------------------------------------------------------
+
+class SObject;
+class SObjectType;
+
+namespace tavrin {
+// A doubly linked list of generic objects with stable position handles.
+// Its nodes come from the heap record given at construction (the general
+// allocator when null); an insertion that finds no memory returns null and
+// changes nothing. The list does not own the objects.
+class TAVRIN_API ObjectList {
+ public:
+  explicit ObjectList(HANDLEMA* heap) : m_heap(heap) {}
+  ObjectList(const ObjectList&) = delete;
+  ObjectList& operator=(const ObjectList&) = delete;
+  // Frees the nodes only.
+  ~ObjectList() { RemoveAll(); }
+
+  POSITION AddTail(SObject* o);
+  POSITION AddHead(SObject* o);
+  // Inserts o just behind the node at pos.
+  POSITION InsertAfter(POSITION pos, SObject* o);
+  // The first node holding o, from the head; null when absent.
+  POSITION Find(SObject* o) const;
+  void RemoveAt(POSITION pos);
+  void RemoveAll();
+  // Unlinks every node and appends them, in order, to the tail of `to`
+  // (no allocation).
+  void MoveAllTo(ObjectList& to);
+  int GetCount() const { return m_count; }
+  POSITION GetHeadPosition() const;
+  POSITION GetTailPosition() const;
+  // The object at pos; pos then moves to the next / previous node.
+  SObject* GetNext(POSITION& pos) const;
+  SObject* GetPrev(POSITION& pos) const;
+  // Deletes every object, head first, and empties the list. The children
+  // of each object are taken into the walk before it is deleted, so a deep
+  // tree is deleted without recursion.
+  void DeleteAll();
+
+ private:
+  struct Node;
+  POSITION Link(SObject* o, Node* prev, Node* next);
+  HANDLEMA* m_heap;
+  Node* m_head = nullptr;
+  Node* m_tail = nullptr;
+  int m_count = 0;
+};
+}  // namespace tavrin
+
+// A named type of generic objects; it owns the top-level objects created
+// from it, in list order.
+class TAVRIN_API SObjectType : public TavrinObject {
+  TAVRIN_CLASS(SObjectType)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SObjectType();
+  // Deletes its objects and their whole trees.
+  ~SObjectType() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() {}
+
+  char* GetName() const { return m_name; }
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  // The list operations of SObject, on this type's objects.
+  POSITION AddObject(SObject*& o) { return m_objects.AddTail(o); }
+  POSITION InsObject(SObject*& o, SObject*& after);
+  int RemObject(SObject* o);
+  int DeleteObject(SObject* o);
+  SObject* GetFirstObject(POSITION& pos) const;
+  SObject* GetNextObject(POSITION& pos) const { return pos ? m_objects.GetNext(pos) : nullptr; }
+  SObject* GetLastObject(POSITION& pos) const;
+  SObject* GetPrevObject(POSITION& pos) const { return pos ? m_objects.GetPrev(pos) : nullptr; }
+  SObject* GetLastObject() const;
+  void DeleteAllObjects() { m_objects.DeleteAll(); }
+  void RemoveAllObjects() { m_objects.RemoveAll(); }
+  int GetObjectsCount() const { return m_objects.GetCount(); }
+  // A new object of this type at the tail of the list (its parent null);
+  // null, nothing changed, for a null name or when memory is exhausted.
+  SObject* CreateObject();
+  SObject* CreateObject(const char* name);
+  void SetObjectsAllocationSize(int) {}
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  tavrin::ObjectList m_objects;
+};
+
+// A generic object: a design element with a level text, a composite flag,
+// its type and parent (references) and its own child objects (owned).
+class TAVRIN_API SObject : public SDesignElement {
+  TAVRIN_CLASS(SObject)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SObject();
+  // Deletes its children and their whole trees.
+  ~SObject() override;
+  void InternalUpdate() override {}
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  char* GetLevel() const { return m_level; }
+  void SetLevel(const char* level);
+  bool IsCompObj() const { return m_composite; }
+  void SetCompObj(bool composite) { m_composite = composite; }
+  SObjectType* GetObjectType() const { return m_objectType; }
+  bool SetObjectType(SObjectType* t) {
+    m_objectType = t;
+    return true;
+  }
+  SObject* GetParent() const { return m_parent; }
+  bool SetParent(SObject* p) {
+    m_parent = p;
+    return true;
+  }
+
+  // The list operations, on this object's children. AddObject appends;
+  // InsObject puts the object at the head when `after` is null, else just
+  // behind the first occurrence of `after` (null, nothing inserted, when
+  // `after` is not listed). RemObject unlinks the first occurrence and
+  // DeleteObject also deletes it (1, or 0 when absent). GetFirstObject and
+  // GetLastObject return the head's (tail's) object and leave the position
+  // on the node after (before) it; Next and Prev return the object at the
+  // position and move it. Null on an empty list or a null position.
+  POSITION AddObject(SObject*& o) { return m_children.AddTail(o); }
+  POSITION InsObject(SObject*& o, SObject*& after);
+  int RemObject(SObject* o);
+  int DeleteObject(SObject* o);
+  SObject* GetFirstObject(POSITION& pos) const;
+  SObject* GetNextObject(POSITION& pos) const { return pos ? m_children.GetNext(pos) : nullptr; }
+  SObject* GetLastObject(POSITION& pos) const;
+  SObject* GetPrevObject(POSITION& pos) const { return pos ? m_children.GetPrev(pos) : nullptr; }
+  SObject* GetLastObject() const;
+  void DeleteAllObjects() { m_children.DeleteAll(); }
+  void RemoveAllObjects() { m_children.RemoveAll(); }
+  int GetObjectsCount() const { return m_children.GetCount(); }
+  // A new child of this object's type, its parent this object, at the tail
+  // of the children only; null, nothing changed, for a null name or when
+  // memory is exhausted.
+  SObject* CreateObject();
+  SObject* CreateObject(const char* name);
+
+ private:
+  friend class tavrin::ObjectList;
+  char* m_level = nullptr;
+  bool m_composite = false;
+  SObjectType* m_objectType = nullptr;
+  SObject* m_parent = nullptr;
+  tavrin::ObjectList m_children;
 };
 
 #endif

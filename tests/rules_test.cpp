@@ -1,0 +1,616 @@
+// Conditional rules, rule sets and OAT contexts: object kinds and their
+// texts, rule sets by their own name, a module's rules and object types,
+// contexts with one name map over three kinds; a session with contexts
+// through files (the hand-computed tests/data/contexts.tvn, damage, memory
+// running out) and a rule with its rule sets in a file of its own.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <thread>
+
+#include "core/pool.h"
+#include "design/session_files.h"
+#include "hierarchy_fixture.h"
+#include "test_element.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+typedef SCondRule R;
+typedef std::vector<std::string> Strings;
+
+template <class T>
+Strings Names(const RelLinkedList<T*>& list) {
+  Strings out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName() ? (*it)->GetName() : "(null)");
+  return out;
+}
+
+// Empties the free cells of a session heap, so that the next allocation of
+// any size goes to the heap itself (and FailAfter can refuse it).
+void Starve(HANDLEMA* heap) {
+  heap->listNodeFree = nullptr;
+  heap->mapNodeFree = nullptr;
+  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
+}
+
+// A read, failed or not, replaces the value every design element record
+// carries; a file that holds 0 there puts it back before a save.
+void ResetShared() {
+  SSession* scratch = AllocSession();
+  EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);
+  delete scratch;
+}
+
+class RulesTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    project = session->CreateProject("P");
+    cell = project->CreateDesignCell("c");
+    m = cell->CreateModule("M");
+    ASSERT_NE(m, nullptr);
+  }
+  SProject* project = nullptr;
+  SCell* cell = nullptr;
+  SModule* m = nullptr;
+  ScratchDir dir;
+};
+
+}  // namespace
+
+// ---- kinds ---------------------------------------------------------------------------------
+
+static_assert(sizeof(R::CondRuleObjType) == 4 && sizeof(TavrinPortType) == 4 && sizeof(TavrinPartType) == 4,
+              "the kinds are 32-bit values in every build");
+
+TEST(RuleKinds, TextsBothWays) {
+  const char* texts[] = {"All", "Class", "Net", "Group", "PinPair", "Layer", "PkgType"};
+  for (int k = 0; k < 7; ++k) {
+    EXPECT_EQ(R::StrToRuleType(texts[k]), k);
+    EXPECT_STREQ(R::RuleTypeToStr(static_cast<R::CondRuleObjType>(k)), texts[k]);
+  }
+  for (const char* t : {"pinpair", "", "Nets", "Ne", "All ", " All"}) EXPECT_EQ(R::StrToRuleType(t), R::RULE_NONE) << t;
+  EXPECT_EQ(R::StrToRuleType(nullptr), R::RULE_NONE);
+  for (int k : {7, 8, -1, 1 << 30}) EXPECT_TRUE(R::RuleTypeToStr(static_cast<R::CondRuleObjType>(k)).IsEmpty()) << k;
+  // One string per thread: a call overwrites its own thread's text only.
+  CString& mine = R::RuleTypeToStr(R::RULE_NET);
+  CString& again = R::RuleTypeToStr(R::RULE_LAYER);
+  EXPECT_EQ(&mine, &again);
+  std::string seen;
+  std::thread([&seen] {
+    CString& theirs = R::RuleTypeToStr(R::RULE_GROUP);
+    R::RuleTypeToStr(R::RULE_ALL);
+    seen = theirs.str();
+  }).join();
+  EXPECT_EQ(seen, "All");
+  EXPECT_STREQ(mine, "Layer");
+}
+
+// ---- rules and rule sets -------------------------------------------------------------------
+
+// A new rule has kinds 7, no texts and id 0; rule sets go in at the head
+// and are found by their own name, nearest the head first.
+TEST_F(RulesTest, RuleSetsByTheirOwnName) {
+  SCondRule* r = m->CreateCondRule();
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(r->GetSourceType() == R::RULE_NONE && r->GetTargetType() == R::RULE_NONE);
+  EXPECT_TRUE(!r->GetSource() && !r->GetTarget() && r->GetId() == 0);
+  SRuleSet* a = r->CreateRuleSet("A");
+  SRuleSet* b = r->CreateRuleSet("B");
+  SRuleSet* a2 = r->CreateRuleSet("A");
+  SRuleSet* unnamed = r->CreateRuleSet();
+  ASSERT_TRUE(a && b && a2 && unnamed);
+  EXPECT_EQ(Names(r->GetAllRuleSets()), (Strings{"(null)", "A", "B", "A"}));
+  EXPECT_EQ(r->GetRuleSet("A"), a2);
+  EXPECT_TRUE(r->GetRuleSet("B") == b && !r->GetRuleSet("a") && !r->GetRuleSet(nullptr));
+  // The rule-set name is not the design-element name.
+  EXPECT_EQ(static_cast<SDesignElement*>(a)->GetName(), nullptr);
+  static_cast<SDesignElement*>(b)->SetName("element");
+  EXPECT_STREQ(b->GetName(), "B");
+  EXPECT_EQ(r->GetRuleSet("element"), nullptr);
+  EXPECT_EQ(r->CreateRuleSet(nullptr), nullptr);
+  EXPECT_EQ(r->GetAllRuleSets().size(), 4u);
+
+  // Texts are copies; null clears them.
+  std::string text = "U1";
+  r->SetSource(text.c_str());
+  text[0] = 'X';
+  EXPECT_STREQ(r->GetSource(), "U1");
+  r->SetSource(nullptr);
+  r->SetTarget(nullptr);
+  EXPECT_TRUE(!r->GetSource() && !r->GetTarget());
+  b->SetName(nullptr);
+  EXPECT_EQ(b->GetName(), nullptr);
+}
+
+// Add refuses null and a rule set already listed (which would be deleted
+// twice); Destroy deletes only a rule set of this rule's list.
+TEST_F(RulesTest, AddRemoveDestroyRuleSets) {
+  SCondRule* r = m->CreateCondRule();
+  SCondRule* other = m->CreateCondRule();
+  SRuleSet* a = r->CreateRuleSet("A");
+  SRuleSet* theirs = other->CreateRuleSet("T");
+  EXPECT_FALSE(r->AddRuleSet(nullptr) || r->AddRuleSet(a));
+  EXPECT_EQ(r->GetAllRuleSets().size(), 1u);
+  EXPECT_FALSE(r->DestroyRuleSet(theirs) || r->DestroyRuleSet(nullptr));
+  EXPECT_STREQ(theirs->GetName(), "T") << "not deleted";
+  EXPECT_TRUE(other->RemoveRuleSet(theirs) && !other->RemoveRuleSet(theirs));
+  EXPECT_TRUE(r->AddRuleSet(theirs));
+  EXPECT_EQ(Names(r->GetAllRuleSets()), (Strings{"T", "A"}));
+  EXPECT_TRUE(r->DestroyRuleSet(theirs) && !r->DestroyRuleSet(theirs));
+  EXPECT_TRUE(r->DestroyAllRuleSets() && r->GetAllRuleSets().empty() && r->DestroyAllRuleSets());
+  {
+    Starve(heap);
+    FailAfter fail(1);
+    EXPECT_EQ(r->CreateRuleSet("X"), nullptr);
+  }
+  EXPECT_TRUE(r->GetAllRuleSets().empty());
+}
+
+// The three creates, the lookup by kinds and texts, the walk by texts in
+// list order (newest first).
+TEST_F(RulesTest, ModuleRules) {
+  SCondRule* first = m->CreateCondRule();
+  SCondRule* r1 = m->CreateCondRule("U1", R::RULE_NET, "U2", R::RULE_PIN_PAIR);
+  SCondRule* r2 = m->CreateCondRule("U1", "Net", "U2", "Layer");
+  SCondRule* r3 = m->CreateCondRule("U1", "Net", "U3", "Layer");
+  SCondRule* r4 = m->CreateCondRule("U1", "net", "U2", "PinPair");
+  SCondRule* unset = m->CreateCondRule(nullptr, "Net", "U2", "Net");
+  ASSERT_TRUE(first && r1 && r2 && r3 && r4 && unset);
+  EXPECT_EQ(Items(m->GetAllCondRules()), (std::vector<SCondRule*>{unset, r4, r3, r2, r1, first}));
+  EXPECT_TRUE(r2->GetSourceType() == R::RULE_NET && r2->GetTargetType() == R::RULE_LAYER && !strcmp(r2->GetTarget(), "U2"));
+  EXPECT_EQ(r4->GetSourceType(), R::RULE_NONE);
+
+  EXPECT_EQ(m->GetCondRule("U1", R::RULE_NET, "U2", R::RULE_PIN_PAIR), r1);
+  EXPECT_EQ(m->GetCondRule("U1", R::RULE_NET, "U2", R::RULE_LAYER), r2);
+  EXPECT_EQ(m->GetCondRule("U1", R::RULE_NONE, "U2", R::RULE_PIN_PAIR), r4);
+  EXPECT_EQ(m->GetCondRule("u1", R::RULE_NET, "U2", R::RULE_PIN_PAIR), nullptr);
+  EXPECT_EQ(m->GetCondRule(nullptr, R::RULE_NET, "U2", R::RULE_NET), nullptr) << "an unset text matches nothing";
+  EXPECT_EQ(m->GetCondRule(nullptr, R::RULE_NONE, nullptr, R::RULE_NONE), nullptr);
+
+  SModule::CondRuleIterator it;
+  std::vector<SCondRule*> walk;
+  for (SCondRule* r = m->GetFirstCondRule("U1", "U2", it); r; r = m->GetNextCondRule("U1", "U2", it)) walk.push_back(r);
+  EXPECT_EQ(walk, (std::vector<SCondRule*>{r4, r2, r1}));
+  EXPECT_EQ(m->GetNextCondRule("U1", "U2", it), nullptr) << "at the end it stays there";
+  EXPECT_EQ(m->GetFirstCondRule("U9", "U2", it), nullptr);
+  EXPECT_TRUE(it == SModule::CondRuleIterator());
+  EXPECT_EQ(m->GetFirstCondRule(nullptr, "U2", it), nullptr);
+  // The next rule is found from the iterator alone, in any module.
+  SModule* m2 = cell->CreateModule("M2");
+  EXPECT_EQ(m->GetFirstCondRule("U1", "U3", it), r3);
+  EXPECT_EQ(m2->GetNextCondRule("U1", "U2", it), r2);
+  {
+    Starve(heap);
+    FailAfter fail(1);
+    EXPECT_EQ(m->CreateCondRule("a much longer source than any block free here", "Net", "t", "Net"), nullptr);
+  }
+  EXPECT_EQ(m->GetAllCondRules().size(), 6u);
+}
+
+// Remove only unlinks; Destroy touches nothing of a rule it does not hold
+// (its rule sets stay too), and deletes a rule it holds with its rule sets.
+TEST_F(RulesTest, DestroyRulesOfThisModuleOnly) {
+  SModule* m2 = cell->CreateModule("M2");
+  SCondRule* mine = m->CreateCondRule();
+  SCondRule* theirs = m2->CreateCondRule();
+  theirs->CreateRuleSet("T");
+  mine->CreateRuleSet("A");
+  EXPECT_FALSE(m->DestroyCondRule(theirs) || m->DestroyCondRule(nullptr) || m->RemoveCondRule(theirs));
+  EXPECT_EQ(Names(theirs->GetAllRuleSets()), (Strings{"T"}));
+  EXPECT_EQ(Items(m2->GetAllCondRules()), (std::vector<SCondRule*>{theirs}));
+  EXPECT_TRUE(m2->RemoveCondRule(theirs) && m2->GetAllCondRules().empty() && !m2->RemoveCondRule(theirs));
+  EXPECT_EQ(theirs->GetAllRuleSets().size(), 1u);
+  delete theirs;
+  EXPECT_TRUE(m->DestroyCondRule(mine) && m->GetAllCondRules().empty() && !m->DestroyCondRule(mine));
+  m->CreateCondRule()->CreateRuleSet("X");
+  m->CreateCondRule();
+  EXPECT_TRUE(m->DestroyAllCondRules() && m->GetAllCondRules().empty() && m->DestroyAllCondRules());
+}
+
+// ---- object types of a module ------------------------------------------------------------------
+
+// A name already a key creates nothing; Set files under the type's own
+// name; Destroy deletes only a type of this module's index.
+TEST_F(RulesTest, ModuleObjectTypes) {
+  EXPECT_TRUE(m->DestroyAllObjectTypes());
+  SObjectType* t = m->CreateObjectType("T");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(m->CreateObjectType("T"), nullptr);
+  EXPECT_EQ(m->CreateObjectType(nullptr), nullptr);
+  EXPECT_TRUE(m->GetObjectType("T") == t && m->HasObjectType("T") && !strcmp(t->GetName(), "T"));
+  EXPECT_TRUE(!m->GetObjectType(nullptr) && !m->HasObjectType(nullptr) && !m->HasObjectType("t"));
+  SObjectType* u = new (heap) SObjectType();
+  u->SetName("U");
+  EXPECT_TRUE(m->SetObjectType("A", u));
+  EXPECT_TRUE(m->GetObjectType("U") == u && !m->HasObjectType("A"));
+  EXPECT_FALSE(m->SetObjectType("T", u) || m->SetObjectType("B", nullptr) || m->SetObjectType(nullptr, u));
+  EXPECT_EQ(m->GetAllObjectTypes().size(), 2u);
+
+  SModule* m2 = cell->CreateModule("M2");
+  SObjectType* theirs = m2->CreateObjectType("T");
+  EXPECT_FALSE(m->DestroyObjectType(theirs) || m->DestroyObjectType(nullptr));
+  EXPECT_TRUE(m2->GetObjectType("T") == theirs && !strcmp(theirs->GetName(), "T")) << "not deleted";
+  EXPECT_EQ(m->GetObjectType("T"), t);
+  EXPECT_TRUE(m->RemoveObjectType(u) && !m->HasObjectType("U") && m->RemoveObjectType(u) && m->RemoveObjectType(nullptr));
+  EXPECT_FALSE(m->DestroyObjectType(u)) << "no longer in the index";
+  delete u;
+  t->CreateObject("o")->CreateObject("child");
+  EXPECT_TRUE(m->DestroyObjectType(t) && !m->GetObjectType("T") && m->GetAllObjectTypes().empty());
+  m->CreateObjectType("X")->CreateObject();
+  m->CreateObjectType("Y");
+  EXPECT_TRUE(m->DestroyAllObjectTypes() && m->GetAllObjectTypes().empty());
+  {
+    Starve(heap);
+    FailAfter fail(1);
+    EXPECT_EQ(m->CreateObjectType("Z"), nullptr);
+  }
+  EXPECT_TRUE(m->GetAllObjectTypes().empty());
+}
+
+// A module outside any session deletes its types (with their object trees)
+// and rules (with their rule sets): the leak check sees nothing left.
+TEST(ModuleFamilies, DeletedWithTheModule) {
+  SModule* loose = new SModule();
+  SObjectType* t = loose->CreateObjectType("T");
+  t->CreateObject("a")->CreateObject("b")->CreateObject("c");
+  loose->CreateObjectType("U");
+  SCondRule* r = loose->CreateCondRule("s", "Net", "t", "Net");
+  r->CreateRuleSet("A");
+  r->CreateRuleSet("B");
+  loose->CreateCondRule();
+  SOATContext* k = loose->CreateOATContext("K");
+  k->CreateAttribute("W");
+  k->CreateAttribute("W")->CreateStringValue()->SetValue("v");
+  SProperty* unlinked = k->CreateProperty("P");
+  k->CreateConstraintInstance("C", nullptr);
+  EXPECT_TRUE(k->DestroyAssignment("P"));
+  delete unlinked;  // only unlinked: the caller's
+  loose->CreateOATContext("K");  // takes the entry over: the first stays unreachable, owned by no one
+  delete loose;
+  delete k;
+}
+
+// ---- contexts ------------------------------------------------------------------------------------
+
+// One map over three head-insertion lists; a create takes the entry of an
+// equal name over; Destroy unlinks the map entry and its list only.
+TEST_F(RulesTest, ContextAssignments) {
+  SOATContext* k = m->CreateOATContext("K");
+  ASSERT_NE(k, nullptr);
+  EXPECT_TRUE(m->GetOATContext("K") == k && m->HasOATContext("K") && !strcmp(k->GetName(), "K"));
+  EXPECT_TRUE(!m->CreateOATContext(nullptr) && !m->GetOATContext(nullptr) && !m->HasOATContext(nullptr));
+  SConstraint* c = project->CreateConstraint("WIDTH");
+  SAttribute* w1 = k->CreateAttribute("W");
+  SAttribute* w2 = k->CreateAttribute("W");
+  SProperty* p1 = k->CreateProperty("P1");
+  SProperty* p2 = k->CreateProperty("P2");
+  SConstraintInstance* ci = k->CreateConstraintInstance("CI", c);
+  ASSERT_TRUE(w1 && w2 && p1 && p2 && ci);
+  EXPECT_EQ(ci->GetConstraint(), c);
+  EXPECT_EQ(Items(k->GetAllAttributes()), (std::vector<SAttribute*>{w2, w1}));
+  EXPECT_EQ(Items(k->GetAllProperties()), (std::vector<SProperty*>{p2, p1}));
+  EXPECT_EQ(Items(k->GetAllConstraintInstances()), (std::vector<SConstraintInstance*>{ci}));
+  EXPECT_EQ(k->GetAllAssignments().size(), 4u);
+  EXPECT_EQ(k->GetAssignment("W"), w2);
+  EXPECT_TRUE(k->DestroyAssignment("W"));
+  EXPECT_EQ(Items(k->GetAllAttributes()), (std::vector<SAttribute*>{w1})) << "only the one found is unlinked";
+  EXPECT_FALSE(k->HasAssignment("W") || k->DestroyAssignment("W"));
+  delete w2;
+  EXPECT_TRUE(k->DestroyAssignment("P1") && k->DestroyAssignment("CI"));
+  EXPECT_TRUE(k->GetAllConstraintInstances().empty() && Items(k->GetAllProperties()) == (std::vector<SProperty*>{p2}));
+  delete p1;
+  delete ci;
+  // A null name creates nothing and finds nothing.
+  EXPECT_FALSE(k->CreateProperty(nullptr) || k->CreateAttribute(nullptr) || k->CreateConstraintInstance(nullptr, c));
+  EXPECT_FALSE(k->GetAssignment(nullptr) || k->HasAssignment(nullptr) || k->DestroyAssignment(nullptr));
+  EXPECT_EQ(k->GetAllAssignments().size(), 1u);
+  {
+    Starve(heap);
+    FailAfter fail(1);
+    EXPECT_EQ(k->CreateProperty("X"), nullptr);
+  }
+  EXPECT_TRUE(k->GetAllAssignments().size() == 1 && k->GetAllProperties().size() == 1);
+  SOATContext* loose = new (heap) SOATContext();
+  loose->SetName("x");
+  loose->SetName(nullptr);
+  EXPECT_EQ(loose->GetName(), nullptr);
+  delete loose;
+  // Destroy only unlinks the context.
+  SOATContext* k2 = m->CreateOATContext("K2");
+  EXPECT_TRUE(m->DestroyOATContext("K2") && !m->HasOATContext("K2") && !m->DestroyOATContext("K2"));
+  EXPECT_FALSE(m->DestroyOATContext(nullptr));
+  delete k2;
+}
+
+// ---- a session with contexts through files -----------------------------------------------------
+
+namespace {
+
+// tests/data/contexts.tvn: project P with constraint WIDTH (written after
+// the designs) and design c, whose connectivity view r (id 5) holds
+// contexts K1 (id 31; properties P1 (id 41, string "a"), then P2 (id 42))
+// and K2 (id 32; attributes W (id 51, integer 7), then W (id 52); constraint
+// instance CI (id 61) of WIDTH).
+// Sets the identifier an assignment class keeps protected.
+template <class T>
+struct IdSetter : T {
+  static T* Set(T* o, long id) {
+    (o->*(&IdSetter::SetId))(id);
+    return o;
+  }
+};
+
+struct ContextSession {
+  explicit ContextSession(SSession* s) {
+    project = s->CreateProject("P");
+    SCell* c = project->CreateDesignCell("c");
+    r = c->CreateConnectivityRepresentation("r");
+    r->SetId(5);
+    SConstraint* width = project->CreateConstraint("WIDTH");
+    SOATContext* k1 = r->CreateOATContext("K1");
+    k1->SetId(31);
+    SProperty* p1 = IdSetter<SProperty>::Set(k1->CreateProperty("P1"), 41);
+    p1->CreateStringValue()->SetValue("a");
+    IdSetter<SProperty>::Set(k1->CreateProperty("P2"), 42);
+    SOATContext* k2 = r->CreateOATContext("K2");
+    k2->SetId(32);
+    SAttribute* w1 = IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 51);
+    w1->CreateIntegerValue()->SetValue(7);
+    IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 52);
+    IdSetter<SConstraintInstance>::Set(k2->CreateConstraintInstance("CI", width), 61);
+  }
+  SProject* project;
+  SConnectivityRepresentation* r;
+};
+
+class ContextFileTest : public SessionTest {
+ protected:
+  std::string SaveOf(SSession* s) {
+    ResetShared();
+    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
+    return ReadFile(dir.File("saved"));
+  }
+  int Restore(SSession* into, const std::string& bytes) {
+    WriteFile(dir.File("in"), bytes);
+    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
+  }
+  SSession* Restored(const std::string& bytes) {
+    SSession* s = AllocSession();
+    sessions.emplace_back(s);
+    EXPECT_EQ(Restore(s, bytes), 1);
+    return s;
+  }
+  ScratchDir dir;
+  std::vector<std::unique_ptr<SSession>> sessions;
+};
+
+// The object table of a saved file with the class of index `index` (from
+// 1) replaced, re-encoded and reframed.
+std::string WithClass(const std::string& file, std::size_t index, const std::string& cls) {
+  const std::size_t at = file.find("@@@@\n");
+  std::vector<std::string> lines;
+  std::istringstream in(file.substr(at));
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  Strings names, classes;
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    const std::string& l = lines[i];
+    if (!l.empty() && std::isdigit(static_cast<unsigned char>(l[0]))) classes.push_back(names.at(std::stoul(l)));
+    else names.push_back(l), classes.push_back(l);
+  }
+  classes.at(index - 1) = cls;
+  std::string table = "@@@@\n" + lines.at(1) + "\n";
+  Strings seen;
+  for (const std::string& c : classes) {
+    std::size_t k = std::find(seen.begin(), seen.end(), c) - seen.begin();
+    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
+    if (k == seen.size()) seen.push_back(c);
+  }
+  char end[16];
+  std::snprintf(end, sizeof end, "%06zu", at + table.size());
+  std::string out = file.substr(0, at) + table;
+  return out.replace(22, 6, end);  // the end position, after "YO", "12", "VV", "33199" and the table's
+}
+
+}  // namespace
+
+// The save is the hand-computed file; restored, the contexts come back
+// with their identifiers, lists and the map reversed, the later "W" read
+// holding the entry, the constraint instance on the constraint the project
+// wrote after it; the next round trip gives the file again.
+TEST_F(ContextFileTest, GoldenFileAndRoundTrips) {
+  ContextSession built(session);
+  const std::string golden = ReadFile(TestData("contexts.tvn"));
+  ASSERT_EQ(SaveOf(session), golden);
+
+  SSession* s = Restored(golden);
+  SProject* p = s->GetProject("P");
+  ASSERT_NE(p, nullptr);
+  SRepresentation* r = SConnectivityRepresentation::Cast(p->GetDesign("c")->GetRepresentation("r"));
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->GetId(), 5);
+  std::vector<std::string> keys;
+  for (auto it = r->GetAllOATContexts().begin(); it != r->GetAllOATContexts().end(); ++it) keys.push_back(it->first.c_str());
+  EXPECT_EQ(keys, (Strings{"K1", "K2"})) << "the map comes back reversed";
+  SOATContext *k1 = r->GetOATContext("K1"), *k2 = r->GetOATContext("K2");
+  ASSERT_TRUE(k1 && k2);
+  EXPECT_TRUE(k1->GetId() == 31 && k2->GetId() == 32 && !strcmp(k1->GetName(), "K1"));
+
+  ASSERT_EQ(k1->GetAllProperties().size(), 2u);
+  SProperty* p1 = SProperty::Cast(k1->GetAssignment("P1"));
+  SProperty* p2 = SProperty::Cast(k1->GetAssignment("P2"));
+  ASSERT_TRUE(p1 && p2);
+  EXPECT_EQ(Items(k1->GetAllProperties()), (std::vector<SProperty*>{p1, p2}));
+  EXPECT_TRUE(p1->GetId() == 41 && p2->GetId() == 42 && !p2->GetValue());
+  SStringValue* a = SStringValue::Cast(p1->GetValue());
+  EXPECT_TRUE(a && !strcmp(a->GetValue(), "a"));
+
+  std::vector<SAttribute*> ws = Items(k2->GetAllAttributes());
+  ASSERT_EQ(ws.size(), 2u);
+  EXPECT_TRUE(ws[0]->GetId() == 51 && ws[1]->GetId() == 52);
+  EXPECT_EQ(k2->GetAssignment("W"), ws[0]) << "the W read last holds the entry";
+  SIntegerValue* seven = SIntegerValue::Cast(ws[0]->GetValue());
+  EXPECT_TRUE(seven && seven->GetValue() == 7);
+  EXPECT_EQ(k2->GetAllAssignments().size(), 2u);
+  SConstraintInstance* ci = SConstraintInstance::Cast(k2->GetAssignment("CI"));
+  ASSERT_TRUE(ci && ci->GetId() == 61);
+  EXPECT_EQ(ci->GetConstraint(), p->GetConstraint("WIDTH"));
+  EXPECT_NE(ci->GetConstraint(), nullptr);
+  EXPECT_TRUE(k2->GetAllProperties().empty() && k1->GetAllAttributes().empty());
+
+  const std::string second = SaveOf(s);
+  EXPECT_NE(second, golden);
+  EXPECT_EQ(SaveOf(Restored(second)), golden);
+}
+
+// Damage is refused and leaves the session as it was: every cut of the
+// data section in a sound frame, every owned class swapped for another, an
+// assignment claimed twice or null, a context where none can be.
+TEST_F(ContextFileTest, DamageLeavesTheSession) {
+  ContextSession built(session);
+  const std::string golden = ReadFile(TestData("contexts.tvn"));
+  const std::string before = SaveOf(session);
+  auto refused = [&](const std::string& bytes, const std::string& what, bool check = true) {
+    ASSERT_EQ(Restore(session, bytes), 0) << what;
+    if (check) {
+      ASSERT_EQ(SaveOf(session), before) << what;
+    }
+  };
+  std::vector<std::string> data;
+  Reframe(golden, [&data](std::vector<std::string>& d) { data = d; });
+  for (std::size_t n = 0; n < data.size(); ++n)
+    refused(Reframe(golden, [n](std::vector<std::string>& d) { d.resize(n); }), "cut at line " + std::to_string(n),
+            n % 8 == 0);
+  // Each index of the table is an owned child; any other class is damage.
+  for (std::size_t i = 1; i <= 13; ++i)
+    for (const char* cls : {"SFile", "SProperty", "SAttribute", "SOATContext", "SConstraintInstance"})
+      if (WithClass(golden, i, cls) != golden) refused(WithClass(golden, i, cls), "index " + std::to_string(i) + " a " + cls, false);
+  EXPECT_EQ(SaveOf(session), before);
+  // P2's record (reference 11, global, name, no value, id), then P1's
+  // reference (12): P2 claimed again there, a null, an unclaimed value.
+  const std::size_t p1 = std::find(data.begin(), data.end(), "P1") - data.begin();
+  ASSERT_TRUE(data.at(p1 - 3) == "12" && data.at(p1 - 9) == "11");
+  auto edited = [&golden](std::size_t at, const char* text) {
+    return Reframe(golden, [&](std::vector<std::string>& d) { d.at(at) = text; });
+  };
+  refused(edited(p1 - 3, "11"), "a property claimed twice");
+  refused(edited(p1 - 9, "0"), "a null property");
+  refused(edited(p1 - 9, "13"), "a string value as a property");
+  refused(edited(p1 - 9, "10"), "the context itself as its property");
+}
+
+// Memory running out anywhere in the restore leaves the session as it was.
+TEST_F(ContextFileTest, ExhaustionLeavesTheSession) {
+  ContextSession built(session);
+  const std::string golden = ReadFile(TestData("contexts.tvn"));
+  const std::string before = SaveOf(session);
+  int failures = 0;
+  for (long k = 1; k < 200; ++k) {
+    Starve(heap);
+    int r;
+    {
+      FailAfter fail(k);
+      r = Restore(session, golden);
+    }
+    if (r) break;
+    ++failures;
+    ASSERT_EQ(SaveOf(session), before) << "failing allocation " << k;
+  }
+  EXPECT_GE(failures, 3);
+}
+
+// ---- a rule and its rule sets in a file of their own ---------------------------------------------
+
+namespace {
+
+// Rule U1 -> U2 (Net, PinPair; id 77) with rule sets A (id 3), then B (id 4).
+// The file holds the rule, then each rule set's reference and record.
+Lines RuleFile(const std::string& path, SCondRule* r) {
+  {
+    PersistentFile f(path.c_str(), 1, nullptr);
+    f.WritePointer(r);
+    r->Serialize(f);
+    for (auto it = r->GetAllRuleSets().begin(); it != r->GetAllRuleSets().end(); ++it) {
+      f.WritePointer(*it);
+      (*it)->Serialize(f);
+    }
+    EXPECT_TRUE(f.Close()) << f.GetError();
+  }
+  std::istringstream in(ReadFile(path));
+  Lines out;
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return Lines(out.begin() + 7, out.end());
+}
+
+// Reads the rule, then as many rule sets as follow; null when damaged.
+SCondRule* ReadRuleFile(const std::string& path, HANDLEMA* heap) {
+  PersistentFile f(path.c_str(), 0, heap);
+  if (!f.IsOK()) return nullptr;
+  SCondRule* r = tavrin::Record(f, heap).Root<SCondRule>();
+  for (std::size_t i = 0; r && i < r->GetAllRuleSets().size(); ++i) {
+    SRuleSet* rs = SRuleSet::Cast(f.ReadPointer());
+    if (!rs || rs->Serialize(f) != 0) return nullptr;
+  }
+  if (!r || !f.FinishData()) return nullptr;
+  return f.Close() ? r : nullptr;
+}
+
+}  // namespace
+
+TEST_F(RulesTest, RuleFileRoundTrips) {
+  SCondRule* r = m->CreateCondRule("U1", "Net", "U2", "PinPair");
+  r->SetId(77);
+  r->CreateRuleSet("A")->SetId(3);
+  r->CreateRuleSet("B")->SetId(4);
+  const std::string path = dir.File("rule");
+  ResetShared();
+  // source, target, kinds, id, two rule sets by reference; then B and A:
+  // design element (flags, name, shared, 0, 0, no assignments), name, id.
+  const Lines golden = {"1", "2", "U1", "2", "U2", "2", "4", "77", "2", "2", "3",
+                        "2", "0", "0", "0", "0", "0", "0", "0", "1", "B", "4",
+                        "3", "0", "0", "0", "0", "0", "0", "0", "1", "A", "3",
+                        "@@@@", "4", "SCondRule", "SRuleSet", "1"};
+  ASSERT_EQ(RuleFile(path, r), golden);
+  SCondRule* back = ReadRuleFile(path, heap);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(!strcmp(back->GetSource(), "U1") && !strcmp(back->GetTarget(), "U2") && back->GetId() == 77);
+  EXPECT_TRUE(back->GetSourceType() == R::RULE_NET && back->GetTargetType() == R::RULE_PIN_PAIR);
+  EXPECT_EQ(Names(back->GetAllRuleSets()), (Strings{"A", "B"})) << "the list comes back reversed";
+  EXPECT_TRUE(back->GetRuleSet("A")->GetId() == 3 && back->GetRuleSet("B")->GetId() == 4);
+  const std::string path2 = dir.File("rule2");
+  EXPECT_NE(RuleFile(path2, back), golden);
+  SCondRule* third = ReadRuleFile(path2, heap);
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(RuleFile(dir.File("rule3"), third), golden);
+  delete back;
+  delete third;
+}
+
+// A rule set listed twice, a null or a rule as a rule set is damage, and
+// nothing is deleted twice.
+TEST_F(RulesTest, DamagedRuleFiles) {
+  const std::string path = dir.File("bad");
+  const Lines head = {"1", "1", "s", "1", "t", "2", "2", "0", "2"};
+  auto read = [&](const Lines& refs, const Lines& classes) {
+    Lines data = head;
+    data.insert(data.end(), refs.begin(), refs.end());
+    WriteRecordFile(path, data, classes);
+    PersistentFile f(path.c_str(), 0, nullptr);
+    SCondRule* r = tavrin::Record(f, nullptr).Root<SCondRule>();
+    if (!r || !f.FinishData() || !f.Close()) return false;  // the store deletes what it read
+    delete r;
+    return true;
+  };
+  EXPECT_TRUE(read({"2", "3"}, {"SCondRule", "SRuleSet", "SRuleSet"}));
+  EXPECT_FALSE(read({"2", "2"}, {"SCondRule", "SRuleSet"}));
+  EXPECT_FALSE(read({"2", "0"}, {"SCondRule", "SRuleSet"}));
+  EXPECT_FALSE(read({"2", "1"}, {"SCondRule", "SRuleSet"}));
+  EXPECT_FALSE(read({"2", "3"}, {"SCondRule", "SRuleSet", "SObject"}));
+  EXPECT_FALSE(read({"2"}, {"SCondRule", "SRuleSet"}));
+  for (std::size_t n = 0; n < head.size(); ++n) {
+    WriteRecordFile(path, Lines(head.begin(), head.begin() + n), {"SCondRule"});
+    EXPECT_EQ(LoadRecord<SCondRule>(path, nullptr), nullptr) << n;
+  }
+}
