@@ -233,7 +233,7 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
   void CopyVirtualPins(SModule* src);
 
  protected:
-  friend class ModuleTestAccess;
+  friend class ModuleElectricalAccess;  // the tests and the inspector
   // Appends the ports to the arrays at the counts while both counts are
   // below `max`, then terminates both; true when drivers x receivers is
   // below `max`. Each array has room past its count for the pins it may
