@@ -161,28 +161,6 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
   // lookup is missing.
   SPartPinInstance* FindCorrespondingPartPinInstance(SPartPinInstance* ppi) const;
 
-  // ---- differential pairs by net name ----
-  using SPhysicalRepresentation::CreateDiffPair;
-  // Each net records the other's name as its partner; false when either is
-  // null or memory is exhausted.
-  bool CreateDiffPair(SNetScalar* a, SNetScalar* b);
-  // Clears both partners; false when either is null.
-  bool DeleteDiffPair(SNetScalar* a, SNetScalar* b);
-  // As above for the nets of those names; false, nothing changed, when a
-  // name is missing or names a bus or bundle.
-  bool CreateDiffPair(const char* a, const char* b);
-  bool DeleteDiffPair(const char* a, const char* b);
-
-  // ---- differential pairs as collections ----
-  // A new SDiffPair holding both electrical nets; null, nothing created,
-  // when a net is null (or, by names, not an electrical net of this module).
-  SDiffPair* CreateDiffPair2(const char* name, SElectricalNet* a, SElectricalNet* b);
-  SDiffPair* CreateDiffPair2(const char* name, const char* a, const char* b);
-  SDiffPair* GetDiffPair2(const char* name) const { return GetDiffPair(name); }
-  // Unlinks the differential pair of that name (not deleted); false when
-  // the name is absent or names another kind of collection.
-  bool DeleteDiffPair2(const char* name);
-
   // ---- driver-receiver pairs and electrical copying ----
   // Signal types 1 count as receivers, 2, 7 and 8 as drivers, 3 and 4 as
   // both; pins of passive part instances, pins whose part pin instance has
@@ -248,6 +226,29 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
                                           SPortInstanceScalar** receivers);
   // Empties every net scalar's driver-receiver pairs (not deleted).
   void DeleteAllNetScalarDriverReceiverPairs();
+
+ public:
+  // ---- differential pairs by net name ----
+  using SPhysicalRepresentation::CreateDiffPair;
+  // Each net records the other's name as its partner; false when either is
+  // null or memory is exhausted.
+  bool CreateDiffPair(SNetScalar* a, SNetScalar* b);
+  // Clears both partners; false when either is null.
+  bool DeleteDiffPair(SNetScalar* a, SNetScalar* b);
+  // As above for the nets of those names; false, nothing changed, when a
+  // name is missing or names a bus or bundle.
+  bool CreateDiffPair(const char* a, const char* b);
+  bool DeleteDiffPair(const char* a, const char* b);
+
+  // ---- differential pairs as collections ----
+  // A new SDiffPair holding both electrical nets; null, nothing created,
+  // when a net is null (or, by names, not an electrical net of this module).
+  SDiffPair* CreateDiffPair2(const char* name, SElectricalNet* a, SElectricalNet* b);
+  SDiffPair* CreateDiffPair2(const char* name, const char* a, const char* b);
+  SDiffPair* GetDiffPair2(const char* name) const { return GetDiffPair(name); }
+  // Unlinks the differential pair of that name (not deleted); false when
+  // the name is absent or names another kind of collection.
+  bool DeleteDiffPair2(const char* name);
 
  private:
   char* m_text = nullptr;  // persisted, no meaning here: read and written back
