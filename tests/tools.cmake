@@ -68,4 +68,19 @@ if(TARGET tavrin)
     "dump|${D}/board.tvn")
   tavrin_tool_test(dump.damaged_board 1 "damaged_board.tvn: data section: inconsistent record .* ending at byte 1125\n$"
     "dump|${D}/damaged_board.tvn")
+  # Driver-receiver pairs of the board in pairs.tvn (its modules come back
+  # M2 first, their lists reversed): the bound is strict for a net scalar,
+  # so EQ (2 x 5) fails at 10 and is paired at 11; 0 fails every net.
+  tavrin_tool_test(pairs.board 0
+    "^bound: 10\nmodule .M2. of cell .board. in project .P.: 8 pairs, failing nets: 1 \\(result 0\\)\n.*module .M1. of cell .board. in project .P.: 7 pairs, failing nets: 1 \\(result 0\\)\n  net .N1.: U1.3->U3.1 U1.3->U2.7\n  net .BI.: U2.5->U1.5 U1.5->U2.5\n  net .DRV.: U2.8->U3.4 U1.7->U3.4\n  net .IGN.: no pairs\n  net .INC.: .2->U3.9\n  net .EQ.: fails \\(2 drivers x 5 receivers\\)\n  net .VCC.: constant voltage\n  net .E1a.: in electrical net .E1.\n  net .E1b.: in electrical net .E1.\n  net .ONLY1.: no pairs\n  net .BUSN.: no pairs\n$"
+    "pairs|${D}/pairs.tvn|10")
+  tavrin_tool_test(pairs.above 0 "M1. of cell .board. in project .P.: 17 pairs, failing nets: 0 \\(result 1\\)\n.*  net .EQ.: U2.20->U3.24 [^\n]* U1.20->U3.20\n"
+    "pairs|${D}/pairs.tvn|11")
+  tavrin_tool_test(pairs.zero 0 "M1.[^\n]*: 0 pairs, failing nets: 8 \\(result 0\\)\n  net .N1.: fails \\(0 drivers x 0 receivers\\)\n"
+    "pairs|${D}/pairs.tvn|-1")
+  tavrin_tool_test(pairs.default 0 "^bound: 100\n.*M1[^\n]*: 17 pairs" "pairs|${D}/pairs.tvn")
+  tavrin_tool_test(pairs.no_modules 0 "^bound: 100\n$" "pairs|${D}/hierarchy.tvn")
+  tavrin_tool_test(pairs.damaged 1 "damaged_hierarchy.tvn: data section: inconsistent record" "pairs|${D}/damaged_hierarchy.tvn")
+  tavrin_tool_test(pairs.bound_text 2 "MAX must be an integer: 10x" "pairs|${D}/pairs.tvn|10x")
+  tavrin_tool_test(pairs.arguments 2 "usage: tavrin pairs FILE \\[MAX\\]" "pairs")
 endif()

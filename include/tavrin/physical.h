@@ -163,6 +163,73 @@ class TAVRIN_API SModule : public SPhysicalRepresentation {
   // lookup is missing.
   SPartPinInstance* FindCorrespondingPartPinInstance(SPartPinInstance* ppi) const;
 
+  // ---- driver-receiver pairs and electrical copying ----
+  // Signal types 1 count as receivers, 2, 7 and 8 as drivers, 3 and 4 as
+  // both; pins of passive part instances, pins whose part pin instance has
+  // client flags, and pins lacking a part pin instance, part instance or
+  // port are left out. A pair is a pin pair of this module named
+  // "DRIVER_REFDES.PIN->RECEIVER_REFDES.PIN" (a missing text stands empty),
+  // its receiver at the head of its pins; a pin is never paired with
+  // itself. `max` bounds the pins gathered per kind and the product of the
+  // two counts; below 0 it acts as 0.
+
+  // Pairs across every net scalar of `en`, gathered together and listed in
+  // `en`: made when drivers x receivers is at most `max` and there is a
+  // driver. 1 when no net scalar reached the bound, else 0; 0, nothing
+  // changed, for a null `en` or when memory for the working arrays runs out.
+  int CreateElectricalNetDriverReceiverPairs(SElectricalNet* en, int max);
+  // Unlinks every net scalar's driver-receiver pairs (they stay pin pairs
+  // of this module; the new pairs take over their names) and makes new ones
+  // for each net scalar outside an electrical net and not at constant
+  // voltage, where drivers x receivers is below `max`. 1 when every such net
+  // got its pairs, else 0; 0 with every net keeping its pairs when memory
+  // for the working arrays runs out.
+  int CreateAllDriverReceiverPairs(int max);
+  // A new electrical net `name` holding the listed net scalars (each set to
+  // it), then its pairs; nothing for a null name or fewer than two nets.
+  void BuildElectricalNet(const char* name, RelLinkedList<SNetScalar*>& nets, int max);
+  // A pin pair of another module carried here by part instance and pin
+  // names, its two pins in the other order. Null when `src` is null, holds
+  // fewer than two port instance scalars first, its name is a collection
+  // here already, or a pin has no counterpart (with a port instance scalar).
+  SPinPair* CopyPinPair(SPinPair* src, bool copyAttributes, bool copyConstraints);
+  // Copies of src's driver-receiver pairs listed in `dst`; false, nothing
+  // copied, when either is null.
+  bool CopyPinPairs(SNetScalar* src, SNetScalar* dst, bool copyAttributes, bool copyConstraints);
+  // An electrical net named as `src` over this module's same-named net
+  // scalars (their own electrical-net reference untouched), with src's
+  // attributes and constraint instances and copies of its driver-receiver
+  // pairs. Null, nothing created, when `src` is null, its name is taken
+  // here, or one of its net scalars has no same-named net here.
+  SElectricalNet* CopyElectricalNet(SElectricalNet* src, bool copyAttributes, bool copyConstraints);
+  // CopyElectricalNet for each electrical net of `src` in list order.
+  void CopyElectricalNets(SModule* src, bool copyAttributes, bool copyConstraints);
+  // CopyPinPairs from a net scalar outside any electrical net to the
+  // same-named net scalar here, which is returned; null otherwise.
+  SNetScalar* CopyElectricalNetPinPairs(SNetScalar* src, bool copyAttributes, bool copyConstraints);
+  // The virtual pins, with their coordinates, of each net scalar of `src`
+  // on the same-named net scalar here. Nothing for a null `src` or this
+  // module itself.
+  void CopyVirtualPins(SModule* src);
+
+ protected:
+  friend class ModuleElectricalAccess;  // the tests and the inspector
+  // Appends the ports to the arrays at the counts while both counts are
+  // below `max`, then terminates both; true when drivers x receivers is
+  // below `max`. Each array has room past its count for the pins it may
+  // gather (at most `max` in all) and the terminator.
+  bool GetDriverReceiverPairs(const RelLinkedList<SPortInstanceScalar*>& ports, SPortInstanceScalar** drivers,
+                              SPortInstanceScalar** receivers, int max, int& nDrivers, int& nReceivers);
+  // One named pair of this module; null when a port is null or memory runs out.
+  SPinPair* CreateDriverReceiverPair(SPortInstanceScalar* driver, SPortInstanceScalar* receiver);
+  // The pairs of one net scalar, listed in it; false when the bound is
+  // reached (no pairs made) or memory runs out.
+  bool CreateNetScalarDriverReceiverPairs(SNetScalar* net, int max, SPortInstanceScalar** drivers,
+                                          SPortInstanceScalar** receivers);
+  // Empties every net scalar's driver-receiver pairs (not deleted).
+  void DeleteAllNetScalarDriverReceiverPairs();
+
+ public:
   // ---- differential pairs by net name ----
   using SPhysicalRepresentation::CreateDiffPair;
   // Each net records the other's name as its partner; false when either is

@@ -14,7 +14,6 @@
 #include "tavrin/tavrin.h"
 #include "tests/current_access.h"
 
-
 namespace {
 
 std::string ScratchPath(const char* name) {
@@ -43,6 +42,20 @@ SSession* Restored(const std::string& path) {
   SSession* s = AllocSession();
   Check(tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false) == 1, "a saved file restores");
   return s;
+}
+
+// Pairs every module of a restored session with a small bound (pairing is
+// quadratic in what it gathers); the session must still save and restore.
+void PairEveryModule(SSession* s, const std::string& path) {
+  for (auto p = s->GetAllProjects().begin(); p != s->GetAllProjects().end(); ++p)
+    for (auto c = p->second->GetAllDesigns().begin(); c != p->second->GetAllDesigns().end(); ++c)
+      for (auto m = c->second->GetAllModules().begin(); m != c->second->GetAllModules().end(); ++m) {
+        (*m)->CreateAllDriverReceiverPairs(16);
+        for (auto e = (*m)->GetAllElectricalNets().begin(); e != (*m)->GetAllElectricalNets().end(); ++e)
+          (*m)->CreateElectricalNetDriverReceiverPairs(*e, 16);
+      }
+  SaveOf(s, path);
+  delete Restored(path);
 }
 
 std::string Fingerprint(SSession* s) {
@@ -79,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SaveOf(b, second);
     SSession* c = Restored(second);
     Check(SaveOf(c, second) == s1, "two round trips give the first file");
+    PairEveryModule(session, second);
     delete b;
     delete c;
   } else {

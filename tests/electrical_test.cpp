@@ -1,0 +1,469 @@
+// The electrical operations of a module on a board of two modules of one
+// cell: driver-receiver pairs (names, counts, the bound on both sides,
+// rebuilding), electrical nets built from net scalars, copies between the
+// modules by name, virtual pins, and memory running out.
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/pool.h"
+#include "design/session_files.h"
+#include "fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+constexpr int kMax = 10;
+
+std::string NameOf(SDesignElement* e) { return e && e->GetName() ? e->GetName() : "(null)"; }
+
+// "REFDES.PIN" of a pin of a pair.
+std::string PinOf(SPin* pin) {
+  auto* p = dynamic_cast<SPortInstanceScalar*>(pin);
+  if (!p || !p->GetPartPinInstance()) return "?";
+  SPartInstance* u = p->GetPartPinInstance()->GetPartInstance();
+  return std::string(u && u->GetRefDes() ? u->GetRefDes() : "") + "." + NameOf(p->GetPartPinInstance());
+}
+
+// The pins of a pair, head first.
+Strings PinsOf(SPinPair* pair) {
+  Strings out;
+  for (auto it = pair->GetAllPins().begin(); it != pair->GetAllPins().end(); ++it) out.push_back(PinOf(*it));
+  return out;
+}
+
+Strings Names(const RelLinkedList<SPinPair*>& list) {
+  Strings out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(NameOf(*it));
+  return out;
+}
+Strings Sorted(Strings s) {
+  std::sort(s.begin(), s.end());
+  return s;
+}
+
+// Empties the free cells of a session heap, so that the next allocation of
+// any size goes to the heap itself (and FailAfter can refuse it).
+void Starve(HANDLEMA* heap) {
+  heap->listNodeFree = nullptr;
+  heap->mapNodeFree = nullptr;
+  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
+}
+
+// The board: a cell "board" with the modules M1 and M2, built alike from
+// the components "chip" (an active part) and "res" (a passive one), whose
+// ports t0 to t9 have the signal types 0 to 9. Nets of both modules:
+//   N1   U1.3 out, U2.7 in, U3.1 in, R1.1 out (passive)
+//   BI   U1.5 and U2.5 bidirectional (type 3)
+//   DRV  U1.7 type 7, U2.8 type 8, U3.4 type 4
+//   IGN  U3.2 in; the others ignored: types 5, 6, 0, 9, client flags, passive
+//   INC  X1.2 out (X1 has no reference designator), U3.9 in, and three
+//        incomplete pins: no part pin instance, no port, a part pin
+//        instance without part instance
+//   EQ   two outputs, five inputs: 2 x 5 = kMax
+//   VCC  an output and an input, constant voltage
+//   E1a  U1.40 out, U2.40 in;  E1b  U3.40 in
+// M1 only: the electrical net E1 of E1a and E1b (built), the electrical
+// net EMISS over ONLY1 (a net M2 lacks), virtual pins on N1, ONLY1 and
+// BUSN, which is a scalar in M1 and a bus in M2.
+class Board : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    project = session->CreateProject("P");
+    board = project->CreateDesignCell("board");
+    chip = Component("chip", 2);
+    res = Component("res", 1);
+    m1 = board->CreateModule("M1");
+    m2 = board->CreateModule("M2");
+    ASSERT_TRUE(m1 && m2);
+    Populate(m1);
+    Populate(m2);
+
+    RelLinkedList<SNetScalar*> members;
+    members.insert(Net(m1, "E1a"), heap);
+    members.insert(Net(m1, "E1b"), heap);
+    m1->BuildElectricalNet("E1", members, kMax);
+    members.clear(heap);
+    e1 = m1->GetElectricalNet("E1");
+    ASSERT_NE(e1, nullptr);
+    e1->SetAttribute("IMPEDANCE", "50");
+    e1->SetConstraint("MAXLEN", "1000", 3);
+    SNetScalar* only = m1->CreateNetScalar("ONLY1");
+    SElectricalNet* emiss = m1->CreateElectricalNet("EMISS");
+    ASSERT_TRUE(only && emiss && emiss->InsertNetScalar(only));
+    SNetScalar* bus = m1->CreateNetScalar("BUSN");
+    ASSERT_TRUE(bus && m2->CreateNetBus("BUSN"));
+    SVirtualPin* v1 = Net(m1, "N1")->CreateVirtualPin("V1");
+    ASSERT_TRUE(v1 && v1->SetX(100, TAVRIN_UNIT_INTERNAL) && v1->SetY(-250, TAVRIN_UNIT_INTERNAL));
+    ASSERT_TRUE(Net(m1, "N1")->CreateVirtualPin("V2"));
+    ASSERT_TRUE(only->CreateVirtualPin("VO") && bus->CreateVirtualPin("VB"));
+  }
+
+  SCell* Component(const char* name, int partType) {
+    SCell* c = project->CreateDesignCell(name);
+    c->CreatePart("p")->SetType(static_cast<TavrinPartType>(partType));
+    SInterface* i = c->CreateInterface();
+    for (int t = 0; t <= 9; ++t)
+      i->CreatePortScalar(("t" + std::to_string(t)).c_str())->SetSignalType(static_cast<TavrinPortType>(t));
+    return c;
+  }
+
+  SPartInstance* Place(SModule* m, const char* name, SCell* cell, const char* refDes) {
+    SPartInstance* u = m->CreatePartInstance(name, cell);
+    if (refDes) u->SetRefDes(refDes);
+    m->SetPartInstance(name, u);
+    return u;
+  }
+
+  // Pin `pin` of u, of signal type `type`, joined to `net` on both sides.
+  SPortInstanceScalar* Connect(SNetScalar* net, SPartInstance* u, const char* pin, int type) {
+    SPortInstanceScalar* p = u->CreatePortInstanceScalar(pin);
+    p->SetPort(u->GetCell()->GetInterface()->GetPort(("t" + std::to_string(type)).c_str()));
+    SPartPinInstance* ppi = u->CreatePartPinInstance(pin);
+    p->SetPartPinInstance(ppi);
+    ppi->SetPortInstanceScalar(p);
+    net->InsertPortInstanceScalar(p);
+    p->SetNetScalar(net);
+    return p;
+  }
+
+  void Populate(SModule* m) {
+    for (const char* name : {"U1", "U2", "U3", "R1", "X1"})
+      Place(m, name, name[0] == 'R' ? res : chip, name[0] == 'X' ? nullptr : name);
+    struct Pin {
+      const char *net, *part, *pin;
+      int type;
+    };
+    static const Pin kPins[] = {
+        {"N1", "U1", "3", 2},   {"N1", "U2", "7", 1},   {"N1", "U3", "1", 1},   {"N1", "R1", "1", 2},
+        {"BI", "U1", "5", 3},   {"BI", "U2", "5", 3},   {"DRV", "U1", "7", 7},  {"DRV", "U2", "8", 8},
+        {"DRV", "U3", "4", 4},  {"IGN", "U3", "2", 1},  {"IGN", "U1", "10", 5}, {"IGN", "U2", "10", 6},
+        {"IGN", "U3", "10", 0}, {"IGN", "U1", "11", 9}, {"IGN", "U2", "11", 2}, {"IGN", "R1", "2", 2},
+        {"INC", "X1", "2", 2},  {"INC", "U3", "9", 1},  {"INC", "U1", "12", 2}, {"INC", "U2", "12", 2},
+        {"INC", "U3", "12", 2}, {"EQ", "U1", "20", 2},  {"EQ", "U2", "20", 2},  {"EQ", "U3", "20", 1},
+        {"EQ", "U3", "21", 1},  {"EQ", "U3", "22", 1},  {"EQ", "U3", "23", 1},  {"EQ", "U3", "24", 1},
+        {"VCC", "U1", "30", 2}, {"VCC", "U2", "30", 1}, {"E1a", "U1", "40", 2}, {"E1a", "U2", "40", 1},
+        {"E1b", "U3", "40", 1}};
+    for (const Pin& p : kPins) {
+      SNetScalar* net = Net(m, p.net) ? Net(m, p.net) : m->CreateNetScalar(p.net);
+      Connect(net, SPartInstance::Cast(m->GetCellInstance(p.part)), p.pin, p.type);
+    }
+    Port(m, "U2", "11")->GetPartPinInstance()->SetClientFlags(4);
+    Port(m, "U1", "12")->SetPartPinInstance(nullptr);
+    Port(m, "U2", "12")->SetPort(nullptr);
+    SPartPinInstance* loose = new (heap) SPartPinInstance();
+    loose->SetName("12");
+    Port(m, "U3", "12")->SetPartPinInstance(loose);
+    Net(m, "VCC")->SetbConstantVoltage(true);
+  }
+
+  static SPortInstanceScalar* Port(SModule* m, const char* part, const char* pin) {
+    return SPortInstanceScalar::Cast(m->GetCellInstance(part)->GetPortInstance(pin));
+  }
+  static SNetScalar* Net(SModule* m, const char* name) { return SNetScalar::Cast(m->GetNet(name)); }
+  static Strings PairsOf(SModule* m, const char* net) { return Names(Net(m, net)->GetAllDriverReceiverPairs()); }
+
+  // Every driver-receiver pair of the module's net scalars: two distinct
+  // pins, the receiver first, filed in the module under its name.
+  void ExpectSoundPairs(SModule* m) {
+    for (auto n = m->GetAllNetScalars().begin(); n != m->GetAllNetScalars().end(); ++n)
+      for (auto p = (*n)->GetAllDriverReceiverPairs().begin(); p != (*n)->GetAllDriverReceiverPairs().end(); ++p) {
+        Strings pins = PinsOf(*p);
+        ASSERT_EQ(pins.size(), 2u) << NameOf(*p);
+        EXPECT_NE(pins[0], pins[1]);
+        EXPECT_EQ(pins[1] + "->" + pins[0], NameOf(*p)) << "the receiver heads the pins";
+        EXPECT_EQ(m->GetCollection((*p)->GetName()), *p);
+        EXPECT_TRUE(m->GetAllPinPairs().contains(*p));
+      }
+  }
+
+  SProject* project = nullptr;
+  SCell* board = nullptr;
+  SCell* chip = nullptr;
+  SCell* res = nullptr;
+  SModule* m1 = nullptr;
+  SModule* m2 = nullptr;
+  SElectricalNet* e1 = nullptr;
+};
+
+// ---- pairs of net scalars ------------------------------------------------------------------
+
+// Outputs pair with inputs, bidirectional pins with each other but never
+// with themselves, types 7, 8 drive and 4 does both; ignored and incomplete
+// pins, nets in an electrical net and constant-voltage nets get nothing.
+TEST_F(Board, PairNamesAndCounts) {
+  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0) << "EQ reaches the bound";
+  EXPECT_EQ(Sorted(PairsOf(m1, "N1")), (Strings{"U1.3->U2.7", "U1.3->U3.1"}));
+  EXPECT_EQ(PairsOf(m1, "BI"), (Strings{"U1.5->U2.5", "U2.5->U1.5"}));
+  EXPECT_EQ(Sorted(PairsOf(m1, "DRV")), (Strings{"U1.7->U3.4", "U2.8->U3.4"}));
+  EXPECT_EQ(PairsOf(m1, "INC"), Strings{".2->U3.9"}) << "no reference designator: empty text";
+  for (const char* none : {"IGN", "EQ", "VCC", "E1a", "E1b"}) EXPECT_EQ(PairsOf(m1, none), Strings{}) << none;
+  ExpectSoundPairs(m1);
+  EXPECT_EQ(m1->GetAllPinPairs().size(), 9u) << "E1's two and the seven made now";
+  EXPECT_TRUE(Net(m1, "BI")->GetAllPinPairs().empty()) << "the net scalar only lists them";
+}
+
+// A net scalar needs drivers x receivers below the bound. An electrical
+// net gathers across its members and pairs at most the bound, yet counts
+// each member's call that ends at or above it as a failure.
+TEST_F(Board, BoundStrictForNetsInclusiveForElectricalNets) {
+  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
+  EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
+  ExpectSoundPairs(m1);
+
+  auto over = [this](const char* name, std::initializer_list<const char*> nets) {
+    SElectricalNet* en = m2->CreateElectricalNet(name);
+    for (const char* n : nets) en->InsertNetScalar(Net(m2, n));  // head insertion: the last is walked first
+    return en;
+  };
+  SElectricalNet* eq = over("EQE", {"EQ"});
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(eq, kMax), 0);
+  EXPECT_EQ(eq->GetAllDriverReceiverPairs().size(), 10u);
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(over("EQ11", {"EQ"}), kMax + 1), 1);
+
+  // BI gives 2 x 2 (below 6), then E1b brings 2 x 3.
+  SElectricalNet* both = over("BOTH", {"E1b", "BI"});
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(both, 6), 0);
+  EXPECT_EQ(Sorted(Names(both->GetAllDriverReceiverPairs())),
+            (Strings{"U1.5->U2.5", "U1.5->U3.40", "U2.5->U1.5", "U2.5->U3.40"}));
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(over("SEVEN", {"E1b", "BI"}), 7), 1);
+  // At 2, BI fills both counts (failing), E1b adds nothing (failing), and
+  // 2 x 2 is above the bound.
+  SElectricalNet* full = over("FULL", {"E1b", "BI"});
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(full, 2), 0);
+  EXPECT_TRUE(full->GetAllDriverReceiverPairs().empty());
+  // E1b's and E1a's receivers fill 2 before E1a's driver is read: nothing
+  // to pair and no failure; without any driver likewise.
+  SElectricalNet* early = over("EARLY", {"E1a", "E1b"});
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(early, 2), 1);
+  EXPECT_TRUE(early->GetAllDriverReceiverPairs().empty());
+  EXPECT_EQ(m2->CreateAllDriverReceiverPairs(kMax), 0);
+  EXPECT_EQ(PairsOf(m2, "EQ"), Strings{}) << "the net scalar alone is not paired at 10";
+  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(nullptr, kMax), 0);
+}
+
+// A bound of 0 or below gathers nothing and fails every net; INT_MAX
+// needs no more room than the pins there are.
+TEST_F(Board, BoundsZeroNegativeAndLargest) {
+  const std::size_t pairs = m1->GetAllPinPairs().size();
+  for (int max : {0, -1, INT_MIN}) {
+    EXPECT_EQ(m1->CreateAllDriverReceiverPairs(max), 0) << max;
+    for (auto n = m1->GetAllNetScalars().begin(); n != m1->GetAllNetScalars().end(); ++n)
+      EXPECT_TRUE((*n)->GetAllDriverReceiverPairs().empty()) << NameOf(*n);
+    EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, max), 0) << max;
+  }
+  EXPECT_EQ(m1->GetAllPinPairs().size(), pairs) << "nothing was made";
+  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(INT_MAX), 1);
+  EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
+  EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, INT_MAX), 1);
+  EXPECT_EQ(board->CreateModule("empty")->CreateAllDriverReceiverPairs(0), 1) << "no net, no failure";
+}
+
+// Rebuilding only unlinks the old pairs: they stay pin pairs of the
+// module, and the new pairs take over their names. Nets no longer paired
+// lose what they listed.
+TEST_F(Board, RebuildKeepsOldPairs) {
+  m1->CreateAllDriverReceiverPairs(kMax);
+  SPinPair* old = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
+  ASSERT_NE(old, nullptr);
+  Net(m1, "E1a")->InsertDriverReceiverPair(old);
+  Net(m1, "VCC")->InsertDriverReceiverPair(old);
+  const std::size_t before = m1->GetAllPinPairs().size();
+  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0);
+  EXPECT_EQ(m1->GetAllPinPairs().size(), before + 7);
+  EXPECT_TRUE(m1->GetAllPinPairs().contains(old) && PinsOf(old) == (Strings{"U2.5", "U1.5"}));
+  SPinPair* now = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
+  EXPECT_TRUE(now && now != old && Net(m1, "BI")->HasDriverReceiverPair(now));
+  EXPECT_FALSE(Net(m1, "BI")->HasDriverReceiverPair(old));
+  EXPECT_TRUE(Net(m1, "E1a")->GetAllDriverReceiverPairs().empty() && Net(m1, "VCC")->GetAllDriverReceiverPairs().empty());
+}
+
+// ---- electrical nets -----------------------------------------------------------------------
+
+// The fixture built E1; fewer than two nets or a null name build nothing.
+TEST_F(Board, BuildElectricalNet) {
+  EXPECT_TRUE(Net(m1, "E1a")->GetElectricalNet() == e1 && e1->HasNetScalar(Net(m1, "E1a")));
+  EXPECT_TRUE(Net(m1, "E1b")->GetElectricalNet() == e1 && e1->HasNetScalar(Net(m1, "E1b")));
+  // E1 is listed E1b (U3.40 in), then E1a (U2.40 in, U1.40 out).
+  EXPECT_EQ(Sorted(Names(e1->GetAllDriverReceiverPairs())), (Strings{"U1.40->U2.40", "U1.40->U3.40"}));
+
+  const std::size_t collections = m2->GetAllCollections().size();
+  RelLinkedList<SNetScalar*> nets;
+  nets.insert(Net(m2, "N1"), heap);
+  m2->BuildElectricalNet("ONE", nets, kMax);
+  nets.insert(Net(m2, "BI"), heap);
+  m2->BuildElectricalNet(nullptr, nets, kMax);
+  EXPECT_EQ(m2->GetAllCollections().size(), collections);
+  EXPECT_EQ(Net(m2, "N1")->GetElectricalNet(), nullptr);
+  m2->BuildElectricalNet("TWO", nets, kMax);
+  SElectricalNet* two = m2->GetElectricalNet("TWO");
+  ASSERT_TRUE(two && Net(m2, "BI")->GetElectricalNet() == two);
+  EXPECT_TRUE(two->GetAllDriverReceiverPairs().empty()) << "3 drivers x 4 receivers is above 10";
+  nets.clear(heap);
+}
+
+// ---- copies --------------------------------------------------------------------------------
+
+// An electrical net comes over by the names of its net scalars, with its
+// attributes and constraint instances always; its pairs are copied by
+// part instance and pin names with their pins in the other order.
+TEST_F(Board, CopyElectricalNets) {
+  SPinPair* src = SPinPair::Cast(m1->GetCollection("U1.40->U2.40"));
+  ASSERT_NE(src, nullptr);
+  src->SetAttribute("W", "5");
+  src->SetConstraint("C", "7", 1);
+  m2->CopyElectricalNets(m1, true, false);
+  SElectricalNet* e = m2->GetElectricalNet("E1");
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(!m2->HasCollection("EMISS") && m2->GetAllElectricalNets().size() == 1) << "ONLY1 is missing in M2";
+  EXPECT_TRUE(e->HasNetScalar(Net(m2, "E1a")) && e->HasNetScalar(Net(m2, "E1b")) && e->GetAllNetScalars().size() == 2);
+  EXPECT_EQ(Net(m2, "E1a")->GetElectricalNet(), nullptr) << "the scalar's reference is the caller's";
+  CString text;
+  EXPECT_TRUE(e->GetAttribute("IMPEDANCE", text) && text == "50");
+  EXPECT_TRUE(e->GetConstraint("MAXLEN", text) == 1 && text == "1000");
+
+  EXPECT_EQ(Sorted(Names(e->GetAllDriverReceiverPairs())), (Strings{"U1.40->U2.40", "U1.40->U3.40"}));
+  SPinPair* copy = SPinPair::Cast(m2->GetCollection("U1.40->U2.40"));
+  ASSERT_TRUE(copy && e->HasDriverReceiverPair(copy));
+  EXPECT_EQ(PinsOf(copy), (Strings{"U1.40", "U2.40"}));
+  EXPECT_EQ(dynamic_cast<SPortInstanceScalar*>(*copy->GetAllPins().begin())->GetNetScalar(), Net(m2, "E1a"));
+  EXPECT_TRUE(copy->GetAttribute("W", text) && text == "5");
+  EXPECT_EQ(copy->GetConstraint("C", text), 0) << "constraints not asked for";
+
+  EXPECT_EQ(m2->CopyElectricalNet(e1, true, true), nullptr) << "E1 is taken now";
+  EXPECT_EQ(m2->CopyElectricalNet(nullptr, true, true), nullptr);
+  const std::size_t collections = m2->GetAllCollections().size();
+  m2->CopyElectricalNets(nullptr, true, true);
+  m1->CopyElectricalNets(m1, true, true);
+  EXPECT_EQ(m2->GetAllCollections().size(), collections);
+}
+
+// A pin pair comes over only whole: two port instance scalars first in its
+// list, each with a counterpart here, under a name not yet taken. A net
+// scalar's pairs go to the same-named stand-alone net scalar.
+TEST_F(Board, CopyPinPairs) {
+  m1->CreateAllDriverReceiverPairs(kMax);
+  SPinPair* bi = SPinPair::Cast(m1->GetCollection("U2.5->U1.5"));
+  ASSERT_NE(bi, nullptr);
+  EXPECT_EQ(m1->CopyPinPair(bi, false, false), nullptr) << "its own name";
+  SPinPair* single = m1->CreatePinPair("single");
+  single->InsertPin(*bi->GetAllPins().begin());
+  SPinPair* virt = m1->CreatePinPair("virtual");
+  virt->InsertPin(*bi->GetAllPins().begin());
+  virt->InsertPin(Net(m1, "N1")->GetVirtualPin("V1"));
+  EXPECT_FALSE(m2->CopyPinPair(single, false, false) || m2->CopyPinPair(virt, false, false) ||
+               m2->CopyPinPair(nullptr, false, false));
+  ASSERT_TRUE(m2->RemovePartInstance("U2"));
+  EXPECT_EQ(m2->CopyPinPair(bi, false, false), nullptr) << "U2 is not indexed in M2";
+  EXPECT_FALSE(m2->HasCollection("U2.5->U1.5"));
+  ASSERT_TRUE(m2->SetPartInstance("U2", SPartInstance::Cast(m2->GetCellInstance("U2"))));
+
+  const std::size_t pairs = m2->GetAllPinPairs().size();
+  EXPECT_FALSE(m2->CopyPinPairs(Net(m1, "N1"), nullptr, true, true) || m2->CopyPinPairs(nullptr, Net(m2, "N1"), true, true));
+  EXPECT_EQ(m2->GetAllPinPairs().size(), pairs) << "nothing was copied";
+  for (const char* name : {"N1", "BI", "INC"}) EXPECT_EQ(m2->CopyElectricalNetPinPairs(Net(m1, name), false, false), Net(m2, name));
+  EXPECT_EQ(Sorted(PairsOf(m2, "N1")), (Strings{"U1.3->U2.7", "U1.3->U3.1"}));
+  EXPECT_EQ(PairsOf(m2, "INC"), Strings{".2->U3.9"});
+  EXPECT_EQ(PinsOf(SPinPair::Cast(m2->GetCollection("U2.5->U1.5"))), (Strings{"U2.5", "U1.5"}));
+  for (const char* name : {"E1a", "BUSN", "ONLY1"})  // in an electrical net, a bus in M2, missing in M2
+    EXPECT_EQ(m2->CopyElectricalNetPinPairs(Net(m1, name), false, false), nullptr) << name;
+  EXPECT_EQ(m2->CopyElectricalNetPinPairs(nullptr, false, false), nullptr);
+  EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
+}
+
+// Virtual pins come over with their coordinates to same-named net scalars;
+// a name missing here or naming a bus is passed over.
+TEST_F(Board, CopyVirtualPins) {
+  m2->CopyVirtualPins(m1);
+  SVirtualPin* v = Net(m2, "N1")->GetVirtualPin("V1");
+  ASSERT_TRUE(v && v->GetNetScalar() == Net(m2, "N1"));
+  EXPECT_TRUE(v->GetX(TAVRIN_UNIT_INTERNAL) == 100.0 && v->GetY(TAVRIN_UNIT_INTERNAL) == -250.0);
+  std::size_t total = 0;
+  for (auto n = m2->GetAllNetScalars().begin(); n != m2->GetAllNetScalars().end(); ++n)
+    total += (*n)->GetAllVirtualPins().size();
+  EXPECT_TRUE(total == 2 && Net(m2, "N1")->HasVirtualPin("V2"));
+
+  SVirtualPin* mine = Net(m1, "N1")->GetVirtualPin("V1");
+  m1->CopyVirtualPins(m1);
+  m1->CopyVirtualPins(nullptr);
+  EXPECT_TRUE(Net(m1, "N1")->GetVirtualPin("V1") == mine && Net(m1, "N1")->GetAllVirtualPins().size() == 2)
+      << "a module onto itself changes nothing";
+}
+
+// ---- memory running out --------------------------------------------------------------------
+
+// Arrays too large for the pools come from the heap itself. When either
+// cannot be had, nothing changes: every net keeps its pairs.
+TEST_F(Board, ArrayAllocationFailure) {
+  SNetScalar* wide = m1->CreateNetScalar("WIDE");
+  SPartInstance* u9 = Place(m1, "U9", chip, "U9");
+  for (int i = 0; i <= 40; ++i) Connect(wide, u9, std::to_string(i).c_str(), i ? 1 : 2);
+  ASSERT_EQ(m1->CreateAllDriverReceiverPairs(100), 1);
+  const Strings n1 = PairsOf(m1, "N1"), w = PairsOf(m1, "WIDE");
+  const std::size_t pairs = m1->GetAllPinPairs().size();
+  SElectricalNet* en = m1->CreateElectricalNet("WIDE E");
+  en->InsertNetScalar(wide);
+  for (long n : {1, 2}) {
+    FailAfter fail(n);
+    EXPECT_EQ(m1->CreateAllDriverReceiverPairs(100), 0) << n;
+    EXPECT_TRUE(PairsOf(m1, "WIDE") == w && w.size() == 40 && PairsOf(m1, "N1") == n1) << n;
+    EXPECT_EQ(m1->GetAllPinPairs().size(), pairs) << n;
+    tavrin::HeapFailAfter(n);
+    EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(en, 100), 0) << n;
+    EXPECT_TRUE(en->GetAllDriverReceiverPairs().empty());
+  }
+  EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(en, 100), 1);
+  EXPECT_EQ(en->GetAllDriverReceiverPairs().size(), 40u);
+}
+
+// Memory running out at any step of pairing gives 0, and every pair a net
+// lists is whole; with memory back, pairing gives the same pairs again.
+TEST_F(Board, PairingUnderExhaustion) {
+  bool failedOnce = false;
+  for (long n = 1; n < 60; ++n) {
+    Starve(heap);
+    FailAfter fail(n);
+    failedOnce = m1->CreateAllDriverReceiverPairs(kMax + 1) == 0 || failedOnce;
+    tavrin::HeapFailAfter(0);
+    ExpectSoundPairs(m1);
+  }
+  EXPECT_TRUE(failedOnce);
+  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
+  EXPECT_EQ(Sorted(PairsOf(m1, "DRV")), (Strings{"U1.7->U3.4", "U2.8->U3.4"}));
+}
+
+// ---- the board on file ---------------------------------------------------------------------
+
+// tests/data/pairs.tvn is this board as saved (the inspector's `pairs`
+// test reads it; TAVRIN_WRITE_GOLDEN=1 writes it anew). Restored, its
+// modules pair and copy as before.
+TEST_F(Board, SavedBoard) {
+  ScratchDir dir;
+  ASSERT_EQ(session->Save(dir.File("pairs.tvn").c_str()), 1);
+  const std::string saved = ReadFile(dir.File("pairs.tvn"));
+  if (std::getenv("TAVRIN_WRITE_GOLDEN")) WriteFile(TestData("pairs.tvn"), saved);
+  EXPECT_EQ(saved, ReadFile(TestData("pairs.tvn")));
+
+  std::unique_ptr<SSession> back(AllocSession());
+  ASSERT_EQ(tavrin::SessionFiles::Restore(*back, TestData("pairs.tvn").c_str(), nullptr, false), 1);
+  SCell* cell = back->GetProject("P")->GetDesign("board");
+  SModule* r1 = SModule::Cast(cell->GetRepresentation("M1"));
+  SModule* r2 = SModule::Cast(cell->GetRepresentation("M2"));
+  ASSERT_TRUE(r1 && r2);
+  EXPECT_EQ(r1->CreateAllDriverReceiverPairs(kMax), 0);
+  EXPECT_EQ(r1->CreateAllDriverReceiverPairs(kMax + 1), 1);
+  EXPECT_EQ(Sorted(PairsOf(r1, "BI")), (Strings{"U1.5->U2.5", "U2.5->U1.5"}));
+  EXPECT_EQ(PairsOf(r1, "INC"), Strings{".2->U3.9"});
+  r2->CopyElectricalNets(r1, false, false);
+  EXPECT_TRUE(r2->GetElectricalNet("E1") && !r2->HasCollection("EMISS"));
+  ASSERT_EQ(back->Save(dir.File("again.tvn").c_str()), 1) << "old and new pairs save";
+}
+
+}  // namespace
