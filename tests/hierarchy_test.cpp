@@ -211,12 +211,10 @@ TEST_F(HierarchyTest, DamageLeavesTheSession) {
       {"a part", {{536, "1"}}},
       {"a part instance", {{88, "1"}}},
       {"an OAT context", {{93, "1"}}},
-      {"a power-plane region", {{243, "1"}}},
       {"a driver-receiver pair", {{250, "1"}}},
       {"a from-to", {{255, "1"}}},
       {"a routed from-to", {{256, "1"}}},
       {"a virtual pin", {{257, "1"}}},
-      {"a segment's region", {{292, "17"}}},
       {"a node's pad stack", {{316, "13"}}},
   };
   for (const auto& c : cases) refused(Edited(c.second), c.first);

@@ -104,8 +104,9 @@ std::string Describe(const TavrinObject* obj) {
   const char* name = nullptr;
   if (!NameOf<SDesignElement>(p, name) && !NameOf<SLibrary>(p, name) && !NameOf<SFile>(p, name) &&
       !NameOf<SAssignment>(p, name) && !NameOf<SConstraint>(p, name) && !NameOf<SConstraintSet>(p, name) &&
-      !NameOf<SConstraintGroup>(p, name) && !NameOf<SPinMapping>(p, name))
-    NameOf<SConnectorPinInstance>(p, name);
+      !NameOf<SConstraintGroup>(p, name) && !NameOf<SPinMapping>(p, name) &&
+      !NameOf<SConnectorPinInstance>(p, name))
+    NameOf<SStackUp>(p, name);
   if (name) text += std::string(" \"") + name + '"';
   return text;
 }
