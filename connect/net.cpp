@@ -3,6 +3,7 @@
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 
 // The elements of the lists are referred to, not owned.
 SNet::~SNet() {
@@ -35,15 +36,14 @@ bool SNet::RemoveSchematicSheet(SSchematicSheet* sheet) { return m_schematicShee
 
 // After the design element record: 1. the UID; 2. the global flag; 3 to 5.
 // the bundles, power-plane regions and schematic sheets as counts and
-// references. Power-plane regions come with the layer classes: until then
-// a file that lists any is damaged.
+// references.
 Persistent::Error SNet::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SDesignElement::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
   r.String(m_uid);
   r.Bool(m_global);
   r.ReferenceList(m_netBundles, m_heap);
-  r.NoneYet(m_powerPlaneRegions.size());
+  r.ReferenceList(m_powerPlaneRegions, m_heap);
   r.ReferenceList(m_schematicSheets, m_heap);
   return r.Result();
 }

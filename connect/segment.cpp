@@ -2,6 +2,7 @@
 #include "core/pool.h"
 #include "persist/record.h"
 #include "tavrin/connect.h"
+#include "tavrin/physical.h"
 
 TAVRIN_REGISTER_FACTORY(SSegment);
 
@@ -17,15 +18,13 @@ bool SSegment::InsertEndpoint(SPhysicalNode* node) { return tavrin::InsertRefere
 bool SSegment::RemoveEndpoint(SPhysicalNode* node) { return m_endpoints.erase(node, m_heap); }
 
 // 1. impedance and velocity; 2. the net and the region; 3. the end nodes as
-// count and references; 4. the victim net; 5. the id. Regions come with the
-// layer classes: until then the region is written null and a file that
-// names one is damaged.
+// count and references; 4. the victim net; 5. the id.
 Persistent::Error SSegment::Serialize(PersistentStore& s) {
   tavrin::Record r(s, m_heap);
   r.Float(m_impedance);
   r.Float(m_velocity);
   r.Reference(m_netScalar);
-  tavrin::LaterReference(r, m_region);
+  r.Reference(m_region);
   r.ReferenceList(m_endpoints, m_heap);
   r.Reference(m_victimNet);
   r.Long(m_id);

@@ -1,5 +1,5 @@
 // Physical nodes and segments: both sides of their links, positions,
-// ownership by the net, members of later families.
+// ownership by the net.
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -41,24 +41,6 @@ TEST_F(SegmentTest, Positions) {
   EXPECT_EQ(n->GetXVal()->GetValue(), 76200);
   EXPECT_TRUE(n->CreateYValUnitlessValue() && n->CreateXValUnitlessValue()->GetValue() == 0);
   EXPECT_TRUE(n->DestroyYVal() && !n->GetYVal() && n->GetXVal());
-}
-
-// A member of a later family cannot be saved yet: the save fails instead of
-// dropping it (a region).
-TEST_F(SegmentTest, LaterFamiliesAreNotDroppedSilently) {
-  SNetScalar* n = new (heap) SNetScalar();
-  SSegment* s = n->CreateSegment();
-  SPortInstanceScalar* pin = new (heap) SPortInstanceScalar();
-  void* later = n;  // stands in for an object of a class to come
-  for (int k : {0, 2}) {
-    s->SetRegion(k == 2 ? static_cast<SRegion*>(later) : nullptr);
-    PersistentFile out(File().c_str(), 1, heap);
-    out.WritePointer(n);
-    n->Serialize(out);
-    out.WritePointer(tavrin::AsObject(pin));
-    pin->Serialize(out);
-    EXPECT_EQ(out.Close(), k == 0) << k;
-  }
 }
 
 }  // namespace

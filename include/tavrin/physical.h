@@ -101,7 +101,9 @@ class TAVRIN_API SLayout : public TavrinObject {
   virtual int WritePointer(PersistentStore& s);
   void InternalUpdate() {}
 
-  // Stack-ups come with their class: until then a layout holds none.
+  // Deletes the stack-up held and holds a new one; null (none held) when
+  // memory is exhausted.
+  SStackUp* CreateStackUp();
   SStackUp* GetStackUp() const { return m_stackUp; }
   // Deletes the stack-up; always true.
   bool DestroyStackUp();
@@ -584,9 +586,257 @@ class TAVRIN_API SConnectorPinInstance : public TavrinObject {
 //
 // ---- stack-ups, layers, regions, pad stacks, pads, packages, package pins
 
+class SLayer;
+class SRegion;
+class SSignalRegion;
+class SPowerPlaneRegion;
+class SInsulatorRegion;
+class SUnitlessValue;
+
+// The layer structure of a layout: layers owned under their numbers (the
+// map's order is not the board's order: that is given only by the top and
+// bottom layers and each layer's next layer, which the caller keeps), and
+// the pad stacks defined on it (references).
+//
+// No destructor here clears references held elsewhere (a net's power-plane
+// regions, a segment's region, a pad stack's stack-up, neighbouring layers'
+// next layer, top and bottom): callers unlink first.
+class TAVRIN_API SStackUp : public TavrinObject {
+  TAVRIN_CLASS(SStackUp)
+ public:
+  TAVRIN_ALLOCATION_OPERATORS
+  SStackUp();
+  // Deletes every layer its map holds; the pad stacks belong to their library.
+  ~SStackUp() override;
+  virtual Persistent::Error Serialize(PersistentStore& s);
+  virtual int WritePointer(PersistentStore& s);
+  void InternalUpdate() { m_layers.SetHeap(m_heap); }
+  HANDLEMA* GetHeap() const { return m_heap; }
+
+  // A new layer filed under `number` (taking over the entry of a layer of
+  // that number, which stays allocated), its number and stack-up set; no
+  // name, no next layer. Null when memory is exhausted.
+  SLayer* CreateLayer(int number);
+  SLayer* GetLayer(int number) const;
+  bool HasLayer(int number) const;
+  // Unlinks the entry (the layer is not deleted); false if absent.
+  bool DestroyLayer(int number);
+  const RelMap<int, SLayer*>& GetAllLayers() const { return m_layers; }
+
+  // Plain fields; membership is not checked.
+  SLayer* GetTopLayer() const { return m_topLayer; }
+  bool SetTopLayer(SLayer* layer) {
+    m_topLayer = layer;
+    return true;
+  }
+  SLayer* GetBottomLayer() const { return m_bottomLayer; }
+  bool SetBottomLayer(SLayer* layer) {
+    m_bottomLayer = layer;
+    return true;
+  }
+
+  // At the head unless listed (false then, or for null or no memory).
+  bool InsertPadStack(SPadStack* padStack);
+  // Unlinks; false if absent.
+  bool RemovePadStack(SPadStack* padStack);
+  bool HasPadStack(SPadStack* padStack) const { return m_padStacks.contains(padStack); }
+  const RelLinkedList<SPadStack*>& GetAllPadStacks() const { return m_padStacks; }
+
+  char* GetName() const { return m_name; }
+  // Copies the text; a null text clears it.
+  void SetName(const char* name);
+  long GetId() const { return m_id; }
+  void SetId(long id) { m_id = static_cast<int32_t>(id); }
+
+ private:
+  HANDLEMA* m_heap;
+  char* m_name = nullptr;
+  int32_t m_id;
+  RelMap<int, SLayer*> m_layers;
+  RelLinkedList<SPadStack*> m_padStacks;
+  SLayer* m_topLayer = nullptr;
+  SLayer* m_bottomLayer = nullptr;
+};
+
+// One layer of a stack-up: material texts and numbers, an optional
+// thickness and via diameter (owned lengths), the next layer (a reference)
+// and its regions, owned and found by name; each is also in the list of its
+// kind, and the three lists are what the record writes.
+class TAVRIN_API SLayer : public SDesignElement {
+  TAVRIN_CLASS(SLayer)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SLayer();
+  // Deletes the regions of the three kind lists (also one whose name a
+  // later region took over) and both values.
+  ~SLayer() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // A new region filed under `name` (taking over an entry of that name;
+  // the older region stays in its kind list) at the head of its kind list,
+  // its layer set. Null, nothing changed, for a null name or when memory
+  // is exhausted.
+  SSignalRegion* CreateSignalRegion(const char* name);
+  SPowerPlaneRegion* CreatePowerPlaneRegion(const char* name);
+  SInsulatorRegion* CreateInsulatorRegion(const char* name);
+  SRegion* GetRegion(const char* name) const;
+  bool HasRegion(const char* name) const;
+  // Unlinks the region of that name from the map and its kind list (not
+  // deleted); false if absent.
+  bool DestroyRegion(const char* name);
+  const RelMap<CharM, SRegion*>& GetAllRegions() const { return m_regions; }
+  const RelLinkedList<SSignalRegion*>& GetAllSignalRegions() const { return m_signalRegions; }
+  const RelLinkedList<SPowerPlaneRegion*>& GetAllPowerPlaneRegions() const { return m_powerPlaneRegions; }
+  const RelLinkedList<SInsulatorRegion*>& GetAllInsulatorRegions() const { return m_insulatorRegions; }
+
+  // Create deletes the value held and holds a new empty one (null, the old
+  // one kept, when memory is exhausted); Destroy deletes it, always true.
+  SUnitlessValue* CreateThicknessValUnitlessValue();
+  SUnitlessValue* CreateViaDiameterValUnitlessValue();
+  bool DestroyThicknessVal();
+  bool DestroyViaDiameterVal();
+  SUnitlessValue* GetThicknessVal() const { return m_thickness; }
+  SUnitlessValue* GetViaDiameterVal() const { return m_viaDiameter; }
+  // Sets the value (made when absent) from `unit`; false only when no
+  // value could be made.
+  bool SetThickness(double value, g_TavrinUnitType unit);
+  bool SetViaDiameter(double value, g_TavrinUnitType unit);
+  // In `unit`; 0.0 without a value.
+  double GetThickness(g_TavrinUnitType unit) const;
+  double GetViaDiameter(g_TavrinUnitType unit) const;
+
+  // Texts are copied; a null text clears them.
+  char* GetType() const { return m_type; }
+  void SetType(const char* text);
+  char* GetConductor() const { return m_conductor; }
+  void SetConductor(const char* text);
+  char* GetDielectricName() const { return m_dielectricName; }
+  void SetDielectricName(const char* text);
+  double GetDielectricConstant() const { return m_dielectricConstant; }
+  void SetDielectricConstant(double v) { m_dielectricConstant = v; }
+  // The number does not move the layer in its stack-up's map.
+  int GetNumber() const { return m_number; }
+  void SetNumber(int number) { m_number = number; }
+  SStackUp* GetStackUp() const { return m_stackUp; }
+  bool SetStackUp(SStackUp* stackUp) {
+    m_stackUp = stackUp;
+    return true;
+  }
+  SLayer* GetNextLayer() const { return m_nextLayer; }
+  bool SetNextLayer(SLayer* layer) {
+    m_nextLayer = layer;
+    return true;
+  }
+
+  void SetRegionsAllocationSize(int) {}
+
+ private:
+  template <class R>
+  R* CreateRegion(const char* name, RelLinkedList<R*>& list);
+
+  char* m_type = nullptr;
+  char* m_conductor = nullptr;
+  double m_dielectricConstant = 1.0;
+  char* m_dielectricName = nullptr;
+  int32_t m_number = -1;
+  SStackUp* m_stackUp = nullptr;
+  RelMap<CharM, SRegion*> m_regions;
+  RelLinkedList<SPowerPlaneRegion*> m_powerPlaneRegions;
+  RelLinkedList<SSignalRegion*> m_signalRegions;
+  RelLinkedList<SInsulatorRegion*> m_insulatorRegions;
+  SUnitlessValue* m_thickness = nullptr;
+  SUnitlessValue* m_viaDiameter = nullptr;
+  SLayer* m_nextLayer = nullptr;
+};
+
+// Base of the three kinds of region: a named area of one layer.
+class TAVRIN_API SRegion : public SDesignElement {
+  TAVRIN_CLASS(SRegion)
+ public:
+  Persistent::Error Serialize(PersistentStore& s) override;
+  SLayer* GetLayer() const { return m_layer; }
+  bool SetLayer(SLayer* layer) {
+    m_layer = layer;
+    return true;
+  }
+
+ protected:
+  SRegion() {}
+
+ private:
+  SLayer* m_layer = nullptr;
+};
+
+// A routing area with its trace rules, each an optional owned length.
+class TAVRIN_API SSignalRegion : public SRegion {
+  TAVRIN_CLASS(SSignalRegion)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SSignalRegion() {}
+  // Deletes the three values.
+  ~SSignalRegion() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // As the thickness of a layer.
+  SUnitlessValue* CreateTLFValUnitlessValue();
+  SUnitlessValue* CreateTraceSpacingValUnitlessValue();
+  SUnitlessValue* CreateTraceWidthValUnitlessValue();
+  bool DestroyTLFVal();
+  bool DestroyTraceSpacingVal();
+  bool DestroyTraceWidthVal();
+  SUnitlessValue* GetTLFVal() const { return m_tlf; }
+  SUnitlessValue* GetTraceSpacingVal() const { return m_traceSpacing; }
+  SUnitlessValue* GetTraceWidthVal() const { return m_traceWidth; }
+  bool SetTLF(double value, g_TavrinUnitType unit);
+  bool SetTraceSpacing(double value, g_TavrinUnitType unit);
+  bool SetTraceWidth(double value, g_TavrinUnitType unit);
+  double GetTLF(g_TavrinUnitType unit) const;
+  double GetTraceSpacing(g_TavrinUnitType unit) const;
+  double GetTraceWidth(g_TavrinUnitType unit) const;
+
+ private:
+  SUnitlessValue* m_tlf = nullptr;
+  SUnitlessValue* m_traceSpacing = nullptr;
+  SUnitlessValue* m_traceWidth = nullptr;
+};
+
+// A plane of a supply net; nets refer to it. Its type text is the caller's.
+class TAVRIN_API SPowerPlaneRegion : public SRegion {
+  TAVRIN_CLASS(SPowerPlaneRegion)
+  TAVRIN_ID_ACCESSORS
+ public:
+  // The type a new region reports (and saves) until one is set.
+  static const char* const kUnknownType;
+  SPowerPlaneRegion();
+  // Frees the type text (never the shared "<Unknown>").
+  ~SPowerPlaneRegion() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+
+  // "<Unknown>" until set; copies the text, a null text clears it (null).
+  const char* GetType() const { return m_type; }
+  void SetType(const char* text);
+
+ private:
+  // Either kUnknownType (not owned) or an owned text or null.
+  char* m_type;
+};
+
+// An area without copper.
+class TAVRIN_API SInsulatorRegion : public SRegion {
+  TAVRIN_CLASS(SInsulatorRegion)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SInsulatorRegion() {}
+  Persistent::Error Serialize(PersistentStore& s) override;
+  void SetId(long id) { SDesignElement::SetId(id); }
+};
+
 // ---- pad stacks, pads, packages, package pins
 
-class SRegion;
 class SPad;
 
 // The copper of one pin or via through the board: a pad per layer number
