@@ -1,7 +1,7 @@
 // tavrin libs FILE: restores the file, then prints each package library's
 // packages (type, power, footprint lengths, pins with their positions) and
 // each pad-stack library's pad stacks (layer span, pads by layer with their
-// positions and regions, extents). Lengths held in values are shown in the
+// positions and the names of their regions, extents). Lengths held in values are shown in the
 // internal unit; "-" stands for an absent value, "" for an absent name.
 #include <cstdio>
 #include <string>
@@ -38,8 +38,11 @@ void PrintPadStacks(const SPadStackLibrary* lib) {
                 ValueText(ps->GetYExtentVal()).c_str(), ps->GetAllPads().size());
     for (auto pad = ps->GetAllPads().begin(); pad != ps->GetAllPads().end(); ++pad) {
       const SPad* p = pad->second;
-      std::printf("    pad on layer %d at (%s, %s), %u regions\n", pad->first, ValueText(p->GetXVal()).c_str(),
-                  ValueText(p->GetYVal()).c_str(), p->GetAllRegions().size());
+      std::printf("    pad on layer %d at (%s, %s), regions:", pad->first, ValueText(p->GetXVal()).c_str(),
+                  ValueText(p->GetYVal()).c_str());
+      for (auto r = p->GetAllRegions().begin(); r != p->GetAllRegions().end(); ++r)
+        std::printf(" \"%s\"", NameOf((*r)->GetName()));
+      std::printf("\n");
     }
   }
 }
