@@ -61,4 +61,15 @@ if(TARGET tavrin)
     "libs|${D}/libraries_full.tvn")
   tavrin_tool_test(libs.damaged 1 "damaged_libraries.tvn: .*\n$" "libs|${D}/damaged_libraries.tvn")
   tavrin_tool_test(libs.arguments 2 "usage: tavrin libs FILE" "libs")
+  # Stack-ups: the next-layer chain from the top layer, then the layers off
+  # it; a chain that returns to a layer stops there and says so.
+  tavrin_tool_test(stackup.board 0
+    "^module P/board/M\n  stack-up SU: 3 layers, top layer 1 \"TOP\", bottom layer 3 \"BOT\"\n  layer 1 \"TOP\": type SIGNAL, conductor COPPER, dielectric FR4 \\(4.5\\), thickness 1.4 mil\n    signal: S1, S2\n    insulator: K1\n  layer 2 \"GND\": type PLANE, conductor COPPER, dielectric - \\(1\\), thickness -\n    power plane: PG \\(GND\\), PU \\(<Unknown>\\)\n  layer 3 \"BOT\": type SIGNAL, conductor -, dielectric PREPREG \\(3.9\\), thickness 2 mil\n    signal: S3\n    insulator: K2\n$"
+    "stackup|${D}/stackup.tvn")
+  tavrin_tool_test(stackup.repeated 0
+    "top layer 2 \"GND\".*\n  layer 3 \"BOT\":[^\n]*\n    signal: S3\n    insulator: K2\n  layer 2 \"GND\" again: the next-layer chain repeats, stopped\n  off the chain:\n  layer 1 \"TOP\":"
+    "stackup|${D}/stackup_ids.tvn")
+  tavrin_tool_test(stackup.no_modules 0 "^no modules\n$" "stackup|${D}/hierarchy.tvn")
+  tavrin_tool_test(stackup.truncated 1 "entry count missing" "stackup|${D}/damaged_truncated.tvn")
+  tavrin_tool_test(stackup.arguments 2 "usage: tavrin stackup FILE" "stackup")
 endif()

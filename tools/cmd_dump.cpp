@@ -13,6 +13,7 @@
 #include "design/session_files.h"
 #include "tavrin/design.h"
 #include "tavrin/persist.h"
+#include "tavrin/physical.h"
 #include "tavrin/props.h"
 
 namespace {
@@ -102,8 +103,9 @@ std::string Describe(const TavrinObject* obj) {
   void* p = const_cast<TavrinObject*>(obj);
   const char* name = nullptr;
   if (!NameOf<SDesignElement>(p, name) && !NameOf<SLibrary>(p, name) && !NameOf<SFile>(p, name) &&
-      !NameOf<SAssignment>(p, name) && !NameOf<SConstraint>(p, name) && !NameOf<SConstraintSet>(p, name))
-    NameOf<SConstraintGroup>(p, name);
+      !NameOf<SAssignment>(p, name) && !NameOf<SConstraint>(p, name) && !NameOf<SConstraintSet>(p, name) &&
+      !NameOf<SConstraintGroup>(p, name))
+    NameOf<SStackUp>(p, name);
   if (name) text += std::string(" \"") + name + '"';
   return text;
 }

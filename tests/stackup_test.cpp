@@ -1,0 +1,688 @@
+// Stack-ups, layers and regions: layers by number, regions by name and kind,
+// lengths in units, the power-plane type that starts as "<Unknown>", memory
+// running out in every Create, the layout's stack-up; the board through
+// files (golden bytes, every field restored, identifiers in place, damage).
+#include <cmath>
+#include <set>
+#include <sstream>
+
+#include "core/pool.h"
+#include "design/session_files.h"
+#include "hierarchy_fixture.h"
+
+using namespace tavrin_test;
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+
+template <class T>
+Strings Names(const RelLinkedList<T*>& list) {
+  Strings out;
+  for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName() ? (*it)->GetName() : "(null)");
+  return out;
+}
+
+template <class V>
+std::vector<int> Numbers(const RelMap<int, V>& map) {
+  std::vector<int> out;
+  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first);
+  return out;
+}
+
+template <class V>
+Strings Keys(const RelMap<CharM, V>& map) {
+  Strings out;
+  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
+  return out;
+}
+
+// Empties the free cells of a session heap, so that the next allocation of
+// any size goes to the heap itself (and FailAfter can refuse it).
+void Starve(HANDLEMA* heap) {
+  heap->listNodeFree = nullptr;
+  heap->mapNodeFree = nullptr;
+  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
+}
+
+// Calls `create` with the first, second, ... heap allocation refused until
+// it succeeds; each failing call must return null (false) and leave what
+// `state` describes unchanged. Returns the number of failing calls.
+template <class Create, class State>
+int EachFailure(HANDLEMA* heap, Create create, State state) {
+  for (int n = 1; n < 50; ++n) {
+    std::string before = state();
+    bool made;
+    {
+      Starve(heap);
+      FailAfter fail(n);
+      made = create();
+    }
+    if (made) return n - 1;
+    EXPECT_EQ(state(), before) << "failure " << n << " changed something";
+  }
+  ADD_FAILURE() << "never succeeded";
+  return 0;
+}
+
+const double kMil = 38100;  // internal units per mil
+
+// ---- the board of the golden file ------------------------------------------------------
+//
+// Project "P", design "board", module "M" (id 20, layout id 30). Its nets come
+// before its layout in the file, so what they refer to is written later:
+// net "GND" lists the power-plane regions PG and PU; net "SIG" has a
+// segment on the signal region S1.
+// Stack-up "SU" (id 31): top layer 1, bottom layer 3, layers created 1, 2, 3.
+//   1 "TOP" (id 32, client flags 2): SIGNAL, COPPER, FR4 4.5, thickness 1.4
+//     mil, via diameter 10 mil, next 2; signal regions S1 (id 41; spacing 5
+//     mil, width 6 mil, no TLF) and S2 (id 42, no values), insulator K1 (43).
+//   2 "GND" (id 33): PLANE, COPPER, no dielectric name, constant 1.0, no
+//     lengths, next 3; power-plane regions PG (id 44, type "GND") and PU (id
+//     45, the "<Unknown>" it starts with).
+//   3 "BOT" (id 34): SIGNAL, no conductor, PREPREG 3.9, thickness 2 mil, no
+//     next; signal region S3 (id 46, TLF 3 mil), insulator K2 (id 47).
+struct StackBoard {
+  explicit StackBoard(SSession* s) {
+    project = s->CreateProject("P");
+    cell = project->CreateDesignCell("board");
+    module = cell->CreateModule("M");
+    module->SetId(20);
+    gnd = module->CreateNetScalar("GND");
+    sig = module->CreateNetScalar("SIG");
+    segment = sig->CreateSegment();
+    layout = module->CreateLayout();
+    layout->SetId(30);
+    su = layout->CreateStackUp();
+    su->SetName("SU");
+    su->SetId(31);
+    l1 = su->CreateLayer(1);
+    l2 = su->CreateLayer(2);
+    l3 = su->CreateLayer(3);
+    su->SetTopLayer(l1);
+    su->SetBottomLayer(l3);
+
+    l1->SetName("TOP");
+    l1->SetId(32);
+    l1->SetClientFlags(2);
+    l1->SetType("SIGNAL");
+    l1->SetConductor("COPPER");
+    l1->SetDielectricName("FR4");
+    l1->SetDielectricConstant(4.5);
+    l1->SetThickness(1.4, TAVRIN_UNIT_MIL);
+    l1->SetViaDiameter(10, TAVRIN_UNIT_MIL);
+    l1->SetNextLayer(l2);
+    s1 = l1->CreateSignalRegion("S1");
+    s1->SetId(41);
+    s1->SetTraceSpacing(5, TAVRIN_UNIT_MIL);
+    s1->SetTraceWidth(6, TAVRIN_UNIT_MIL);
+    s2 = l1->CreateSignalRegion("S2");
+    s2->SetId(42);
+    k1 = l1->CreateInsulatorRegion("K1");
+    k1->SetId(43);
+
+    l2->SetName("GND");
+    l2->SetId(33);
+    l2->SetType("PLANE");
+    l2->SetConductor("COPPER");
+    l2->SetNextLayer(l3);
+    pg = l2->CreatePowerPlaneRegion("PG");
+    pg->SetId(44);
+    pg->SetType("GND");
+    pu = l2->CreatePowerPlaneRegion("PU");
+    pu->SetId(45);
+
+    l3->SetName("BOT");
+    l3->SetId(34);
+    l3->SetType("SIGNAL");
+    l3->SetDielectricName("PREPREG");
+    l3->SetDielectricConstant(3.9);
+    l3->SetThickness(2, TAVRIN_UNIT_MIL);
+    s3 = l3->CreateSignalRegion("S3");
+    s3->SetId(46);
+    s3->SetTLF(3, TAVRIN_UNIT_MIL);
+    k2 = l3->CreateInsulatorRegion("K2");
+    k2->SetId(47);
+
+    gnd->InsertPowerPlaneRegion(pg);
+    gnd->InsertPowerPlaneRegion(pu);
+    segment->SetRegion(s1);
+  }
+  SProject* project;
+  SCell* cell;
+  SModule* module;
+  SNetScalar *gnd, *sig;
+  SSegment* segment;
+  SLayout* layout;
+  SStackUp* su;
+  SLayer *l1, *l2, *l3;
+  SSignalRegion *s1, *s2, *s3;
+  SInsulatorRegion *k1, *k2;
+  SPowerPlaneRegion *pg, *pu;
+};
+
+class StackUpTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    su = (new (heap) SLayout())->CreateStackUp();
+    ASSERT_NE(su, nullptr);
+  }
+  std::string SaveOf(SSession* s) {
+    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
+    return ReadFile(dir.File("saved"));
+  }
+  int Restore(SSession* into, const std::string& bytes) {
+    WriteFile(dir.File("in"), bytes);
+    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
+  }
+  SSession* Restored(const std::string& bytes) {
+    SSession* s = AllocSession();
+    sessions.emplace_back(s);
+    EXPECT_EQ(Restore(s, bytes), 1);
+    return s;
+  }
+  SStackUp* su = nullptr;
+  ScratchDir dir;
+  std::vector<std::unique_ptr<SSession>> sessions;
+};
+
+// ---- stack-ups -----------------------------------------------------------------------------
+
+TEST_F(StackUpTest, LayersByNumber) {
+  SLayer* l3 = su->CreateLayer(3);
+  ASSERT_NE(l3, nullptr);
+  EXPECT_TRUE(l3->GetNumber() == 3 && !l3->GetName() && !l3->GetNextLayer() && l3->GetStackUp() == su);
+  EXPECT_TRUE(!su->GetTopLayer() && !su->GetBottomLayer()) << "Create leaves top and bottom alone";
+  SLayer* plain = new SLayer();
+  EXPECT_TRUE(plain->GetNumber() == -1 && plain->GetDielectricConstant() == 1.0 && !plain->GetStackUp());
+  delete plain;
+
+  // A second layer 2 takes the entry over; the first stays allocated and
+  // deleting the stack-up deletes only the second.
+  SLayer* first = su->CreateLayer(2);
+  SLayer* second = su->CreateLayer(2);
+  EXPECT_TRUE(first != second && su->GetLayer(2) == second && su->HasLayer(2));
+  EXPECT_EQ(Numbers(su->GetAllLayers()), (std::vector<int>{2, 3})) << "the entry keeps its place";
+  EXPECT_TRUE(!su->GetLayer(7) && !su->HasLayer(7) && !su->DestroyLayer(7));
+
+  // The number is the key; changing the layer's own number moves nothing.
+  l3->SetNumber(9);
+  EXPECT_TRUE(su->GetLayer(3) == l3 && !su->HasLayer(9));
+
+  // DestroyLayer only unlinks.
+  EXPECT_TRUE(su->DestroyLayer(3) && !su->HasLayer(3) && !su->DestroyLayer(3));
+  EXPECT_EQ(l3->GetNumber(), 9);
+
+  EXPECT_TRUE(su->SetTopLayer(second) && su->SetBottomLayer(l3));
+  EXPECT_TRUE(su->GetTopLayer() == second && su->GetBottomLayer() == l3) << "membership is not checked";
+  su->SetName("stack");
+  EXPECT_STREQ(su->GetName(), "stack");
+  su->SetName(nullptr);
+  EXPECT_EQ(su->GetName(), nullptr);
+
+  SLayout* holder = new (heap) SLayout();
+  SStackUp* other = holder->CreateStackUp();
+  other->CreateLayer(2)->CreateSignalRegion("r")->SetTLF(1, TAVRIN_UNIT_MIL);
+  delete holder;  // the layer, its region and value with it (checked for leaks)
+  delete first;
+  delete l3;
+}
+
+// The pad stacks a stack-up lists are references; they never get deleted here.
+TEST_F(StackUpTest, PadStackList) {
+  int x = 0, y = 0;  // stand in for pad stacks: the list holds pointers only
+  SPadStack* a = reinterpret_cast<SPadStack*>(&x);
+  SPadStack* b = reinterpret_cast<SPadStack*>(&y);
+  EXPECT_TRUE(su->InsertPadStack(a) && su->InsertPadStack(b));
+  EXPECT_FALSE(su->InsertPadStack(a) || su->InsertPadStack(nullptr));
+  EXPECT_EQ(Items(su->GetAllPadStacks()), (std::vector<SPadStack*>{b, a}));
+  EXPECT_TRUE(su->HasPadStack(a) && su->RemovePadStack(a) && !su->RemovePadStack(a) && !su->HasPadStack(a));
+}
+
+TEST_F(StackUpTest, LayoutHoldsOneStackUp) {
+  SLayout* layout = new (heap) SLayout();
+  EXPECT_TRUE(layout->DestroyStackUp() && !layout->GetStackUp()) << "true without one";
+  SStackUp* first = layout->CreateStackUp();
+  first->CreateLayer(1);
+  SStackUp* second = layout->CreateStackUp();
+  EXPECT_TRUE(second && layout->GetStackUp() == second && second->GetAllLayers().empty());
+  EXPECT_TRUE(layout->DestroyStackUp() && !layout->GetStackUp());
+  delete layout;
+}
+
+// ---- layers ----------------------------------------------------------------------------------
+
+TEST_F(StackUpTest, RegionsByNameAndKind) {
+  SLayer* l = su->CreateLayer(1);
+  SSignalRegion* s = l->CreateSignalRegion("S");
+  SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
+  SInsulatorRegion* i = l->CreateInsulatorRegion("I");
+  ASSERT_TRUE(s && p && i);
+  EXPECT_TRUE(s->GetLayer() == l && p->GetLayer() == l && i->GetLayer() == l);
+  EXPECT_TRUE(l->GetRegion("S") == s && l->GetRegion("P") == p && l->HasRegion("I"));
+  EXPECT_TRUE(!l->GetRegion("Q") && !l->HasRegion("Q") && !l->DestroyRegion("Q"));
+
+  // A null name creates nothing and is never found.
+  EXPECT_FALSE(l->CreateSignalRegion(nullptr) || l->CreatePowerPlaneRegion(nullptr) ||
+               l->CreateInsulatorRegion(nullptr));
+  EXPECT_FALSE(l->GetRegion(nullptr) || l->HasRegion(nullptr) || l->DestroyRegion(nullptr));
+  EXPECT_EQ(l->GetAllRegions().size(), 3u);
+
+  // The same name again: the map entry is taken over, both stay listed.
+  SSignalRegion* s2 = l->CreateSignalRegion("S");
+  EXPECT_EQ(l->GetRegion("S"), s2);
+  EXPECT_EQ(Items(l->GetAllSignalRegions()), (std::vector<SSignalRegion*>{s2, s}));
+  // A name of another kind: the entry now holds an insulator region.
+  SInsulatorRegion* i2 = l->CreateInsulatorRegion("P");
+  EXPECT_TRUE(l->GetRegion("P") == i2 && l->GetAllPowerPlaneRegions().size() == 1);
+
+  // Destroy unlinks from the map and the kind list of what the entry holds.
+  EXPECT_TRUE(l->DestroyRegion("S") && !l->HasRegion("S"));
+  EXPECT_EQ(Items(l->GetAllSignalRegions()), (std::vector<SSignalRegion*>{s}));
+  EXPECT_TRUE(l->DestroyRegion("P"));
+  EXPECT_EQ(Items(l->GetAllInsulatorRegions()), (std::vector<SInsulatorRegion*>{i}));
+  EXPECT_EQ(Items(l->GetAllPowerPlaneRegions()), (std::vector<SPowerPlaneRegion*>{p}));
+  EXPECT_TRUE(s->SetLayer(nullptr) && !s->GetLayer());
+  delete s2;
+  delete i2;
+}
+
+TEST_F(StackUpTest, TextsAndLengths) {
+  SLayer* l = su->CreateLayer(1);
+  l->SetType("SIGNAL");
+  l->SetConductor("COPPER");
+  l->SetDielectricName("FR4");
+  EXPECT_TRUE(!std::strcmp(l->GetType(), "SIGNAL") && !std::strcmp(l->GetConductor(), "COPPER") &&
+              !std::strcmp(l->GetDielectricName(), "FR4"));
+  l->SetType(nullptr);
+  l->SetConductor(nullptr);
+  l->SetDielectricName(nullptr);
+  EXPECT_TRUE(!l->GetType() && !l->GetConductor() && !l->GetDielectricName()) << "null clears";
+
+  // Without a value object the getters give 0.0.
+  EXPECT_TRUE(l->GetThickness(TAVRIN_UNIT_MIL) == 0.0 && l->GetViaDiameter(TAVRIN_UNIT_MM) == 0.0);
+  EXPECT_TRUE(l->SetThickness(1.4, TAVRIN_UNIT_MIL) && l->GetThicknessVal());
+  EXPECT_EQ(l->GetThicknessVal()->GetValue(), 53340);
+  EXPECT_DOUBLE_EQ(l->GetThickness(TAVRIN_UNIT_MIL), 1.4);
+  EXPECT_DOUBLE_EQ(l->GetThickness(TAVRIN_UNIT_MICRON), 35.56);
+  SUnitlessValue* held = l->GetThicknessVal();
+  EXPECT_TRUE(l->SetThickness(2, TAVRIN_UNIT_MIL) && l->GetThicknessVal() == held) << "the value is reused";
+  // Create replaces the value with an empty one; Destroy holds null.
+  SUnitlessValue* fresh = l->CreateThicknessValUnitlessValue();
+  EXPECT_TRUE(fresh && l->GetThicknessVal() == fresh && fresh->GetValue() == 0);
+  EXPECT_TRUE(l->DestroyThicknessVal() && !l->GetThicknessVal() && l->DestroyThicknessVal());
+  EXPECT_TRUE(l->SetViaDiameter(0.5, TAVRIN_UNIT_MM) && l->GetViaDiameterVal()->GetValue() == 750000);
+  EXPECT_TRUE(l->CreateViaDiameterValUnitlessValue()->GetValue() == 0 && l->DestroyViaDiameterVal());
+
+  // A signal region's three lengths each behave so, independently.
+  SSignalRegion* s = l->CreateSignalRegion("S");
+  EXPECT_TRUE(s->GetTLF(TAVRIN_UNIT_MIL) == 0.0 && s->GetTraceSpacing(TAVRIN_UNIT_MIL) == 0.0 &&
+              s->GetTraceWidth(TAVRIN_UNIT_MIL) == 0.0);
+  EXPECT_TRUE(s->SetTLF(3, TAVRIN_UNIT_MIL) && s->SetTraceSpacing(5, TAVRIN_UNIT_MIL) &&
+              s->SetTraceWidth(6, TAVRIN_UNIT_MIL));
+  EXPECT_TRUE(s->GetTLFVal()->GetValue() == 3 * kMil && s->GetTraceSpacingVal()->GetValue() == 5 * kMil &&
+              s->GetTraceWidthVal()->GetValue() == 6 * kMil);
+  EXPECT_TRUE(s->CreateTraceSpacingValUnitlessValue()->GetValue() == 0 && s->GetTraceWidth(TAVRIN_UNIT_MIL) == 6);
+  EXPECT_TRUE(s->CreateTLFValUnitlessValue() && s->CreateTraceWidthValUnitlessValue());
+  EXPECT_TRUE(s->DestroyTLFVal() && s->DestroyTraceSpacingVal() && s->DestroyTraceWidthVal());
+  EXPECT_TRUE(!s->GetTLFVal() && !s->GetTraceSpacingVal() && !s->GetTraceWidthVal());
+  s->SetTraceWidth(1, TAVRIN_UNIT_MIL);  // deleted with the region (leak checked)
+}
+
+// ---- power-plane type ------------------------------------------------------------------------
+
+// The type starts as the shared "<Unknown>", which is never given to the
+// pool: setting, clearing and deleting take it for no text. Outside a
+// session the general allocator would report a free of it.
+TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
+  SLayer* l = new (heap) SLayer();
+  SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
+  EXPECT_STREQ(p->GetType(), "<Unknown>");
+  p->SetType("GND");
+  EXPECT_STREQ(p->GetType(), "GND");
+  EXPECT_STREQ(SPowerPlaneRegion::kUnknownType, "<Unknown>") << "the shared text is untouched";
+  p->SetType(nullptr);
+  EXPECT_EQ(p->GetType(), nullptr);
+  p->SetType("VCC");
+  EXPECT_STREQ(p->GetType(), "VCC");
+  SPowerPlaneRegion* q = l->CreatePowerPlaneRegion("Q");
+  p->SetType(nullptr);
+  q->SetType(nullptr);
+  SPowerPlaneRegion* untouched = new (heap) SPowerPlaneRegion();
+  delete untouched;
+  delete l;  // deletes both regions, one of them still "<Unknown>" before
+}
+
+INSTANTIATE_TEST_SUITE_P(Heaps, SessionHeapOrNot, ::testing::Values(true, false));
+
+// ---- memory running out ------------------------------------------------------------------------
+
+TEST_F(StackUpTest, EveryCreateFailsCleanly) {
+  SLayer* l = su->CreateLayer(1);
+  SSignalRegion* s = l->CreateSignalRegion("S");
+  auto layers = [this] {
+    std::ostringstream o;
+    for (auto it = su->GetAllLayers().begin(); it != su->GetAllLayers().end(); ++it) o << it->first << it->second;
+    return o.str();
+  };
+  auto regions = [l] {
+    std::ostringstream o;
+    for (auto it = l->GetAllRegions().begin(); it != l->GetAllRegions().end(); ++it)
+      o << it->first.c_str() << it->second << " ";
+    o << Items(l->GetAllSignalRegions()).size() << Items(l->GetAllPowerPlaneRegions()).size()
+      << Items(l->GetAllInsulatorRegions()).size();
+    return o.str();
+  };
+  EXPECT_GT(EachFailure(heap, [&] { return su->CreateLayer(1) != nullptr; }, layers), 0);
+  EXPECT_EQ(su->GetLayer(1) == l, false) << "the last Create took layer 1 over";
+  su->DestroyLayer(1);
+  EXPECT_GT(EachFailure(heap, [&] { return su->CreateLayer(5) != nullptr; }, layers), 0);
+  for (int kind = 0; kind < 3; ++kind) {
+    EXPECT_GT(EachFailure(heap,
+                          [&] {
+                            const char* name = "a fairly long region name, so its text needs a block";
+                            return kind == 0   ? l->CreateSignalRegion(name) != nullptr
+                                   : kind == 1 ? l->CreatePowerPlaneRegion(name) != nullptr
+                                               : l->CreateInsulatorRegion(name) != nullptr;
+                          },
+                          regions),
+              0)
+        << kind;
+  }
+
+  // Values: a failed Create keeps the value held; a failed setter holds none.
+  typedef SUnitlessValue* (SLayer::*LayerCreate)();
+  for (LayerCreate create : {&SLayer::CreateThicknessValUnitlessValue, &SLayer::CreateViaDiameterValUnitlessValue}) {
+    SUnitlessValue* old = (l->*create)();
+    old->SetValue(7);
+    auto held = [&] { return std::to_string(l->GetThicknessVal() ? l->GetThicknessVal()->GetValue() : -1) + "/" +
+                             std::to_string(l->GetViaDiameterVal() ? l->GetViaDiameterVal()->GetValue() : -1); };
+    EXPECT_GT(EachFailure(heap, [&] { return (l->*create)() != nullptr; }, held), 0);
+  }
+  typedef SUnitlessValue* (SSignalRegion::*RegionCreate)();
+  for (RegionCreate create : {&SSignalRegion::CreateTLFValUnitlessValue,
+                              &SSignalRegion::CreateTraceSpacingValUnitlessValue,
+                              &SSignalRegion::CreateTraceWidthValUnitlessValue}) {
+    (s->*create)()->SetValue(9);
+    auto held = [&] {
+      return std::to_string(s->GetTLF(TAVRIN_UNIT_INTERNAL)) + std::to_string(s->GetTraceSpacing(TAVRIN_UNIT_INTERNAL)) +
+             std::to_string(s->GetTraceWidth(TAVRIN_UNIT_INTERNAL)) + (s->GetTLFVal() ? "t" : "") +
+             (s->GetTraceSpacingVal() ? "s" : "") + (s->GetTraceWidthVal() ? "w" : "");
+    };
+    EXPECT_GT(EachFailure(heap, [&] { return (s->*create)() != nullptr; }, held), 0);
+  }
+  l->DestroyThicknessVal();
+  s->DestroyTLFVal();
+  auto none = [&] { return std::string(l->GetThicknessVal() ? "t" : "") + (s->GetTLFVal() ? "f" : ""); };
+  EXPECT_GT(EachFailure(heap, [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }, none), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return s->SetTLF(1, TAVRIN_UNIT_MIL); }, none), 0);
+
+  // The layout: a failed CreateStackUp holds none. (The old stack-up's
+  // blocks would serve the new one, so the layout starts without.)
+  SLayout* layout = new (heap) SLayout();
+  {
+    Starve(heap);
+    FailAfter fail(1);
+    EXPECT_EQ(layout->CreateStackUp(), nullptr);
+  }
+  EXPECT_EQ(layout->GetStackUp(), nullptr);
+  EXPECT_NE(layout->CreateStackUp(), nullptr);
+  delete layout;
+}
+
+// A power-plane region's type set while memory runs out stays as it was.
+TEST_F(StackUpTest, PowerPlaneTypeUnderExhaustion) {
+  SPowerPlaneRegion* p = su->CreateLayer(1)->CreatePowerPlaneRegion("P");
+  auto type = [p] { return std::string(p->GetType() ? p->GetType() : "(null)"); };
+  const char* longer = "a type text long enough to need a block of its own from the heap";
+  EXPECT_GT(EachFailure(heap, [&] { p->SetType(longer); return type() == longer; }, type), 0);
+}
+
+// ---- files -------------------------------------------------------------------------------------
+
+// The save equals the golden file; restored and saved it comes out
+// reversed, and once more it is the golden file again.
+TEST_F(StackUpTest, GoldenFileAndDoubleRoundTrip) {
+  StackBoard b(session);
+  const std::string golden = ReadFile(TestData("stackup.tvn"));
+  EXPECT_EQ(SaveOf(session), golden);
+  std::string reversed = SaveOf(Restored(golden));
+  EXPECT_NE(reversed, golden);
+  EXPECT_EQ(SaveOf(Restored(reversed)), golden);
+}
+
+// Every field comes back; lists and maps come back reversed; regions are
+// found by name; the references written before their owners resolve.
+TEST_F(StackUpTest, RestoredBoard) {
+  SSession* s = Restored(ReadFile(TestData("stackup.tvn")));
+  SProject* p = s->GetProject("P");
+  ASSERT_NE(p, nullptr);
+  SCell* cell = p->GetDesign("board");
+  ASSERT_TRUE(cell && !cell->GetAllModules().empty());
+  SModule* m = *cell->GetAllModules().begin();
+  ASSERT_TRUE(m->GetLayout() && m->GetLayout()->GetStackUp());
+  EXPECT_EQ(m->GetLayout()->GetId(), 30);
+  SStackUp* su = m->GetLayout()->GetStackUp();
+  EXPECT_TRUE(!std::strcmp(su->GetName(), "SU") && su->GetId() == 31 && su->GetAllPadStacks().empty());
+  EXPECT_EQ(Numbers(su->GetAllLayers()), (std::vector<int>{1, 2, 3})) << "saved 3, 2, 1";
+  SLayer *l1 = su->GetLayer(1), *l2 = su->GetLayer(2), *l3 = su->GetLayer(3);
+  ASSERT_TRUE(l1 && l2 && l3);
+  EXPECT_TRUE(su->GetTopLayer() == l1 && su->GetBottomLayer() == l3);
+  EXPECT_TRUE(l1->GetNextLayer() == l2 && l2->GetNextLayer() == l3 && !l3->GetNextLayer());
+  for (SLayer* l : {l1, l2, l3}) EXPECT_EQ(l->GetStackUp(), su);
+
+  EXPECT_TRUE(!std::strcmp(l1->GetName(), "TOP") && l1->GetId() == 32 && l1->GetClientFlags() == 2 &&
+              l1->GetNumber() == 1);
+  EXPECT_TRUE(!std::strcmp(l1->GetType(), "SIGNAL") && !std::strcmp(l1->GetConductor(), "COPPER") &&
+              !std::strcmp(l1->GetDielectricName(), "FR4") && l1->GetDielectricConstant() == 4.5);
+  EXPECT_TRUE(l1->GetThicknessVal()->GetValue() == 53340 && l1->GetViaDiameterVal()->GetValue() == 381000);
+  EXPECT_TRUE(!std::strcmp(l2->GetName(), "GND") && l2->GetId() == 33 && l2->GetNumber() == 2 &&
+              !std::strcmp(l2->GetType(), "PLANE") && l2->GetDielectricConstant() == 1.0);
+  EXPECT_STREQ(l2->GetDielectricName(), "") << "an absent text reads back empty";
+  EXPECT_TRUE(!l2->GetThicknessVal() && !l2->GetViaDiameterVal());
+  EXPECT_TRUE(!std::strcmp(l3->GetName(), "BOT") && l3->GetId() == 34 && !std::strcmp(l3->GetConductor(), "") &&
+              !std::strcmp(l3->GetDielectricName(), "PREPREG") && l3->GetDielectricConstant() == 3.9);
+  EXPECT_TRUE(l3->GetThicknessVal()->GetValue() == 76200 && !l3->GetViaDiameterVal());
+
+  // Regions: by name, kind lists reversed, fields and back-pointers.
+  EXPECT_EQ(Names(l1->GetAllSignalRegions()), (Strings{"S1", "S2"})) << "saved S2, S1";
+  EXPECT_EQ(Keys(l1->GetAllRegions()), (Strings{"K1", "S1", "S2"})) << "filed as read, newest first";
+  EXPECT_EQ(Names(l2->GetAllPowerPlaneRegions()), (Strings{"PG", "PU"}));
+  auto* s1 = SSignalRegion::Cast(l1->GetRegion("S1"));
+  auto* s2 = SSignalRegion::Cast(l1->GetRegion("S2"));
+  auto* k1 = SInsulatorRegion::Cast(l1->GetRegion("K1"));
+  auto* pg = SPowerPlaneRegion::Cast(l2->GetRegion("PG"));
+  auto* pu = SPowerPlaneRegion::Cast(l2->GetRegion("PU"));
+  auto* s3 = SSignalRegion::Cast(l3->GetRegion("S3"));
+  auto* k2 = SInsulatorRegion::Cast(l3->GetRegion("K2"));
+  ASSERT_TRUE(s1 && s2 && k1 && pg && pu && s3 && k2);
+  EXPECT_TRUE(s1->GetId() == 41 && s2->GetId() == 42 && k1->GetId() == 43 && pg->GetId() == 44 && pu->GetId() == 45 &&
+              s3->GetId() == 46 && k2->GetId() == 47);
+  EXPECT_TRUE(s1->GetLayer() == l1 && k1->GetLayer() == l1 && pg->GetLayer() == l2 && s3->GetLayer() == l3);
+  EXPECT_TRUE(!s1->GetTLFVal() && s1->GetTraceSpacingVal()->GetValue() == 190500 &&
+              s1->GetTraceWidthVal()->GetValue() == 228600);
+  EXPECT_TRUE(!s2->GetTLFVal() && !s2->GetTraceSpacingVal() && !s2->GetTraceWidthVal());
+  EXPECT_TRUE(s3->GetTLFVal()->GetValue() == 114300 && !s3->GetTraceWidthVal());
+  EXPECT_STREQ(pg->GetType(), "GND");
+  EXPECT_STREQ(pu->GetType(), "<Unknown>");
+  EXPECT_NE(pu->GetType(), SPowerPlaneRegion::kUnknownType) << "read into a text of its own";
+  pu->SetType("PWR");  // an owned text now: replaced in place
+  EXPECT_STREQ(pu->GetType(), "PWR");
+
+  // The references met before their owners wrote them.
+  SNetScalar* gnd = SNetScalar::Cast(m->GetNet("GND"));
+  SNetScalar* sig = SNetScalar::Cast(m->GetNet("SIG"));
+  ASSERT_TRUE(gnd && sig && !sig->GetAllSegments().empty());
+  EXPECT_EQ(Items(gnd->GetAllPowerPlaneRegions()), (std::vector<SPowerPlaneRegion*>{pg, pu}));
+  EXPECT_EQ((*sig->GetAllSegments().begin())->GetRegion(), s1);
+}
+
+// Identifier fields read at the wrong place would pass a byte round trip;
+// this file holds a distinct identifier in every one (the values' too), and
+// its top layer is 2, whose chain 2, 3 returns to 2.
+TEST_F(StackUpTest, DistinctIdentifiers) {
+  SSession* s = Restored(ReadFile(TestData("stackup_ids.tvn")));
+  SProject* p = s->GetProject("P");
+  ASSERT_TRUE(p && p->GetDesign("board"));
+  SModule* m = *p->GetDesign("board")->GetAllModules().begin();
+  SStackUp* su = m->GetLayout()->GetStackUp();
+  std::set<long> ids{m->GetLayout()->GetId(), su->GetId()};
+  std::size_t fields = 2;
+  for (auto it = su->GetAllLayers().begin(); it != su->GetAllLayers().end(); ++it) {
+    SLayer* l = it->second;
+    ids.insert(l->GetId());
+    ++fields;
+    for (SUnitlessValue* v : {l->GetThicknessVal(), l->GetViaDiameterVal()})
+      if (v) ids.insert(v->GetId()), ++fields;
+    for (auto r = l->GetAllRegions().begin(); r != l->GetAllRegions().end(); ++r) {
+      ids.insert(r->second->GetId());
+      ++fields;
+      if (SSignalRegion* sr = SSignalRegion::Cast(r->second))
+        for (SUnitlessValue* v : {sr->GetTLFVal(), sr->GetTraceSpacingVal(), sr->GetTraceWidthVal()})
+          if (v) ids.insert(v->GetId()), ++fields;
+    }
+  }
+  EXPECT_EQ(fields, 2u + 3 + 6 + 7);
+  EXPECT_EQ(ids.size(), fields) << "distinct";
+  EXPECT_EQ(ids.count(0), 0u);
+  EXPECT_EQ(su->GetLayer(1)->GetThicknessVal()->GetId(), 101);
+  EXPECT_EQ(su->GetLayer(1)->GetViaDiameterVal()->GetId(), 102);
+  EXPECT_EQ(SSignalRegion::Cast(su->GetLayer(3)->GetRegion("S3"))->GetTLFVal()->GetId(), 106);
+  EXPECT_EQ(su->GetTopLayer(), su->GetLayer(2));
+  EXPECT_EQ(su->GetLayer(3)->GetNextLayer(), su->GetLayer(2));
+}
+
+// ---- damage --------------------------------------------------------------------------------
+
+// Everything a restore may change in a session, as text.
+std::string Fingerprint(SSession* s) {
+  std::ostringstream o;
+  o << "id " << s->GetId() << "\n";
+  for (auto it = s->GetAllProjects().begin(); it != s->GetAllProjects().end(); ++it) {
+    o << it->first.c_str() << " " << it->second << "\n";
+    for (auto c = it->second->GetAllDesigns().begin(); c != it->second->GetAllDesigns().end(); ++c)
+      o << " " << c->first.c_str() << " " << c->second << " " << c->second->GetAllModules().size() << "\n";
+  }
+  for (auto it = s->GetAllLibraries().begin(); it != s->GetAllLibraries().end(); ++it)
+    o << it->first.c_str() << " " << it->second << "\n";
+  return o.str();
+}
+
+// The index (from 0) of the first data line equal to `text` at or after `from`.
+std::size_t LineOf(const std::vector<std::string>& lines, const std::string& text, std::size_t from = 0) {
+  for (std::size_t i = from; i < lines.size(); ++i)
+    if (lines[i] == text) return i;
+  ADD_FAILURE() << "no line " << text;
+  return 0;
+}
+
+std::vector<std::string> DataLines(const std::string& file) {
+  std::vector<std::string> lines;
+  Reframe(file, [&lines](std::vector<std::string>& data) { lines = data; });
+  return lines;
+}
+
+// The object table of a file with one more class line.
+std::string WithClassLine(const std::string& file, const std::string& name) {
+  std::size_t at = file.find("@@@@\n") + 5;
+  std::size_t nl = file.find('\n', at);
+  std::string out = file.substr(0, at) + std::to_string(std::stol(file.substr(at, nl - at)) + 1) +
+                    file.substr(nl) + name + "\n";
+  char end[16];
+  std::snprintf(end, sizeof end, "%06zu", out.size());
+  return out.replace(out.find('\n', 19) + 1, 6, end);  // the second position line
+}
+
+// The object table with class line `index` (from 1) replaced.
+std::string WithClassAt(const std::string& file, std::size_t index, const std::string& name) {
+  std::size_t at = file.find('\n', file.find("@@@@\n") + 5) + 1;
+  for (std::size_t i = 1; i < index; ++i) at = file.find('\n', at) + 1;
+  std::string out = file.substr(0, at) + name + file.substr(file.find('\n', at));
+  char end[16];
+  std::snprintf(end, sizeof end, "%06zu", out.size());
+  return out.replace(out.find('\n', 19) + 1, 6, end);
+}
+
+class StackUpDamageTest : public StackUpTest {
+ protected:
+  void SetUp() override {
+    StackUpTest::SetUp();
+    session->CreateProject("Existing")->CreateDesignCell("kept")->CreateModule("m");
+    before = Fingerprint(session);
+    golden = ReadFile(TestData("stackup.tvn"));
+    data = DataLines(golden);
+  }
+  // A damaged file is refused and leaves the session as it was.
+  void Refused(const std::string& bytes, const std::string& what) {
+    EXPECT_EQ(Restore(session, bytes), 0) << what;
+    EXPECT_EQ(Fingerprint(session), before) << what;
+  }
+  std::string Edited(std::size_t line, const std::string& text) {
+    return Reframe(golden, [&](std::vector<std::string>& d) { d.at(line) = text; });
+  }
+  std::string before, golden;
+  std::vector<std::string> data;
+};
+
+TEST_F(StackUpDamageTest, TruncationAtEveryByte) {
+  for (std::size_t k = 0; k < golden.size(); ++k) {
+    ASSERT_EQ(Restore(session, golden.substr(0, k)), 0) << "cut at " << k;
+    ASSERT_EQ(Fingerprint(session), before) << "cut at " << k;
+  }
+}
+
+// The layer records begin with their client flags and name: the layer's
+// reference is the line before. Layer 3 is written first (newest first).
+TEST_F(StackUpDamageTest, CraftedDamage) {
+  std::size_t bot = LineOf(data, "BOT");  // name text; length, flags, reference before it
+  ASSERT_EQ(data.at(bot - 1), "3");
+  std::size_t botRef = bot - 3;
+  ASSERT_EQ(data.at(botRef - 1), "3") << "the layer's key";
+  Refused(Edited(botRef, "0"), "a null layer in Layers");
+
+  // Another class where a typed list holds a region: PG (the second index
+  // the net "GND" lists: PU came first, newest first) made a signal region
+  // or a net, S2 a power-plane region. Class lines name earlier class lines
+  // by number, from 0: 3 SNetScalar, 5 SSignalRegion, 6 SPowerPlaneRegion.
+  std::size_t gnd = LineOf(data, "GND");
+  std::size_t count = LineOf(data, "2", gnd);  // the net's power-plane count after bundles
+  std::size_t pgIndex = std::stoul(data.at(count + 2));
+  std::size_t s2Index = std::stoul(data.at(LineOf(data, "S2") - 3));
+  ASSERT_TRUE(WithClassAt(golden, pgIndex, "6") == golden && WithClassAt(golden, s2Index, "5") == golden);
+  Refused(WithClassAt(golden, pgIndex, "5"), "a signal region in the power-plane list");
+  Refused(WithClassAt(golden, pgIndex, "3"), "a net in the power-plane list");
+  Refused(WithClassAt(golden, s2Index, "6"), "a power-plane region in the signal list");
+
+  // A value claimed twice: layer 1's via diameter names its thickness.
+  std::size_t thickness = LineOf(data, "53340");
+  std::size_t via = LineOf(data, "381000");
+  Refused(Edited(via - 1, data.at(thickness - 1)), "a value claimed twice");
+  // A region claimed twice: S2's reference names S1's.
+  std::size_t s1 = LineOf(data, "S1", LineOf(data, "SU"));
+  std::size_t s2 = LineOf(data, "S2", LineOf(data, "SU"));
+  Refused(Edited(s2 - 3, data.at(s1 - 3)), "a region claimed twice");
+  // A non-zero pad-stack count (the class comes later).
+  std::size_t su = LineOf(data, "SU");
+  ASSERT_EQ(data.at(su + 1), "0");
+  Refused(Edited(su + 1, "1"), "a pad stack listed");
+}
+
+// A layer number read twice: the later entry takes the number over, as
+// Create does; the earlier layer is no longer held.
+TEST_F(StackUpDamageTest, NumberReadTwice) {
+  std::size_t bot = LineOf(data, "BOT");
+  SSession* s = Restored(Edited(bot - 4, "2"));  // layer 3 filed under 2, then layer 2
+  SStackUp* su = (*s->GetProject("P")->GetDesign("board")->GetAllModules().begin())->GetLayout()->GetStackUp();
+  EXPECT_EQ(Numbers(su->GetAllLayers()), (std::vector<int>{1, 2}));
+  EXPECT_STREQ(su->GetLayer(2)->GetName(), "GND");
+}
+
+// An object table naming a power-plane region no record refers to: the
+// region is made and deleted again with its "<Unknown>" type.
+TEST_F(StackUpDamageTest, UnreferencedRegionInTheTable) {
+  SSession* s = Restored(WithClassLine(golden, "SPowerPlaneRegion"));
+  EXPECT_NE(s->GetProject("P"), nullptr);
+}
+
+}  // namespace
