@@ -2,6 +2,7 @@
 #include "persist/record.h"
 #include "tavrin/connect.h"
 #include "tavrin/design.h"
+#include "tavrin/physical.h"
 #include "tavrin/props.h"
 
 TAVRIN_REGISTER_FACTORY(SPhysicalNode);
@@ -39,13 +40,11 @@ bool SPhysicalNode::DestroyYVal() { return Clear(m_y); }
 // After the design element record: 1. the port instance, pad stack, net and
 // virtual pin references; 2. the segments as count and references; 3. the
 // id; 4. X, then Y, each as its reference and record or a null reference.
-// Pad stacks come with their class: until then one is written null and a
-// file that names one is damaged.
 Persistent::Error SPhysicalNode::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SDesignElement::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
   r.Reference(m_portInstanceScalar);
-  tavrin::LaterReference(r, m_padStack);
+  r.Reference(m_padStack);
   r.Reference(m_netScalar);
   r.Reference(m_virtualPin);
   r.ReferenceList(m_segments, m_heap);

@@ -31,35 +31,66 @@ Persistent::Error SLibrary::Serialize(PersistentStore& s) {
 }
 
 namespace {
-// The library record: the common part, the id, then the children. Packages
-// and pad stacks do not exist yet, so those libraries hold no children:
-// their record writes a count of 0, and a file that claims children is
-// damaged.
-template <class T, class F>
-Persistent::Error SerializeLibrary(SLibrary& lib, PersistentStore& s, int32_t& id, RelMap<CharM, T*>& children,
-                                   F serializeChildren) {
+// The library record: the common part, the id, then the children, owned:
+// key text, reference and record each, filed under the key read (not the
+// child's name).
+template <class T>
+Persistent::Error SerializeLibrary(SLibrary& lib, PersistentStore& s, int32_t& id, RelMap<CharM, T*>& children) {
   Persistent::Error e = lib.SLibrary::Serialize(s);
   if (e) return e;
   if (!s.IsWriting()) children.SetHeap(lib.GetHeap());
   tavrin::Record r(s, lib.GetHeap());
   r.Long(id);
-  serializeChildren(r);
+  r.ChildMap(children);
   return r.Result();
-}
-template <class T>
-Persistent::Error SerializeLibrary(SLibrary& lib, PersistentStore& s, int32_t& id, RelMap<CharM, T*>& children) {
-  return SerializeLibrary(lib, s, id, children, [&children](tavrin::Record& r) { r.NoneYet(children.size()); });
 }
 }  // namespace
 
+// ---- packages ------------------------------------------------------------------------
+
 SPackageLibrary::SPackageLibrary() { InternalUpdate(); }
-SPackageLibrary::~SPackageLibrary() { if (!m_heap) m_packages.clear(); }
+
+// Deletes the packages its map holds; one whose entry a later package took
+// over, or that Destroy unlinked, is no longer the library's.
+SPackageLibrary::~SPackageLibrary() { tavrin::DeleteMapped(m_packages); }
+
+SPackage* SPackageLibrary::CreatePackage(const char* name) {
+  SPackage* p = tavrin::CreateNamedChild(m_packages, m_heap, name);
+  if (p) p->SetPackageLibrary(this);
+  return p;
+}
+
+SPackage* SPackageLibrary::GetPackage(const char* name) const { return m_packages.lookup(name); }
+
+bool SPackageLibrary::HasPackage(const char* name) const { return name && m_packages.find(name) != m_packages.end(); }
+
+bool SPackageLibrary::DestroyPackage(const char* name) { return name && m_packages.eraseKey(CharM(name)); }
+
 Persistent::Error SPackageLibrary::Serialize(PersistentStore& s) {
   return SerializeLibrary(*this, s, m_id, m_packages);
 }
 
+// ---- pad stacks ----------------------------------------------------------------------
+
 SPadStackLibrary::SPadStackLibrary() { InternalUpdate(); }
-SPadStackLibrary::~SPadStackLibrary() { if (!m_heap) m_padStacks.clear(); }
+
+// As the package library's.
+SPadStackLibrary::~SPadStackLibrary() { tavrin::DeleteMapped(m_padStacks); }
+
+SPadStack* SPadStackLibrary::CreatePadStack(const char* name) {
+  SPadStack* p = tavrin::CreateNamedChild(m_padStacks, m_heap, name);
+  if (p) p->SetPadStackLibrary(this);
+  return p;
+}
+
+SPadStack* SPadStackLibrary::GetPadStack(const char* name) const { return m_padStacks.lookup(name); }
+
+bool SPadStackLibrary::HasPadStack(const char* name) const {
+  return name && m_padStacks.find(name) != m_padStacks.end();
+}
+
+bool SPadStackLibrary::DestroyPadStack(const char* name) { return name && m_padStacks.eraseKey(CharM(name)); }
+
 Persistent::Error SPadStackLibrary::Serialize(PersistentStore& s) {
   return SerializeLibrary(*this, s, m_id, m_padStacks);
 }
@@ -86,8 +117,6 @@ bool SPinMappingLibrary::HasPinMapping(const char* name) const {
 
 bool SPinMappingLibrary::DestroyPinMapping(const char* name) { return name && m_pinMappings.eraseKey(CharM(name)); }
 
-// The mappings are owned: key text, reference and record each, filed under
-// the key read.
 Persistent::Error SPinMappingLibrary::Serialize(PersistentStore& s) {
-  return SerializeLibrary(*this, s, m_id, m_pinMappings, [this](tavrin::Record& r) { r.ChildMap(m_pinMappings); });
+  return SerializeLibrary(*this, s, m_id, m_pinMappings);
 }

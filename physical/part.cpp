@@ -47,6 +47,11 @@ SPackage* SPart::GetPackage(const char* name) const { return m_packages.lookup(n
 
 bool SPart::HasPackage(const char* name) const { return name && m_packages.find(name) != m_packages.end(); }
 
+bool SPart::SetPackage(const char* name, SPackage* package) {
+  if (!name || !package || !package->GetName() || HasPackage(name)) return false;
+  return !RelMap<CharM, SPackage*>::Failed(m_packages.insert(CharM(package->GetName()), package));
+}
+
 bool SPart::RemovePackage(const char* name) { return name && m_packages.eraseKey(CharM(name)); }
 
 bool SPart::SetPinMapping(const char* name, SPinMapping* mapping) {
@@ -103,20 +108,19 @@ bool SPart::HasDiscretePinPair(const char* text) const { return text && m_discre
 // After the physical representation record: 1. the type; 2. the selected
 // package; 3. the pin mappings (key text and reference, filed under the key
 // read: a mapping of a library written later has no name yet); 4. the
-// selected mapping; 5. the packages; 6. the id; 7. the pins (key text,
-// reference and record, filed under the key read). Packages come with their
-// class: until then the selection is null and the map empty, and a file that
-// holds either is damaged. The discrete pin pairs are not saved.
+// selected mapping; 5. the packages, as the mappings; 6. the id; 7. the pins
+// (key text, reference and record, filed under the key read). The discrete
+// pin pairs are not saved.
 Persistent::Error SPart::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SPhysicalRepresentation::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
   int32_t type = m_type;
   r.Int(type);
   m_type = static_cast<TavrinPartType>(type);
-  tavrin::LaterReference(r, m_selectedPackage);
+  r.Reference(m_selectedPackage);
   r.ReferenceMap(m_pinMappings);
   r.Reference(m_selectedMapping);
-  r.NoneYet(m_packages.size());
+  r.ReferenceMap(m_packages);
   r.Long(m_id);
   r.ChildMap(m_partPins);
   return r.Result();
@@ -127,14 +131,14 @@ Persistent::Error SPart::Serialize(PersistentStore& s) {
 SPartPin::SPartPin() {}
 
 // 1. the design element record; 2, 3. X and Y; 4. the part; 5. the package
-// pin (null until package pins exist; a file naming one is damaged); 6. the id.
+// pin; 6. the id.
 Persistent::Error SPartPin::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SInstantiator::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
   r.Long(m_x);
   r.Long(m_y);
   r.Reference(m_part);
-  tavrin::LaterReference(r, m_packagePin);
+  r.Reference(m_packagePin);
   r.Long(m_id);
   return r.Result();
 }

@@ -192,16 +192,15 @@ void SPartPinInstance::GetPinName(CString& out) const {
 }
 
 // After the design element record: 1, 2. the drill and pad stack override
-// texts; 3. the pad stack (null until pad stacks exist: a save holding one
-// fails, a file naming one is damaged), the part pin, the part instance and
-// the port instance scalar; 4. the identifier (the mark -1 when written);
+// texts; 3. the pad stack, the part pin, the part instance and the port
+// instance scalar; 4. the identifier (the mark -1 when written);
 // 5. X and Y in the form the identifier read names.
 Persistent::Error SPartPinInstance::Serialize(PersistentStore& s) {
   if (Persistent::Error e = SInstance::Serialize(s)) return e;
   tavrin::Record r(s, m_heap);
   r.String(m_drillOverride);
   r.String(m_padStackOverride);
-  tavrin::LaterReference(r, m_padStack);
+  r.Reference(m_padStack);
   r.Reference(m_partPin);
   r.Reference(m_partInstance);
   r.Reference(m_portInstanceScalar);

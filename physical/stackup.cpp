@@ -62,14 +62,12 @@ bool SStackUp::RemovePadStack(SPadStack* padStack) { return m_padStacks.erase(pa
 
 // 1. the name; 2. the pad stacks (count and references); 3. the top and
 // bottom layers (references); 4. the id; 5. the layers by number (owned,
-// each filed under the number read before its record). Pad stacks come
-// with their class: until then a stack-up listing one is not saved, and a
-// file that lists one is damaged.
+// each filed under the number read before its record).
 Persistent::Error SStackUp::Serialize(PersistentStore& s) {
   if (!s.IsWriting()) InternalUpdate();
   tavrin::Record r(s, m_heap);
   r.String(m_name);
-  r.NoneYet(m_padStacks.size());
+  r.ReferenceList(m_padStacks, m_heap);
   r.Reference(m_topLayer);
   r.Reference(m_bottomLayer);
   r.Long(m_id);

@@ -348,9 +348,10 @@ TEST_F(PartTest, SaveAndRestore) {
   EXPECT_TRUE(u1->CreatePartPin("3") && m1->AddSlotEntry(1, "3", "C") && m1->GetSlotNumber("3") == 1);
 }
 
-// A cut anywhere, a package or package pin where none can be yet, or a
-// mapping where the library keeps its children is refused, and the session
-// holding the board saves as before.
+// A cut anywhere, a package entry the file does not hold, or a mapping
+// where the library keeps its children is refused, and the session holding
+// the board saves as before; a package or package pin of another class
+// reads as null.
 TEST_F(PartTest, DamageLeavesTheSession) {
   delete session;
   session = AllocSession();
@@ -370,9 +371,8 @@ TEST_F(PartTest, DamageLeavesTheSession) {
     }
   };
   for (std::size_t n = 0; n < good.size(); ++n) refused(good.substr(0, n), "cut at " + std::to_string(n), n % 16 == 0);
-  refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "123456") + 1] = "1"; }), "a selected package");
+  // A package entry claimed where the file holds none runs into the id.
   refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "777001") - 1] = "1"; }), "a package");
-  refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "654321") + 2] = "1"; }), "a package pin");
   // The library's first mapping (M2: key, reference, then its record, which
   // begins with the name) replaced by the reference a pin holds to its part.
   refused(Reframe(good,
@@ -384,6 +384,15 @@ TEST_F(PartTest, DamageLeavesTheSession) {
                   }),
           "a part as a pin mapping");
   EXPECT_EQ(Restore(session, good), 1) << "the good file still reads";
+  // A selected package and a package pin naming the project read as null.
+  SSession* s = Restored(Reframe(good, [](std::vector<std::string>& d) {
+    d[LineOf(d, "123456") + 1] = "1";
+    d[LineOf(d, "654321") + 2] = "1";
+  }));
+  SPart* u1 = SPart::Cast(s->GetProject("P")->GetDesign("c")->GetRepresentation("U1"));
+  ASSERT_NE(u1, nullptr);
+  EXPECT_EQ(u1->GetSelectedPackage(), nullptr);
+  EXPECT_EQ(u1->GetPartPin("1")->GetPackagePin(), nullptr);
 }
 
 namespace {

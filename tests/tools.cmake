@@ -83,6 +83,13 @@ if(TARGET tavrin)
   tavrin_tool_test(pairs.damaged 1 "damaged_hierarchy.tvn: data section: inconsistent record" "pairs|${D}/damaged_hierarchy.tvn")
   tavrin_tool_test(pairs.bound_text 2 "MAX must be an integer: 10x" "pairs|${D}/pairs.tvn|10x")
   tavrin_tool_test(pairs.arguments 2 "usage: tavrin pairs FILE \\[MAX\\]" "pairs")
+  # Packages with their pins and pad stacks with their pads, as restored
+  # (library maps, pad maps, pin and region lists reversed).
+  tavrin_tool_test(libs.full 0
+    "^package library \"pkgs\": 2 packages\n  package \"SO8\": type 2147483647, power 2.5, size 100 x 200, 2 pins\n    pin \"1\" at \\(11, 12\\)\n    pin \"2\" at \\(-13, 14\\)\n  package \"DIP\": type -2147483648, power 0.25, size 300 x 400, 1 pins\n    pin \"A\" at \\(15, 16\\)\npad-stack library \"pads\": 2 pad stacks\n  pad stack \"VIA\": layers 1 to 4, extent 1503 x -, 2 pads\n    pad on layer 1 at \\(1501, -\\), regions: \"R1\" \"R2\"\n    pad on layer 4 at \\(-, 1502\\), regions:\n  pad stack \"PIN\": layers 2 to 3, extent - x 1506, 1 pads\n    pad on layer 2 at \\(1504, 1505\\), regions:\n$"
+    "libs|${D}/libraries_full.tvn")
+  tavrin_tool_test(libs.damaged 1 "damaged_libraries.tvn: .*\n$" "libs|${D}/damaged_libraries.tvn")
+  tavrin_tool_test(libs.arguments 2 "usage: tavrin libs FILE" "libs")
   # Stack-ups: the next-layer chain from the top layer, then the layers off
   # it; a chain that returns to a layer stops there and says so.
   tavrin_tool_test(stackup.board 0

@@ -2,7 +2,7 @@
 # under it (label `valgrind`). Sanitizer builds skip it: the two do not mix.
 find_program(VALGRIND_EXECUTABLE valgrind)
 if(VALGRIND_EXECUTABLE AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_TSAN)
-  foreach(prog pool_test session_test persist_roundtrip_test constraint_test xref_test part_test rules_test objects_test stackup_test)
+  foreach(prog pool_test session_test persist_roundtrip_test constraint_test xref_test part_test rules_test objects_test library_test stackup_test)
     if(TARGET ${prog})
       add_test(NAME valgrind_${prog}
         COMMAND ${VALGRIND_EXECUTABLE} --leak-check=full --error-exitcode=1 -q

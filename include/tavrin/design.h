@@ -189,6 +189,13 @@ class TAVRIN_API SPackageLibrary : public SLibrary {
   long GetId() const override { return m_id; }
   void InternalUpdate() { m_packages.SetHeap(m_heap); }
 
+  // A new package of this library, filed under its name (taking over an
+  // existing entry; the older package stays allocated); null for a null
+  // name or when memory is exhausted. Destroy only unlinks.
+  SPackage* CreatePackage(const char* name);
+  SPackage* GetPackage(const char* name) const;
+  bool HasPackage(const char* name) const;
+  bool DestroyPackage(const char* name);
   const RelMap<CharM, SPackage*>& GetAllPackages() const { return m_packages; }
   void SetPackagesAllocationSize(int) {}
 
@@ -205,6 +212,11 @@ class TAVRIN_API SPadStackLibrary : public SLibrary {
   long GetId() const override { return m_id; }
   void InternalUpdate() { m_padStacks.SetHeap(m_heap); }
 
+  // As the package library's family, for pad stacks.
+  SPadStack* CreatePadStack(const char* name);
+  SPadStack* GetPadStack(const char* name) const;
+  bool HasPadStack(const char* name) const;
+  bool DestroyPadStack(const char* name);
   const RelMap<CharM, SPadStack*>& GetAllPadStacks() const { return m_padStacks; }
   void SetPadStacksAllocationSize(int) {}
 

@@ -339,8 +339,11 @@ class TAVRIN_API SPart : public SPhysicalRepresentation {
   bool DestroyPartPin(const char* name);
   const RelMap<CharM, SPartPin*>& GetAllPartPins() const { return m_partPins; }
 
-  // Filing a package needs its class, which comes later; until then the
-  // map stays empty.
+  // False, nothing entered, for a null name or package, a package without
+  // a name, when `name` is already a key, or when memory is exhausted.
+  // Otherwise files the package under its own name (taking over an entry
+  // of that name); the selection is not changed.
+  bool SetPackage(const char* name, SPackage* package);
   SPackage* GetPackage(const char* name) const;
   bool HasPackage(const char* name) const;
   // Unlinks the entry (the package stays selected if it was); false if absent.
@@ -416,7 +419,6 @@ class TAVRIN_API SPartPin : public SInstantiator {
   long GetY() const { return m_y; }
   void SetY(long y) { m_y = static_cast<int32_t>(y); }
   SPart* GetPart() const { return m_part; }
-  // Package pins come with their class; until then a pin lands on none.
   SPackagePin* GetPackagePin() const { return m_packagePin; }
   bool SetPackagePin(SPackagePin* p) {
     m_packagePin = p;
@@ -613,7 +615,6 @@ class TAVRIN_API SPartPinInstance : public SInstance {
   char* GetPadStackOverride() const { return m_padStackOverride; }
   void SetPadStackOverride(const char* text);
 
-  // Pad stacks come with their class: a save holding one fails until then.
   SPadStack* GetPadStack() const { return m_padStack; }
   bool SetPadStack(SPadStack* p) {
     m_padStack = p;
@@ -949,6 +950,205 @@ class TAVRIN_API SInsulatorRegion : public SRegion {
   SInsulatorRegion() {}
   Persistent::Error Serialize(PersistentStore& s) override;
   void SetId(long id) { SDesignElement::SetId(id); }
+};
+
+// ---- pad stacks, pads, packages, package pins
+
+class SPad;
+
+// The copper of one pin or via through the board: a pad per layer number
+// (owned), the span of layers and the overall extent (owned values, may be
+// absent). Owned by a pad-stack library; the part pin instance, physical
+// node and stack-up are plain references. Deleting a pad stack takes it out
+// of nothing: callers unlink it from its library, a stack-up, pin
+// instances and nodes first.
+class TAVRIN_API SPadStack : public SDesignElement {
+  TAVRIN_CLASS(SPadStack)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPadStack();
+  // Deletes the pads its map holds and the extent values.
+  ~SPadStack() override;
+  void InternalUpdate() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // A new pad on that layer, filed under the number (a pad held there
+  // before is no longer held, and not deleted); null, nothing changed, when
+  // memory is exhausted. Destroy only unlinks.
+  SPad* CreatePad(int layer);
+  SPad* GetPad(int layer) const;
+  bool HasPad(int layer) const;
+  bool DestroyPad(int layer);
+  const RelMap<int, SPad*>& GetAllPads() const { return m_pads; }
+
+  // Create holds a new empty value in place of the old one (deleted); null,
+  // the old one kept, when memory is exhausted. Destroy deletes the value
+  // and holds null; always true.
+  SUnitlessValue* CreateXExtentValUnitlessValue();
+  SUnitlessValue* CreateYExtentValUnitlessValue();
+  bool DestroyXExtentVal();
+  bool DestroyYExtentVal();
+  SUnitlessValue* GetXExtentVal() const { return m_xExtent; }
+  SUnitlessValue* GetYExtentVal() const { return m_yExtent; }
+
+  // Plain numbers: nothing compares them with a stack-up or the pads.
+  int GetBottomLayer() const { return m_bottomLayer; }
+  void SetBottomLayer(int layer) { m_bottomLayer = layer; }
+  int GetTopLayer() const { return m_topLayer; }
+  void SetTopLayer(int layer) { m_topLayer = layer; }
+
+  SPartPinInstance* GetPartPinInstance() const { return m_partPinInstance; }
+  bool SetPartPinInstance(SPartPinInstance* p) {
+    m_partPinInstance = p;
+    return true;
+  }
+  SPhysicalNode* GetPhysicalNode() const { return m_physicalNode; }
+  bool SetPhysicalNode(SPhysicalNode* n) {
+    m_physicalNode = n;
+    return true;
+  }
+  SPadStackLibrary* GetPadStackLibrary() const { return m_library; }
+  bool SetPadStackLibrary(SPadStackLibrary* library) {
+    m_library = library;
+    return true;
+  }
+  SStackUp* GetStackUp() const { return m_stackUp; }
+  bool SetStackUp(SStackUp* stackUp) {
+    m_stackUp = stackUp;
+    return true;
+  }
+
+  void SetPadsAllocationSize(int) {}
+
+ private:
+  int32_t m_bottomLayer = 0;
+  int32_t m_topLayer = 0;
+  SPartPinInstance* m_partPinInstance = nullptr;
+  SPhysicalNode* m_physicalNode = nullptr;
+  SPadStackLibrary* m_library = nullptr;
+  RelMap<int, SPad*> m_pads;
+  SStackUp* m_stackUp = nullptr;
+  SUnitlessValue* m_xExtent = nullptr;
+  SUnitlessValue* m_yExtent = nullptr;
+};
+
+// The shape of a pad stack on one layer: its position (owned values, may
+// be absent) and the regions it touches (references). It has no pointer
+// back to its pad stack; deleting it does not unlink it from one.
+class TAVRIN_API SPad : public SDesignElement {
+  TAVRIN_CLASS(SPad)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPad();
+  // Deletes the position values and releases the region list.
+  ~SPad() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // As the pad stack's extents.
+  SUnitlessValue* CreateXValUnitlessValue();
+  SUnitlessValue* CreateYValUnitlessValue();
+  bool DestroyXVal();
+  bool DestroyYVal();
+  SUnitlessValue* GetXVal() const { return m_x; }
+  SUnitlessValue* GetYVal() const { return m_y; }
+
+  // At the head; false when null, already listed or memory is exhausted.
+  bool InsertRegion(SRegion* region);
+  bool RemoveRegion(SRegion* region);  // false when absent
+  bool HasRegion(SRegion* region) const { return m_regions.contains(region); }
+  const RelLinkedList<SRegion*>& GetAllRegions() const { return m_regions; }
+
+  int GetLayer() const { return m_layer; }
+  void SetLayer(int layer) { m_layer = layer; }
+
+  void SetRegionsAllocationSize(int) {}
+
+ private:
+  int32_t m_layer = 1;
+  RelLinkedList<SRegion*> m_regions;
+  SUnitlessValue* m_x = nullptr;
+  SUnitlessValue* m_y = nullptr;
+};
+
+// The kind of a package. Its values belong to the caller; any 32-bit value
+// is stored and returned unchanged.
+enum TavrinPackageType : int { TAVRIN_PACKAGE_TYPE_NONE = 0 };
+
+class SPackagePin;
+
+// The physical body a part is placed in: kind, power rating, footprint
+// lengths (plain numbers) and its pins (owned, newest first). Owned by a
+// package library. Deleting a package clears no part's or part pin's
+// reference to it or its pins.
+class TAVRIN_API SPackage : public SDesignElement {
+  TAVRIN_CLASS(SPackage)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPackage();
+  // Deletes the pins of its list.
+  ~SPackage() override;
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  // A new unnamed pin of this package at the head of its list; null,
+  // nothing changed, when memory is exhausted.
+  SPackagePin* CreatePackagePin();
+  // Unlinks and deletes a pin of this package; false, nothing deleted, for
+  // null or a pin it does not list.
+  bool DestroyPackagePin(SPackagePin* pin);
+  bool HasPackagePin(SPackagePin* pin) const { return m_pins.contains(pin); }
+  const RelLinkedList<SPackagePin*>& GetAllPackagePins() const { return m_pins; }
+
+  float GetPower() const { return m_power; }
+  void SetPower(float power) { m_power = power; }
+  TavrinPackageType GetType() const { return m_type; }
+  void SetType(TavrinPackageType type) { m_type = type; }
+  long GetXLength() const { return m_xLength; }
+  void SetXLength(long length) { m_xLength = static_cast<int32_t>(length); }
+  long GetYLength() const { return m_yLength; }
+  void SetYLength(long length) { m_yLength = static_cast<int32_t>(length); }
+  SPackageLibrary* GetPackageLibrary() const { return m_library; }
+  bool SetPackageLibrary(SPackageLibrary* library) {
+    m_library = library;
+    return true;
+  }
+
+  void SetPackagePinsAllocationSize(int) {}
+
+ private:
+  float m_power = 0;
+  TavrinPackageType m_type = TAVRIN_PACKAGE_TYPE_NONE;
+  int32_t m_xLength = 0;
+  int32_t m_yLength = 0;
+  RelLinkedList<SPackagePin*> m_pins;
+  SPackageLibrary* m_library = nullptr;
+};
+
+// A pin of a package: its position (plain numbers) and its package.
+class TAVRIN_API SPackagePin : public SDesignElement {
+  TAVRIN_CLASS(SPackagePin)
+  TAVRIN_ID_ACCESSORS
+ public:
+  SPackagePin();
+  Persistent::Error Serialize(PersistentStore& s) override;
+  using SDesignElement::SetId;
+
+  int GetX() const { return m_x; }
+  void SetX(int x) { m_x = x; }
+  int GetY() const { return m_y; }
+  void SetY(int y) { m_y = y; }
+  SPackage* GetPackage() const { return m_package; }
+
+ protected:
+  friend class SPackage;
+  void SetPackage(SPackage* package) { m_package = package; }
+
+ private:
+  int32_t m_x = 0;
+  int32_t m_y = 0;
+  SPackage* m_package = nullptr;
 };
 
 // (end of stack-ups, layers, regions, pad stacks, pads, packages, package pins)
