@@ -50,7 +50,7 @@ if(TARGET tavrin)
   tavrin_tool_test(check.missing 1 "cannot open" "check|${D}/no_such_file.tvn")
 
   # Devices and FIFOs are refused at once instead of read without end.
-  tavrin_tool_test(xref.dev_zero 1 "cannot open /dev/zero: not a regular file" "xref|/dev/zero|N1")
+  tavrin_tool_test(xref.dev_zero 1 "tavrin xref: /dev/zero: cannot open: not a regular file" "xref|/dev/zero|N1")
   tavrin_tool_test(info.dev_zero 1 "cannot open: not a regular file" "info|/dev/zero")
   set_tests_properties(tool.xref.dev_zero tool.info.dev_zero PROPERTIES TIMEOUT 10)
 
