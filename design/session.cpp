@@ -46,6 +46,7 @@ SSession::~SSession() {
     m_libraries.clear();
   }
   tavrin::TextFree(m_version);
+  tavrin::TextFree(m_lastError);
   tavrin::SessionFiles::DestroyRestoredHeaps(m_restoredHeaps);
 }
 

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <new>
 
+#include "core/pool.h"
 #include "core/shared_record_value.h"
 #include "persist/file_frame.h"
 #include "persist/input_file.h"
@@ -140,10 +141,40 @@ long SessionFiles::GetObjtabPos(const char* path) {
   }
 }
 
+void SessionFiles::KeepReason(SSession& session, int ok, const std::string& reason) {
+  session.m_lastErrorLost = false;
+  if (ok) {
+    SetText(session.m_heap, session.m_lastError, nullptr);
+    return;
+  }
+  // The text comes from the session's pool; when even that fails, the
+  // reason given is that memory ran out.
+  if (!SetText(session.m_heap, session.m_lastError, reason.c_str())) {
+    TextFree(session.m_lastError);
+    session.m_lastError = nullptr;
+    session.m_lastErrorLost = true;
+  }
+}
+
 }  // namespace tavrin
 
-int SSession::Save(const char* path) { return tavrin::SessionFiles::Save(*this, path, nullptr); }
+int SSession::Save(const char* path) {
+  std::string reason;
+  int ok = tavrin::SessionFiles::Save(*this, path, &reason);
+  tavrin::SessionFiles::KeepReason(*this, ok, reason);
+  return ok;
+}
 
-int SSession::Restore(const char* path) { return tavrin::SessionFiles::Restore(*this, path, nullptr, true); }
+int SSession::Restore(const char* path) {
+  std::string reason;
+  int ok = tavrin::SessionFiles::Restore(*this, path, &reason, true);
+  tavrin::SessionFiles::KeepReason(*this, ok, reason);
+  return ok;
+}
+
+const char* SSession::GetLastError() const {
+  if (m_lastError) return m_lastError;
+  return m_lastErrorLost ? "out of memory" : "";
+}
 
 long SSession::GetObjtabPos(const char* path) { return tavrin::SessionFiles::GetObjtabPos(path); }

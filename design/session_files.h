@@ -22,6 +22,9 @@ class SessionFiles {
   // Destroys the heaps of a session's restored files (at its end).
   static void DestroyRestoredHeaps(void*& chain);
   static long GetObjtabPos(const char* path);
+  // Keeps the reason of a failed call for SSession::GetLastError (a success
+  // clears it).
+  static void KeepReason(SSession& session, int ok, const std::string& reason);
 };
 
 }  // namespace tavrin

@@ -128,16 +128,16 @@ void SPartInstance::SetRotation(int degrees) {
   m_rotation = static_cast<int32_t>(d * 1000);
 }
 
-double SPartInstance::GetX(g_TavrinUnitType unit) const { return ToUnits(m_x, unit); }
-double SPartInstance::GetY(g_TavrinUnitType unit) const { return ToUnits(m_y, unit); }
+double SPartInstance::GetX(g_TavrinUnitType unit) const { return tavrin::ToUnits(m_x, unit); }
+double SPartInstance::GetY(g_TavrinUnitType unit) const { return tavrin::ToUnits(m_y, unit); }
 
 bool SPartInstance::SetX(double value, g_TavrinUnitType unit) {
-  m_x = FromUnits(value, unit);
+  m_x = tavrin::FromUnits(value, unit);
   return true;
 }
 
 bool SPartInstance::SetY(double value, g_TavrinUnitType unit) {
-  m_y = FromUnits(value, unit);
+  m_y = tavrin::FromUnits(value, unit);
   return true;
 }
 
@@ -172,16 +172,16 @@ void SPartPinInstance::SetDrillOverride(const char* text) { tavrin::SetText(m_he
 
 void SPartPinInstance::SetPadStackOverride(const char* text) { tavrin::SetText(m_heap, m_padStackOverride, text); }
 
-double SPartPinInstance::GetX(g_TavrinUnitType unit) const { return ToUnits(m_x, unit); }
-double SPartPinInstance::GetY(g_TavrinUnitType unit) const { return ToUnits(m_y, unit); }
+double SPartPinInstance::GetX(g_TavrinUnitType unit) const { return tavrin::ToUnits(m_x, unit); }
+double SPartPinInstance::GetY(g_TavrinUnitType unit) const { return tavrin::ToUnits(m_y, unit); }
 
 bool SPartPinInstance::SetX(double value, g_TavrinUnitType unit) {
-  m_x = FromUnits(value, unit);
+  m_x = tavrin::FromUnits(value, unit);
   return true;
 }
 
 bool SPartPinInstance::SetY(double value, g_TavrinUnitType unit) {
-  m_y = FromUnits(value, unit);
+  m_y = tavrin::FromUnits(value, unit);
   return true;
 }
 

@@ -10,6 +10,8 @@ const double kFactors[] = {1.0, 38100.0, 15000000.0, 1500000.0, 1500.0, 38100000
 const int kUnitCount = sizeof kFactors / sizeof kFactors[0];
 }  // namespace
 
+namespace tavrin {
+
 double UnitFactor(g_TavrinUnitType unit) {
   int u = static_cast<int>(unit);
   return u >= 0 && u < kUnitCount ? kFactors[u] : 0.0;
@@ -24,10 +26,8 @@ double ToUnits(long value, g_TavrinUnitType unit) {
 int32_t FromUnits(double amount, g_TavrinUnitType unit) {
   double factor = UnitFactor(unit);
   if (factor == 0.0) return 0;
-  return tavrin::TruncateToInt32(amount * factor);
+  return TruncateToInt32(amount * factor);
 }
-
-namespace tavrin {
 
 int32_t TruncateToInt32(double v) {
   if (std::isnan(v)) return 0;

@@ -1,6 +1,7 @@
 // Save and restore: the second round trip, reversed lists, long texts, refused saves.
 #include <cstdlib>
 
+#include "design/session_files.h"
 #include "fixture.h"
 
 using namespace tavrin_test;
@@ -91,4 +92,41 @@ TEST_F(RoundTripTest, RefusedSavesAndRestores) {
   EXPECT_TRUE(session->Save("") == 0 && session->Save(nullptr) == 0);
   EXPECT_EQ(session->Restore(dir.File("missing").c_str()), 0);
   EXPECT_EQ(session->Restore(dir.path().c_str()), 0) << "a folder is no file";
+}
+
+// The reason of the last failed Save or Restore stays with its session, as
+// the inspector prints it, until a call of that session succeeds.
+TEST_F(RoundTripTest, LastErrorGivesTheReasonOfTheLastFailure) {
+  EXPECT_STREQ(session->GetLastError(), "");
+  std::string damaged = std::string(TAVRIN_TEST_DATA) + "/damaged_truncated.tvn";
+  EXPECT_EQ(session->Restore(damaged.c_str()), 0);
+  EXPECT_STREQ(session->GetLastError(), "object table: entry count missing");
+  SSession* other = AllocSession();
+  EXPECT_STREQ(other->GetLastError(), "") << "each session keeps its own";
+
+  std::string shared = std::string(TAVRIN_TEST_DATA) + "/damaged_shared_child.tvn";
+  std::string expected;
+  EXPECT_EQ(tavrin::SessionFiles::Restore(*other, shared.c_str(), &expected, false), 0);
+  EXPECT_EQ(other->Restore(shared.c_str()), 0);
+  EXPECT_EQ(other->GetLastError(), expected);
+  EXPECT_NE(expected.find("inconsistent record"), std::string::npos);
+
+  session->CreateProject("a\nb");
+  EXPECT_EQ(session->Save(dir.File("f").c_str()), 0);
+  std::string saveReason = session->GetLastError();
+  EXPECT_FALSE(saveReason.empty());
+  EXPECT_NE(saveReason, "object table: entry count missing");
+  session->DestroyProject("a\nb");
+  EXPECT_EQ(session->Save(dir.File("f").c_str()), 1);
+  EXPECT_STREQ(session->GetLastError(), "") << "a success clears the reason";
+  EXPECT_EQ(session->Restore(dir.File("missing").c_str()), 0);
+  EXPECT_NE(std::string(session->GetLastError()).find("cannot open"), std::string::npos) << session->GetLastError();
+  EXPECT_EQ(other->Restore(dir.File("f").c_str()), 1);
+  EXPECT_STREQ(other->GetLastError(), "");
+  {
+    FailAfter fail(1);
+    EXPECT_EQ(other->Restore(dir.File("f").c_str()), 0);
+  }
+  EXPECT_STREQ(other->GetLastError(), "out of memory");
+  delete other;
 }

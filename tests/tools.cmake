@@ -12,6 +12,19 @@ if(TARGET tavrin)
   tavrin_tool_test(usage 2 "usage: tavrin COMMAND" "")
   tavrin_tool_test(unknown_command 2 "unknown command 'frobnicate'" "frobnicate")
   tavrin_tool_test(help 0 "check +FILE" "--help")
+  tavrin_tool_test(version 0 "^tavrin ${PROJECT_VERSION}\n$" "--version")
+  tavrin_tool_test(check.help 0 "^usage: tavrin check FILE .*damaged\n$" "check|--help")
+  tavrin_tool_test(check.arguments 2 "^usage: tavrin check FILE\n$" "check|a|b")
+  # `-` is standard input, for a restore as for the header reader.
+  add_test(NAME tool.check.stdin
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tavrin> "-DARGS=check|-" -DINPUT=${D}/libraries.tvn
+            -DEXPECT_RC=0 "-DEXPECT_OUTPUT=^\\(standard input\\): ok \\(1 projects, 3 libraries\\)\n$"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/expect_run.cmake)
+  add_test(NAME tool.info.stdin
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tavrin> "-DARGS=info|-" -DINPUT=${D}/damaged_class_line.tvn
+            -DEXPECT_RC=1 "-DEXPECT_OUTPUT=tavrin info: \\(standard input\\): object table: class line 2 refers to name 3"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/expect_run.cmake)
+  set_tests_properties(tool.check.stdin tool.info.stdin PROPERTIES LABELS tools)
 
   tavrin_tool_test(info.one_project 0
     "format version: 12\nrevision lines: yes\nobject table position: 95\nend position: 111\n.*objects: 1\n  SProject: 1\n"
@@ -28,7 +41,7 @@ if(TARGET tavrin)
   tavrin_tool_test(check.empty 0 "ok \\(0 projects, 0 libraries\\)" "check|${D}/empty_session.tvn")
   tavrin_tool_test(check.libraries 0 "ok \\(1 projects, 3 libraries\\)" "check|${D}/libraries.tvn")
   tavrin_tool_test(check.no_revision 0 "ok \\(1 projects" "check|${D}/no_revision.tvn")
-  tavrin_tool_test(check.truncated 1 "damaged_truncated.tvn: object table: entry count missing\n$"
+  tavrin_tool_test(check.truncated 1 "^tavrin check: [^\n]*damaged_truncated.tvn: object table: entry count missing\n$"
     "check|${D}/damaged_truncated.tvn")
   tavrin_tool_test(check.shared_child 1 "inconsistent record .* ending at byte 87\n$"
     "check|${D}/damaged_shared_child.tvn")
@@ -37,7 +50,7 @@ if(TARGET tavrin)
   tavrin_tool_test(check.missing 1 "cannot open" "check|${D}/no_such_file.tvn")
 
   # Devices and FIFOs are refused at once instead of read without end.
-  tavrin_tool_test(xref.dev_zero 1 "cannot open /dev/zero: not a regular file" "xref|/dev/zero|N1")
+  tavrin_tool_test(xref.dev_zero 1 "tavrin xref: /dev/zero: cannot open: not a regular file" "xref|/dev/zero|N1")
   tavrin_tool_test(info.dev_zero 1 "cannot open: not a regular file" "info|/dev/zero")
   set_tests_properties(tool.xref.dev_zero tool.info.dev_zero PROPERTIES TIMEOUT 10)
 

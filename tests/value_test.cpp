@@ -24,7 +24,7 @@ TEST(Values, UnitsAndConversions) {
     EXPECT_DOUBLE_EQ(v.GetInUnits(Unit(u)), 1.0);
   }
   const std::pair<double, int> cases[] = {{0.0001, 0}, {-1.9999, -2999}, {2.9999, 4499}};
-  for (auto c : cases) EXPECT_EQ(FromUnits(c.first, TAVRIN_UNIT_MICRON), c.second);
+  for (auto c : cases) EXPECT_EQ(tavrin::FromUnits(c.first, TAVRIN_UNIT_MICRON), c.second);
   v.SetInUnits(-2.5, TAVRIN_UNIT_INTERNAL);
   EXPECT_EQ(v.GetValue(), -2);
   for (int u : {7, -1}) {
@@ -32,9 +32,9 @@ TEST(Values, UnitsAndConversions) {
     EXPECT_TRUE(v.SetInUnits(5.0, Unit(u)));
     EXPECT_EQ(v.GetValue(), 0);
   }
-  EXPECT_EQ(FromUnits(1e6, TAVRIN_UNIT_INCH), kMax);
-  EXPECT_EQ(FromUnits(-1e6, TAVRIN_UNIT_INCH), kMin);
-  EXPECT_EQ(FromUnits(std::nan(""), TAVRIN_UNIT_MM), 0);
+  EXPECT_EQ(tavrin::FromUnits(1e6, TAVRIN_UNIT_INCH), kMax);
+  EXPECT_EQ(tavrin::FromUnits(-1e6, TAVRIN_UNIT_INCH), kMin);
+  EXPECT_EQ(tavrin::FromUnits(std::nan(""), TAVRIN_UNIT_MM), 0);
   SRealValue r;  // real values truncate toward zero too
   for (auto c : std::vector<std::pair<float, int>>{{-3.7f, -3}, {3.7f, 3}, {1e20f, kMax}, {-1e20f, kMin}}) {
     r.SetValue(c.first);

@@ -148,7 +148,7 @@ XrefRun Xref(std::vector<std::string> args) {
 }
 
 // Counterparts in both directions, names quoted and escaped; a one-line
-// reason and status 1 for a missing file or missing arguments.
+// reason and status 1 for a missing file, 2 for missing arguments.
 TEST(XrefCommand, PrintsCounterpartsOrOneLineReason) {
   ScratchDir dir;
   std::string path = dir.File("board.xref");
@@ -171,7 +171,7 @@ TEST(XrefCommand, PrintsCounterpartsOrOneLineReason) {
   EXPECT_NE(missing.err.find("none.xref"), std::string::npos);
   EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1);  // one line
   XrefRun usage = Xref({"-i", "file"});
-  EXPECT_EQ(usage.status, 1);
+  EXPECT_EQ(usage.status, 2);
   EXPECT_NE(usage.err.find("usage"), std::string::npos);
 }
 

@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "design/session_files.h"
-#include "tavrin/design.h"
-#include "tavrin/persist.h"
-#include "tavrin/physical.h"
-#include "tavrin/props.h"
+#include <tavrin/design.h>
+#include <tavrin/persist.h>
+#include <tavrin/physical.h>
+#include <tavrin/props.h>
+
+#include "tool_common.h"
 
 namespace {
 
@@ -114,19 +115,13 @@ std::string Describe(const TavrinObject* obj) {
 }  // namespace
 
 int RunDump(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: tavrin dump FILE\n");
-    return 2;
-  }
-  const char* path = argv[1];
+  if (argc != 2) return tool::Usage("dump FILE");
+  tool::InputPath input(argv[1]);
+  if (!input.Ok()) return tool::Fail("dump", input.Shown(), input.Error());
   SSession* session = AllocSession();
-  if (!session) {
-    std::fprintf(stderr, "tavrin dump: out of memory\n");
-    return 1;
-  }
-  std::string reason;
-  if (!tavrin::SessionFiles::Restore(*session, path, &reason, false)) {
-    std::fprintf(stderr, "%s: %s\n", path, reason.c_str());
+  if (!session) return tool::Fail("dump", input.Shown(), "out of memory");
+  if (!tool::QuietRestore(*session, input.Path())) {
+    tool::Fail("dump", input.Shown(), session->GetLastError());
     delete session;
     return 1;
   }

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <string>
 
-#include "design/session_files.h"
-#include "tavrin/design.h"
-#include "tavrin/physical.h"
-#include "tavrin/props.h"
+#include <tavrin/design.h>
+#include <tavrin/physical.h>
+#include <tavrin/props.h>
+
+#include "tool_common.h"
 
 namespace {
 
@@ -51,19 +52,15 @@ void PrintPadStacks(const SPadStackLibrary* lib) {
 
 int RunLibs(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: tavrin libs FILE\n");
-    return 2;
+    return tool::Usage("libs FILE");
   }
-  const char* path = argv[1];
+  tool::InputPath input(argv[1]);
+  if (!input.Ok()) return tool::Fail("libs", input.Shown(), input.Error());
   SSession* session = AllocSession();
-  if (!session) {
-    std::fprintf(stderr, "tavrin libs: out of memory\n");
-    return 1;
-  }
-  std::string reason;
-  int ok = tavrin::SessionFiles::Restore(*session, path, &reason, false);
+  if (!session) return tool::Fail("libs", input.Shown(), "out of memory");
+  int ok = tool::QuietRestore(*session, input.Path());
   if (!ok) {
-    std::fprintf(stderr, "%s: %s\n", path, reason.c_str());
+    tool::Fail("libs", input.Shown(), session->GetLastError());
   } else {
     for (auto it = session->GetAllPackageLibraries().begin(); it != session->GetAllPackageLibraries().end(); ++it)
       PrintPackages(*it);

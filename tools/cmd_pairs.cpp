@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "design/session_files.h"
-#include "tavrin/tavrin.h"
+#include <tavrin/tavrin.h>
+
+#include "tool_common.h"
 
 // The gathering step of pairing, to tell a net that reached the bound from
 // one without drivers or receivers.
@@ -68,8 +69,7 @@ void PrintModule(const char* project, SCell* cell, SModule* m, int max) {
 
 int RunPairs(int argc, char** argv) {
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: tavrin pairs FILE [MAX]\n");
-    return 2;
+    return tool::Usage("pairs FILE [MAX]");
   }
   int max = 100;
   if (argc == 3) {
@@ -82,15 +82,12 @@ int RunPairs(int argc, char** argv) {
     }
     max = static_cast<int>(v);
   }
-  const char* path = argv[1];
+  tool::InputPath input(argv[1]);
+  if (!input.Ok()) return tool::Fail("pairs", input.Shown(), input.Error());
   SSession* session = AllocSession();
-  if (!session) {
-    std::fprintf(stderr, "tavrin pairs: out of memory\n");
-    return 1;
-  }
-  std::string reason;
-  if (!tavrin::SessionFiles::Restore(*session, path, &reason, false)) {
-    std::fprintf(stderr, "%s: %s\n", path, reason.c_str());
+  if (!session) return tool::Fail("pairs", input.Shown(), "out of memory");
+  if (!tool::QuietRestore(*session, input.Path())) {
+    tool::Fail("pairs", input.Shown(), session->GetLastError());
     delete session;
     return 1;
   }

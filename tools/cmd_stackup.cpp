@@ -6,10 +6,11 @@
 #include <set>
 #include <string>
 
-#include "design/session_files.h"
-#include "tavrin/design.h"
-#include "tavrin/physical.h"
-#include "tavrin/props.h"
+#include <tavrin/design.h>
+#include <tavrin/physical.h>
+#include <tavrin/props.h>
+
+#include "tool_common.h"
 
 namespace {
 
@@ -72,18 +73,14 @@ void PrintStackUp(const SStackUp* su) {
 
 int RunStackup(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: tavrin stackup FILE\n");
-    return 2;
+    return tool::Usage("stackup FILE");
   }
-  const char* path = argv[1];
+  tool::InputPath input(argv[1]);
+  if (!input.Ok()) return tool::Fail("stackup", input.Shown(), input.Error());
   SSession* session = AllocSession();
-  if (!session) {
-    std::fprintf(stderr, "tavrin stackup: out of memory\n");
-    return 1;
-  }
-  std::string reason;
-  if (!tavrin::SessionFiles::Restore(*session, path, &reason, false)) {
-    std::fprintf(stderr, "%s: %s\n", path, reason.c_str());
+  if (!session) return tool::Fail("stackup", input.Shown(), "out of memory");
+  if (!tool::QuietRestore(*session, input.Path())) {
+    tool::Fail("stackup", input.Shown(), session->GetLastError());
     delete session;
     return 1;
   }

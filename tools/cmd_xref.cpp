@@ -12,7 +12,8 @@
 // Names are printed in double quotes, with '"', '\' and bytes outside
 // printable ASCII escaped, so empty or odd names stay visible. --internal
 // reads the net section titled "Internal_Net_Cross_Reference". argv[0] is
-// the command's own name. Exit status 0 when the file loads, 1 otherwise.
+// the command's own name. Exit status 0 when the file loads, 1 when it does
+// not, 2 for missing arguments.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -86,14 +87,14 @@ int RunXref(int argc, char** argv) {
   }
   if (argc - arg < 2) {
     std::fprintf(stderr, "usage: tavrin xref [-i|--internal] FILE NAME...\n");
-    return 1;
+    return 2;
   }
   const char* path = argv[arg++];
   CPxr pxr;
   if (!pxr.LoadFile(path, internalNets)) {
     // The loader refuses anything but a regular file.
     const char* why = errno == EINVAL ? "not a regular file" : std::strerror(errno);
-    std::fprintf(stderr, "tavrin xref: cannot open %s: %s\n", path, why);
+    std::fprintf(stderr, "tavrin xref: %s: cannot open: %s\n", path, why);
     return 1;
   }
   for (; arg < argc; ++arg) PrintCounterparts(pxr, argv[arg]);

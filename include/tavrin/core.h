@@ -221,6 +221,13 @@ TAVRIN_API TavrinObject* CreateByClassName(const char* name, HANDLEMA* heap);
 // Number of registered class names.
 TAVRIN_API int RegisteredCount();
 
+}  // namespace Dynamic
+
+// The factories of the library's own classes, registered when the library
+// loads; compiled into the library (and its tests) only.
+#ifdef TAVRIN_BUILDING_LIBRARY
+namespace Dynamic {
+
 template <class T>
 class Factory : public AbstractFactory {
  public:
@@ -240,6 +247,8 @@ class Factory : public AbstractFactory {
 
 // One line in a class's source file makes it restorable by name.
 #define TAVRIN_REGISTER_FACTORY(X) static ::Dynamic::Factory<X> s_tavrinFactory_##X
+#endif
+
 
 // ---- server ---------------------------------------------------------------------
 

@@ -81,6 +81,10 @@ class TAVRIN_API SSession : public TavrinObject {
   // is damaged, and the session is then unchanged. Prints the time taken
   // to open the file and to read its records on standard output.
   int Restore(const char* path);
+  // Why the last Save or Restore of this session failed, as one line of
+  // text ("out of memory" when memory ran out); empty after a success and
+  // before the first call. Valid until the next Save, Restore or deletion.
+  const char* GetLastError() const;
   // The end position recorded in a file's header, or -1 when the file
   // cannot be opened or its header is not sound. Reads only the header.
   long GetObjtabPos(const char* path);
@@ -144,6 +148,10 @@ class TAVRIN_API SSession : public TavrinObject {
   RelLinkedList<SPinMappingLibrary*> m_pinMappingLibraries;
   RelLinkedList<SPadStackLibrary*> m_padStackLibraries;
   char* m_version = nullptr;
+  // The reason of the last failed Save or Restore (null: none, or it could
+  // not be kept, see m_lastErrorLost).
+  char* m_lastError = nullptr;
+  bool m_lastErrorLost = false;
   // The heaps of the files restored into this session, destroyed with it.
   void* m_restoredHeaps = nullptr;
 };

@@ -40,6 +40,7 @@ enum g_TavrinUnitType : int {
   TAVRIN_UNIT_HUNDREDTH_MICRON = 6   // 15
 };
 
+namespace tavrin {
 // Internal units per one unit; 0 for an unknown unit.
 TAVRIN_API double UnitFactor(g_TavrinUnitType unit);
 // A length in internal units expressed in `unit`; 0.0 for an unknown unit.
@@ -48,6 +49,7 @@ TAVRIN_API double ToUnits(long value, g_TavrinUnitType unit);
 // unknown unit. Amounts beyond the 32-bit range saturate at its ends, and a
 // NaN gives 0.
 TAVRIN_API int32_t FromUnits(double amount, g_TavrinUnitType unit);
+}  // namespace tavrin
 
 class SValue;
 class SScalarValue;
@@ -233,10 +235,10 @@ class TAVRIN_API SUnitlessValue : public SNumericValue {
 
   long GetValue() const { return m_value; }
   void SetValue(long v) { m_value = static_cast<int32_t>(v); }
-  double GetInUnits(g_TavrinUnitType unit) const { return ToUnits(m_value, unit); }
+  double GetInUnits(g_TavrinUnitType unit) const { return tavrin::ToUnits(m_value, unit); }
   // Always true; an unknown unit stores 0.
   bool SetInUnits(double amount, g_TavrinUnitType unit) {
-    m_value = FromUnits(amount, unit);
+    m_value = tavrin::FromUnits(amount, unit);
     return true;
   }
 

@@ -2,6 +2,7 @@
 #ifndef TAVRIN_TAVRIN_H
 #define TAVRIN_TAVRIN_H
 
+#include "tavrin/version.h"
 #include "tavrin/platform.h"
 #include "tavrin/containers.h"
 #include "tavrin/core.h"

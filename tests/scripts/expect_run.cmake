@@ -1,8 +1,13 @@
 # Runs PROGRAM with ARGS (separated by '|') and checks its exit status
 # (EXPECT_RC) and that its standard output and error together match
-# EXPECT_OUTPUT (a regular expression).
+# EXPECT_OUTPUT (a regular expression). With INPUT, that file is its
+# standard input.
 string(REPLACE "|" ";" _args "${ARGS}")
-execute_process(COMMAND ${PROGRAM} ${_args}
+set(_input)
+if(DEFINED INPUT)
+  set(_input INPUT_FILE ${INPUT})
+endif()
+execute_process(COMMAND ${PROGRAM} ${_args} ${_input}
   RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _err TIMEOUT 60)
 set(_all "${_out}${_err}")
 if(NOT "${_rc}" STREQUAL "${EXPECT_RC}")

@@ -1,0 +1,3 @@
+#include "tavrin/version.h"
+
+const char* TavrinVersion() { return TAVRIN_VERSION_STRING; }

@@ -1,0 +1,80 @@
+#include "tool_common.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <tavrin/design.h>
+
+namespace tool {
+
+int Usage(const char* text) {
+  std::fprintf(stderr, "usage: tavrin %s\n", text);
+  return 2;
+}
+
+int Fail(const char* command, const char* path, const std::string& reason) {
+  std::fprintf(stderr, "tavrin %s: %s: %s\n", command, path, reason.c_str());
+  return 1;
+}
+
+InputPath::InputPath(const char* argument) : m_path(argument), m_shown(argument) {
+  if (std::strcmp(argument, "-") != 0) return;
+  m_shown = "(standard input)";
+  const char* dir = std::getenv("TMPDIR");
+  std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/tavrin-stdin-XXXXXX";
+  int fd = mkstemp(&pattern[0]);
+  if (fd < 0) {
+    m_ok = false;
+    m_error = std::string("cannot make a scratch file: ") + std::strerror(errno);
+    return;
+  }
+  m_path = pattern;
+  m_scratch = true;
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      m_ok = false;
+      m_error = std::string("cannot read standard input: ") + std::strerror(errno);
+      break;
+    }
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = write(fd, buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        m_ok = false;
+        m_error = std::string("cannot copy standard input: ") + std::strerror(errno);
+        break;
+      }
+      done += w;
+    }
+    if (!m_ok) break;
+  }
+  close(fd);
+}
+
+InputPath::~InputPath() {
+  if (m_scratch) unlink(m_path.c_str());
+}
+
+int QuietRestore(SSession& session, const char* path) {
+  std::fflush(stdout);
+  int saved = dup(STDOUT_FILENO);
+  int null = open("/dev/null", O_WRONLY);
+  bool redirected = saved >= 0 && null >= 0 && dup2(null, STDOUT_FILENO) >= 0;
+  if (null >= 0) close(null);
+  int ok = session.Restore(path);
+  std::fflush(stdout);
+  if (redirected) dup2(saved, STDOUT_FILENO);
+  if (saved >= 0) close(saved);
+  return ok;
+}
+
+}  // namespace tool
