@@ -10,19 +10,13 @@
 
 #include "core/pool.h"
 #include "design/session_files.h"
+#include "file_test.h"
 #include "hierarchy_fixture.h"
 #include "library_fixture.h"
 
 using namespace tavrin_test;
 
 namespace {
-
-template <class V>
-std::vector<std::string> Keys(const RelMap<CharM, V>& map) {
-  std::vector<std::string> out;
-  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
-  return out;
-}
 
 template <class V>
 std::vector<int> Numbers(const RelMap<int, V>& map) {
@@ -66,23 +60,8 @@ int FailEachAllocation(HANDLEMA* heap, Create create, Check unchanged) {
   return -1;
 }
 
-class LibraryTest : public SessionTest {
+class LibraryTest : public FileTest {
  protected:
-  std::string SaveOf(SSession* s) {
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
-  }
-  int Restore(SSession* into, const std::string& bytes) {
-    WriteFile(dir.File("in"), bytes);
-    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
-  }
-  SSession* Restored(const std::string& bytes) {
-    SSession* s = AllocSession();
-    sessions.emplace_back(s);
-    EXPECT_EQ(Restore(s, bytes), 1);
-    return s;
-  }
-  ScratchDir dir;
   std::vector<std::unique_ptr<SSession>> sessions;
 };
 

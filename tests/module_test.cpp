@@ -6,13 +6,14 @@
 
 #include "core/pool.h"
 #include "design/session_files.h"
+#include "file_test.h"
 #include "hierarchy_fixture.h"
 
 using namespace tavrin_test;
 
 namespace {
 
-class ModuleTest : public SessionTest {
+class ModuleTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
@@ -22,25 +23,10 @@ class ModuleTest : public SessionTest {
     m = board->CreateModule("M1");
     ASSERT_NE(m, nullptr);
   }
-  std::string SaveOf(SSession* s) {
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
-  }
-  int Restore(SSession* into, const std::string& bytes) {
-    WriteFile(dir.File("in"), bytes);
-    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
-  }
-  SSession* Restored(const std::string& bytes) {
-    SSession* s = AllocSession();
-    sessions.emplace_back(s);
-    EXPECT_EQ(Restore(s, bytes), 1);
-    return s;
-  }
   SProject* project = nullptr;
   SCell* board = nullptr;
   SCell* chip = nullptr;
   SModule* m = nullptr;
-  ScratchDir dir;
   std::vector<std::unique_ptr<SSession>> sessions;
 };
 
@@ -52,13 +38,6 @@ void Starve(HANDLEMA* heap) {
   for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
 }
 
-template <class T>
-std::vector<std::string> Names(const RelLinkedList<T*>& list) {
-  std::vector<std::string> out;
-  for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName());
-  return out;
-}
-typedef std::vector<std::string> Strings;
 
 // The data lines of a saved file, to find a record's items by their values.
 std::vector<std::string> DataLines(const std::string& file) {

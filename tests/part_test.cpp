@@ -6,6 +6,7 @@
 
 #include "core/pool.h"
 #include "design/session_files.h"
+#include "file_test.h"
 #include "hierarchy_fixture.h"
 
 using namespace tavrin_test;
@@ -24,14 +25,8 @@ std::vector<std::string> Texts(const CStringList& list) {
   return out;
 }
 
-template <class V>
-std::vector<std::string> Keys(const RelMap<CharM, V>& map) {
-  std::vector<std::string> out;
-  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
-  return out;
-}
 
-class PartTest : public SessionTest {
+class PartTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
@@ -41,26 +36,11 @@ class PartTest : public SessionTest {
     lib = session->CreatePinMappingLibrary("L");
     ASSERT_TRUE(part && lib);
   }
-  std::string SaveOf(SSession* s) {
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
-  }
-  int Restore(SSession* into, const std::string& bytes) {
-    WriteFile(dir.File("in"), bytes);
-    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
-  }
-  SSession* Restored(const std::string& bytes) {
-    SSession* s = AllocSession();
-    sessions.emplace_back(s);
-    EXPECT_EQ(Restore(s, bytes), 1);
-    return s;
-  }
 
   SProject* project = nullptr;
   SCell* cell = nullptr;
   SPart* part = nullptr;
   SPinMappingLibrary* lib = nullptr;
-  ScratchDir dir;
   std::vector<std::unique_ptr<SSession>> sessions;
 };
 

@@ -10,6 +10,7 @@
 
 #include "core/pool.h"
 #include "design/session_files.h"
+#include "file_test.h"
 #include "hierarchy_fixture.h"
 #include "test_element.h"
 
@@ -21,7 +22,7 @@ typedef SCondRule R;
 typedef std::vector<std::string> Strings;
 
 template <class T>
-Strings Names(const RelLinkedList<T*>& list) {
+Strings NamesOrNull(const RelLinkedList<T*>& list) {
   Strings out;
   for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName() ? (*it)->GetName() : "(null)");
   return out;
@@ -102,7 +103,7 @@ TEST_F(RulesTest, RuleSetsByTheirOwnName) {
   SRuleSet* a2 = r->CreateRuleSet("A");
   SRuleSet* unnamed = r->CreateRuleSet();
   ASSERT_TRUE(a && b && a2 && unnamed);
-  EXPECT_EQ(Names(r->GetAllRuleSets()), (Strings{"(null)", "A", "B", "A"}));
+  EXPECT_EQ(NamesOrNull(r->GetAllRuleSets()), (Strings{"(null)", "A", "B", "A"}));
   EXPECT_EQ(r->GetRuleSet("A"), a2);
   EXPECT_TRUE(r->GetRuleSet("B") == b && !r->GetRuleSet("a") && !r->GetRuleSet(nullptr));
   // The rule-set name is not the design-element name.
@@ -138,7 +139,7 @@ TEST_F(RulesTest, AddRemoveDestroyRuleSets) {
   EXPECT_STREQ(theirs->GetName(), "T") << "not deleted";
   EXPECT_TRUE(other->RemoveRuleSet(theirs) && !other->RemoveRuleSet(theirs));
   EXPECT_TRUE(r->AddRuleSet(theirs));
-  EXPECT_EQ(Names(r->GetAllRuleSets()), (Strings{"T", "A"}));
+  EXPECT_EQ(NamesOrNull(r->GetAllRuleSets()), (Strings{"T", "A"}));
   EXPECT_TRUE(r->DestroyRuleSet(theirs) && !r->DestroyRuleSet(theirs));
   EXPECT_TRUE(r->DestroyAllRuleSets() && r->GetAllRuleSets().empty() && r->DestroyAllRuleSets());
   {
@@ -199,7 +200,7 @@ TEST_F(RulesTest, DestroyRulesOfThisModuleOnly) {
   theirs->CreateRuleSet("T");
   mine->CreateRuleSet("A");
   EXPECT_FALSE(m->DestroyCondRule(theirs) || m->DestroyCondRule(nullptr) || m->RemoveCondRule(theirs));
-  EXPECT_EQ(Names(theirs->GetAllRuleSets()), (Strings{"T"}));
+  EXPECT_EQ(NamesOrNull(theirs->GetAllRuleSets()), (Strings{"T"}));
   EXPECT_EQ(Items(m2->GetAllCondRules()), (std::vector<SCondRule*>{theirs}));
   EXPECT_TRUE(m2->RemoveCondRule(theirs) && m2->GetAllCondRules().empty() && !m2->RemoveCondRule(theirs));
   EXPECT_EQ(theirs->GetAllRuleSets().size(), 1u);
@@ -366,25 +367,12 @@ struct ContextSession {
   SConnectivityRepresentation* r;
 };
 
-class ContextFileTest : public SessionTest {
+class ContextFileTest : public FileTest {
  protected:
   std::string SaveOf(SSession* s) {
     ResetShared();
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
+    return FileTest::SaveOf(s);
   }
-  int Restore(SSession* into, const std::string& bytes) {
-    WriteFile(dir.File("in"), bytes);
-    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
-  }
-  SSession* Restored(const std::string& bytes) {
-    SSession* s = AllocSession();
-    sessions.emplace_back(s);
-    EXPECT_EQ(Restore(s, bytes), 1);
-    return s;
-  }
-  ScratchDir dir;
-  std::vector<std::unique_ptr<SSession>> sessions;
 };
 
 // The object table of a saved file with the class of index `index` (from
@@ -577,7 +565,7 @@ TEST_F(RulesTest, RuleFileRoundTrips) {
   ASSERT_NE(back, nullptr);
   EXPECT_TRUE(!strcmp(back->GetSource(), "U1") && !strcmp(back->GetTarget(), "U2") && back->GetId() == 77);
   EXPECT_TRUE(back->GetSourceType() == R::RULE_NET && back->GetTargetType() == R::RULE_PIN_PAIR);
-  EXPECT_EQ(Names(back->GetAllRuleSets()), (Strings{"A", "B"})) << "the list comes back reversed";
+  EXPECT_EQ(NamesOrNull(back->GetAllRuleSets()), (Strings{"A", "B"})) << "the list comes back reversed";
   EXPECT_TRUE(back->GetRuleSet("A")->GetId() == 3 && back->GetRuleSet("B")->GetId() == 4);
   const std::string path2 = dir.File("rule2");
   EXPECT_NE(RuleFile(path2, back), golden);

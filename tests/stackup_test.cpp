@@ -8,6 +8,7 @@
 
 #include "core/pool.h"
 #include "design/session_files.h"
+#include "file_test.h"
 #include "hierarchy_fixture.h"
 
 using namespace tavrin_test;
@@ -161,29 +162,14 @@ struct StackBoard {
   SPowerPlaneRegion *pg, *pu;
 };
 
-class StackUpTest : public SessionTest {
+class StackUpTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
     su = (new (heap) SLayout())->CreateStackUp();
     ASSERT_NE(su, nullptr);
   }
-  std::string SaveOf(SSession* s) {
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
-  }
-  int Restore(SSession* into, const std::string& bytes) {
-    WriteFile(dir.File("in"), bytes);
-    return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
-  }
-  SSession* Restored(const std::string& bytes) {
-    SSession* s = AllocSession();
-    sessions.emplace_back(s);
-    EXPECT_EQ(Restore(s, bytes), 1);
-    return s;
-  }
   SStackUp* su = nullptr;
-  ScratchDir dir;
   std::vector<std::unique_ptr<SSession>> sessions;
 };
 
@@ -566,20 +552,6 @@ TEST_F(StackUpTest, DistinctIdentifiers) {
 }
 
 // ---- damage --------------------------------------------------------------------------------
-
-// Everything a restore may change in a session, as text.
-std::string Fingerprint(SSession* s) {
-  std::ostringstream o;
-  o << "id " << s->GetId() << "\n";
-  for (auto it = s->GetAllProjects().begin(); it != s->GetAllProjects().end(); ++it) {
-    o << it->first.c_str() << " " << it->second << "\n";
-    for (auto c = it->second->GetAllDesigns().begin(); c != it->second->GetAllDesigns().end(); ++c)
-      o << " " << c->first.c_str() << " " << c->second << " " << c->second->GetAllModules().size() << "\n";
-  }
-  for (auto it = s->GetAllLibraries().begin(); it != s->GetAllLibraries().end(); ++it)
-    o << it->first.c_str() << " " << it->second << "\n";
-  return o.str();
-}
 
 // The index (from 0) of the first data line equal to `text` at or after `from`.
 std::size_t LineOf(const std::vector<std::string>& lines, const std::string& text, std::size_t from = 0) {
