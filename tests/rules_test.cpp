@@ -295,33 +295,6 @@ class ContextFileTest : public FileTest {
   }
 };
 
-// The object table of a saved file with the class of index `index` (from
-// 1) replaced, re-encoded and reframed.
-std::string WithClass(const std::string& file, std::size_t index, const std::string& cls) {
-  const std::size_t at = file.find("@@@@\n");
-  std::vector<std::string> lines;
-  std::istringstream in(file.substr(at));
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  Strings names, classes;
-  for (std::size_t i = 2; i < lines.size(); ++i) {
-    const std::string& l = lines[i];
-    if (!l.empty() && std::isdigit(static_cast<unsigned char>(l[0]))) classes.push_back(names.at(std::stoul(l)));
-    else names.push_back(l), classes.push_back(l);
-  }
-  classes.at(index - 1) = cls;
-  std::string table = "@@@@\n" + lines.at(1) + "\n";
-  Strings seen;
-  for (const std::string& c : classes) {
-    std::size_t k = std::find(seen.begin(), seen.end(), c) - seen.begin();
-    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
-    if (k == seen.size()) seen.push_back(c);
-  }
-  char end[16];
-  std::snprintf(end, sizeof end, "%06zu", at + table.size());
-  std::string out = file.substr(0, at) + table;
-  return out.replace(22, 6, end);  // the end position, after "YO", "12", "VV", "33199" and the table's
-}
-
 }  // namespace
 
 // The save is the hand-computed file; restored, the later "W" read holds

@@ -392,16 +392,6 @@ std::string WithClassLine(const std::string& file, const std::string& name) {
   return out.replace(out.find('\n', 19) + 1, 6, end);  // the second position line
 }
 
-// The object table with class line `index` (from 1) replaced.
-std::string WithClassAt(const std::string& file, std::size_t index, const std::string& name) {
-  std::size_t at = file.find('\n', file.find("@@@@\n") + 5) + 1;
-  for (std::size_t i = 1; i < index; ++i) at = file.find('\n', at) + 1;
-  std::string out = file.substr(0, at) + name + file.substr(file.find('\n', at));
-  char end[16];
-  std::snprintf(end, sizeof end, "%06zu", out.size());
-  return out.replace(out.find('\n', 19) + 1, 6, end);
-}
-
 class StackUpDamageTest : public StackUpTest {
  protected:
   void SetUp() override {
@@ -441,16 +431,15 @@ TEST_F(StackUpDamageTest, CraftedDamage) {
 
   // Another class where a typed list holds a region: PG (the second index
   // the net "GND" lists: PU came first, newest first) made a signal region
-  // or a net, S2 a power-plane region. Class lines name earlier class lines
-  // by number, from 0: 3 SNetScalar, 5 SSignalRegion, 6 SPowerPlaneRegion.
+  // or a net, S2 a power-plane region.
   std::size_t gnd = LineOf(data, "GND");
   std::size_t count = LineOf(data, "2", gnd);  // the net's power-plane count after bundles
   std::size_t pgIndex = std::stoul(data.at(count + 2));
   std::size_t s2Index = std::stoul(data.at(LineOf(data, "S2") - 3));
-  ASSERT_TRUE(WithClassAt(golden, pgIndex, "6") == golden && WithClassAt(golden, s2Index, "5") == golden);
-  Refused(WithClassAt(golden, pgIndex, "5"), "a signal region in the power-plane list");
-  Refused(WithClassAt(golden, pgIndex, "3"), "a net in the power-plane list");
-  Refused(WithClassAt(golden, s2Index, "6"), "a power-plane region in the signal list");
+  ASSERT_TRUE(WithClass(golden, pgIndex, "SPowerPlaneRegion") == golden && WithClass(golden, s2Index, "SSignalRegion") == golden);
+  Refused(WithClass(golden, pgIndex, "SSignalRegion"), "a signal region in the power-plane list");
+  Refused(WithClass(golden, pgIndex, "SNetScalar"), "a net in the power-plane list");
+  Refused(WithClass(golden, s2Index, "SPowerPlaneRegion"), "a power-plane region in the signal list");
 
   // A value claimed twice: layer 1's via diameter names its thickness.
   std::size_t thickness = LineOf(data, "53340");
