@@ -14,6 +14,8 @@
 // memory); the ratios are printed per run, then their min and median.
 //
 //   bench_model [RUNS [FOLDER]]     (default: 3 runs in /tmp)
+//   bench_model --phase build|save|restore SIZE [FOLDER]
+//                                   that phase alone, five times, for a profiler
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/wait.h>
@@ -634,9 +636,43 @@ double Median(std::vector<double> v) {
   return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// One phase repeated in this process, the others run once around it.
+int Phase(const std::string& phase, long size, const std::string& folder) {
+  BoardPlan plan = tavrin_bench::PlanBoard(size, 13);
+  std::string path = folder + "/bench-model-phase-" + std::to_string(getpid()) + ".tvn";
+  SSession* s = AllocSession();
+  if (phase != "build" && tavrin_bench::BuildBoard(s, plan) < 0) return 1;
+  if (phase == "restore" && s->Save(path.c_str()) != 1) return 1;
+  for (int i = 0; i < 5; ++i) {
+    double t = Now();
+    if (phase == "build") {
+      SSession* b = AllocSession();
+      if (tavrin_bench::BuildBoard(b, plan) < 0) return 1;
+      t = Now() - t;
+      delete b;
+    } else if (phase == "save") {
+      if (s->Save(path.c_str()) != 1) return 1;
+      t = Now() - t;
+    } else if (phase == "restore") {
+      SSession* r = AllocSession();
+      if (!tavrin::SessionFiles::Restore(*r, path.c_str(), nullptr, false)) return 1;
+      t = Now() - t;
+      delete r;
+    } else {
+      return 2;
+    }
+    std::printf("%s %.4f s\n", phase.c_str(), t);
+  }
+  delete s;
+  std::remove(path.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 3 && std::strcmp(argv[1], "--phase") == 0)
+    return Phase(argv[2], std::atol(argv[3]), argc > 4 ? argv[4] : "/tmp");
   int runs = argc > 1 ? std::atoi(argv[1]) : 3;
   if (runs < 1) runs = 1;
   std::string folder = argc > 2 ? argv[2] : "/tmp";
