@@ -18,6 +18,7 @@
 //                                   that phase alone, five times, for a profiler
 #include <fcntl.h>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +62,11 @@ long StatusKb(const char* field) {
     }
   std::fclose(f);
   return kb;
+}
+double CpuSeconds() {
+  struct rusage u;
+  getrusage(RUSAGE_SELF, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 long Rss() { return StatusKb("VmRSS:") * 1024; }
 long Peak() { return StatusKb("VmHWM:") * 1024; }
@@ -644,24 +650,28 @@ int Phase(const std::string& phase, long size, const std::string& folder) {
   if (phase != "build" && tavrin_bench::BuildBoard(s, plan) < 0) return 1;
   if (phase == "restore" && s->Save(path.c_str()) != 1) return 1;
   for (int i = 0; i < 5; ++i) {
+    double cpu = CpuSeconds();
     double t = Now();
     if (phase == "build") {
       SSession* b = AllocSession();
       if (tavrin_bench::BuildBoard(b, plan) < 0) return 1;
       t = Now() - t;
+      cpu = CpuSeconds() - cpu;
       delete b;
     } else if (phase == "save") {
       if (s->Save(path.c_str()) != 1) return 1;
       t = Now() - t;
+      cpu = CpuSeconds() - cpu;
     } else if (phase == "restore") {
       SSession* r = AllocSession();
       if (!tavrin::SessionFiles::Restore(*r, path.c_str(), nullptr, false)) return 1;
       t = Now() - t;
+      cpu = CpuSeconds() - cpu;
       delete r;
     } else {
       return 2;
     }
-    std::printf("%s %.4f s\n", phase.c_str(), t);
+    std::printf("%s %.4f s (processor %.4f s)\n", phase.c_str(), t, cpu);
   }
   delete s;
   std::remove(path.c_str());
