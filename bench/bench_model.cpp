@@ -529,7 +529,6 @@ struct Figures {
   double stdBuild = 0, stdTeardown = 0, raw = 0, bare = 0;
   double sqlSave = -1, sqlLoad = -1;
   long bytes = 0, stdBytes = 0;  // allocated by the build
-  long restoredBytes = 0;
   long peak = 0;                 // peak resident growth of the whole run
   int pairsResult = 0;
 };
@@ -583,7 +582,6 @@ Figures Run(long size, const std::string& folder) {
   t = Now();
   if (!tavrin::SessionFiles::Restore(*r, path.c_str(), nullptr, false)) std::abort();
   f.restore = Now() - t;
-  f.restoredBytes = static_cast<long>(tavrin::HeapBytesInUse(r->GetHeap()->heap));
 
   SProject* project = r->GetProject("board");
   SCell* top = project && !project->GetAllTopCells().empty() ? *project->GetAllTopCells().begin() : nullptr;
@@ -751,8 +749,6 @@ int main(int argc, char** argv) {
   ratio("bytes per object / std", [](const Figures& f) { return double(f.bytes) / double(f.stdBytes); }, "<= 0.8");
   ratio("bytes per object", [](const Figures& f) { return double(f.bytes) / double(f.objects); }, "(tavrin)");
   ratio("bytes per object, std", [](const Figures& f) { return double(f.stdBytes) / double(f.objects); }, "(std)");
-  ratio("restored bytes per object", [](const Figures& f) { return double(f.restoredBytes) / double(f.objects); },
-        "(tavrin)");
   ratio("peak resident growth, MB", [](const Figures& f) { return double(f.peak) / 1e6; }, "(whole run)");
 
   std::printf("\n%-40s %8s %8s   target\n", "growth 10^5 -> 10^6 (min, median)", "min", "median");
