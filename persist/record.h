@@ -22,11 +22,23 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <typeinfo>
 
 #include "core/pool.h"
 #include "tavrin/persist.h"
 
 namespace tavrin {
+
+// T::Cast for objects read from a file. Most references name an object of
+// exactly the class asked for: then the complete object is the T, found
+// without a search of the class hierarchy (costly for classes with two
+// bases). Any other object goes through T::Cast.
+template <class T>
+T* ReadCast(TavrinObject* o) {
+  if (!o) return nullptr;
+  if (typeid(*o) == typeid(T)) return static_cast<T*>(dynamic_cast<void*>(o));
+  return T::Cast(o);
+}
 
 class Record {
  public:
@@ -89,7 +101,7 @@ class Record {
       return;
     }
     if (!ok()) return;
-    p = T::Cast(m_s.ReadPointer());
+    p = ReadCast<T>(m_s.ReadPointer());
   }
 
   // An owned child that may be absent: its reference, then its record.
@@ -382,7 +394,7 @@ class Record {
   T* ReadChildHeader() {
     TavrinObject* o = m_s.ReadPointer();
     if (!ok()) return nullptr;
-    T* c = T::Cast(o);
+    T* c = ReadCast<T>(o);
     if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
     return c;
   }
@@ -415,7 +427,7 @@ class Record {
 
   template <class T>
   T* ReadChildRecord(TavrinObject* o) {
-    T* c = T::Cast(o);
+    T* c = ReadCast<T>(o);
     if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
     FinishChild(c);
     return c;

@@ -10,6 +10,10 @@ namespace {
 constexpr std::size_t kDefaultChunk = 30000;
 // Larger values would only waste memory on small saves.
 constexpr std::size_t kMaxChunk = std::size_t(1) << 24;
+constexpr std::size_t kMinBucketBits = 12;
+constexpr std::size_t kMaxBucketBits = 30;
+// Indices are 32-bit numbers; the last one stays free as the limit.
+constexpr std::size_t kMaxEntries = UINT32_MAX;
 }  // namespace
 
 std::size_t ReferenceIndex::ChunkSizeFromEnvironment() {
@@ -22,18 +26,24 @@ std::size_t ReferenceIndex::ChunkSizeFromEnvironment() {
 }
 
 ReferenceIndex::ReferenceIndex(std::size_t expected) : m_chunkSize(ChunkSizeFromEnvironment()) {
-  while (m_bucketBits < 24 && (std::size_t(1) << m_bucketBits) < expected) ++m_bucketBits;
-  m_buckets = static_cast<Node**>(std::calloc(std::size_t(1) << m_bucketBits, sizeof(Node*)));
-  m_capacity = m_chunkSize + 1;
+  if (expected > kMaxEntries - 1) expected = kMaxEntries - 1;
+  m_bucketBits = kMinBucketBits;
+  while (m_bucketBits < 24 && (std::size_t(2) << m_bucketBits) < expected) ++m_bucketBits;
+  m_buckets = static_cast<uint32_t*>(std::calloc(std::size_t(1) << m_bucketBits, sizeof(uint32_t)));
+  m_capacity = (expected > m_chunkSize ? expected : m_chunkSize) + 1;
+  m_entries = static_cast<Entry*>(std::malloc(m_capacity * sizeof *m_entries));
   m_objects = static_cast<const TavrinObject**>(std::malloc(m_capacity * sizeof *m_objects));
-  if (!m_buckets || !m_objects) m_failed = true;
-  else m_objects[0] = nullptr;
+  if (!m_buckets || !m_entries || !m_objects) {
+    m_failed = true;
+  } else {
+    m_entries[0] = Entry{nullptr, 0};
+    m_objects[0] = nullptr;
+  }
 }
 
 ReferenceIndex::~ReferenceIndex() {
-  for (std::size_t i = 0; i < m_chunkCount; ++i) std::free(m_chunks[i]);
-  std::free(m_chunks);
   std::free(m_buckets);
+  std::free(m_entries);
   std::free(m_objects);
 }
 
@@ -45,40 +55,32 @@ std::size_t ReferenceIndex::Bucket(const void* key) const {
 }
 
 bool ReferenceIndex::GrowBuckets() {
-  std::size_t oldCount = std::size_t(1) << m_bucketBits;
-  Node** fresh = static_cast<Node**>(std::calloc(oldCount * 2, sizeof(Node*)));
+  if (m_bucketBits >= kMaxBucketBits) return false;
+  uint32_t* fresh = static_cast<uint32_t*>(std::calloc(std::size_t(2) << m_bucketBits, sizeof(uint32_t)));
   if (!fresh) return false;  // keep the longer chains
-  Node** old = m_buckets;
+  std::free(m_buckets);
   m_buckets = fresh;
   ++m_bucketBits;
-  for (std::size_t b = 0; b < oldCount; ++b) {
-    for (Node* n = old[b]; n;) {
-      Node* next = n->next;
-      std::size_t nb = Bucket(n->key);
-      n->next = m_buckets[nb];
-      m_buckets[nb] = n;
-      n = next;
-    }
+  for (uint32_t i = 1; i < m_count; ++i) {
+    std::size_t b = Bucket(m_entries[i].key);
+    m_entries[i].next = m_buckets[b];
+    m_buckets[b] = i;
   }
-  std::free(old);
   return true;
 }
 
-ReferenceIndex::Node* ReferenceIndex::NewNode() {
-  if (m_nodesLeft == 0) {
-    if (m_chunkCount == m_chunkCapacity) {
-      std::size_t cap = m_chunkCapacity ? m_chunkCapacity * 2 : 16;
-      Node** grown = static_cast<Node**>(std::realloc(m_chunks, cap * sizeof(Node*)));
-      if (!grown) return nullptr;
-      m_chunks = grown;
-      m_chunkCapacity = cap;
-    }
-    Node* chunk = static_cast<Node*>(std::malloc(m_chunkSize * sizeof(Node)));
-    if (!chunk) return nullptr;
-    m_chunks[m_chunkCount++] = chunk;
-    m_nodesLeft = m_chunkSize;
-  }
-  return m_chunks[m_chunkCount - 1] + (m_chunkSize - m_nodesLeft--);
+bool ReferenceIndex::GrowEntries() {
+  std::size_t step = m_capacity / 2 > m_chunkSize ? m_capacity / 2 : m_chunkSize;
+  std::size_t cap = m_capacity + step > kMaxEntries ? kMaxEntries : m_capacity + step;
+  if (cap <= m_capacity) return false;
+  auto* entries = static_cast<Entry*>(std::realloc(m_entries, cap * sizeof *m_entries));
+  if (!entries) return false;
+  m_entries = entries;
+  auto* objects = static_cast<const TavrinObject**>(std::realloc(m_objects, cap * sizeof *m_objects));
+  if (!objects) return false;
+  m_objects = objects;
+  m_capacity = cap;
+  return true;
 }
 
 int64_t ReferenceIndex::IndexOf(const TavrinObject* obj) {
@@ -86,27 +88,16 @@ int64_t ReferenceIndex::IndexOf(const TavrinObject* obj) {
   if (m_failed) return -1;
   const void* key = dynamic_cast<const void*>(obj);
   std::size_t b = Bucket(key);
-  for (Node* n = m_buckets[b]; n; n = n->next)
-    if (n->key == key) return static_cast<int64_t>(n->number) - 1;
-  if (m_count == UINT32_MAX) return -1;
-  if (m_count + 1 >= m_capacity) {
-    std::size_t step = m_capacity / 2 > m_chunkSize ? m_capacity / 2 : m_chunkSize;
-    auto* grown = static_cast<const TavrinObject**>(
-        std::realloc(m_objects, (m_capacity + step) * sizeof *m_objects));
-    if (!grown) return -1;
-    m_objects = grown;
-    m_capacity += step;
-  }
-  Node* n = NewNode();
-  if (!n) return -1;
-  n->key = key;
-  n->number = m_count + 1;
-  n->next = m_buckets[b];
-  m_buckets[b] = n;
-  m_objects[m_count] = obj;
-  ++m_count;
-  if (m_count > (std::size_t(2) << m_bucketBits)) GrowBuckets();
-  return static_cast<int64_t>(m_count) - 1;
+  for (uint32_t i = m_buckets[b]; i; i = m_entries[i].next)
+    if (m_entries[i].key == key) return i;
+  if (m_count >= kMaxEntries - 1) return -1;
+  if (m_count >= m_capacity && !GrowEntries()) return -1;
+  uint32_t index = m_count++;
+  m_entries[index] = Entry{key, m_buckets[b]};
+  m_objects[index] = obj;
+  m_buckets[b] = index;
+  if (m_count > (std::size_t(1) << m_bucketBits)) GrowBuckets();
+  return index;
 }
 
 }  // namespace tavrin

@@ -6,14 +6,17 @@
 // complete object, so a reference written through either base gets the
 // same index.
 //
-// Lookup is a chained hash on the complete object's address. Neighbouring objects
-// fall into neighbouring buckets, so a save that walks objects in about
-// the order they were allocated walks the buckets in order too. Nodes come
-// in chunks of PID_SIZE nodes (the environment variable "PID_SIZE", 30000
-// when absent or not a positive number), and the index array grows by at
-// least PID_SIZE entries at a time; the bucket array starts at the size
-// the caller expects and doubles as the index fills, so a lookup costs
-// constant time whatever the number of objects.
+// Lookup is a chained hash on the complete object's address, kept in flat
+// arrays of 32-bit numbers: each bucket holds the first index of its chain,
+// and each index its key and the next index of the chain. Neighbouring
+// objects fall into neighbouring buckets, so a save that walks objects in
+// about the order they were allocated walks the buckets in order too. The
+// per-index arrays are reserved for the expected count (memory that is not
+// touched costs nothing) and grow by at least PID_SIZE entries at a time
+// (the environment variable "PID_SIZE", 30000 when absent or not a positive
+// number); the bucket array starts at half the expected count, since every
+// bucket of it is touched, and doubles when there are more indices than
+// buckets, so a lookup costs constant time whatever the number of objects.
 #ifndef TAVRIN_PERSIST_REFERENCE_INDEX_H
 #define TAVRIN_PERSIST_REFERENCE_INDEX_H
 
@@ -45,24 +48,20 @@ class ReferenceIndex {
   static std::size_t ChunkSizeFromEnvironment();
 
  private:
-  struct Node {
+  struct Entry {
     const void* key;  // the complete object
-    uint32_t number;  // index + 1
-    Node* next;
+    uint32_t next;    // next index of the chain, 0 at its end
   };
   std::size_t Bucket(const void* key) const;
   bool GrowBuckets();
-  Node* NewNode();
+  bool GrowEntries();
 
   std::size_t m_chunkSize;
-  Node** m_buckets = nullptr;
-  std::size_t m_bucketBits = 16;
-  Node** m_chunks = nullptr;  // node chunks
-  std::size_t m_chunkCount = 0;
-  std::size_t m_chunkCapacity = 0;
-  std::size_t m_nodesLeft = 0;  // free nodes at the end of the last chunk
-  const TavrinObject** m_objects = nullptr;
-  std::size_t m_capacity = 0;
+  uint32_t* m_buckets = nullptr;  // first index of each chain, 0 when empty
+  std::size_t m_bucketBits = 12;
+  Entry* m_entries = nullptr;
+  const TavrinObject** m_objects = nullptr;  // as written (any base)
+  std::size_t m_capacity = 0;                // entries of both arrays
   uint32_t m_count = 1;
   bool m_failed = false;
 };
