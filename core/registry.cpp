@@ -2,7 +2,18 @@
 
 #include "tavrin/core.h"
 
-TavrinObject::~TavrinObject() {}
+namespace {
+// Read once per destruction: the cost when nobody observes is one load.
+std::atomic<tavrin::DestroyObserver> g_destroyObserver{nullptr};
+}  // namespace
+
+TavrinObject::~TavrinObject() {
+  if (tavrin::DestroyObserver observer = g_destroyObserver.load(std::memory_order_acquire)) observer(this);
+}
+
+void tavrin::SetDestroyObserver(DestroyObserver observer) noexcept {
+  g_destroyObserver.store(observer, std::memory_order_release);
+}
 
 namespace Dynamic {
 

@@ -163,6 +163,16 @@ class TAVRIN_API TavrinObject {
 };
 
 namespace tavrin {
+// One process-wide observer of object destruction, for bindings whose
+// handles must learn that the library deleted an object (a Destroy that
+// deletes, an owner deleting its children). Called on the deleting thread
+// with the object's first root (its own address) as that root is
+// destroyed; objects reclaimed with their session's heap are not
+// announced. Null (the default) turns it off; replacing it while objects
+// are being deleted on other threads is allowed.
+typedef void (*DestroyObserver)(const TavrinObject* object);
+TAVRIN_API void SetDestroyObserver(DestroyObserver observer) noexcept;
+
 // The root of an object's first base. A class with two TavrinObject bases
 // names its first one as `FirstBase`; the factories, the read table and the
 // owned-child claims hold an object through this view, and references
