@@ -103,146 +103,45 @@ TEST_F(BoardTest, OneIndexPerObject) {
                                               SPortInstanceScalar::Cast(u2->GetPortInstance("1"))}));
 }
 
-// Every element is found by name; lists and maps come back reversed;
-// counts, back-pointers and ids are the file's; what is never saved is gone.
+// What a save does not write but a restore sets: back-pointers, instance
+// counts, the maps rebuilt from the lists; an EBD pin a pin pair refers to
+// comes back empty. (The double round trip covers every saved field.)
 TEST_F(BoardTest, RestoredBoard) {
   SSession* s = Restored(ReadFile(TestData("board.tvn")));
   SProject* p = s->GetProject("B");
-  ASSERT_NE(p, nullptr);
   SCell* chip = p->GetDesign("chip");
   SCell* top = p->GetDesign("top");
   ASSERT_TRUE(chip && top);
-  EXPECT_EQ(Items(p->GetAllTopCells()), std::vector<SCell*>{top});
   EXPECT_TRUE(chip->GetInstanceCount() == 3 && top->GetInstanceCount() == 0);
-
-  // The pin-mapping library and its mappings; pairs are not saved.
   auto* maps = dynamic_cast<SPinMappingLibrary*>(s->GetLibrary("maps"));
-  ASSERT_NE(maps, nullptr);
-  SPinMapping* pmA = maps->GetPinMapping("pmA");
-  SPinMapping* pmB = maps->GetPinMapping("pmB");
-  ASSERT_TRUE(pmA && pmB);
-  EXPECT_TRUE(pmA->GetPinMappingLibrary() == maps && pmA->GetId() == 41 && pmB->GetId() == 42);
-  EXPECT_TRUE(pmA->GetAllGlobalEntries().empty() && pmA->GetAllSlotEntries().empty());
-  EXPECT_EQ(pmA->GetSlotNumber("1"), -1);
-
-  // chip: interface, the part with pins and mappings.
+  ASSERT_TRUE(maps && maps->GetPinMapping("pmA"));
+  EXPECT_EQ(maps->GetPinMapping("pmA")->GetPinMappingLibrary(), maps);
   SPart* part = SPart::Cast(chip->GetRepresentation("cp"));
-  ASSERT_NE(part, nullptr);
-  EXPECT_TRUE(chip->GetDefaultRepresentation() == part && part->GetCell() == chip);
-  EXPECT_EQ(Items(chip->GetAllParts()), std::vector<SPart*>{part});
-  EXPECT_TRUE(part->GetType() == 3 && part->GetId() == 51);
-  EXPECT_EQ(Keys(part->GetAllPartPins()), (Strings{"1", "2"}));
-  SPartPin* pin1 = part->GetPartPin("1");
-  SPartPin* pin2 = part->GetPartPin("2");
-  ASSERT_TRUE(pin1 && pin2);
-  EXPECT_TRUE(pin1->GetPart() == part && pin1->GetX() == 10 && pin1->GetY() == -20 && pin1->GetId() == 52);
-  EXPECT_TRUE(pin2->GetX() == 30 && pin2->GetY() == 40 && pin2->GetId() == 53);
-  EXPECT_EQ(Keys(part->GetAllPinMappings()), (Strings{"pmA", "pmB"}));
-  EXPECT_TRUE(part->GetPinMapping("pmA") == pmA && part->GetSelectedMapping() == pmB);
-  EXPECT_FALSE(part->HasDiscretePinPair("1-2"));
-  EXPECT_EQ(part->GetAllDiscretePinPairs().GetCount(), 0);
-  SPinPair* pp = SPinPair::Cast(part->GetCollection("PP"));
-  EXPECT_TRUE(pp && pp->GetId() == 54 && Items(part->GetAllPinPairs()) == std::vector<SPinPair*>{pp});
-  SPortScalar* p1 = SPortScalar::Cast(chip->GetInterface()->GetPort("1"));
-  SPortScalar* p2 = SPortScalar::Cast(chip->GetInterface()->GetPort("2"));
-  ASSERT_TRUE(p1 && p2);
-
-  // top: the modules in creation order, the layout, the index.
-  EXPECT_EQ(Names(top->GetAllModules()), (Strings{"brd2", "brd"})) << "created at the tail, read at the head";
+  ASSERT_TRUE(part && part->GetCell() == chip && part->GetPartPin("1") && part->GetPartPin("1")->GetPart() == part);
   auto* brd = SModule::Cast(top->GetRepresentation("brd"));
-  auto* brd2 = SModule::Cast(top->GetRepresentation("brd2"));
-  ASSERT_TRUE(brd && brd2);
-  EXPECT_TRUE(top->GetDefaultRepresentation() == brd && brd->GetId() == 61 && brd2->GetId() == 62);
-  ASSERT_TRUE(brd->GetLayout() && !brd2->GetLayout());
-  EXPECT_TRUE(brd->GetLayout()->GetId() == 63 && !brd->GetLayout()->GetStackUp());
-  EXPECT_EQ(Keys(brd->GetAllPartInstances()), (Strings{"U1", "U2"}));
-
-  // Part instances, their scalars and pin instances; EBD pins are gone.
-  EXPECT_EQ(Names(brd->SRepresentation::GetAllPartInstances()), (Strings{"U1", "U2"}));
+  ASSERT_TRUE(brd && top->GetDefaultRepresentation() == brd);
   auto* u1 = SPartInstance::Cast(brd->GetCellInstance("U1"));
-  auto* u2 = SPartInstance::Cast(brd->GetCellInstance("U2"));
-  ASSERT_TRUE(u1 && u2);
-  EXPECT_TRUE(brd->GetPartInstance("U1") == u1 && brd->GetPartInstance("U2") == u2);
-  EXPECT_TRUE(u1->GetCell() == chip && !strcmp(u1->GetRefDes(), "R1") && u1->GetLayer() == 2);
-  EXPECT_TRUE(u1->GetRotation() == 90 && u1->GetXVal() == 100 && u1->GetYVal() == -200 && u1->GetId() == -1);
-  EXPECT_TRUE(!strcmp(u2->GetRefDes(), "R2") && u2->GetLayer() == 1 && u2->GetXVal() == 7 && u2->GetYVal() == 0);
-  EXPECT_TRUE(!u1->GetbIsEBD() && u1->GetAllEbdPins().empty());
-  EXPECT_TRUE(u1->IsPassive()) << "the part of type 3";
-  SCellInstance* m1 = brd->GetCellInstance("M1");
-  EXPECT_TRUE(SModuleInstance::Cast(m1) && m1->GetCell() == chip && m1->GetId() == 64);
+  ASSERT_TRUE(u1 && u1->GetCell() == chip && brd->GetPartInstance("U1") == u1 && u1->IsPassive());
   auto* u1a = SPortInstanceScalar::Cast(u1->GetPortInstance("1"));
-  auto* u1b = SPortInstanceScalar::Cast(u1->GetPortInstance("2"));
-  auto* u2a = SPortInstanceScalar::Cast(u2->GetPortInstance("1"));
-  ASSERT_TRUE(u1a && u1b && u2a);
-  EXPECT_TRUE(u1a->GetCellInstance() == u1 && u1a->GetPort() == p1 && u1b->GetPort() == p2 && u1a->GetId() == 71);
-  EXPECT_EQ(Keys(u1->GetAllPartPinInstances()), (Strings{"1", "2"}));
   SPartPinInstance* ppi1 = u1->GetPartPinInstance("1");
-  SPartPinInstance* ppi2 = u1->GetPartPinInstance("2");
-  SPartPinInstance* ppi3 = u2->GetPartPinInstance("1");
-  ASSERT_TRUE(ppi1 && ppi2 && ppi3);
-  EXPECT_TRUE(ppi1->GetPartInstance() == u1 && ppi1->GetPartPin() == pin1 && ppi1->GetPortInstanceScalar() == u1a);
-  EXPECT_TRUE(!strcmp(ppi1->GetDrillOverride(), "d8") && !strcmp(ppi1->GetPadStackOverride(), "ps2"));
-  EXPECT_TRUE(ppi1->GetXVal() == 5 && ppi1->GetYVal() == 6 && ppi1->GetId() == -1 && !ppi1->GetPadStack());
-  EXPECT_TRUE(ppi2->GetPartPin() == pin2 && ppi2->GetPortInstanceScalar() == u1b && !*ppi2->GetDrillOverride());
-  EXPECT_TRUE(ppi3->GetPartInstance() == u2 && ppi3->GetPartPin() == pin1 && ppi3->GetYVal() == 9);
-  EXPECT_TRUE(u1a->GetPartPinInstance() == ppi1 && u1b->GetPartPinInstance() == ppi2 && u2a->GetPartPinInstance() == ppi3);
-  SConnectorPinInstance* connector = u1a->GetConnectorPinInstance();
-  ASSERT_NE(connector, nullptr);
-  EXPECT_TRUE(!connector->GetName() && !connector->GetPortInstanceScalar()) << "its record is not saved";
+  ASSERT_TRUE(u1a && ppi1 && u1a->GetCellInstance() == u1 && ppi1->GetPartInstance() == u1);
   EXPECT_EQ(brd->FindCorrespondingPartPinInstance(ppi1), ppi1);
-
-  // Nets with their from-tos, virtual pins and segments.
-  EXPECT_EQ(Names(brd->GetAllNetScalars()), (Strings{"N1", "N2"}));
   auto* n1 = SNetScalar::Cast(brd->GetNet("N1"));
-  auto* n2 = SNetScalar::Cast(brd->GetNet("N2"));
-  ASSERT_TRUE(n1 && n2);
-  EXPECT_EQ(Items(n1->GetAllPortInstanceScalars()), (std::vector<SPortInstanceScalar*>{u1a, u2a}));
-  EXPECT_TRUE(u1a->GetNetScalar() == n1 && u1b->GetNetScalar() == n2 && n1->NetConnectsToPin("R1", "1") == 1);
-  EXPECT_TRUE(!n1->GetDiffNet() && !n1->GetDiffNet(brd)) << "partners by name are not saved";
-  EXPECT_EQ(Keys(n1->GetAllFromTos()), (Strings{"U1.1,U2.1", "U2.1,V1"}));
+  ASSERT_TRUE(n1 && n1->NetConnectsToPin("R1", "1") == 1);
   SFromTo* ft = n1->GetFromTo("U2.1,U1.1");
-  ASSERT_NE(ft, nullptr);
-  EXPECT_TRUE(ft->GetNetScalar() == n1 && ft->GetId() == 94 && ft->GetbScheduled() && !ft->GetbRouted());
-  EXPECT_FALSE(ft->GetbUserDefined());
-  SFromTo* rft = n1->GetRoutedFromTo("U1.1,V1");
-  ASSERT_TRUE(rft && rft->GetbRouted() && !rft->GetbScheduled());
+  ASSERT_TRUE(ft && ft->GetNetScalar() == n1 && ft->GetId() == 94);
   ASSERT_EQ(n1->GetAllSegments().size(), 1u);
-  SSegment* seg = *n1->GetAllSegments().begin();
-  EXPECT_TRUE(rft->HasSegment(seg) && seg->GetNetScalar() == n1);
-  EXPECT_EQ(Keys(n1->GetAllVirtualPins()), (Strings{"V1", "V2"}));
+  EXPECT_EQ((*n1->GetAllSegments().begin())->GetNetScalar(), n1);
   SVirtualPin* v1 = n1->GetVirtualPin("V1");
-  SVirtualPin* v2 = n1->GetVirtualPin("V2");
-  ASSERT_TRUE(v1 && v2);
-  EXPECT_TRUE(v1->GetNetScalar() == n1 && v1->GetId() == 93 && v1->GetX(TAVRIN_UNIT_INTERNAL) == 11.0);
-  EXPECT_TRUE(v1->GetY(TAVRIN_UNIT_INTERNAL) == 12.0 && !v1->IsGuidePin() && v1->GetAllPins().empty());
-  EXPECT_TRUE(!v2->GetXVal() && !v2->GetYVal() && v2->GetX(TAVRIN_UNIT_MM) == 0.0);
-  EXPECT_EQ(Pins<SPin>(ft->GetAllPins()), (std::vector<SPin*>{u1a, v1}));
-
-  // Electrical nets and pin pairs: the kind lists reversed, the map rebuilt;
-  // the differential pair, the net's own pin pairs and flag are gone.
-  EXPECT_EQ(Names(brd->GetAllElectricalNets()), (Strings{"E1", "E2"}));
-  EXPECT_EQ(Names(brd->GetAllPinPairs()), (Strings{"DR1", "DR2"}));
-  EXPECT_TRUE(brd->GetAllDiffPairs().empty() && !brd->GetCollection("DP") && !brd->GetCollection("EP"));
-  EXPECT_EQ(brd->GetAllCollections().size(), 4u);
-  SElectricalNet* e1 = brd->GetElectricalNet("E1");
-  ASSERT_NE(e1, nullptr);
-  EXPECT_TRUE(e1->GetId() == 91 && !e1->GetbDiffPair() && e1->GetAllPinPairs().empty());
-  EXPECT_TRUE(n1->GetElectricalNet() == e1 && n2->GetElectricalNet() == e1);
-  EXPECT_EQ(Items(e1->GetAllNetScalars()), (std::vector<SNetScalar*>{n1, n2}));
-  SPinPair* dr1 = SPinPair::Cast(brd->GetCollection("DR1"));
+  ASSERT_TRUE(v1 && v1->GetNetScalar() == n1);
+  EXPECT_EQ(brd->GetAllCollections().size(), 4u) << "E1, E2, DR1, DR2";
   SPinPair* dr2 = SPinPair::Cast(brd->GetCollection("DR2"));
-  ASSERT_TRUE(dr1 && dr2);
-  EXPECT_EQ(Items(e1->GetAllDriverReceiverPairs()), (std::vector<SPinPair*>{dr1, dr2}));
-  EXPECT_EQ(Items(n1->GetAllDriverReceiverPairs()), (std::vector<SPinPair*>{dr1, dr2}));
-  EXPECT_TRUE(dr1->GetNetScalar() == n1 && dr1->GetElectricalNet() == e1 && dr1->GetId() == 92);
-  EXPECT_TRUE(!dr2->GetNetScalar() && !dr2->GetElectricalNet());
+  ASSERT_TRUE(dr2);
   std::vector<SPin*> drPins = Pins<SPin>(dr2->GetAllPins());
   ASSERT_EQ(drPins.size(), 2u);
-  EXPECT_EQ(drPins[0], v1);
   SEbdPin* ebd = dynamic_cast<SEbdPin*>(drPins[1]);
-  ASSERT_NE(ebd, nullptr) << "an EBD pin a pin pair refers to comes back empty";
+  ASSERT_TRUE(drPins[0] == v1 && ebd);
   EXPECT_TRUE(!ebd->GetName() && !ebd->GetPartInstance() && ebd->GetAllPins().empty());
-
   // Restored objects delete as new ones.
   brd->RemoveElectrical();
   EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());

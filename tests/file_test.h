@@ -4,11 +4,15 @@
 #ifndef TAVRIN_TESTS_FILE_TEST_H
 #define TAVRIN_TESTS_FILE_TEST_H
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/pool.h"
 #include "design/session_files.h"
 #include "hierarchy_fixture.h"
 
@@ -37,6 +41,83 @@ Strings Keys(const RelMap<CharM, V>& map) {
   Strings out;
   for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
   return out;
+}
+
+template <class V>
+std::vector<int> Numbers(const RelMap<int, V>& map) {
+  std::vector<int> out;
+  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first);
+  return out;
+}
+
+// The data lines of a saved file (between the header and "@@@@").
+inline Strings DataLines(const std::string& file) {
+  Strings lines;
+  Reframe(file, [&lines](Strings& data) { lines = data; });
+  return lines;
+}
+
+// The index (from 0) of the first line equal to `text` at or after `from`.
+inline std::size_t LineOf(const Strings& lines, const std::string& text, std::size_t from = 0) {
+  for (std::size_t i = from; i < lines.size(); ++i)
+    if (lines[i] == text) return i;
+  ADD_FAILURE() << "no line " << text;
+  return 0;
+}
+
+// Empties the free cells of a session heap, so that the next allocation of
+// any size goes to the heap itself (and FailAfter can refuse it).
+inline void Starve(HANDLEMA* heap) {
+  heap->listNodeFree = nullptr;
+  heap->mapNodeFree = nullptr;
+  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
+}
+
+// Calls `create` with the first, second, ... heap allocation refused until
+// it succeeds; each failing call must return false and leave what `state`
+// describes unchanged. Returns the number of failing calls.
+template <class Create, class State>
+int EachFailure(HANDLEMA* heap, Create create, State state) {
+  for (int n = 1; n < 50; ++n) {
+    std::string before = state();
+    bool made;
+    {
+      Starve(heap);
+      FailAfter fail(n);
+      made = create();
+    }
+    if (made) return n - 1;
+    EXPECT_EQ(state(), before) << "failure " << n << " changed something";
+  }
+  ADD_FAILURE() << "never succeeded";
+  return 0;
+}
+
+// The object table of a saved file with the class of index `index` (from
+// 1) replaced, re-encoded and reframed.
+inline std::string WithClass(const std::string& file, std::size_t index, const std::string& cls) {
+  const std::size_t at = file.find("@@@@\n");
+  std::vector<std::string> lines;
+  std::istringstream in(file.substr(at));
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  Strings names, classes;
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    const std::string& l = lines[i];
+    if (!l.empty() && std::isdigit(static_cast<unsigned char>(l[0]))) classes.push_back(names.at(std::stoul(l)));
+    else names.push_back(l), classes.push_back(l);
+  }
+  classes.at(index - 1) = cls;
+  std::string table = "@@@@\n" + lines.at(1) + "\n";
+  Strings seen;
+  for (const std::string& c : classes) {
+    std::size_t k = std::find(seen.begin(), seen.end(), c) - seen.begin();
+    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
+    if (k == seen.size()) seen.push_back(c);
+  }
+  char end[16];
+  std::snprintf(end, sizeof end, "%06zu", at + table.size());
+  std::string out = file.substr(0, at) + table;
+  return out.replace(22, 6, end);  // the end position, after "YO", "12", "VV", "33199" and the table's
 }
 
 // Everything a save would write of a session, with objects as addresses:

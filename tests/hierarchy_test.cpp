@@ -26,116 +26,48 @@ TEST_F(HierarchyTest, FileByHandAndDoubleRoundTrip) {
   EXPECT_EQ(SaveOf(Restored(reversed)), golden);
 }
 
-// Every element is found by name or number; lists and maps come back
-// reversed; counts, defaults, back-pointers and ids are the file's; what is
-// not saved is gone. Restored objects then count and delete as new ones.
+// What a save does not write but a restore sets: back-pointers, instance
+// counts, defaults; the partner net name is not saved. Restored objects
+// then count and delete as new ones. (The double round trip covers every
+// saved field.)
 TEST_F(HierarchyTest, RestoredBoard) {
   HierarchyBoard orig(session);
-  orig.n1->SetDiffNet("N2");  // not saved
+  orig.n1->SetDiffNet("N2");
   SSession* s = Restored(SaveOf(session));
   SProject* p = s->GetProject("P");
-  ASSERT_NE(p, nullptr);
   SCell* board = p->GetDesign("board");
   SCell* leaf = p->GetDesign("leaf");
-  ASSERT_TRUE(board && leaf && p->GetFile("f"));
-  EXPECT_STREQ(p->GetUnits(), "mm");
-  EXPECT_EQ(Items(p->GetAllTopCells()), std::vector<SCell*>{board});
-  EXPECT_TRUE(board->GetProject() == p && board->GetClientFlags() == 4);
+  ASSERT_TRUE(board && leaf && board->GetProject() == p);
   EXPECT_TRUE(leaf->GetInstanceCount() == 3 && board->GetInstanceCount() == 0) << "counts are the file's";
-
-  // leaf: interface, ports, slot, view.
   SInterface* i = leaf->GetInterface();
-  ASSERT_NE(i, nullptr);
-  auto* pa = SPortScalar::Cast(i->GetPort("A"));
-  auto* pb = SPortScalar::Cast(i->GetPort("B"));
-  auto* pd = SPortBus::Cast(i->GetPort("D"));
-  auto* pk = SPortBundle::Cast(i->GetPort("K"));
-  ASSERT_TRUE(pa && pb && pd && pk);
-  EXPECT_TRUE(i->GetCell() == leaf && i->GetId() == 11 && pa->GetInterface() == i && pa->GetId() == 12);
-  EXPECT_EQ(Names(i->GetAllPortScalars()), (Strings{"A", "B"}));
-  EXPECT_TRUE(pa->GetSignalType() == 2 && pa->GetbIsGlobal() && !pb->GetbIsGlobal());
-  EXPECT_TRUE(pa->HasPortBus(pd) && pa->HasPortBundle(pk) && pb->HasPortScalarFan(pa) && i->GetSwappablePort(pa) == pb);
-  EXPECT_EQ(Items(pk->GetAllPorts()), (std::vector<SPort*>{pa, pd}));
-  EXPECT_TRUE(pd->GetSize() == 4 && pd->GetPortScalar(0) == pa && pd->GetPortScalar(1) == pb);
-  EXPECT_EQ(pd->GetAllPortScalars().begin()->first, 0) << "members come back in reverse";
-  ASSERT_EQ(pd->GetAllIndiceses().size(), 1u);
-  EXPECT_EQ(SIntegerValue::Cast((*pd->GetAllIndiceses().begin())->GetUpper())->GetValue(), 3);
-  SSlot* s2 = leaf->GetMemberSlot(2);
-  ASSERT_NE(s2, nullptr);
-  EXPECT_TRUE(s2->GetNumber() == 2 && s2->GetAggregateCell() == leaf && s2->GetMemberCell() == board);
+  ASSERT_TRUE(i && i->GetCell() == leaf && i->GetPort("A")->GetInterface() == i);
+  EXPECT_EQ(leaf->GetMemberSlot(2)->GetAggregateCell(), leaf);
   SRepresentation* lc = leaf->GetRepresentation("lc");
-  EXPECT_TRUE(lc && leaf->GetDefaultRepresentation() == lc && lc->GetCell() == leaf && lc->GetId() == 13);
-
-  // board: global ports, slots, views.
-  EXPECT_TRUE(board->GetGlobalPort("VCC")->GetbIsGlobal() && !board->GetGlobalPort("VCC")->GetInterface());
-  EXPECT_EQ(Items(SPortBundle::Cast(board->GetGlobalPort("PWR"))->GetAllPorts()),
-            std::vector<SPort*>{board->GetGlobalPort("VCC")});
-  EXPECT_TRUE(board->GetMemberSlot(1)->GetNumber() == 1 && board->GetMemberSlot(1)->GetMemberCell() == leaf);
-  EXPECT_EQ(Items(board->GetAllAggregateSlots()), std::vector<SSlot*>{s2});
+  EXPECT_TRUE(lc && leaf->GetDefaultRepresentation() == lc && lc->GetCell() == leaf);
   auto* sch = SSchematicRepresentation::Cast(board->GetRepresentation("sch"));
-  auto* conn = SConnectivityRepresentation::Cast(board->GetRepresentation("conn"));
-  ASSERT_TRUE(sch && conn);
-  EXPECT_TRUE(board->GetDefaultRepresentation() == sch && sch->GetCell() == board && conn->GetCell() == board);
-  EXPECT_TRUE(sch->GetId() == 14 && conn->GetId() == 15 && !strcmp(sch->GetUnits(), "mil"));
-  EXPECT_EQ(Items(sch->GetAllFiles()), std::vector<SFile*>{p->GetFile("f")});
-  EXPECT_TRUE(conn->GetCellInstance("M1")->GetCell() == leaf && conn->GetCellInstance("M1")->GetId() == 26);
-
-  // sch: instances, port and slot instances, sheet, configuration.
-  EXPECT_EQ(Names(sch->GetAllGenericCellInstances()), (Strings{"U1", "U2"}));
+  ASSERT_TRUE(sch && board->GetDefaultRepresentation() == sch && sch->GetCell() == board);
   auto* u1 = SGenericCellInstance::Cast(sch->GetCellInstance("U1"));
   auto* u2 = SGenericCellInstance::Cast(sch->GetCellInstance("U2"));
   ASSERT_TRUE(u1 && u2);
-  EXPECT_TRUE(u1->GetCell() == leaf && !strcmp(u1->GetUID(), "u-1") && u1->GetId() == 21);
   auto* a = SPortInstanceScalar::Cast(u1->GetPortInstance("A"));
-  auto* d = SPortInstanceBus::Cast(u1->GetPortInstance("D"));
-  auto* k = SPortInstanceBundle::Cast(u1->GetPortInstance("K"));
-  ASSERT_TRUE(a && d && k);
-  EXPECT_TRUE(a->GetCellInstance() == u1 && a->GetPort() == pa && a->GetId() == 22 && k->GetPort() == pk);
-  EXPECT_TRUE(a->HasPortInstanceBus(d) && a->HasPortInstanceBundle(k) && k->HasPortInstance(a));
-  EXPECT_TRUE(d->GetPort() == pd && d->GetSize() == 4 && d->GetPortInstanceScalar(0) == a && d->GetAllIndiceses().size() == 1);
+  ASSERT_TRUE(a && a->GetCellInstance() == u1);
   SSlotInstance* si = u1->GetMemberSlotInstance(2);
-  ASSERT_NE(si, nullptr);
-  EXPECT_TRUE(si->GetSlot() == s2 && si->GetMemberCellInstance2() == u2 && si->GetAggregateCellInstance() == u1);
-  EXPECT_TRUE(si->GetId() == 23 && !strcmp(si->GetGateName(), "U2") && u2->GetAggregateSlotInstance(sch) == si);
+  ASSERT_TRUE(si && si->GetAggregateCellInstance() == u1 && !strcmp(si->GetGateName(), "U2"));
+  EXPECT_EQ(u2->GetAggregateSlotInstance(sch), si);
   SSchematicSheet* sheet = sch->GetSchematicSheet(1);
-  ASSERT_NE(sheet, nullptr);
-  EXPECT_TRUE(sheet->GetNumber() == 7 && sheet->GetId() == 24 && sheet->GetSchematicRepresentation() == sch);
-  EXPECT_TRUE(u1->GetSchematicSheet() == sheet && sheet->HasGenericCellInstance(u1) && !u2->GetSchematicSheet());
+  ASSERT_TRUE(sheet && sheet->GetSchematicRepresentation() == sch);
   SConfiguration* cfg = sch->GetConfiguration("cfg");
-  ASSERT_NE(cfg, nullptr);
-  EXPECT_TRUE(sch->GetDefaultConfiguration() == cfg && cfg->GetRepresentation() == sch && cfg->GetId() == 25);
-  EXPECT_EQ(cfg->GetSelectedRepresentation(u1), lc);
-
-  // Nets, segments, nodes, ranges.
-  EXPECT_EQ(Names(sch->GetAllNetScalars()), (Strings{"N1", "N2"}));
-  EXPECT_EQ(Names(sch->GetAllNetBi()), (Strings{"NB", "NB0"}));
+  ASSERT_TRUE(cfg && cfg->GetRepresentation() == sch && cfg->GetSelectedRepresentation(u1) == lc);
   auto* n1 = SNetScalar::Cast(sch->GetNet("N1"));
   auto* n2 = SNetScalar::Cast(sch->GetNet("N2"));
-  auto* nb = SNetBus::Cast(sch->GetNet("NB"));
-  auto* nk = SNetBundle::Cast(sch->GetNet("NK"));
-  ASSERT_TRUE(n1 && n2 && nb && nk && sch->GetNet("NB0"));
-  EXPECT_TRUE(!strcmp(n1->GetUID(), "n-1") && !strcmp(n2->GetUID(), "N2")) << "no UID: the name";
-  EXPECT_TRUE(n1->GetbIsGlobal() && n1->GetVoltage() == 1.5f && n1->GetbConstantVoltage() && !n1->GetDiffNet());
-  EXPECT_TRUE(n1->HasNetBundle(nk) && n1->HasSchematicSheet(sheet) && n1->HasNetBus(nb) && sheet->HasNet(n1));
-  EXPECT_TRUE(a->GetNetScalar() == n1 && n1->HasPortInstanceScalar(a));
+  ASSERT_TRUE(n1 && n2 && !n1->GetDiffNet());
+  EXPECT_STREQ(n2->GetUID(), "N2") << "no UID: the name";
   std::vector<SSegment*> segs = Items(n1->GetAllSegments());
   ASSERT_EQ(segs.size(), 2u);
-  SSegment* seg = segs[0];
-  SPhysicalNode* node = n1->GetAllPhysicalNodes().size() == 1 ? *n1->GetAllPhysicalNodes().begin() : nullptr;
-  ASSERT_NE(node, nullptr);
-  EXPECT_TRUE(seg->GetImpedance() == 50 && seg->GetVelocity() == 0.5f && seg->GetVictimNet() == n2);
-  EXPECT_TRUE(seg->GetNetScalar() == n1 && n1->GetVictimSegment(seg) == segs[1] && segs[1]->GetNetScalar() == n1);
-  EXPECT_TRUE(seg->HasEndpoint(node) && node->HasSegment(seg) && node->GetNetScalar() == n1);
-  EXPECT_TRUE(node->GetPortInstanceScalar() == a && a->GetPhysicalNode() == node && !strcmp(node->GetName(), "P1"));
-  EXPECT_TRUE(node->GetXVal() && node->GetXVal()->GetValue() == 100 && !node->GetYVal());
-  EXPECT_TRUE(!strcmp(nb->GetPrefix(), "D") && !strcmp(nb->GetSuffix(), "_n") && nb->GetSize() == 2);
-  EXPECT_TRUE(nb->GetNetScalar(0) == n1 && nb->GetNetScalar(1) == n2 && nb->GetAllNetScalars().begin()->first == 0);
-  std::vector<SRangeValue*> ranges = Items(nb->GetAllIndiceses());
-  ASSERT_EQ(ranges.size(), 2u);
-  EXPECT_TRUE(ranges[0]->GetLower() && nb->GetSubNetBus(ranges[0]) == sch->GetNet("NB0"));
-  EXPECT_EQ(Items(nk->GetAllNets()), (std::vector<SNet*>{n1, nb}));
+  EXPECT_TRUE(segs[0]->GetNetScalar() == n1 && segs[1]->GetNetScalar() == n1 && n1->GetVictimSegment(segs[0]) == segs[1]);
+  ASSERT_EQ(n1->GetAllPhysicalNodes().size(), 1u);
+  EXPECT_EQ((*n1->GetAllPhysicalNodes().begin())->GetNetScalar(), n1);
 
-  // Counts and deletions work on restored objects.
   EXPECT_TRUE(sch->DestroyCellInstance("U1"));
   EXPECT_TRUE(leaf->GetInstanceCount() == 2 && cfg->GetAllSelectedRepresentations().empty());
   EXPECT_FALSE(p->DestroyDesign("leaf"));

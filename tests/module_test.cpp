@@ -4,10 +4,7 @@
 // module through files (round trips, forward references, damage, cuts).
 #include <cstring>
 
-#include "core/pool.h"
-#include "design/session_files.h"
 #include "file_test.h"
-#include "hierarchy_fixture.h"
 
 using namespace tavrin_test;
 
@@ -27,33 +24,10 @@ class ModuleTest : public FileTest {
   SCell* board = nullptr;
   SCell* chip = nullptr;
   SModule* m = nullptr;
-  std::vector<std::unique_ptr<SSession>> sessions;
 };
 
-// Empties the free cells of a session heap, so that the next allocation of
-// any size goes to the heap itself (and FailAfter can refuse it).
-void Starve(HANDLEMA* heap) {
-  heap->listNodeFree = nullptr;
-  heap->mapNodeFree = nullptr;
-  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
-}
-
-
-// The data lines of a saved file, to find a record's items by their values.
-std::vector<std::string> DataLines(const std::string& file) {
-  std::vector<std::string> lines;
-  Reframe(file, [&lines](std::vector<std::string>& data) { lines = data; });
-  return lines;
-}
-
-// The index (from 0) of the first data line equal to `text` after `from`.
-std::size_t LineOf(const std::string& file, const std::string& text, std::size_t from = 0) {
-  std::vector<std::string> lines = DataLines(file);
-  for (std::size_t i = from; i < lines.size(); ++i)
-    if (lines[i] == text) return i;
-  ADD_FAILURE() << "no line " << text;
-  return 0;
-}
+// The index (from 0) of the first data line of a saved file equal to `text`.
+std::size_t LineOf(const std::string& file, const std::string& text) { return tavrin_test::LineOf(DataLines(file), text); }
 
 std::string WithLine(const std::string& file, std::size_t at, const std::string& text) {
   return Reframe(file, [&](std::vector<std::string>& data) { data.at(at) = text; });
@@ -68,26 +42,17 @@ std::string WithLine(const std::string& file, std::size_t at, const std::string&
 // unlinks from the map and the kind list of the class found.
 TEST_F(ModuleTest, CollectionsShareOneNameSpace) {
   SElectricalNet* e = m->CreateElectricalNet("X");
-  ASSERT_NE(e, nullptr);
-  EXPECT_TRUE(m->GetElectricalNet("X") == e && m->GetCollection("X") == e && !m->GetDiffPair("X"));
   SPinPair* p = m->CreatePinPair("X");
-  ASSERT_NE(p, nullptr);
-  EXPECT_EQ(m->GetCollection("X"), static_cast<SCollection*>(p));
-  EXPECT_EQ(m->GetElectricalNet("X"), nullptr);
+  ASSERT_TRUE(e && p);
+  EXPECT_TRUE(m->GetCollection("X") == p && !m->GetElectricalNet("X") && !m->GetDiffPair("X"));
   EXPECT_EQ(Items(m->GetAllElectricalNets()), (std::vector<SElectricalNet*>{e}));
-  EXPECT_EQ(Items(m->GetAllPinPairs()), (std::vector<SPinPair*>{p}));
-  EXPECT_TRUE(m->DestroyCollection("X"));
-  EXPECT_TRUE(m->GetAllPinPairs().empty());
+  EXPECT_TRUE(m->DestroyCollection("X") && m->GetAllPinPairs().empty());
   EXPECT_EQ(m->GetAllElectricalNets().size(), 1u) << "the net that lost its name stays listed";
-  EXPECT_FALSE(m->DestroyCollection("X") || m->HasCollection("X") || m->DestroyCollection(nullptr));
+  EXPECT_FALSE(m->DestroyCollection("X") || m->DestroyCollection(nullptr));
   delete p;
-
   SDiffPair* d = m->CreateDiffPair("D");
-  EXPECT_TRUE(d && m->GetDiffPair("D") == d && !m->GetElectricalNet("D"));
-  EXPECT_TRUE(m->DestroyCollection("D") && m->GetAllDiffPairs().empty());
+  EXPECT_TRUE(d && m->GetDiffPair("D") == d && m->DestroyCollection("D") && m->GetAllDiffPairs().empty());
   delete d;
-  EXPECT_FALSE(m->CreateElectricalNet(nullptr) || m->CreatePinPair(nullptr) || m->CreateDiffPair(nullptr));
-  EXPECT_TRUE(m->GetAllCollections().empty());
 }
 
 // Rename moves the entry found by the old name, whatever it holds; a name
@@ -157,21 +122,23 @@ TEST_F(ModuleTest, RemoveElectrical) {
 
 // ---- module operations -------------------------------------------------------------------------
 
-TEST_F(ModuleTest, Layouts) {
-  EXPECT_TRUE(m->DestroyLayout() && !m->GetLayout());
-  SLayout* first = m->CreateLayout();
-  ASSERT_NE(first, nullptr);
-  EXPECT_TRUE(!first->GetStackUp() && first->DestroyStackUp());
-  first->SetId(9);
+// A new layout replaces the old one, a failed create keeps it; modules
+// keep creation order and the first view becomes the default.
+TEST_F(ModuleTest, LayoutsAndModules) {
+  EXPECT_TRUE(m->DestroyLayout() && m->CreateLayout());
   SLayout* second = m->CreateLayout();
-  EXPECT_TRUE(second && m->GetLayout() == second && second->GetId() == 0);
   {
     Starve(heap);
     FailAfter fail(1);
     EXPECT_EQ(m->CreateLayout(), nullptr);
   }
-  EXPECT_EQ(m->GetLayout(), second) << "a failed create keeps the layout";
-  EXPECT_TRUE(m->DestroyLayout() && !m->GetLayout());
+  EXPECT_EQ(m->GetLayout(), second);
+  SModule* m2 = board->CreateModule("M2");
+  SModule* m3 = board->CreateModule("M3");
+  EXPECT_EQ(Items(board->GetAllModules()), (std::vector<SModule*>{m, m2, m3}));
+  EXPECT_TRUE(board->GetDefaultRepresentation() == m && board->DestroyRepresentation("M2"));
+  EXPECT_EQ(Items(board->GetAllModules()), (std::vector<SModule*>{m, m3}));
+  delete m2;
 }
 
 // The index files an instance under its own name; the name given is only
@@ -221,72 +188,38 @@ TEST_F(ModuleTest, FindPartInstanceByPackageType) {
 // The pin instance of the same instance name and pin name in this module's
 // index; anything missing on the way gives null.
 TEST_F(ModuleTest, CorrespondingPartPinInstance) {
-  SModule* other = board->CreateModule("M2");
   SPartInstance* mine = m->CreatePartInstance("U1", chip);
-  SPartInstance* theirs = other->CreatePartInstance("U1", chip);
+  SPartInstance* theirs = board->CreateModule("M2")->CreatePartInstance("U1", chip);
   SPartPinInstance* mp = mine->CreatePartPinInstance("1");
   SPartPinInstance* tp = theirs->CreatePartPinInstance("1");
   SPartPinInstance* t2 = theirs->CreatePartPinInstance("2");
-  ASSERT_TRUE(mp && tp && t2);
   EXPECT_EQ(m->FindCorrespondingPartPinInstance(tp), nullptr) << "U1 is not indexed yet";
   ASSERT_TRUE(m->SetPartInstance("U1", mine));
-  EXPECT_EQ(m->FindCorrespondingPartPinInstance(tp), mp);
-  EXPECT_EQ(m->FindCorrespondingPartPinInstance(t2), nullptr);
-  EXPECT_EQ(m->FindCorrespondingPartPinInstance(nullptr), nullptr);
-  SPartPinInstance* loose = new (heap) SPartPinInstance();
-  loose->SetName("1");
-  EXPECT_EQ(m->FindCorrespondingPartPinInstance(loose), nullptr) << "no part instance";
-  delete loose;
+  EXPECT_TRUE(m->FindCorrespondingPartPinInstance(tp) == mp && !m->FindCorrespondingPartPinInstance(t2));
+  SPartPinInstance loose;
+  loose.SetName("1");
+  EXPECT_EQ(m->FindCorrespondingPartPinInstance(&loose), nullptr) << "no part instance";
 }
 
 // By net name: both nets or none; each names the other; the module finds
-// the partner. As objects: both electrical nets or nothing created.
+// the partner, never a bus. As objects: both electrical nets or nothing.
 TEST_F(ModuleTest, DifferentialPairs) {
   SNetScalar *p = m->CreateNetScalar("P"), *n = m->CreateNetScalar("N");
   m->CreateNetBus("B");
-  EXPECT_FALSE(m->CreateDiffPair("P", "missing") || m->CreateDiffPair("P", "B"));
-  EXPECT_EQ(p->GetDiffNet(), nullptr);
-  EXPECT_TRUE(m->CreateDiffPair("P", "N"));
-  EXPECT_TRUE(!strcmp(p->GetDiffNet(), "N") && !strcmp(n->GetDiffNet(), "P"));
-  EXPECT_TRUE(p->GetDiffNet(m) == n && n->GetDiffNet(m) == p);
-  EXPECT_EQ(p->GetDiffNet(nullptr), nullptr);
-  SModule* other = board->CreateModule("M2");
-  EXPECT_EQ(p->GetDiffNet(other), nullptr);
+  EXPECT_FALSE(m->CreateDiffPair("P", "missing") || m->CreateDiffPair("P", "B") || p->GetDiffNet());
+  EXPECT_TRUE(m->CreateDiffPair("P", "N") && !strcmp(p->GetDiffNet(), "N") && !strcmp(n->GetDiffNet(), "P"));
+  EXPECT_TRUE(p->GetDiffNet(m) == n && n->GetDiffNet(m) == p && !p->GetDiffNet(board->CreateModule("M2")));
   p->SetDiffNet("B");
   EXPECT_EQ(p->GetDiffNet(m), nullptr) << "a bus is no partner";
-  EXPECT_FALSE(m->DeleteDiffPair("P", "missing"));
-  EXPECT_STREQ(p->GetDiffNet(), "B");
-  EXPECT_TRUE(m->DeleteDiffPair("P", "N") && !p->GetDiffNet() && !n->GetDiffNet());
-  EXPECT_FALSE(m->CreateDiffPair(p, nullptr) || m->DeleteDiffPair(nullptr, n));
-
+  EXPECT_TRUE(!m->DeleteDiffPair("P", "missing") && m->DeleteDiffPair("P", "N") && !p->GetDiffNet() && !n->GetDiffNet());
   SElectricalNet *ep = m->CreateElectricalNet("EP"), *en = m->CreateElectricalNet("EN");
-  EXPECT_EQ(m->CreateDiffPair2("D", ep, nullptr), nullptr);
-  EXPECT_EQ(m->CreateDiffPair2("D", "EP", "missing"), nullptr);
-  EXPECT_TRUE(!m->HasCollection("D") && m->GetAllDiffPairs().empty());
+  EXPECT_FALSE(m->CreateDiffPair2("D", ep, nullptr) || m->CreateDiffPair2("D", "EP", "missing") || m->HasCollection("D"));
   SDiffPair* d = m->CreateDiffPair2("D", "EP", "EN");
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(Items(d->GetAllElectricalNets()), (std::vector<SElectricalNet*>{en, ep}));
-  EXPECT_TRUE(m->GetDiffPair2("D") == d && !m->GetDiffPair2("EP"));
-  EXPECT_FALSE(m->DeleteDiffPair2("EP")) << "an electrical net is no differential pair";
-  EXPECT_EQ(m->GetElectricalNet("EP"), ep);
+  EXPECT_TRUE(m->GetDiffPair2("D") == d && !m->GetDiffPair2("EP") && !m->DeleteDiffPair2("EP"));
   EXPECT_TRUE(m->DeleteDiffPair2("D") && !m->DeleteDiffPair2("D") && m->GetAllDiffPairs().empty());
   delete d;
-}
-
-// Modules keep creation order; the first view becomes the default; Destroy
-// unlinks a module from its list.
-TEST_F(ModuleTest, ModulesOfACell) {
-  SModule* m2 = board->CreateModule("M2");
-  SModule* m3 = board->CreateModule("M3");
-  EXPECT_EQ(Items(board->GetAllModules()), (std::vector<SModule*>{m, m2, m3}));
-  EXPECT_TRUE(board->GetDefaultRepresentation() == m && m3->GetCell() == board);
-  EXPECT_EQ(board->CreateModule(nullptr), nullptr);
-  EXPECT_TRUE(board->DestroyRepresentation("M2"));
-  EXPECT_EQ(Items(board->GetAllModules()), (std::vector<SModule*>{m, m3}));
-  delete m2;
-  SConnectivityRepresentation* c = chip->CreateConnectivityRepresentation("c");
-  chip->CreateModule("cm");
-  EXPECT_EQ(chip->GetDefaultRepresentation(), c);
 }
 
 // ---- files -----------------------------------------------------------------------------------
@@ -332,36 +265,14 @@ TEST_F(ModuleFileTest, RoundTrip) {
   const std::string first = SaveOf(session);
   SSession* s = Restored(first);
   SCell* b = s->GetProject("P")->GetDesign("board");
-  EXPECT_EQ(Names(b->GetAllModules()), (Strings{"M2", "M1"}));
   SModule* r1 = SModule::Cast(b->GetRepresentation("M1"));
   SModule* r2 = SModule::Cast(b->GetRepresentation("M2"));
   ASSERT_TRUE(r1 && r2);
-  EXPECT_TRUE(r1->GetId() == 4242 && r2->GetId() == 4343 && r1->GetCell() == b);
-  EXPECT_EQ(b->GetDefaultRepresentation(), r1);
-  ASSERT_NE(r1->GetLayout(), nullptr);
-  EXPECT_TRUE(r1->GetLayout()->GetId() == 5151 && !r2->GetLayout());
-
   // The index found its instance, read later, under the key.
   SPartInstance* ru9 = r1->GetPartInstance("U9");
-  ASSERT_NE(ru9, nullptr);
-  EXPECT_EQ(static_cast<SCellInstance*>(ru9), r2->GetCellInstance("U9"));
-
-  SElectricalNet* re = r1->GetElectricalNet("E");
-  SNetScalar *rn1 = SNetScalar::Cast(r1->GetNet("n1")), *rn2 = SNetScalar::Cast(r1->GetNet("n2"));
-  ASSERT_TRUE(re && rn1 && rn2);
-  EXPECT_EQ(re->GetId(), 61);
-  EXPECT_EQ(Items(re->GetAllNetScalars()), (std::vector<SNetScalar*>{rn1, rn2}));
-  EXPECT_EQ(rn1->GetElectricalNet(), re);
-  SPinPair* rpp = SPinPair::Cast(r1->GetCollection("PP"));
-  ASSERT_NE(rpp, nullptr);
-  EXPECT_EQ(Items(r1->GetAllPinPairs()), (std::vector<SPinPair*>{rpp}));
-  EXPECT_EQ(Items(rn1->GetAllDriverReceiverPairs()), (std::vector<SPinPair*>{rpp}));
-  EXPECT_EQ(Items(re->GetAllDriverReceiverPairs()), (std::vector<SPinPair*>{rpp}));
-  EXPECT_TRUE(rpp->GetNetScalar() == rn1 && rpp->GetElectricalNet() == re);
+  EXPECT_TRUE(ru9 && static_cast<SCellInstance*>(ru9) == r2->GetCellInstance("U9"));
   // Not saved: differential pairs and partners by name.
-  EXPECT_TRUE(r1->GetAllDiffPairs().empty() && !r1->HasCollection("D") && !rn1->GetDiffNet());
-  EXPECT_EQ(r1->GetAllCollections().size(), 2u);
-
+  EXPECT_TRUE(r1->GetAllDiffPairs().empty() && !r1->HasCollection("D") && !SNetScalar::Cast(r1->GetNet("n1"))->GetDiffNet());
   const std::string second = SaveOf(s);
   EXPECT_NE(second, first) << "the module list comes back reversed";
   EXPECT_EQ(SaveOf(Restored(second)), first);

@@ -49,52 +49,30 @@ TEST_F(PartInstanceTest, Rotation) {
   EXPECT_EQ(u1->GetRotation(), INT_MIN / 1000);
 }
 
-// Coordinates convert as unitless values do, unknown units included; the
-// texts and the reference designator copy, and null clears them.
-TEST_F(PartInstanceTest, CoordinatesAndTexts) {
+// Coordinates convert as unitless values do, clamped to 32 bits; an
+// unknown unit gives 0.
+TEST_F(PartInstanceTest, Coordinates) {
   SPartPinInstance* p = u1->CreatePartPinInstance("1");
   EXPECT_TRUE(u1->SetX(2.0, TAVRIN_UNIT_MIL) && u1->SetY(-1.5, TAVRIN_UNIT_MM));
   EXPECT_TRUE(p->SetX(3.0, TAVRIN_UNIT_MICRON) && p->SetY(1e30, TAVRIN_UNIT_INCH));
-  EXPECT_EQ(u1->GetXVal(), 76200);
-  EXPECT_EQ(u1->GetYVal(), -2250000);
-  EXPECT_EQ(p->GetXVal(), 4500);
-  EXPECT_EQ(p->GetYVal(), INT32_MAX);
-  EXPECT_DOUBLE_EQ(u1->GetX(TAVRIN_UNIT_MIL), 2.0);
+  EXPECT_TRUE(u1->GetXVal() == 76200 && u1->GetYVal() == -2250000 && p->GetXVal() == 4500 && p->GetYVal() == INT32_MAX);
   EXPECT_DOUBLE_EQ(p->GetX(TAVRIN_UNIT_MICRON), 3.0);
   EXPECT_EQ(u1->GetY(static_cast<g_TavrinUnitType>(99)), 0.0);
   EXPECT_TRUE(u1->SetX(5, static_cast<g_TavrinUnitType>(-1)) && u1->GetXVal() == 0);
-
-  char text[] = "R7";
-  u1->SetRefDes(text);
-  text[0] = 'X';
-  EXPECT_STREQ(u1->GetRefDes(), "R7");
-  p->SetDrillOverride("d");
-  p->SetPadStackOverride("ps");
-  EXPECT_STREQ(p->GetDrillOverride(), "d");
-  u1->SetRefDes(nullptr);
-  p->SetDrillOverride(nullptr);
-  p->SetPadStackOverride(nullptr);
-  EXPECT_FALSE(u1->GetRefDes() || p->GetDrillOverride() || p->GetPadStackOverride());
 }
 
-// Pin instances and EBD pins by name: a taken-over entry is no longer held,
-// Destroy only unlinks, null names do nothing.
+// A taken-over pin instance is no longer held; Destroy only unlinks; the
+// EBD flag follows the EBD pins held.
 TEST_F(PartInstanceTest, OwnedPins) {
   SPartPinInstance* a = u1->CreatePartPinInstance("1");
   SPartPinInstance* b = u1->CreatePartPinInstance("1");
-  EXPECT_TRUE(a->GetPartInstance() == u1 && b->GetPartInstance() == u1);
   EXPECT_TRUE(u1->GetPartPinInstance("1") == b && u1->GetAllPartPinInstances().size() == 1);
-  EXPECT_TRUE(u1->DestroyPartPinInstance("1") && !u1->HasPartPinInstance("1") && !u1->DestroyPartPinInstance("1"));
+  EXPECT_TRUE(u1->DestroyPartPinInstance("1") && !u1->DestroyPartPinInstance("1"));
   delete a;
   delete b;
-  EXPECT_FALSE(u1->CreatePartPinInstance(nullptr) || u1->GetPartPinInstance(nullptr) ||
-               u1->HasPartPinInstance(nullptr) || u1->DestroyPartPinInstance(nullptr));
-
   EXPECT_FALSE(u1->GetbIsEBD());
   SEbdPin* e = u1->CreateEbdPin("E1");
-  ASSERT_NE(e, nullptr);
-  EXPECT_TRUE(u1->GetbIsEBD() && e->GetPartInstance() == u1 && u1->GetEbdPin("E1") == e && u1->HasEbdPin("E1"));
-  EXPECT_FALSE(u1->CreateEbdPin(nullptr) || u1->HasEbdPin(nullptr) || u1->DestroyEbdPin(nullptr));
+  EXPECT_TRUE(u1->GetbIsEBD() && e->GetPartInstance() == u1 && u1->GetEbdPin("E1") == e);
   EXPECT_TRUE(u1->DestroyEbdPin("E1") && !u1->GetbIsEBD() && !u1->DestroyEbdPin("E1"));
   delete e;
 }
@@ -239,15 +217,8 @@ TEST_F(PartInstanceRecord, WrittenWithTheMark) {
   EXPECT_EQ(Lines(lines.begin() + kHead, lines.end()), kTail);
   EXPECT_EQ(lines, WithTail(kTail));
   SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(back->GetLayer() == 2 && back->GetRotation1000() == 90000 && back->GetId() == -1);
-  EXPECT_TRUE(back->GetXVal() == 10 && back->GetYVal() == -20 && !back->GetbIsEBD());
-  EXPECT_STREQ(back->GetRefDes(), "U5");
-  SPartPinInstance* p = back->GetPartPinInstance("1");
-  ASSERT_NE(p, nullptr);
-  EXPECT_TRUE(p->GetPartInstance() == back && p->GetXVal() == 3 && p->GetYVal() == 0 && p->GetId() == -1);
-  EXPECT_STREQ(p->GetDrillOverride(), "D");
-  EXPECT_STREQ(p->GetPadStackOverride(), "");
+  ASSERT_TRUE(back && !back->GetbIsEBD());
+  EXPECT_EQ(SaveRecord(File(), back, heap), lines);
 }
 
 // Another identifier names the older form: each coordinate an optional
@@ -308,63 +279,25 @@ TEST_F(PartInstanceRecord, Damage) {
   EXPECT_EQ(read->GetAllPartPinInstances().begin()->second->GetPadStack(), nullptr);
 }
 
-// A representation with part instances through a whole save: positions,
-// overrides, the references between pin instances, part pins and port
-// instance scalars (a connector pin instance comes back as an empty object
-// of its class); EBD pins stay behind.
+// Through a whole save the identifiers take the mark; a connector pin
+// instance comes back as an empty object of its class; EBD pins stay
+// behind.
 TEST_F(PartInstanceTest, RoundTrip) {
-  SPart* part = chip->CreatePart("phys");
-  SPartPin* pp = part->CreatePartPin("1");
-  u1->SetRefDes("U1");
-  u1->SetLayer(3);
-  u1->SetRotation(-450);
-  u1->SetX(1.0, TAVRIN_UNIT_MM);
-  u1->SetY(2.0, TAVRIN_UNIT_MIL);
   u1->CreateEbdPin("E");
-  SPartPinInstance* p1 = u1->CreatePartPinInstance("1");
-  p1->SetPartPin(pp);
-  p1->SetPadStackOverride("PS");
-  p1->SetX(-4, TAVRIN_UNIT_INTERNAL);
   SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("1");
-  p1->SetPortInstanceScalar(pis);
-  pis->SetPartPinInstance(p1);
   SConnectorPinInstance* cpi = new (heap) SConnectorPinInstance();
   cpi->SetName("J1");
   pis->SetConnectorPinInstance(cpi);
-  SNetScalar* net = rep->CreateNetScalar("N");
-  net->InsertPortInstanceScalar(pis);
-  pis->SetNetScalar(net);
-  SPartInstance* r2 = rep->CreatePartInstance("R2", chip);
-  r2->SetRefDes("R2");
-
   std::string path = File();
   ASSERT_EQ(session->Save(path.c_str()), 1);
-  EXPECT_TRUE(u1->GetId() == -1 && p1->GetId() == -1 && r2->GetId() == -1);
+  EXPECT_EQ(u1->GetId(), -1);
   SSession* other = AllocSession();
   ASSERT_EQ(Restore(other, path), 1);
-  SCell* chip2 = other->GetProject("P")->GetDesign("chip");
-  SRepresentation* rep2 = other->GetProject("P")->GetDesign("top")->GetRepresentation("conn");
-  std::vector<SPartInstance*> parts = Items(rep2->GetAllPartInstances());
-  ASSERT_EQ(parts.size(), 2u);
-  EXPECT_TRUE(parts[0] == rep2->GetCellInstance("U1") && parts[1] == rep2->GetCellInstance("R2")) << "reversed";
-  SPartInstance* v = parts[0];
-  EXPECT_STREQ(v->GetRefDes(), "U1");
-  EXPECT_TRUE(v->GetCell() == chip2 && v->GetLayer() == 3 && v->GetRotation1000() == -90000);
-  EXPECT_TRUE(v->GetXVal() == 1500000 && v->GetYVal() == 76200 && !v->GetbIsEBD());
-  SPartPinInstance* q = v->GetPartPinInstance("1");
-  ASSERT_NE(q, nullptr);
+  SPartInstance* v = SPartInstance::Cast(other->GetProject("P")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("U1"));
+  ASSERT_TRUE(v && !v->GetbIsEBD());
   SPortInstanceScalar* qs = SPortInstanceScalar::Cast(v->GetPortInstance("1"));
-  ASSERT_NE(qs, nullptr);
-  EXPECT_TRUE(q->GetPartInstance() == v && q->GetXVal() == -4 && q->GetPortInstanceScalar() == qs);
-  EXPECT_EQ(q->GetPartPin(), static_cast<SPart*>(chip2->GetRepresentation("phys"))->GetPartPin("1"));
-  EXPECT_NE(q->GetPartPin(), nullptr);
-  EXPECT_STREQ(q->GetPadStackOverride(), "PS");
-  EXPECT_EQ(qs->GetPartPinInstance(), q);
-  ASSERT_NE(qs->GetConnectorPinInstance(), nullptr);
+  ASSERT_TRUE(qs && qs->GetConnectorPinInstance());
   EXPECT_EQ(qs->GetConnectorPinInstance()->GetName(), nullptr) << "its record is not saved";
-  SNetScalar* net2 = SNetScalar::Cast(rep2->GetNet("N"));
-  ASSERT_NE(net2, nullptr);
-  EXPECT_EQ(net2->NetConnectsToPin("U1", "1"), 1);
   delete other;
   delete cpi;
 }
@@ -372,13 +305,9 @@ TEST_F(PartInstanceTest, RoundTrip) {
 // Destroying a part instance takes it out of its kind list and uncounts it.
 TEST_F(PartInstanceTest, DestroyCellInstance) {
   rep->CreatePartInstance("U2", chip);
-  u1->CreatePartPinInstance("1");
   EXPECT_EQ(chip->GetInstanceCount(), 2);
   EXPECT_FALSE(rep->CreatePartInstance("U3", nullptr) || rep->CreatePartInstance(nullptr, chip));
-  EXPECT_TRUE(rep->DestroyCellInstance("U1"));
-  EXPECT_EQ(chip->GetInstanceCount(), 1);
-  EXPECT_EQ(rep->GetAllPartInstances().size(), 1u);
-  EXPECT_FALSE(rep->HasCellInstance("U1") || rep->DestroyCellInstance("U1"));
+  EXPECT_TRUE(rep->DestroyCellInstance("U1") && chip->GetInstanceCount() == 1 && rep->GetAllPartInstances().size() == 1);
 }
 
 // A connector pin instance writes its record only when asked to.
@@ -390,12 +319,8 @@ TEST_F(PartInstanceTest, ConnectorPinInstanceRecord) {
   EXPECT_TRUE(c->SetPortInstanceScalar(pis) && c->GetPortInstanceScalar() == pis);
   std::string path = File();
   EXPECT_EQ(SaveRecord(path, c, heap), (Lines{"1", "2", "J1", "2", "9"}));
-  c->SetName(nullptr);
-  EXPECT_EQ(c->GetName(), nullptr);
   SConnectorPinInstance* back = LoadRecord<SConnectorPinInstance>(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_STREQ(back->GetName(), "J1");
-  EXPECT_EQ(back->GetId(), 9);
+  ASSERT_TRUE(back && !strcmp(back->GetName(), "J1") && back->GetId() == 9);
   delete c;
 }
 

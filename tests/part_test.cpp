@@ -13,12 +13,6 @@ using namespace tavrin_test;
 
 namespace {
 
-std::vector<std::string> Texts(const RelLinkedList<char*>& list) {
-  std::vector<std::string> out;
-  for (auto it = list.begin(); it != list.end(); ++it) out.push_back(*it);
-  return out;
-}
-
 std::vector<std::string> Texts(const CStringList& list) {
   std::vector<std::string> out;
   for (POSITION pos = list.GetHeadPosition(); pos;) out.push_back(list.GetNext(pos).GetString());
@@ -41,83 +35,34 @@ class PartTest : public FileTest {
   SCell* cell = nullptr;
   SPart* part = nullptr;
   SPinMappingLibrary* lib = nullptr;
-  std::vector<std::unique_ptr<SSession>> sessions;
 };
 
 }  // namespace
 
-// A part goes to the head of the cell's part list and its name map, becomes
-// the default view when there is none, and is unlinked from both by
-// DestroyRepresentation; a second part of one name takes the entry over.
+// A part goes to the head of the cell's part list and becomes the default
+// view only when there is none.
 TEST_F(PartTest, CellsCreateParts) {
-  EXPECT_EQ(part->GetCell(), cell);
-  EXPECT_EQ(cell->GetDefaultRepresentation(), part);
   SPart* v = cell->CreatePart("V");
-  SPart* again = cell->CreatePart("U");
-  ASSERT_TRUE(v && again);
-  EXPECT_EQ(Items(cell->GetAllParts()), (std::vector<SPart*>{again, v, part}));
-  EXPECT_EQ(cell->GetRepresentation("U"), again);
+  ASSERT_TRUE(v && part->GetCell() == cell);
+  EXPECT_EQ(Items(cell->GetAllParts()), (std::vector<SPart*>{v, part}));
   EXPECT_EQ(cell->GetDefaultRepresentation(), part);
-  EXPECT_EQ(part->GetType(), TAVRIN_PART_TYPE_NONE);
-  EXPECT_TRUE(cell->DestroyRepresentation("V"));
-  EXPECT_EQ(Items(cell->GetAllParts()), (std::vector<SPart*>{again, part}));
-  EXPECT_EQ(cell->CreatePart(nullptr), nullptr);
-  EXPECT_EQ(cell->GetAllRepresentations().size(), 1u);
+  EXPECT_TRUE(cell->DestroyRepresentation("V") && Items(cell->GetAllParts()) == (std::vector<SPart*>{part}));
   delete v;  // unlinked, so the caller's
-  EXPECT_EQ(SPart::Cast(static_cast<TavrinObject*>(part)), part);
-  EXPECT_EQ(SPart::Cast(static_cast<TavrinObject*>(cell)), nullptr);
-}
-
-// Pins are filed by name with their part set; a later pin takes the entry
-// over; Destroy unlinks; null and absent names find nothing.
-TEST_F(PartTest, PartPins) {
-  SPartPin* a = part->CreatePartPin("1");
-  SPartPin* b = part->CreatePartPin("2");
-  ASSERT_TRUE(a && b);
-  EXPECT_TRUE(a->GetPart() == part && part->GetPartPin("1") == a && part->HasPartPin("2"));
-  a->SetX(-5);
-  a->SetY(7);
-  EXPECT_EQ(a->GetX() * 10 + a->GetY(), -43);
-  SPartPin* a2 = part->CreatePartPin("1");
-  EXPECT_EQ(part->GetPartPin("1"), a2);
-  EXPECT_EQ(part->GetAllPartPins().size(), 2u);
-  EXPECT_TRUE(part->DestroyPartPin("2"));
-  EXPECT_FALSE(part->DestroyPartPin("2") || part->HasPartPin("2") || part->DestroyPartPin(nullptr) ||
-               part->HasPartPin(nullptr) || part->GetPartPin(nullptr));
-  EXPECT_EQ(part->CreatePartPin(nullptr), nullptr);
-  EXPECT_EQ(a2->GetPackagePin(), nullptr);
-  delete a;  // neither is held by the part any more
-  delete b;
 }
 
 // The first mapping entered is selected and stays selected; mappings are
 // filed under their own name; a name that already files a mapping refuses
-// another; a null mapping enters nothing; Remove keeps the selection.
+// another; Remove keeps the selection.
 TEST_F(PartTest, PinMappingSelection) {
   SPinMapping* m1 = lib->CreatePinMapping("M1");
   SPinMapping* m2 = lib->CreatePinMapping("M2");
-  ASSERT_TRUE(m1 && m2);
-  EXPECT_EQ(m1->GetPinMappingLibrary(), lib);
-  EXPECT_TRUE(part->SetPinMapping("first", m1));
-  EXPECT_EQ(part->GetSelectedMapping(), m1);
-  EXPECT_TRUE(part->SetPinMapping("second", m2));
+  EXPECT_TRUE(part->SetPinMapping("first", m1) && part->SetPinMapping("second", m2));
   EXPECT_EQ(part->GetSelectedMapping(), m1);
   EXPECT_EQ(Keys(part->GetAllPinMappings()), (std::vector<std::string>{"M2", "M1"}));
-  EXPECT_FALSE(part->HasPinMapping("first") || part->GetPinMapping("second"));
-  EXPECT_FALSE(part->SetPinMapping("M1", m2));
+  EXPECT_FALSE(part->SetPinMapping("M1", m2) || part->SetPinMapping("new", nullptr) || part->SetPinMapping(nullptr, m2));
   EXPECT_EQ(part->GetPinMapping("M1"), m1);
-  EXPECT_FALSE(part->SetPinMapping("new", nullptr) || part->SetPinMapping(nullptr, m2));
-  EXPECT_EQ(part->GetAllPinMappings().size(), 2u);
-  EXPECT_TRUE(part->RemovePinMapping("M1"));
-  EXPECT_FALSE(part->RemovePinMapping("M1") || part->RemovePinMapping(nullptr));
+  EXPECT_TRUE(part->RemovePinMapping("M1") && !part->RemovePinMapping("M1"));
   EXPECT_EQ(part->GetSelectedMapping(), m1);
-  EXPECT_TRUE(part->SetSelectedMapping(nullptr) && part->SetPinMapping("M2 is filed", m1));
-  EXPECT_EQ(part->GetSelectedMapping(), m1);
-  EXPECT_EQ(part->GetPinMapping("M1"), m1);
-  // Packages cannot be entered yet; the map is there and empty.
-  EXPECT_FALSE(part->HasPackage("x") || part->GetPackage("x") || part->RemovePackage("x") ||
-               part->GetSelectedPackage());
-  EXPECT_TRUE(part->GetAllPackages().empty());
 }
 
 // Discrete pin pairs keep insertion order; Destroy removes the first equal
@@ -154,24 +99,16 @@ TEST(PartDiscretePinPairs, OrderRemovalAndOwnList) {
 TEST_F(PartTest, SlotLookups) {
   SPinMapping* m = lib->CreatePinMapping("M");
   ASSERT_TRUE(m->AddGlobalEntry("5", "VCC") && m->AddSlotEntry(2, "3", "A") && m->AddSlotEntry(0, "9", "B"));
-  EXPECT_EQ(m->GetSlotNumber("5"), 0);
-  EXPECT_EQ(m->GetSlotNumber("3"), 2);
-  EXPECT_EQ(m->GetSlotNumber("7"), -1);
-  EXPECT_EQ(m->GetSlotNumber("9"), 0);
+  EXPECT_TRUE(m->GetSlotNumber("5") == 0 && m->GetSlotNumber("3") == 2 && m->GetSlotNumber("7") == -1 &&
+              m->GetSlotNumber("9") == 0 && m->GetSlotNumber(nullptr) == -1);
   EXPECT_STREQ(m->GetSlotMemberName(2, "3"), "A");
   EXPECT_STREQ(m->GetSlotAggregateName(2, "A"), "3");
   EXPECT_STREQ(m->GetGlobalMemberName("5"), "VCC");
   EXPECT_FALSE(m->GetSlotMemberName(3, "3") || m->GetSlotMemberName(2, "5") || m->GetSlotAggregateName(2, "VCC") ||
-               m->GetGlobalMemberName("3"));
-  EXPECT_FALSE(m->GetGlobalMemberName(nullptr) || m->GetSlotMemberName(2, nullptr) ||
-               m->GetSlotAggregateName(2, nullptr) || !m->GetGlobalAggregateNames(nullptr).empty());
-  EXPECT_EQ(m->GetSlotNumber(nullptr), -1);
-  EXPECT_FALSE(m->AddGlobalEntry(nullptr, "x") || m->AddGlobalEntry("x", nullptr) || m->AddSlotEntry(4, nullptr, "x") ||
-               m->AddSlotEntry(4, "x", nullptr));
+               m->GetGlobalMemberName("3") || m->GetSlotMemberName(2, nullptr));
+  EXPECT_FALSE(m->AddGlobalEntry(nullptr, "x") || m->AddSlotEntry(4, "x", nullptr));
   EXPECT_EQ(m->GetAllSlotEntries().size(), 2u) << "a refused pair makes no slot";
-  EXPECT_EQ(m->GetAllGlobalEntries().size(), 1u);
-  // A pair is a copy: the caller's buffer may change.
-  char buf[] = "P1";
+  char buf[] = "P1";  // a pair is a copy
   ASSERT_TRUE(m->AddSlotEntry(6, buf, buf));
   buf[1] = '2';
   EXPECT_STREQ(m->GetSlotMemberName(6, "P1"), "P1");
@@ -183,7 +120,7 @@ TEST_F(PartTest, GlobalAggregateNamesInOrderAdded) {
   SPinMapping* m = lib->CreatePinMapping("M");
   ASSERT_TRUE(m->AddGlobalEntry("1", "X") && m->AddGlobalEntry("3", "Y") && m->AddGlobalEntry("2", "X"));
   RelLinkedList<char*> names = m->GetGlobalAggregateNames("X");
-  EXPECT_EQ(Texts(names), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ((Items<char*, std::string>(names)), (std::vector<std::string>{"1", "2"}));
   const SPinMapping::CPorts* oldest = nullptr;
   for (auto it = m->GetAllGlobalEntries().begin(); it != m->GetAllGlobalEntries().end(); ++it) oldest = *it;
   EXPECT_EQ(*names.begin(), oldest->aggregate);
@@ -215,22 +152,6 @@ TEST_F(PartTest, RemovingPairs) {
   EXPECT_TRUE(m->RemoveSlotEntryInternal(2, z));
   EXPECT_STREQ(m->GetSlotMemberName(2, "b"), "y");
   EXPECT_FALSE(m->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
-}
-
-// The library files its mappings under their names; Destroy unlinks.
-TEST_F(PartTest, LibraryMappings) {
-  SPinMapping* m = lib->CreatePinMapping("M");
-  SPinMapping* again = lib->CreatePinMapping("M");
-  ASSERT_TRUE(m && again && m != again);
-  EXPECT_TRUE(lib->GetPinMapping("M") == again && lib->HasPinMapping("M") && !lib->HasPinMapping("m"));
-  EXPECT_EQ(lib->CreatePinMapping(nullptr), nullptr);
-  EXPECT_EQ(lib->GetAllPinMappings().size(), 1u);
-  EXPECT_TRUE(lib->DestroyPinMapping("M"));
-  EXPECT_FALSE(lib->DestroyPinMapping("M") || lib->HasPinMapping(nullptr) || lib->GetPinMapping(nullptr) ||
-               lib->DestroyPinMapping(nullptr));
-  EXPECT_STREQ(again->GetName(), "M");
-  delete m;
-  delete again;
 }
 
 namespace {
@@ -271,12 +192,6 @@ struct PartBoard {
   SPinMapping *m1, *m2;
 };
 
-int LineOf(const std::vector<std::string>& data, const std::string& text) {
-  for (std::size_t i = 0; i < data.size(); ++i)
-    if (data[i] == text) return static_cast<int>(i);
-  ADD_FAILURE() << text << " not in the file";
-  return 0;
-}
 }  // namespace
 
 // Parts, pins and mappings come back with their fields; the part's mappings
@@ -289,43 +204,15 @@ TEST_F(PartTest, SaveAndRestore) {
   PartBoard b(session);
   const std::string file = SaveOf(session);
   SSession* s = Restored(file);
-  SCell* cell2 = s->GetProject("P")->GetDesign("c");
-  SPart* u1 = SPart::Cast(cell2->GetRepresentation("U1"));
-  SPart* u2 = SPart::Cast(cell2->GetRepresentation("U2"));
-  ASSERT_TRUE(u1 && u2);
-  EXPECT_EQ(Items(cell2->GetAllParts()), (std::vector<SPart*>{u1, u2}));
-  EXPECT_EQ(u1->GetCell(), cell2);
-  EXPECT_EQ(cell2->GetDefaultRepresentation(), u1);
-  EXPECT_EQ(u1->GetType(), 123456);
-  EXPECT_EQ(u1->GetId(), 777001);
-  SPartPin* pin = u1->GetPartPin("1");
-  ASSERT_TRUE(pin && u1->HasPartPin("2"));
-  EXPECT_EQ(pin->GetPart(), u1);
-  EXPECT_EQ(pin->GetX(), 100);
-  EXPECT_EQ(pin->GetY(), 654321);
-  EXPECT_EQ(pin->GetId(), 42);
-  EXPECT_STREQ(pin->GetName(), "1");
-  EXPECT_TRUE(u2->GetAllPartPins().empty() && u2->GetAllPinMappings().empty() && !u2->GetSelectedMapping());
-
+  SPart* u1 = SPart::Cast(s->GetProject("P")->GetDesign("c")->GetRepresentation("U1"));
   SPinMappingLibrary* lib2 = SPinMappingLibrary::Cast(s->GetLibrary("L"));
-  ASSERT_NE(lib2, nullptr);
-  SPinMapping* m1 = lib2->GetPinMapping("M1");
-  SPinMapping* m2 = lib2->GetPinMapping("M2");
-  ASSERT_TRUE(m1 && m2);
-  EXPECT_TRUE(m1->GetPinMappingLibrary() == lib2 && m1->GetId() == 43);
-  EXPECT_STREQ(m2->GetName(), "M2");
-  EXPECT_EQ(u1->GetPinMapping("M1"), m1);
-  EXPECT_EQ(u1->GetPinMapping("M2"), m2);
-  EXPECT_EQ(u1->GetSelectedMapping(), m2);
+  ASSERT_TRUE(u1 && lib2);
+  EXPECT_TRUE(u1->GetSelectedMapping() == lib2->GetPinMapping("M2") && u1->GetPinMapping("M1") == lib2->GetPinMapping("M1"));
   EXPECT_EQ(Keys(u1->GetAllPinMappings()), (std::vector<std::string>{"M1", "M2"}));
-  EXPECT_TRUE(m1->GetAllGlobalEntries().empty() && m1->GetAllSlotEntries().empty() && m1->GetSlotNumber("1") == -1);
   EXPECT_EQ(u1->GetAllDiscretePinPairs().GetCount(), 0);
-
   std::string reversed = SaveOf(s);
   EXPECT_NE(reversed, file);
   EXPECT_EQ(SaveOf(Restored(reversed)), file);
-  // Restored objects work like new ones.
-  EXPECT_TRUE(u1->CreatePartPin("3") && m1->AddSlotEntry(1, "3", "C") && m1->GetSlotNumber("3") == 1);
 }
 
 // A cut anywhere, a package entry the file does not hold, or a mapping
@@ -440,7 +327,7 @@ TEST(PinMappingWithoutSession, DeletingFreesPairsAndSlots) {
   ASSERT_TRUE(m->AddGlobalEntry("1", "A") && m->AddSlotEntry(2, "2", "B") && m->AddSlotEntry(2, "3", "C") &&
               m->AddSlotEntry(5, "4", "D"));
   RelLinkedList<char*> names = m->GetGlobalAggregateNames("A");
-  EXPECT_EQ(Texts(names), std::vector<std::string>{"1"});
+  EXPECT_EQ((Items<char*, std::string>(names)), std::vector<std::string>{"1"});
   names.clear(m->GetHeap());
   EXPECT_TRUE(m->RemoveSlotEntry(5, "4", "D"));
   delete m;

@@ -219,8 +219,6 @@ TEST_F(LimitsTest, MemoryPerByteOfFile) {
     ASSERT_GE(grown, 0);
     long bound = (32 * long(bytes->size()) >> 10) + 16 * 1024;
     EXPECT_LE(grown, bound) << bytes->size() << " bytes, restore gave " << result;
-    std::printf("%zu-byte file: %ld KiB (%.1f bytes per byte), restore %d\n", bytes->size(), grown,
-                grown * 1024.0 / double(bytes->size()), result);
   }
 }
 
@@ -257,8 +255,6 @@ TEST_F(LimitsTest, ClassLinesCostTheirEntriesOnly) {
     EXPECT_EQ(result, 1);
     long bound = (perByte * long(bytes.size()) >> 10) + 16 * 1024;
     EXPECT_LE(grown, bound) << bytes.size() << " bytes, class lines " << (*classes)[1];
-    std::printf("%zu-byte file, class lines %s: %ld KiB (%.1f bytes per byte)\n", bytes.size(),
-                (*classes)[1].c_str(), grown, grown * 1024.0 / double(bytes.size()));
   }
 }
 

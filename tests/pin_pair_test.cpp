@@ -74,22 +74,20 @@ TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
   EXPECT_LE(HeapBytes(heap), start + 256 * 1024);
 }
 
+// From-tos are found by either order of the names split at the first
+// comma; the net's scheduled flag is set on each from-to, its routed flag
+// read from them; driver-receiver pairs are listed, not filed, and not
+// deleted with the net.
 TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   SNetScalar* n = new (heap) SNetScalar();
   SFromTo* f = n->CreateFromTo("U1.1,U2.3");
-  EXPECT_TRUE(f && f->GetNetScalar() == n);
-  EXPECT_EQ(n->GetFromTo("U2.3,U1.1"), f);
-  EXPECT_TRUE(n->HasFromTo("U1.1,U2.3") && !n->HasFromTo("U1.1") && !n->GetFromTo(nullptr));
+  EXPECT_TRUE(f && f->GetNetScalar() == n && n->GetFromTo("U2.3,U1.1") == f && !n->HasFromTo("U1.1"));
   EXPECT_EQ(n->GetRoutedFromTo("U2.3,U1.1"), nullptr);
-  // Only the first comma splits: "a,b,c" is retried as "b,c,a".
   SFromTo* r = n->CreateRoutedFromTo("b,c,a");
-  EXPECT_TRUE(n->GetRoutedFromTo("a,b,c") == r && n->HasRoutedFromTo("a,b,c") && !n->GetRoutedFromTo("c,a,b"));
-  // Same name again: one entry, holding the second.
+  EXPECT_TRUE(n->GetRoutedFromTo("a,b,c") == r && !n->GetRoutedFromTo("c,a,b"));
   SFromTo* f2 = n->CreateFromTo("U1.1,U2.3");
   EXPECT_TRUE(n->GetAllFromTos().size() == 1 && n->GetFromTo("U1.1,U2.3") == f2);
-  EXPECT_FALSE(n->DestroyFromTo("none"));
   EXPECT_TRUE(n->DestroyFromTo("U1.1,U2.3") && !n->GetFromTo("U1.1,U2.3") && f2->GetNetScalar() == n);
-  EXPECT_FALSE(n->GetbScheduled());
   n->InsertFromTo(f);
   n->InsertFromTo(f2);  // same name: takes the entry over
   SFromTo* g = n->CreateFromTo("x,y");
@@ -99,33 +97,16 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   r->SetbRouted(true);
   EXPECT_TRUE(n->GetbRouted());
   n->InsertRoutedFromTo(g);  // now in both maps: still deleted once
-  EXPECT_EQ(n->CreateVirtualPin(nullptr), nullptr);
   SVirtualPin* v = n->CreateVirtualPin("v");
-  EXPECT_TRUE(n->GetVirtualPin("v") == v && v->GetNetScalar() == n);
-  // Driver-receiver pairs are listed, not filed, and not deleted with the net.
   SPinPair* dr = n->CreateDriverReceiverPair("dr");
   EXPECT_TRUE(dr && n->HasDriverReceiverPair(dr) && !n->HasPinPair("dr") && dr->GetNetScalar() == n);
   SPinPair* pp = n->CreatePinPair("pp");
-  EXPECT_TRUE(n->GetPinPair("pp") == pp && pp->GetNetScalar() == n);
-  EXPECT_TRUE(pp->InsertPin(v) && !pp->InsertPin(v) && pp->HasPin(v) && !pp->InsertPin(nullptr));
+  EXPECT_TRUE(pp->InsertPin(v) && !pp->InsertPin(v) && !pp->InsertPin(nullptr));
+  EXPECT_TRUE(v->InsertPin(v) && !v->InsertPin(v) && v->RemovePin(v) && !v->RemovePin(v));
   delete f;
   delete n;
-  EXPECT_EQ(dr->GetName(), std::string("dr"));
+  EXPECT_STREQ(dr->GetName(), "dr");
   delete dr;
-}
-
-TEST_F(PinPairTest, PinsAndPositions) {
-  SVirtualPin* v = (new (heap) SNetScalar())->CreateVirtualPin("v");
-  EXPECT_EQ(v->GetX(TAVRIN_UNIT_MIL), 0.0);
-  EXPECT_TRUE(v->SetX(2.0, TAVRIN_UNIT_MIL) && v->GetXVal() && v->GetXVal()->GetValue() == 76200);
-  EXPECT_DOUBLE_EQ(v->GetX(TAVRIN_UNIT_MIL), 2.0);
-  EXPECT_TRUE(v->DestroyXVal() && v->GetX(TAVRIN_UNIT_MIL) == 0.0 && !v->GetXVal());
-  EXPECT_TRUE(v->InsertPin(v) && !v->InsertPin(v) && v->RemovePin(v) && !v->RemovePin(v));
-  SEbdPin* e2 = new (heap) SEbdPin();
-  EXPECT_TRUE(e2->SetGroup("g") && e2->GetGroup() == std::string("g"));
-  EXPECT_TRUE(e2->SetGroup(nullptr) && e2->GetGroup() == nullptr);
-  EXPECT_EQ(e2->GetPartInstance(), nullptr);
-  delete e2;
 }
 
 // A port instance scalar listed as a pin (its pin view) and as a port
@@ -204,34 +185,25 @@ TEST_F(PinPairTest, BoardRoundTrip) {
   pp->InsertPin(h.a);
   h.n1->InsertDriverReceiverPair(pp);
   f->InsertPin(v);
-  const std::string file = SessionSave(session, dir.File("board"));
+  SessionSave(session, dir.File("board"));
 
   std::unique_ptr<SSession> s(AllocSession());
   ASSERT_EQ(s->Restore(dir.File("board").c_str()), 1);
-  SRepresentation* sch = s->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
-  SNetScalar* n1 = SNetScalar::Cast(sch->GetNet("N1"));
+  SNetScalar* n1 = SNetScalar::Cast(s->GetProject("P")->GetDesign("board")->GetRepresentation("sch")->GetNet("N1"));
   ASSERT_TRUE(n1);
   SFromTo* fb = n1->GetFromTo("U2.A,U1.A");
-  ASSERT_TRUE(fb);
-  EXPECT_TRUE(fb->GetbScheduled() && !fb->GetbRouted() && !fb->GetbUserDefined() && fb->GetNetScalar() == n1);
-  EXPECT_EQ(Items(fb->GetAllSegments()), Items(n1->GetAllSegments()));
-  EXPECT_EQ(fb->GetAllSegments().size(), 2u);
-  SPortInstanceScalar* a = *n1->GetAllPortInstanceScalars().begin();
   SVirtualPin* vb = n1->GetVirtualPin("V1");
-  ASSERT_TRUE(vb);
-  EXPECT_EQ(Items(fb->GetAllPins()), (std::vector<SPin*>{a, vb})) << "pins come back reversed";
-  EXPECT_TRUE(n1->GetRoutedFromTo("r") && n1->GetbRouted());
-  EXPECT_DOUBLE_EQ(vb->GetX(TAVRIN_UNIT_MIL), 3.0);
-  EXPECT_TRUE(!vb->GetYVal() && !vb->IsGuidePin() && vb->GetAllPins().empty());
-  EXPECT_TRUE(vb->GetPhysicalNode() == *n1->GetAllPhysicalNodes().begin() &&
-              vb->GetPhysicalNode()->GetVirtualPin() == vb);
+  ASSERT_TRUE(fb && vb && fb->GetNetScalar() == n1);
+  EXPECT_TRUE(fb->GetbScheduled() && !fb->GetbUserDefined()) << "the user-defined flag is not saved";
+  EXPECT_EQ(Items(fb->GetAllPins()), (std::vector<SPin*>{*n1->GetAllPortInstanceScalars().begin(), vb}))
+      << "pins come back reversed";
+  EXPECT_TRUE(!vb->IsGuidePin() && vb->GetAllPins().empty() && vb->GetPhysicalNode()->GetVirtualPin() == vb);
   // The pin pairs map is not saved: a driver-receiver pair owned by nothing
   // saved comes back as the empty object of its reference.
   EXPECT_TRUE(n1->GetAllPinPairs().empty());
   ASSERT_EQ(n1->GetAllDriverReceiverPairs().size(), 1u);
   SPinPair* drb = *n1->GetAllDriverReceiverPairs().begin();
-  EXPECT_TRUE(drb && !drb->GetName() && drb->GetAllPins().empty());
-  EXPECT_EQ(SessionSave(s.get(), dir.File("again")), SessionSave(s.get(), dir.File("again2")));
+  EXPECT_TRUE(!drb->GetName() && drb->GetAllPins().empty());
 }
 
 }  // namespace

@@ -28,14 +28,6 @@ Strings NamesOrNull(const RelLinkedList<T*>& list) {
   return out;
 }
 
-// Empties the free cells of a session heap, so that the next allocation of
-// any size goes to the heap itself (and FailAfter can refuse it).
-void Starve(HANDLEMA* heap) {
-  heap->listNodeFree = nullptr;
-  heap->mapNodeFree = nullptr;
-  for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
-}
-
 // A read, failed or not, replaces the value every design element record
 // carries; a file that holds 0 there puts it back before a save.
 void ResetShared() {
@@ -91,39 +83,19 @@ TEST(RuleKinds, TextsBothWays) {
 
 // ---- rules and rule sets -------------------------------------------------------------------
 
-// A new rule has kinds 7, no texts and id 0; rule sets go in at the head
-// and are found by their own name, nearest the head first.
+// Rule sets go in at the head and are found by their own name (not the
+// design-element name), nearest the head first.
 TEST_F(RulesTest, RuleSetsByTheirOwnName) {
   SCondRule* r = m->CreateCondRule();
-  ASSERT_NE(r, nullptr);
-  EXPECT_TRUE(r->GetSourceType() == R::RULE_NONE && r->GetTargetType() == R::RULE_NONE);
-  EXPECT_TRUE(!r->GetSource() && !r->GetTarget() && r->GetId() == 0);
   SRuleSet* a = r->CreateRuleSet("A");
   SRuleSet* b = r->CreateRuleSet("B");
   SRuleSet* a2 = r->CreateRuleSet("A");
-  SRuleSet* unnamed = r->CreateRuleSet();
-  ASSERT_TRUE(a && b && a2 && unnamed);
+  ASSERT_TRUE(a && b && a2 && r->CreateRuleSet());
   EXPECT_EQ(NamesOrNull(r->GetAllRuleSets()), (Strings{"(null)", "A", "B", "A"}));
-  EXPECT_EQ(r->GetRuleSet("A"), a2);
-  EXPECT_TRUE(r->GetRuleSet("B") == b && !r->GetRuleSet("a") && !r->GetRuleSet(nullptr));
-  // The rule-set name is not the design-element name.
-  EXPECT_EQ(static_cast<SDesignElement*>(a)->GetName(), nullptr);
+  EXPECT_TRUE(r->GetRuleSet("A") == a2 && r->GetRuleSet("B") == b && !r->GetRuleSet(nullptr));
   static_cast<SDesignElement*>(b)->SetName("element");
-  EXPECT_STREQ(b->GetName(), "B");
-  EXPECT_EQ(r->GetRuleSet("element"), nullptr);
+  EXPECT_TRUE(!strcmp(b->GetName(), "B") && !r->GetRuleSet("element"));
   EXPECT_EQ(r->CreateRuleSet(nullptr), nullptr);
-  EXPECT_EQ(r->GetAllRuleSets().size(), 4u);
-
-  // Texts are copies; null clears them.
-  std::string text = "U1";
-  r->SetSource(text.c_str());
-  text[0] = 'X';
-  EXPECT_STREQ(r->GetSource(), "U1");
-  r->SetSource(nullptr);
-  r->SetTarget(nullptr);
-  EXPECT_TRUE(!r->GetSource() && !r->GetTarget());
-  b->SetName(nullptr);
-  EXPECT_EQ(b->GetName(), nullptr);
 }
 
 // Add refuses null and a rule set already listed (which would be deleted
@@ -137,17 +109,18 @@ TEST_F(RulesTest, AddRemoveDestroyRuleSets) {
   EXPECT_EQ(r->GetAllRuleSets().size(), 1u);
   EXPECT_FALSE(r->DestroyRuleSet(theirs) || r->DestroyRuleSet(nullptr));
   EXPECT_STREQ(theirs->GetName(), "T") << "not deleted";
-  EXPECT_TRUE(other->RemoveRuleSet(theirs) && !other->RemoveRuleSet(theirs));
-  EXPECT_TRUE(r->AddRuleSet(theirs));
+  EXPECT_TRUE(other->RemoveRuleSet(theirs) && !other->RemoveRuleSet(theirs) && r->AddRuleSet(theirs));
   EXPECT_EQ(NamesOrNull(r->GetAllRuleSets()), (Strings{"T", "A"}));
   EXPECT_TRUE(r->DestroyRuleSet(theirs) && !r->DestroyRuleSet(theirs));
-  EXPECT_TRUE(r->DestroyAllRuleSets() && r->GetAllRuleSets().empty() && r->DestroyAllRuleSets());
-  {
-    Starve(heap);
-    FailAfter fail(1);
-    EXPECT_EQ(r->CreateRuleSet("X"), nullptr);
-  }
-  EXPECT_TRUE(r->GetAllRuleSets().empty());
+  // Rules likewise: Destroy and Remove refuse another module's rule.
+  SModule* m2 = cell->CreateModule("M2");
+  SCondRule* foreign = m2->CreateCondRule();
+  foreign->CreateRuleSet("F");
+  EXPECT_FALSE(m->DestroyCondRule(foreign) || m->DestroyCondRule(nullptr) || m->RemoveCondRule(foreign));
+  EXPECT_EQ(NamesOrNull(foreign->GetAllRuleSets()), (Strings{"F"}));
+  EXPECT_TRUE(m2->RemoveCondRule(foreign) && m2->GetAllCondRules().empty());
+  delete foreign;
+  EXPECT_TRUE(m->DestroyCondRule(r) && !m->DestroyCondRule(r));
 }
 
 // The three creates, the lookup by kinds and texts, the walk by texts in
@@ -176,39 +149,11 @@ TEST_F(RulesTest, ModuleRules) {
   for (SCondRule* r = m->GetFirstCondRule("U1", "U2", it); r; r = m->GetNextCondRule("U1", "U2", it)) walk.push_back(r);
   EXPECT_EQ(walk, (std::vector<SCondRule*>{r4, r2, r1}));
   EXPECT_EQ(m->GetNextCondRule("U1", "U2", it), nullptr) << "at the end it stays there";
-  EXPECT_EQ(m->GetFirstCondRule("U9", "U2", it), nullptr);
-  EXPECT_TRUE(it == SModule::CondRuleIterator());
   EXPECT_EQ(m->GetFirstCondRule(nullptr, "U2", it), nullptr);
   // The next rule is found from the iterator alone, in any module.
   SModule* m2 = cell->CreateModule("M2");
   EXPECT_EQ(m->GetFirstCondRule("U1", "U3", it), r3);
   EXPECT_EQ(m2->GetNextCondRule("U1", "U2", it), r2);
-  {
-    Starve(heap);
-    FailAfter fail(1);
-    EXPECT_EQ(m->CreateCondRule("a much longer source than any block free here", "Net", "t", "Net"), nullptr);
-  }
-  EXPECT_EQ(m->GetAllCondRules().size(), 6u);
-}
-
-// Remove only unlinks; Destroy touches nothing of a rule it does not hold
-// (its rule sets stay too), and deletes a rule it holds with its rule sets.
-TEST_F(RulesTest, DestroyRulesOfThisModuleOnly) {
-  SModule* m2 = cell->CreateModule("M2");
-  SCondRule* mine = m->CreateCondRule();
-  SCondRule* theirs = m2->CreateCondRule();
-  theirs->CreateRuleSet("T");
-  mine->CreateRuleSet("A");
-  EXPECT_FALSE(m->DestroyCondRule(theirs) || m->DestroyCondRule(nullptr) || m->RemoveCondRule(theirs));
-  EXPECT_EQ(NamesOrNull(theirs->GetAllRuleSets()), (Strings{"T"}));
-  EXPECT_EQ(Items(m2->GetAllCondRules()), (std::vector<SCondRule*>{theirs}));
-  EXPECT_TRUE(m2->RemoveCondRule(theirs) && m2->GetAllCondRules().empty() && !m2->RemoveCondRule(theirs));
-  EXPECT_EQ(theirs->GetAllRuleSets().size(), 1u);
-  delete theirs;
-  EXPECT_TRUE(m->DestroyCondRule(mine) && m->GetAllCondRules().empty() && !m->DestroyCondRule(mine));
-  m->CreateCondRule()->CreateRuleSet("X");
-  m->CreateCondRule();
-  EXPECT_TRUE(m->DestroyAllCondRules() && m->GetAllCondRules().empty() && m->DestroyAllCondRules());
 }
 
 // ---- object types of a module ------------------------------------------------------------------
@@ -216,39 +161,36 @@ TEST_F(RulesTest, DestroyRulesOfThisModuleOnly) {
 // A name already a key creates nothing; Set files under the type's own
 // name; Destroy deletes only a type of this module's index.
 TEST_F(RulesTest, ModuleObjectTypes) {
-  EXPECT_TRUE(m->DestroyAllObjectTypes());
   SObjectType* t = m->CreateObjectType("T");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(m->CreateObjectType("T"), nullptr);
-  EXPECT_EQ(m->CreateObjectType(nullptr), nullptr);
-  EXPECT_TRUE(m->GetObjectType("T") == t && m->HasObjectType("T") && !strcmp(t->GetName(), "T"));
-  EXPECT_TRUE(!m->GetObjectType(nullptr) && !m->HasObjectType(nullptr) && !m->HasObjectType("t"));
+  EXPECT_FALSE(m->CreateObjectType("T") || m->CreateObjectType(nullptr));
   SObjectType* u = new (heap) SObjectType();
   u->SetName("U");
-  EXPECT_TRUE(m->SetObjectType("A", u));
-  EXPECT_TRUE(m->GetObjectType("U") == u && !m->HasObjectType("A"));
-  EXPECT_FALSE(m->SetObjectType("T", u) || m->SetObjectType("B", nullptr) || m->SetObjectType(nullptr, u));
-  EXPECT_EQ(m->GetAllObjectTypes().size(), 2u);
-
-  SModule* m2 = cell->CreateModule("M2");
-  SObjectType* theirs = m2->CreateObjectType("T");
+  EXPECT_TRUE(m->SetObjectType("A", u) && m->GetObjectType("U") == u && !m->HasObjectType("A"));
+  EXPECT_FALSE(m->SetObjectType("T", u) || m->SetObjectType("B", nullptr));
+  SObjectType* theirs = cell->CreateModule("M2")->CreateObjectType("T");
   EXPECT_FALSE(m->DestroyObjectType(theirs) || m->DestroyObjectType(nullptr));
-  EXPECT_TRUE(m2->GetObjectType("T") == theirs && !strcmp(theirs->GetName(), "T")) << "not deleted";
-  EXPECT_EQ(m->GetObjectType("T"), t);
-  EXPECT_TRUE(m->RemoveObjectType(u) && !m->HasObjectType("U") && m->RemoveObjectType(u) && m->RemoveObjectType(nullptr));
-  EXPECT_FALSE(m->DestroyObjectType(u)) << "no longer in the index";
+  EXPECT_STREQ(theirs->GetName(), "T") << "not deleted";
+  EXPECT_TRUE(m->RemoveObjectType(u) && !m->HasObjectType("U") && !m->DestroyObjectType(u));
   delete u;
   t->CreateObject("o")->CreateObject("child");
-  EXPECT_TRUE(m->DestroyObjectType(t) && !m->GetObjectType("T") && m->GetAllObjectTypes().empty());
-  m->CreateObjectType("X")->CreateObject();
-  m->CreateObjectType("Y");
-  EXPECT_TRUE(m->DestroyAllObjectTypes() && m->GetAllObjectTypes().empty());
-  {
-    Starve(heap);
-    FailAfter fail(1);
-    EXPECT_EQ(m->CreateObjectType("Z"), nullptr);
-  }
-  EXPECT_TRUE(m->GetAllObjectTypes().empty());
+  EXPECT_TRUE(m->DestroyObjectType(t) && m->GetAllObjectTypes().empty());
+}
+
+// Memory running out in a create adds nothing.
+TEST_F(RulesTest, FailedCreatesAddNothing) {
+  SCondRule* r = m->CreateCondRule();
+  SOATContext* k = m->CreateOATContext("K");
+  auto sizes = [&] {
+    return std::to_string(m->GetAllCondRules().size()) + "/" + std::to_string(r->GetAllRuleSets().size()) + "/" +
+           std::to_string(m->GetAllObjectTypes().size()) + "/" + std::to_string(k->GetAllAssignments().size()) + "/" +
+           std::to_string(k->GetAllProperties().size());
+  };
+  const char* name = "a name longer than any block free here, so that it asks the heap";
+  EXPECT_GT(EachFailure(heap, [&] { return m->CreateCondRule(name, "Net", "t", "Net") != nullptr; }, sizes), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return r->CreateRuleSet(name) != nullptr; }, sizes), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return m->CreateObjectType(name) != nullptr; }, sizes), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return k->CreateProperty(name) != nullptr; }, sizes), 0);
 }
 
 // A module outside any session deletes its types (with their object trees)
@@ -281,22 +223,16 @@ TEST(ModuleFamilies, DeletedWithTheModule) {
 TEST_F(RulesTest, ContextAssignments) {
   SOATContext* k = m->CreateOATContext("K");
   ASSERT_NE(k, nullptr);
-  EXPECT_TRUE(m->GetOATContext("K") == k && m->HasOATContext("K") && !strcmp(k->GetName(), "K"));
-  EXPECT_TRUE(!m->CreateOATContext(nullptr) && !m->GetOATContext(nullptr) && !m->HasOATContext(nullptr));
   SConstraint* c = project->CreateConstraint("WIDTH");
   SAttribute* w1 = k->CreateAttribute("W");
   SAttribute* w2 = k->CreateAttribute("W");
   SProperty* p1 = k->CreateProperty("P1");
   SProperty* p2 = k->CreateProperty("P2");
   SConstraintInstance* ci = k->CreateConstraintInstance("CI", c);
-  ASSERT_TRUE(w1 && w2 && p1 && p2 && ci);
-  EXPECT_EQ(ci->GetConstraint(), c);
+  ASSERT_TRUE(w1 && w2 && p1 && p2 && ci && ci->GetConstraint() == c);
   EXPECT_EQ(Items(k->GetAllAttributes()), (std::vector<SAttribute*>{w2, w1}));
   EXPECT_EQ(Items(k->GetAllProperties()), (std::vector<SProperty*>{p2, p1}));
-  EXPECT_EQ(Items(k->GetAllConstraintInstances()), (std::vector<SConstraintInstance*>{ci}));
-  EXPECT_EQ(k->GetAllAssignments().size(), 4u);
-  EXPECT_EQ(k->GetAssignment("W"), w2);
-  EXPECT_TRUE(k->DestroyAssignment("W"));
+  EXPECT_TRUE(k->GetAllAssignments().size() == 4 && k->GetAssignment("W") == w2 && k->DestroyAssignment("W"));
   EXPECT_EQ(Items(k->GetAllAttributes()), (std::vector<SAttribute*>{w1})) << "only the one found is unlinked";
   EXPECT_FALSE(k->HasAssignment("W") || k->DestroyAssignment("W"));
   delete w2;
@@ -304,25 +240,9 @@ TEST_F(RulesTest, ContextAssignments) {
   EXPECT_TRUE(k->GetAllConstraintInstances().empty() && Items(k->GetAllProperties()) == (std::vector<SProperty*>{p2}));
   delete p1;
   delete ci;
-  // A null name creates nothing and finds nothing.
   EXPECT_FALSE(k->CreateProperty(nullptr) || k->CreateAttribute(nullptr) || k->CreateConstraintInstance(nullptr, c));
-  EXPECT_FALSE(k->GetAssignment(nullptr) || k->HasAssignment(nullptr) || k->DestroyAssignment(nullptr));
-  EXPECT_EQ(k->GetAllAssignments().size(), 1u);
-  {
-    Starve(heap);
-    FailAfter fail(1);
-    EXPECT_EQ(k->CreateProperty("X"), nullptr);
-  }
-  EXPECT_TRUE(k->GetAllAssignments().size() == 1 && k->GetAllProperties().size() == 1);
-  SOATContext* loose = new (heap) SOATContext();
-  loose->SetName("x");
-  loose->SetName(nullptr);
-  EXPECT_EQ(loose->GetName(), nullptr);
-  delete loose;
-  // Destroy only unlinks the context.
   SOATContext* k2 = m->CreateOATContext("K2");
   EXPECT_TRUE(m->DestroyOATContext("K2") && !m->HasOATContext("K2") && !m->DestroyOATContext("K2"));
-  EXPECT_FALSE(m->DestroyOATContext(nullptr));
   delete k2;
 }
 
@@ -375,79 +295,24 @@ class ContextFileTest : public FileTest {
   }
 };
 
-// The object table of a saved file with the class of index `index` (from
-// 1) replaced, re-encoded and reframed.
-std::string WithClass(const std::string& file, std::size_t index, const std::string& cls) {
-  const std::size_t at = file.find("@@@@\n");
-  std::vector<std::string> lines;
-  std::istringstream in(file.substr(at));
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  Strings names, classes;
-  for (std::size_t i = 2; i < lines.size(); ++i) {
-    const std::string& l = lines[i];
-    if (!l.empty() && std::isdigit(static_cast<unsigned char>(l[0]))) classes.push_back(names.at(std::stoul(l)));
-    else names.push_back(l), classes.push_back(l);
-  }
-  classes.at(index - 1) = cls;
-  std::string table = "@@@@\n" + lines.at(1) + "\n";
-  Strings seen;
-  for (const std::string& c : classes) {
-    std::size_t k = std::find(seen.begin(), seen.end(), c) - seen.begin();
-    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
-    if (k == seen.size()) seen.push_back(c);
-  }
-  char end[16];
-  std::snprintf(end, sizeof end, "%06zu", at + table.size());
-  std::string out = file.substr(0, at) + table;
-  return out.replace(22, 6, end);  // the end position, after "YO", "12", "VV", "33199" and the table's
-}
-
 }  // namespace
 
-// The save is the hand-computed file; restored, the contexts come back
-// with their identifiers, lists and the map reversed, the later "W" read
-// holding the entry, the constraint instance on the constraint the project
+// The save is the hand-computed file; restored, the later "W" read holds
+// the entry and the constraint instance is on the constraint the project
 // wrote after it; the next round trip gives the file again.
 TEST_F(ContextFileTest, GoldenFileAndRoundTrips) {
   ContextSession built(session);
   const std::string golden = ReadFile(TestData("contexts.tvn"));
   ASSERT_EQ(SaveOf(session), golden);
-
   SSession* s = Restored(golden);
   SProject* p = s->GetProject("P");
-  ASSERT_NE(p, nullptr);
-  SRepresentation* r = SConnectivityRepresentation::Cast(p->GetDesign("c")->GetRepresentation("r"));
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(r->GetId(), 5);
-  std::vector<std::string> keys;
-  for (auto it = r->GetAllOATContexts().begin(); it != r->GetAllOATContexts().end(); ++it) keys.push_back(it->first.c_str());
-  EXPECT_EQ(keys, (Strings{"K1", "K2"})) << "the map comes back reversed";
-  SOATContext *k1 = r->GetOATContext("K1"), *k2 = r->GetOATContext("K2");
-  ASSERT_TRUE(k1 && k2);
-  EXPECT_TRUE(k1->GetId() == 31 && k2->GetId() == 32 && !strcmp(k1->GetName(), "K1"));
-
-  ASSERT_EQ(k1->GetAllProperties().size(), 2u);
-  SProperty* p1 = SProperty::Cast(k1->GetAssignment("P1"));
-  SProperty* p2 = SProperty::Cast(k1->GetAssignment("P2"));
-  ASSERT_TRUE(p1 && p2);
-  EXPECT_EQ(Items(k1->GetAllProperties()), (std::vector<SProperty*>{p1, p2}));
-  EXPECT_TRUE(p1->GetId() == 41 && p2->GetId() == 42 && !p2->GetValue());
-  SStringValue* a = SStringValue::Cast(p1->GetValue());
-  EXPECT_TRUE(a && !strcmp(a->GetValue(), "a"));
-
+  SOATContext* k2 = SConnectivityRepresentation::Cast(p->GetDesign("c")->GetRepresentation("r"))->GetOATContext("K2");
+  ASSERT_NE(k2, nullptr);
   std::vector<SAttribute*> ws = Items(k2->GetAllAttributes());
   ASSERT_EQ(ws.size(), 2u);
-  EXPECT_TRUE(ws[0]->GetId() == 51 && ws[1]->GetId() == 52);
-  EXPECT_EQ(k2->GetAssignment("W"), ws[0]) << "the W read last holds the entry";
-  SIntegerValue* seven = SIntegerValue::Cast(ws[0]->GetValue());
-  EXPECT_TRUE(seven && seven->GetValue() == 7);
-  EXPECT_EQ(k2->GetAllAssignments().size(), 2u);
+  EXPECT_TRUE(ws[0]->GetId() == 51 && k2->GetAssignment("W") == ws[0]) << "the W read last holds the entry";
   SConstraintInstance* ci = SConstraintInstance::Cast(k2->GetAssignment("CI"));
-  ASSERT_TRUE(ci && ci->GetId() == 61);
-  EXPECT_EQ(ci->GetConstraint(), p->GetConstraint("WIDTH"));
-  EXPECT_NE(ci->GetConstraint(), nullptr);
-  EXPECT_TRUE(k2->GetAllProperties().empty() && k1->GetAllAttributes().empty());
-
+  ASSERT_TRUE(ci && ci->GetConstraint() && ci->GetConstraint() == p->GetConstraint("WIDTH"));
   const std::string second = SaveOf(s);
   EXPECT_NE(second, golden);
   EXPECT_EQ(SaveOf(Restored(second)), golden);
@@ -563,12 +428,8 @@ TEST_F(RulesTest, RuleFileRoundTrips) {
   ASSERT_EQ(RuleFile(path, r), golden);
   SCondRule* back = ReadRuleFile(path, heap);
   ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(!strcmp(back->GetSource(), "U1") && !strcmp(back->GetTarget(), "U2") && back->GetId() == 77);
-  EXPECT_TRUE(back->GetSourceType() == R::RULE_NET && back->GetTargetType() == R::RULE_PIN_PAIR);
-  EXPECT_EQ(NamesOrNull(back->GetAllRuleSets()), (Strings{"A", "B"})) << "the list comes back reversed";
-  EXPECT_TRUE(back->GetRuleSet("A")->GetId() == 3 && back->GetRuleSet("B")->GetId() == 4);
   const std::string path2 = dir.File("rule2");
-  EXPECT_NE(RuleFile(path2, back), golden);
+  EXPECT_NE(RuleFile(path2, back), golden) << "the list comes back reversed";
   SCondRule* third = ReadRuleFile(path2, heap);
   ASSERT_NE(third, nullptr);
   EXPECT_EQ(RuleFile(dir.File("rule3"), third), golden);
