@@ -9,6 +9,14 @@
 
 #include "platform/private_heap.h"
 
+#if defined(TAVRIN_POOL_DEBUG) && defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define TAVRIN_POOL_ASAN 1
+#else
+#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#endif
+
 namespace tavrin {
 
 const int kClassSizes[kSizeClassCount] = {8, 16, 32, 56, 72, 88, 104, 120, 248};
@@ -92,6 +100,35 @@ inline void* Stamp(void* raw, HANDLEMA* heap, unsigned tag) {
   return static_cast<char*>(raw) + kBlockHeader;
 }
 
+#ifdef TAVRIN_POOL_DEBUG
+// Debug mode: a freed pooled block is filled with kPoison (and poisoned for
+// AddressSanitizer), so a read through a stale pointer meets garbage and a
+// write through one is found when the block is handed out again. Blocks of a
+// fresh chunk are not filled: they start with a word other than the poison.
+constexpr unsigned char kPoison = 0xDB;
+constexpr std::uintptr_t kPoisonWord = 0xDBDBDBDBDBDBDBDBu;
+
+void PoisonFreed(void* block, std::size_t n) {
+  std::memset(block, kPoison, n);
+  ASAN_POISON_MEMORY_REGION(block, n);
+}
+
+void CheckReused(void* block, int c) {
+  std::size_t n = static_cast<std::size_t>(kClassSizes[c]);
+  ASAN_UNPOISON_MEMORY_REGION(block, n);
+  const unsigned char* p = static_cast<const unsigned char*>(block);
+  if (*reinterpret_cast<const std::uintptr_t*>(p) != kPoisonWord) return;  // never freed
+  for (std::size_t i = 8; i < n; ++i) {
+    if (p[i] != kPoison) {
+      std::fprintf(stderr, "tavrin pool: block %p of %zu bytes was written at byte %zu after it was freed\n", block,
+                   n, i);
+      std::abort();
+    }
+  }
+  *static_cast<std::uintptr_t*>(block) = 0;  // in use again
+}
+#endif
+
 // Takes one chunk of class c from the record's heap and makes it the class's
 // free list (blocks linked in address order). False when the heap is exhausted.
 bool TakeChunk(HANDLEMA* heap, int c) {
@@ -151,6 +188,9 @@ void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
     int c = g_classOfSize[n];
     if (!heap->sizeClassHeads[c] && !TakeChunk(heap, c)) return nullptr;
     void* block = heap->sizeClassHeads[c];
+#ifdef TAVRIN_POOL_DEBUG
+    CheckReused(block, c);
+#endif
     heap->sizeClassHeads[c] = reinterpret_cast<void*>(HeaderOf(block));
     HeaderOf(block) = reinterpret_cast<std::uintptr_t>(heap) | static_cast<unsigned>(c);
     return block;
@@ -170,6 +210,9 @@ void PoolFree(void* block) {
   unsigned tag = BlockTag(block);
   HANDLEMA* heap = BlockHeap(block);
   if (tag < kSizeClassCount) {
+#ifdef TAVRIN_POOL_DEBUG
+    PoisonFreed(block, static_cast<std::size_t>(kClassSizes[tag]));
+#endif
     HeaderOf(block) = reinterpret_cast<std::uintptr_t>(heap->sizeClassHeads[tag]);
     heap->sizeClassHeads[tag] = block;
   } else if (tag == kTagLarge) {
@@ -177,6 +220,27 @@ void PoolFree(void* block) {
   } else if (tag == kTagGeneral) {
     std::free(static_cast<char*>(block) - kBlockHeader);
   }
+}
+
+bool PoolDebug() {
+#ifdef TAVRIN_POOL_DEBUG
+  return true;
+#else
+  return false;
+#endif
+}
+
+bool BlockFreed(const void* block) {
+#ifdef TAVRIN_POOL_DEBUG
+#ifdef TAVRIN_POOL_ASAN
+  return __asan_address_is_poisoned(block) != 0;
+#else
+  return *static_cast<const std::uintptr_t*>(block) == kPoisonWord;
+#endif
+#else
+  (void)block;
+  return false;
+#endif
 }
 
 char* SharedEmptyText() { return g_sharedEmpty; }

@@ -43,6 +43,13 @@ void PoolFree(void* block);
 unsigned BlockTag(const void* block);
 HANDLEMA* BlockHeap(const void* block);
 
+// Debug mode (TAVRIN_POOL_DEBUG): whether it is built in, and whether a
+// pooled block is free now (filled with the poison of freed blocks). A
+// block never handed out, or handed out again, is not free. Always false
+// without debug mode.
+bool PoolDebug();
+bool BlockFreed(const void* block);
+
 // The one shared empty text; never freed.
 char* SharedEmptyText();
 // Text block of n bytes: the shared empty text for n < 2, else pooled.

@@ -8,6 +8,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace tavrin {
 
 namespace {
@@ -144,6 +148,10 @@ void HeapDestroy(PrivateHeap* heap) {
   Region* r = heap->regions;
   while (r) {
     Region* next = r->next;
+#ifdef __SANITIZE_ADDRESS__
+    // The pools' debug mode poisons freed blocks; the next mapping here is clean.
+    ASAN_UNPOISON_MEMORY_REGION(r, r->size);
+#endif
     munmap(r, r->size);
     r = next;
   }

@@ -133,37 +133,64 @@ TEST_F(DamageTest, CraftedDamage) {
   auto nameAs = [&](const std::string& length, const std::string& text) {
     return OneProject({"SProject"}, 1, Concat({{length, text, "1"}, ProjectRecord("a")}));
   };
-  const std::pair<const char*, std::string> cases[] = {
-      {"reference out of range", OneProject({"SProject"}, 5)},
-      {"null child", OneProject({"SProject"}, 0)},
-      {"child of the wrong class", OneProject({"SFile"})},
-      {"unknown class", OneProject({"SBogus"})},
-      {"file inside its project", projectWith(Concat({Lines(9, "0"), {"1", "1", "a", "1"}, Lines(8, "0")}))},
-      {"designs in a project", projectWith(Concat({Lines(10, "0"), {"1"}, Lines(7, "0")}))},
+  auto inconsistent = [](int at) {
+    return "inconsistent record (a reference missing, of another class or already owned, or a map key repeated) "
+           "ending at byte " + std::to_string(at);
+  };
+  // The length of a text that with its line feed runs just past the data.
+  std::string edge = nameAs("99", "a");
+  std::size_t textAt = edge.find("\n99\na\n") + 4;
+  std::string tail = std::to_string(std::stol(edge.substr(15, 6)) - long(textAt));
+  const struct Case {
+    const char* what;
+    std::string bytes;
+    std::string reason;
+  } cases[] = {
+      {"reference out of range", OneProject({"SProject"}, 5), inconsistent(47)},
+      {"null child", OneProject({"SProject"}, 0), inconsistent(47)},
+      {"child of the wrong class", OneProject({"SFile"}), inconsistent(47)},
+      {"unknown class", OneProject({"SBogus"}), inconsistent(47)},
+      {"file inside its project", projectWith(Concat({Lines(9, "0"), {"1", "1", "a", "1"}, Lines(8, "0")})),
+       inconsistent(79)},
+      {"designs in a project", projectWith(Concat({Lines(10, "0"), {"1"}, Lines(7, "0")})), inconsistent(79)},
       {"a key repeated in a project's files",
        OneProject({"SProject", "SFile", "1"}, 1,
-                  Concat({{"1", "a", "1", "0", "1", "a"}, Lines(9, "0"), {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
-                          {"1", "f", "3", "0", "0", "1", "f", "0", "0"}, Lines(4, "0")}))},
-      {"attributes on a project", projectWith(Concat({{"0", "0", "0", "1"}, Lines(12, "0")}))},
+                  Concat({{"1", "a", "1", "0", "1", "a"}, Lines(9, "0"),
+                          {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
+                          {"1", "f", "3", "0", "0", "1", "f", "0", "0"}, Lines(4, "0")})),
+       inconsistent(97)},
+      {"attributes on a project", projectWith(Concat({{"0", "0", "0", "1"}, Lines(12, "0")})), inconsistent(63)},
       {"data goes on after the records",
-       Frame(Concat({{"0", "1"}, ProjectEntry("a", 1, "a"), Lines(4, "0")}), {"SProject"})},
-      {"count beyond the file", OneProject({"SProject"}, 1, {}, "2147483647")},
-      {"text length beyond the file", nameAs("4000000000", "a")},
-      {"text longer than its length", nameAs("1", "abc")},
-      {"text holding a NUL", nameAs("3", std::string("a\0b", 3))},
-      {"empty file", ""},
-      {"no magic", "YX" + good.substr(2)},
-      {"missing final line feed", good.substr(0, good.size() - 1)},
-      {"table position inside the header", "YO\n12\nVV\n33199\n000020\n000100\n7483647\n" + good.substr(37)},
-      {"no filler line", "YO\n12\nVV\n33199\n"},
-      {"entry count 0", Frame(Lines(5, "0"), {}, 0)},
-      {"entry count beyond the file", Frame(Lines(5, "0"), {"SProject"}, 2000000000)},
-      {"class line number out of range", Frame(Lines(5, "0"), {"SProject", "1"})},
+       Frame(Concat({{"0", "1"}, ProjectEntry("a", 1, "a"), Lines(4, "0")}), {"SProject"}),
+       "data section ends at byte 87, object table begins at byte 89"},
+      {"count beyond the file", OneProject({"SProject"}, 1, {}, "2147483647"), inconsistent(94)},
+      {"text length beyond the file", nameAs("4000000000", "a"),
+       "data section: text of 4000000000 characters at byte 52 runs past the data section"},
+      {"text longer than its length", nameAs("1", "abc"),
+       "data section: text at byte 43 does not have its 1 characters"},
+      {"text holding a NUL", nameAs("3", std::string("a\0b", 3)),
+       "data section: text at byte 43 does not have its 3 characters"},
+      {"empty file", "", "not a tavrin file (no \"YO\" line)"},
+      {"no magic", "YX" + good.substr(2), "not a tavrin file (no \"YO\" line)"},
+      {"missing final line feed", good.substr(0, good.size() - 1), "object table: class line 1 missing"},
+      {"table position inside the header", "YO\n12\nVV\n33199\n000020\n000100\n7483647\n" + good.substr(37),
+       "header: object table position 20 lies inside the header"},
+      {"no filler line", "YO\n12\nVV\n33199\n", "header: object table position missing"},
+      {"entry count 0", Frame(Lines(5, "0"), {}, 0), "object table: entry count 0 below 1"},
+      {"entry count beyond the file", Frame(Lines(5, "0"), {"SProject"}, 2000000000),
+       "object table: 2000000000 entries cannot fit in the rest of the file"},
+      {"class line number out of range", Frame(Lines(5, "0"), {"SProject", "1"}),
+       "object table: class line 2 refers to name 1 of 1"},
+      {"text and its line feed past the data", nameAs(tail, "a"), "runs past the data section"},
   };
   // Every case reads a design element record before it fails; the value all
   // such records share must not change with a restore that fails.
   tavrin::SetSharedRecordValue(77);
-  for (const auto& c : cases) EXPECT_EQ(RestoreBytes(c.second, c.first), 0) << c.first;
+  for (const Case& c : cases) {
+    EXPECT_EQ(RestoreBytes(c.bytes, c.what), 0) << c.what;
+    EXPECT_NE(std::string(session->GetLastError()).find(c.reason), std::string::npos)
+        << c.what << ": " << session->GetLastError();
+  }
   EXPECT_EQ(tavrin::SharedRecordValue(), 77);
   tavrin::SetSharedRecordValue(0);
 }

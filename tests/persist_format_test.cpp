@@ -2,6 +2,7 @@
 // object table, header variants and versions.
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "fixture.h"
 
@@ -106,6 +107,27 @@ TEST_F(FormatTest, PrimitiveEncodings) {
     EXPECT_TRUE(f.ReadPointer() == nullptr && SProject::Cast(f.ReadPointer()));
     EXPECT_TRUE(f.FinishData() && f.ReadUnsigned(&u, 4, 1) == 0 && f.IsDamaged()) << "no read runs into the table";
   }
+}
+
+// Integers at every decimal boundary (9, 10, 99, 100, ... and their
+// neighbours, both signs, the extremes) are written as printf writes them
+// and read back.
+TEST_F(FormatTest, IntegersAtEveryDecimalBoundary) {
+  std::vector<int32_t> values = {0, INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 1};
+  for (int64_t p = 10; p <= INT32_MAX; p *= 10)
+    for (int64_t v : {p - 1, p, p + 1, p + 99})
+      if (v <= INT32_MAX) values.insert(values.end(), {int32_t(v), int32_t(-v)});
+  std::string expect;
+  for (int32_t v : values) expect += std::to_string(v) + "\n";
+  std::string path = dir.File("ints");
+  std::string data = Written(path, [&](PersistentFile& f) {
+    EXPECT_EQ(f.WriteLong(values.data(), 4, values.size()), values.size());
+  });
+  EXPECT_EQ(data.substr(0, data.find("@@@@")), expect);
+  PersistentFile f(path.c_str(), 0, heap);
+  std::vector<int32_t> back(values.size());
+  ASSERT_EQ(f.ReadLong(back.data(), 4, back.size()), back.size());
+  EXPECT_TRUE(back == values && f.FinishData());
 }
 
 // Indices in order of first reference, each class named once in the

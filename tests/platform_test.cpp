@@ -27,6 +27,12 @@ TEST(CStringTest, FormatFollowsPrintf) {
   EXPECT_EQ(s.str(), Printf("%f %f %s", 3.4e38, 1e300, std::string(300, 'x').c_str()));
   s.Format("%s", "");
   EXPECT_TRUE(s.IsEmpty());
+  // Every length around the internal buffer of 128 bytes comes back whole.
+  for (std::size_t n : {1, 126, 127, 128, 129, 130, 255, 256, 257}) {
+    s.Format("%s|%d", std::string(n - 1, 'x').c_str(), 7);
+    EXPECT_EQ(s.str(), std::string(n - 1, 'x') + "|7") << n;
+    EXPECT_EQ(s.GetLength(), static_cast<int>(n + 1)) << n;
+  }
 }
 
 }  // namespace

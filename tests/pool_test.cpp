@@ -1,6 +1,7 @@
 // Pools: size classes, blocks and texts, counters, process-wide tables, exhaustion.
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/pool.h"
@@ -121,6 +122,56 @@ TEST_F(PoolTest, LargeCountedAndTextBlocks) {
   ASSERT_TRUE(SetText(heap, field, ""));
   EXPECT_TRUE(field != e && BlockTag(field) == 0u);
   EXPECT_TRUE(SetText(heap, field, nullptr) && field == nullptr);
+}
+
+// SetText keeps its block while the new text fits the block's class, also
+// exactly, and also for a text that lies inside the block; one byte more
+// moves it to the next class (above the last, a large block).
+TEST_F(PoolTest, SetTextReusesItsBlockUpToAnExactFit) {
+  for (int k = 0; k < kSizeClassCount; ++k) {
+    std::size_t fit = kClassSizes[k] - 1;  // characters that fill the class with the NUL
+    std::string full(fit, 'a'), other(fit, 'b'), smaller(k ? kClassSizes[k - 1] : 1, 'c'), over(fit + 1, 'd');
+    char* field = nullptr;
+    ASSERT_TRUE(SetText(heap, field, full.c_str()));
+    char* block = field;
+    ASSERT_EQ(BlockTag(block), static_cast<unsigned>(k));
+    for (const std::string* t : {&other, &smaller}) {
+      ASSERT_TRUE(SetText(heap, field, t->c_str()));
+      EXPECT_TRUE(field == block && *t == field) << k << " " << t->size();
+    }
+    ASSERT_TRUE(SetText(heap, field, full.c_str()) && SetText(heap, field, field + 1));
+    EXPECT_TRUE(field == block && full.substr(1) == field) << k;
+    ASSERT_TRUE(SetText(heap, field, over.c_str()));
+    EXPECT_TRUE(field != block && over == field) << k;
+    EXPECT_EQ(BlockTag(field), k + 1 < kSizeClassCount ? static_cast<unsigned>(k + 1) : kTagLarge) << k;
+    EXPECT_TRUE(BlockFreed(block)) << k;
+    TextFree(field);
+  }
+}
+
+// In debug mode a freed block is filled with poison; a write into it before it
+// is handed out again stops the process with the block's address.
+TEST(PoolDebugDeathTest, WriteAfterFreeIsFoundOnReuse) {
+  ASSERT_TRUE(PoolDebug());
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  SSession* s = AllocSession();
+  HANDLEMA* h = s->GetHeap();
+  char* live = static_cast<char*>(PoolAlloc(h, 40));
+  EXPECT_FALSE(BlockFreed(live));
+  PoolFree(live);
+  EXPECT_TRUE(BlockFreed(live));
+  EXPECT_EQ(PoolAlloc(h, 40), live) << "an untouched freed block is handed out again";
+  EXPECT_FALSE(BlockFreed(live));
+  PoolFree(live);
+#ifndef __SANITIZE_ADDRESS__  // there AddressSanitizer stops the write itself
+  EXPECT_DEATH(
+      {
+        live[20] = 1;
+        PoolAlloc(h, 40);
+      },
+      "written at byte 20 after it was freed");
+#endif
+  delete s;
 }
 
 // Exhaustion gives null and leaves the pools usable; an object whose block cannot be had is not

@@ -1,0 +1,98 @@
+// Every named family of children: a second child of a name takes over the
+// map entry, and Destroy by name unlinks the child without freeing it (the
+// pools' debug mode poisons a freed block, so BlockFreed sees a delete).
+#include <functional>
+#include <string>
+
+#include "core/pool.h"
+#include "fixture.h"
+
+namespace {
+
+using tavrin::BlockFreed;
+
+struct Family {
+  const char* what;
+  std::function<void*(const char*)> create;
+  std::function<void*(const char*)> get;
+  std::function<bool(const char*)> destroy;
+  bool deletes = false;  // Destroy deletes the child
+};
+
+class NamedFamilies : public tavrin_test::SessionTest {
+ protected:
+  std::vector<Family> Families() {
+    SProject* p = session->CreateProject("owner");
+    SCell* cell = p->CreateDesignCell("cell");
+    SRepresentation* rep = cell->CreateConnectivityRepresentation("view");
+    auto* pkgs = session->CreatePackageLibrary("pkgs");
+    auto* pads = session->CreatePadStackLibrary("pads");
+    auto* maps = session->CreatePinMappingLibrary("maps");
+    auto* net = new (heap) SNetScalar();
+    auto* enet = new (heap) SElectricalNet();
+    auto* diff = new (heap) SDiffPair();
+    auto* inst = new (heap) SPartInstance();
+    SPart* part = cell->CreatePart("part");
+    EXPECT_TRUE(p && cell && rep && pkgs && pads && maps && net && enet && diff && inst && part);
+#define TAVRIN_FAMILY(what, owner, create, get, destroy)                                   \
+  Family{what, [=](const char* n) -> void* { return owner->create(n); },                   \
+         [=](const char* n) -> void* { return owner->get; }, [=](const char* n) { return owner->destroy(n); }}
+    return {
+        TAVRIN_FAMILY("projects", session, CreateProject, GetProject(n), DestroyProject),
+        TAVRIN_FAMILY("package libraries", session, CreatePackageLibrary, GetLibrary(n), DestroyLibrary),
+        TAVRIN_FAMILY("pad-stack libraries", session, CreatePadStackLibrary, GetLibrary(n), DestroyLibrary),
+        TAVRIN_FAMILY("pin-mapping libraries", session, CreatePinMappingLibrary, GetLibrary(n), DestroyLibrary),
+        TAVRIN_FAMILY("files", p, CreateFile, GetFile(n), DestroyFile),
+        TAVRIN_FAMILY("constraint sets", p, CreateConstraintSet, GetConstraintSet(n), DestroyConstraintSet),
+        TAVRIN_FAMILY("constraints", p, CreateConstraint, GetConstraint(n), DestroyConstraint),
+        TAVRIN_FAMILY("constraint groups", p, CreateConstraintGroup, GetConstraintGroup(n), DestroyConstraintGroup),
+        TAVRIN_FAMILY("packages", pkgs, CreatePackage, GetPackage(n), DestroyPackage),
+        TAVRIN_FAMILY("pad stacks", pads, CreatePadStack, GetPadStack(n), DestroyPadStack),
+        TAVRIN_FAMILY("pin mappings", maps, CreatePinMapping, GetPinMapping(n), DestroyPinMapping),
+        TAVRIN_FAMILY("configurations", rep, CreateConfiguration, GetConfiguration(n), DestroyConfiguration),
+        TAVRIN_FAMILY("contexts", rep, CreateOATContext, GetOATContext(n), DestroyOATContext),
+        TAVRIN_FAMILY("net pin pairs", net, CreatePinPair, GetPinPair(n), DestroyPinPair),
+        TAVRIN_FAMILY("from-tos", net, CreateFromTo, GetAllFromTos().lookup(n), DestroyFromTo),
+        TAVRIN_FAMILY("routed from-tos", net, CreateRoutedFromTo, GetAllRoutedFromTos().lookup(n),
+                      DestroyRoutedFromTo),
+        TAVRIN_FAMILY("virtual pins", net, CreateVirtualPin, GetVirtualPin(n), DestroyVirtualPin),
+        TAVRIN_FAMILY("electrical pin pairs", enet, CreatePinPair, GetAllPinPairs().lookup(n), DestroyPinPair),
+        TAVRIN_FAMILY("connection pin pairs", enet, CreateConnPinPair, GetAllConnPinPairs().lookup(n),
+                      DestroyConnPinPair),
+        TAVRIN_FAMILY("pair pin pairs", diff, CreatePinPair, GetAllPinPairs().lookup(n), DestroyPinPair),
+        TAVRIN_FAMILY("differential pin pairs", diff, CreateDiffPinPair, GetAllDiffPinPairs().lookup(n),
+                      DestroyDiffPinPair),
+        TAVRIN_FAMILY("part pin instances", inst, CreatePartPinInstance, GetPartPinInstance(n),
+                      DestroyPartPinInstance),
+        TAVRIN_FAMILY("ebd pins", inst, CreateEbdPin, GetEbdPin(n), DestroyEbdPin),
+        TAVRIN_FAMILY("part pins", part, CreatePartPin, GetPartPin(n), DestroyPartPin),
+        Family{"designs", [=](const char* n) -> void* { return p->CreateDesignCell(n); },
+               [=](const char* n) -> void* { return p->GetDesign(n); },
+               [=](const char* n) { return p->DestroyDesign(n); }, true},
+    };
+#undef TAVRIN_FAMILY
+  }
+};
+
+// A second child of the same name is a new child that takes over the entry;
+// the first one stays alive. Destroy unlinks (and frees only where it must
+// delete); a second Destroy, a null or an absent name gives false.
+TEST_F(NamedFamilies, DuplicatesTakeOverAndDestroyUnlinksOnly) {
+  ASSERT_TRUE(tavrin::PoolDebug()) << "the tests are built with the pools' debug mode";
+  for (const Family& f : Families()) {
+    void* first = f.create("n");
+    void* second = f.create("n");
+    ASSERT_TRUE(first && second) << f.what;
+    EXPECT_NE(first, second) << f.what;
+    EXPECT_EQ(f.get("n"), second) << f.what;
+    EXPECT_FALSE(BlockFreed(first)) << f.what;
+    void* lone = f.create("lone");
+    ASSERT_TRUE(f.get("lone") == lone && f.destroy("lone")) << f.what;
+    EXPECT_EQ(f.get("lone"), nullptr) << f.what;
+    EXPECT_EQ(BlockFreed(lone), f.deletes) << f.what;
+    EXPECT_FALSE(f.destroy("lone") || f.destroy(nullptr) || f.destroy("absent")) << f.what;
+    EXPECT_TRUE(f.create(nullptr) == nullptr && f.get("n") == second) << f.what;
+  }
+}
+
+}  // namespace
