@@ -31,37 +31,37 @@ const TavrinPartType kCapacitor = static_cast<TavrinPartType>(3);
 const TavrinPartType kIc = static_cast<TavrinPartType>(2);
 const TavrinPartType kConnector = static_cast<TavrinPartType>(4);
 
-struct PinSpec {
+struct PinRow {
   const char* name;    // port and pin name
   TavrinPortType type;
   int x, y;            // package pin position, mils from the package centre
 };
 
-struct PartSpec {
+struct PartRow {
   const char* cell;
   TavrinPartType type;
   const char* package;
   const char* padStack;
   int width, height;   // package outline, mils
   float power;         // watts
-  const PinSpec* pins;
+  const PinRow* pins;
   int pinCount;
 };
 
-const PinSpec kMcuPins[] = {
+const PinRow kMcuPins[] = {
     {"VDD", kPower, -150, 150},  {"GND", kPower, -150, 50},    {"TX", kOut, -150, -50},
     {"RX", kIn, -150, -150},     {"USB_DP", kBidir, 150, -150}, {"USB_DM", kBidir, 150, -50},
     {"LED", kOut, 150, 50},      {"RESET", kIn, 150, 150},
 };
-const PinSpec kUsbPins[] = {
+const PinRow kUsbPins[] = {
     {"VBUS", kPower, -150, 0}, {"DM", kBidir, -50, 0}, {"DP", kBidir, 50, 0}, {"GND", kPower, 150, 0},
 };
-const PinSpec kHeaderPins[] = {
+const PinRow kHeaderPins[] = {
     {"1", kIn, 0, 150}, {"2", kOut, 0, 50}, {"3", kPower, 0, -50}, {"4", kPower, 0, -150},
 };
-const PinSpec kTwoPins[] = {{"1", kPower, -30, 0}, {"2", kPower, 30, 0}};
+const PinRow kTwoPins[] = {{"1", kPower, -30, 0}, {"2", kPower, 30, 0}};
 
-const PartSpec kParts[] = {
+const PartRow kParts[] = {
     {"MCU", kIc, "QFN8", "SMD_PAD", 400, 400, 0.25f, kMcuPins, 8},
     {"USB_B", kConnector, "USB_MICRO", "SMD_PAD", 300, 200, 0.0f, kUsbPins, 4},
     {"HEADER4", kConnector, "HDR_1X4", "TH_PIN", 100, 400, 0.0f, kHeaderPins, 4},
@@ -73,23 +73,23 @@ const char* Text(const char* s) { return s ? s : ""; }
 
 // One library part: a cell with an interface of ports and a part whose
 // pins sit on the package's pins.
-SCell* CreatePartCell(SSession* session, SProject* project, const PartSpec& spec) {
+SCell* CreatePartCell(SSession* session, SProject* project, const PartRow& row) {
   SPackageLibrary* packages = SPackageLibrary::Cast(session->GetLibrary("packages"));
   SPadStackLibrary* padStacks = SPadStackLibrary::Cast(session->GetLibrary("pad_stacks"));
-  SPackage* package = packages->CreatePackage(spec.package);
-  package->SetXLength(spec.width);
-  package->SetYLength(spec.height);
-  package->SetPower(spec.power);
+  SPackage* package = packages->CreatePackage(row.package);
+  package->SetXLength(row.width);
+  package->SetYLength(row.height);
+  package->SetPower(row.power);
 
-  SCell* cell = project->CreateDesignCell(spec.cell);
+  SCell* cell = project->CreateDesignCell(row.cell);
   SInterface* iface = cell->CreateInterface();
-  SPart* part = cell->CreatePart(spec.cell);
-  part->SetType(spec.type);
-  part->SetPackage(spec.package, package);
+  SPart* part = cell->CreatePart(row.cell);
+  part->SetType(row.type);
+  part->SetPackage(row.package, package);
   part->SetSelectedPackage(package);
-  part->SetAttribute("PAD_STACK", padStacks->GetPadStack(spec.padStack)->GetName());
-  for (int i = 0; i < spec.pinCount; ++i) {
-    const PinSpec& p = spec.pins[i];
+  part->SetAttribute("PAD_STACK", padStacks->GetPadStack(row.padStack)->GetName());
+  for (int i = 0; i < row.pinCount; ++i) {
+    const PinRow& p = row.pins[i];
     iface->CreatePortScalar(p.name)->SetSignalType(p.type);
     SPackagePin* packagePin = package->CreatePackagePin();
     packagePin->SetName(p.name);
