@@ -149,7 +149,7 @@ bool SCell::HasMemberSlot(int number) { return m_memberSlots.find(number) != m_m
 bool SCell::DestroyMemberSlot(int number) { return m_memberSlots.eraseKey(number); }
 
 bool SCell::InsertAggregateSlot(SSlot* slot) {
-  if (m_aggregateSlots.contains(slot)) return false;
+  if (!slot || m_aggregateSlots.contains(slot)) return false;
   return m_aggregateSlots.insert(slot, m_heap);
 }
 

@@ -46,10 +46,12 @@ T* CreateListedChild(RelMap<CharM, V*>& map, RelLinkedList<T*>& list, HANDLEMA* 
   return child;
 }
 
-// Puts a reference at the head of a list unless it is already there (false).
+// Puts a reference at the head of a list unless it is already there or null
+// (false): a null entry would be written but skipped by a restore, so the
+// session read back would differ from the one saved.
 template <class T>
 bool InsertOnce(RelLinkedList<T*>& list, T* item, HANDLEMA* heap) {
-  if (list.contains(item)) return false;
+  if (!item || list.contains(item)) return false;
   return list.insert(item, heap);
 }
 

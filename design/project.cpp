@@ -60,7 +60,7 @@ bool SProject::DestroyFile(const char* name) { return name && m_files.eraseKey(C
 // ---- top cells ------------------------------------------------------------------------
 
 bool SProject::InsertTopCell(SCell* cell) {
-  if (m_topCells.contains(cell)) return false;
+  if (!cell || m_topCells.contains(cell)) return false;
   return m_topCells.append(cell, m_heap);
 }
 

@@ -150,7 +150,7 @@ bool SRepresentation::HasOATContext(const char* name) { return m_oatContexts.loo
 bool SRepresentation::DestroyOATContext(const char* name) { return name && m_oatContexts.eraseKey(CharM(name)); }
 
 bool SRepresentation::InsertFile(SFile* file) {
-  if (m_files.contains(file)) return false;
+  if (!file || m_files.contains(file)) return false;
   return m_files.insert(file, m_heap);
 }
 bool SRepresentation::RemoveFile(SFile* file) { return m_files.erase(file, m_heap); }

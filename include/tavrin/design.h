@@ -289,7 +289,7 @@ class TAVRIN_API SProject : public SDesignElement {
   const RelMap<CharM, SCell*>& GetAllDesigns() const { return m_designs; }
 
   // References to some of the designs, in insertion order.
-  bool InsertTopCell(SCell* cell);  // false when already listed
+  bool InsertTopCell(SCell* cell);  // false when null or already listed
   bool RemoveTopCell(SCell* cell);
   bool HasTopCell(SCell* cell);
   const RelLinkedList<SCell*>& GetAllTopCells() const { return m_topCells; }
@@ -428,7 +428,7 @@ class TAVRIN_API SCell : public SInstantiator {
   bool DestroyMemberSlot(int number);
 
   // References kept for the caller.
-  bool InsertAggregateSlot(SSlot* slot);  // false when already listed
+  bool InsertAggregateSlot(SSlot* slot);  // false when null or already listed
   bool RemoveAggregateSlot(SSlot* slot);
   bool HasAggregateSlot(SSlot* slot);
   // Empties the aggregate-slot list and the member-slot map; deletes nothing.
@@ -546,7 +546,7 @@ class TAVRIN_API SRepresentation : public SDesignElement {
   bool DestroyOATContext(const char* name);
 
   // References to project files.
-  bool InsertFile(SFile* file);  // false when already listed
+  bool InsertFile(SFile* file);  // false when null or already listed
   bool RemoveFile(SFile* file);
   bool HasFile(SFile* file);
 
@@ -731,7 +731,7 @@ class TAVRIN_API SPort : public SInstantiator {
   }
 
   // The bundles this port belongs to (references).
-  bool InsertPortBundle(SPortBundle* bundle);  // false when already listed
+  bool InsertPortBundle(SPortBundle* bundle);  // false when null or already listed
   bool RemovePortBundle(SPortBundle* bundle);
   bool HasPortBundle(SPortBundle* bundle);
   const RelLinkedList<SPortBundle*>& GetAllPortBundles() const { return m_portBundles; }
@@ -757,7 +757,7 @@ class TAVRIN_API SPortScalar : public SPort {
   using SDesignElement::SetId;
 
   // The buses this scalar belongs to and the scalars it fans out to
-  // (references; Insert refuses one already listed).
+  // (references; Insert refuses null and one already listed).
   bool InsertPortBus(SPortBus* bus);
   bool RemovePortBus(SPortBus* bus);
   bool HasPortBus(SPortBus* bus);
@@ -832,7 +832,7 @@ class TAVRIN_API SPortBundle : public SPort {
   Persistent::Error Serialize(PersistentStore& s) override;
   using SDesignElement::SetId;
 
-  bool InsertPort(SPort* port);  // false when already a member
+  bool InsertPort(SPort* port);  // false when null or already a member
   bool RemovePort(SPort* port);
   bool HasPort(SPort* port);
   const RelLinkedList<SPort*>& GetAllPorts() const { return m_ports; }
@@ -878,10 +878,10 @@ class TAVRIN_API SSchematicSheet : public SDesignElement {
   Persistent::Error Serialize(PersistentStore& s) override;
   using SDesignElement::SetId;
 
-  bool InsertGenericCellInstance(SGenericCellInstance* ci);  // false when listed
+  bool InsertGenericCellInstance(SGenericCellInstance* ci);  // false when null or listed
   bool RemoveGenericCellInstance(SGenericCellInstance* ci);
   bool HasGenericCellInstance(SGenericCellInstance* ci);
-  bool InsertNet(SNet* net);  // false when listed
+  bool InsertNet(SNet* net);  // false when null or listed
   bool RemoveNet(SNet* net);
   bool HasNet(SNet* net);
   const RelLinkedList<SGenericCellInstance*>& GetAllGenericCellInstances() const { return m_instances; }

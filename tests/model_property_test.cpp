@@ -1,0 +1,101 @@
+// Seeded random whole-model sessions (tests/random_model.h), each saved,
+// restored, saved, restored and saved again. Lists come back reversed, so
+// the second file is the first with its lists turned round and the third
+// must equal the first byte for byte; `tavrin diff` must find the first and
+// second equal. Every fourth seed makes each kind of object at least once.
+//
+// Disabled until its open findings are mended: seeds 244, 259, 402, 460 and
+// 490 of the first 500 come back with a reference lost (seed 244: a
+// constraint's default value, written as a reference to a value whose owner
+// is not saved, reads back as null). Run it with
+// --gtest_also_run_disabled_tests.
+//
+//   TAVRIN_MODEL_SEEDS=N   seeds 1 to N (default 1000)
+//   TAVRIN_MODEL_SEED=S    seed S alone (a failing seed prints itself)
+//   TAVRIN_MODEL_KEEP=DIR  with one seed: its three files are left in DIR
+//   TAVRIN_MODEL_DIFF=K    `tavrin diff` on every K-th seed (default 10; 1 for all)
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "design/session_files.h"
+#include "fixture.h"
+#include "random_model.h"
+
+namespace tavrin_test {
+namespace {
+
+std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
+  const char* v = std::getenv(name);
+  if (!v || !*v) return fallback;
+  char* end = nullptr;
+  unsigned long long n = std::strtoull(v, &end, 10);
+  return *end ? fallback : n;
+}
+
+// The reason the round trip of `seed` fails, or empty.
+std::string RoundTrip(std::uint64_t seed, const std::string& dir, bool diff) {
+  const std::string name = dir + "/seed" + std::to_string(seed);
+  const std::string files[3] = {name + ".1.tdb", name + ".2.tdb", name + ".3.tdb"};
+  SSession* s = BuildRandomModel(seed, seed % 4 == 0);
+  if (!s) return "no session";
+  for (int i = 0; i < 3; ++i) {
+    if (s->Save(files[i].c_str()) != 1) {
+      std::string why = "save " + std::to_string(i + 1) + " fails: " + s->GetLastError();
+      delete s;
+      return why;
+    }
+    delete s;
+    if (i == 2) break;
+    s = AllocSession();
+    std::string reason;
+    if (!s || tavrin::SessionFiles::Restore(*s, files[i].c_str(), &reason, false) != 1) {
+      delete s;
+      return "restore of file " + std::to_string(i + 1) + " fails: " + reason;
+    }
+  }
+  const std::string first = ReadFile(files[0]);
+  if (first != ReadFile(files[2])) return "the third file differs from the first";
+#ifdef TAVRIN_TOOL
+  if (diff) {
+    std::string cmd = std::string("'") + TAVRIN_TOOL + "' diff '" + files[0] + "' '" + files[1] + "' >'" + name +
+                      ".diff' 2>&1";
+    int rc = std::system(cmd.c_str());
+    if (!WIFEXITED(rc) || WEXITSTATUS(rc) != 0)
+      return "tavrin diff finds the first and second files different:\n" + ReadFile(name + ".diff");
+  }
+#else
+  (void)diff;
+#endif
+  return "";
+}
+
+TEST(ModelProperty, DISABLED_SaveRestoreSaveIsStable) {
+  ScratchDir scratch;
+  const char* keep = std::getenv("TAVRIN_MODEL_KEEP");
+  std::uint64_t first = 1, last = EnvNumber("TAVRIN_MODEL_SEEDS", 1000);
+  if (std::getenv("TAVRIN_MODEL_SEED")) first = last = EnvNumber("TAVRIN_MODEL_SEED", 1);
+  const std::uint64_t diffEvery = EnvNumber("TAVRIN_MODEL_DIFF", 10);
+  const std::string dir = keep && first == last ? std::string(keep) : scratch.path();
+  int failures = 0;
+  for (std::uint64_t seed = first; seed <= last && failures < 10; ++seed) {
+    bool diff = first == last || (diffEvery > 0 && seed % diffEvery == 0);
+    std::string why = RoundTrip(seed, dir, diff);
+    if (!why.empty()) {
+      ++failures;
+      ADD_FAILURE() << "seed " << seed << ": " << why << "\n  replay: TAVRIN_MODEL_SEED=" << seed
+                    << " TAVRIN_MODEL_KEEP=DIR build/tests/model_property_test";
+    }
+    if (dir == scratch.path())
+      for (const char* suffix : {".1.tdb", ".2.tdb", ".3.tdb", ".diff"})
+        std::remove((dir + "/seed" + std::to_string(seed) + suffix).c_str());
+  }
+#ifndef TAVRIN_TOOL
+  std::printf("tavrin diff not built: the first and second files were not compared\n");
+#endif
+}
+
+}  // namespace
+}  // namespace tavrin_test
