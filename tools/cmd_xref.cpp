@@ -12,14 +12,17 @@
 // Names are printed in double quotes, with '"', '\' and bytes outside
 // printable ASCII escaped, so empty or odd names stay visible. --internal
 // reads the net section titled "Internal_Net_Cross_Reference". argv[0] is
-// the command's own name. Exit status 0 when the file loads, 1 when it does
-// not, 2 for missing arguments.
+// the command's own name; a FILE of `-` is standard input. Exit status 0
+// when the file loads, 1 when it cannot be read or holds no pair at all (a
+// file of another kind, or the wrong section title), 2 for missing arguments.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include <tavrin/xref.h>
+
+#include "tool_common.h"
 
 namespace {
 
@@ -85,18 +88,19 @@ int RunXref(int argc, char** argv) {
     internalNets = 1;
     ++arg;
   }
-  if (argc - arg < 2) {
-    std::fprintf(stderr, "usage: tavrin xref [-i|--internal] FILE NAME...\n");
-    return 2;
-  }
-  const char* path = argv[arg++];
+  if (argc - arg < 2) return tool::Usage("xref [-i|--internal] FILE NAME...");
+  tool::InputPath input(argv[arg++]);
+  if (!input.Ok()) return tool::Fail("xref", input.Shown(), input.Error());
   CPxr pxr;
-  if (!pxr.LoadFile(path, internalNets)) {
+  if (!pxr.LoadFile(input.Path(), internalNets)) {
     // The loader refuses anything but a regular file.
     const char* why = errno == EINVAL ? "not a regular file" : std::strerror(errno);
-    std::fprintf(stderr, "tavrin xref: %s: cannot open: %s\n", path, why);
-    return 1;
+    return tool::Fail("xref", input.Shown(), std::string("cannot open: ") + why);
   }
+  if (pxr.GetPairCount() == 0)
+    return tool::Fail("xref", input.Shown(),
+                      std::string("loads nothing: no ") + (internalNets ? "Internal_" : "") +
+                          "Net_Cross_Reference or Pin_Cross_Reference pairs");
   for (; arg < argc; ++arg) PrintCounterparts(pxr, argv[arg]);
   return 0;
 }
