@@ -1,5 +1,6 @@
 #include "save_trace.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -184,16 +185,39 @@ unsigned SaveTrace::WriteChars(const char* buf, unsigned size, unsigned count) {
   return count;
 }
 
+uint32_t& SaveTrace::Slot(const void* key) {
+  if (2 * (m_indexed + 1) > m_index.size()) {
+    std::vector<std::pair<const void*, uint32_t>> old(std::max<std::size_t>(1024, 2 * m_index.size()));
+    old.swap(m_index);
+    m_indexed = 0;
+    for (const auto& e : old)
+      if (e.first) Slot(e.first) = e.second;
+  }
+  std::size_t mask = m_index.size() - 1;
+  uint64_t h = reinterpret_cast<uintptr_t>(key);
+  h = (h ^ (h >> 29)) * 0xbf58476d1ce4e5b9ULL;
+  for (std::size_t i = static_cast<std::size_t>(h ^ (h >> 32)) & mask;; i = (i + 1) & mask) {
+    if (m_index[i].first == key) return m_index[i].second;
+    if (!m_index[i].first) {
+      m_index[i].first = key;
+      ++m_indexed;
+      return m_index[i].second;
+    }
+  }
+}
+
 int SaveTrace::WritePointer(const TavrinObject* obj) {
   Settle();
   uint32_t index = 0;
   if (obj) {
-    auto found = m_index.emplace(obj, static_cast<uint32_t>(m_objects.size()));
-    index = found.first->second;
-    if (found.second) {
+    // One object reached through two of its bases is one index, as in a save.
+    uint32_t& slot = Slot(dynamic_cast<const void*>(obj));
+    if (!slot) {
+      slot = static_cast<uint32_t>(m_objects.size());
       m_objects.push_back(obj);
       m_owned.push_back(0);
     }
+    index = slot;
   }
   m_pending = index;
   m_hasPending = true;

@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <tavrin/persist.h>
@@ -95,7 +94,11 @@ class SaveTrace : public PersistentStore {
   void Emit(const TraceValue& value);
 
   TraceSink& m_sink;
-  std::unordered_map<const TavrinObject*, uint32_t> m_index;
+  // Index of each object by the whole object's address: open addressing,
+  // at most half full.
+  uint32_t& Slot(const void* key);
+  std::vector<std::pair<const void*, uint32_t>> m_index;
+  std::size_t m_indexed = 0;
   std::vector<const TavrinObject*> m_objects{nullptr};
   std::vector<uint8_t> m_owned{1};
   std::vector<int> m_openDepths;  // depths of the open records
