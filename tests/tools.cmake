@@ -54,8 +54,10 @@ if(TARGET tavrin)
   tavrin_tool_test(info.dev_zero 1 "cannot open: not a regular file" "info|/dev/zero")
   set_tests_properties(tool.xref.dev_zero tool.info.dev_zero PROPERTIES TIMEOUT 10)
 
+  # Every record as saved: its values, references (->#INDEX) and owned
+  # children, numbered as a save numbers them.
   tavrin_tool_test(dump.libraries 0
-    "^SSession children=4\n  SProject \"P\"\n  SPackageLibrary \"pkgs\"\n  SPinMappingLibrary \"pins\"\n  SPadStackLibrary \"pads\"\n$"
+    "^SSession\n  : 7 1 \"P\"\n  #1 SProject \"P\"\n    : 0 \"P\" 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n  : 1\n  #2 SPackageLibrary \"pkgs\"\n    : 0 0 \"pkgs\" 0 0\n  : 1\n  #3 SPinMappingLibrary \"pins\"\n    : 0 0 \"pins\" 0 0\n  : 1\n  #4 SPadStackLibrary \"pads\"\n    : 0 0 \"pads\" 0 0\n$"
     "dump|${D}/libraries.tvn")
   tavrin_tool_test(dump.shared_child 1 "inconsistent record .* ending at byte 87\n$"
     "dump|${D}/damaged_shared_child.tvn")
@@ -63,7 +65,7 @@ if(TARGET tavrin)
   # The shared board: the restored tree (lists and maps reversed), owned
   # children and references, and a copy whose instance is claimed twice.
   tavrin_tool_test(dump.hierarchy 0
-    "^SSession children=1\n  SProject \"P\" children=3 refs=1: SCell \"board\"\n    SFile \"f\"\n    SCell \"leaf\" children=3 refs=2: SConnectivityRepresentation \"lc\", SProject \"P\"\n.*\n        SNetScalar \"N1\" children=3 refs=6: SNetBundle \"NK\", SSchematicSheet \"\", SNetBus \"NB\", \\.\\.\\.\n          SSegment refs=3: SNetScalar \"N1\", SPhysicalNode \"P1\", SNetScalar \"N2\"\n          SSegment refs=1: SNetScalar \"N1\"\n.*\n      SSlot \"\" refs=2: SCell \"leaf\", SCell \"board\"\n$"
+    "^SSession\n  : 0 1 \"P\"\n  #1 SProject \"P\"\n    : 0 \"P\" 0 0 0 0 0 0 \"mm\" 1 ->#2 SCell \"board\" 0 1 \"f\"\n    #3 SFile \"f\"\n      : 0 0 \"f\" 0 0\n    : 2 \"leaf\"\n    #4 SCell \"leaf\"\n"
     "dump|${D}/hierarchy.tvn")
   tavrin_tool_test(dump.damaged_hierarchy 1 "damaged_hierarchy.tvn: data section: inconsistent record .* ending at byte 314\n$"
     "dump|${D}/damaged_hierarchy.tvn")
@@ -76,9 +78,37 @@ if(TARGET tavrin)
   tavrin_tool_test(check.board 0 "board.tvn: ok \\(1 projects, 1 libraries\\)\n$" "check|${D}/board.tvn")
   tavrin_tool_test(check.damaged_board 1 "damaged_board.tvn: data section: inconsistent record .* ending at byte 1125\n$"
     "check|${D}/damaged_board.tvn")
+  # Objects only references reach (the pins of a pin list) come last.
   tavrin_tool_test(dump.board 0
-    "^SSession children=2\n.*\n      SPart \"cp\" children=3 refs=4: SCell \"chip\", SPinMapping \"pmA\", SPinMapping \"pmB\", \\.\\.\\.\n.*\n        SPartInstance \"U1\" children=4 refs=1: SCell \"chip\"\n.*\n        SPinPair \"DR2\" refs=2: SVirtualPin \"V1\", SEbdPin \"\"\n        SLayout\n  SPinMappingLibrary \"maps\" children=2\n    SPinMapping \"pmA\" refs=1: SPinMappingLibrary \"maps\"\n    SPinMapping \"pmB\" refs=1: SPinMappingLibrary \"maps\"\n$"
+    "\n  #41 SPinMappingLibrary \"maps\"\n    : 0 0 \"maps\" 0 2 \"pmA\"\n    #6 SPinMapping \"pmA\"\n      : \"pmA\" ->#41 SPinMappingLibrary \"maps\" 41\n    : \"pmB\"\n    #7 SPinMapping \"pmB\"\n      : \"pmB\" ->#41 SPinMappingLibrary \"maps\" 42\n  : 0\nnot owned by any record:\n  #20 SConnectorPinInstance \"\"\n  #39 SEbdPin \"\"\n$"
     "dump|${D}/board.tvn")
+  # Graph comparison: a file equals the save of its restore (every list
+  # reversed); a changed value is named by its path; a damaged file is 2.
+  add_executable(tool_roundtrip tool_roundtrip.cpp)
+  target_link_libraries(tool_roundtrip PRIVATE tavrin50)
+  set(RT ${CMAKE_CURRENT_BINARY_DIR}/tool_roundtrip)
+  foreach(f board hierarchy pairs contexts)
+    add_test(NAME tool.diff.roundtrip.${f}
+      COMMAND ${CMAKE_COMMAND} -DTAVRIN=$<TARGET_FILE:tavrin> -DROUNDTRIP=$<TARGET_FILE:tool_roundtrip>
+              -DFILE=${D}/${f}.tvn -DWORK=${RT}_${f}.tvn
+              -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/diff_roundtrip.cmake)
+    set_tests_properties(tool.diff.roundtrip.${f} PROPERTIES LABELS tools)
+  endforeach()
+  tavrin_tool_test(diff.different 1
+    "^SSession: field 1 \\(long\\): 7 vs 0\n"
+    "diff|${D}/libraries.tvn|${D}/libraries_full.tvn")
+  tavrin_tool_test(diff.damaged 2 "^tavrin diff: [^\n]*damaged_board.tvn: data section: inconsistent record"
+    "diff|${D}/board.tvn|${D}/damaged_board.tvn")
+  tavrin_tool_test(diff.arguments 2 "usage: tavrin diff A B" "diff|${D}/board.tvn")
+  tavrin_tool_test(stats.board 0
+    "^file: [^\n]*board.tvn \\(2051 bytes: header 37, data 1686, object table 328\\)\nclass +objects +bytes\nSModule +2 +197\n.*\nSEbdPin +1 +0\nobjects: 41, records as saved again: 1696 bytes\ndeepest nesting: 6, SProject \"B\" / SCell \"top\" / SModule \"brd\" / SNetScalar \"N1\" / SVirtualPin \"V1\" / SUnitlessValue\nlargest lists:\n  2 in SProject \"B\" \\(field 13\\)\n"
+    "stats|${D}/board.tvn")
+  tavrin_tool_test(stats.damaged 1 "entry count missing" "stats|${D}/damaged_truncated.tvn")
+  # JSON of every golden file that restores reads with python's parser.
+  add_test(NAME tool.dump.json
+    COMMAND ${CMAKE_COMMAND} -DTAVRIN=$<TARGET_FILE:tavrin> -DPYTHON=/usr/bin/python3 "-DFILES=${D}/board.tvn;${D}/hierarchy.tvn;${D}/pairs.tvn;${D}/contexts.tvn;${D}/stackup.tvn"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/scripts/dump_json.cmake)
+  set_tests_properties(tool.dump.json PROPERTIES LABELS tools)
   tavrin_tool_test(dump.damaged_board 1 "damaged_board.tvn: data section: inconsistent record .* ending at byte 1125\n$"
     "dump|${D}/damaged_board.tvn")
   # Driver-receiver pairs of the board in pairs.tvn (its modules come back

@@ -148,7 +148,8 @@ XrefRun Xref(std::vector<std::string> args) {
 }
 
 // Counterparts in both directions, names quoted and escaped; a one-line
-// reason and status 1 for a missing file, 2 for missing arguments.
+// reason and status 1 for a missing file or one without pairs, 2 for
+// missing arguments.
 TEST(XrefCommand, PrintsCounterpartsOrOneLineReason) {
   ScratchDir dir;
   std::string path = dir.File("board.xref");
@@ -164,7 +165,11 @@ TEST(XrefCommand, PrintsCounterpartsOrOneLineReason) {
             "\"missing\" not found\n"
             "component \"LU\\\\x\" -> physical \"U1\"\n");
   WriteFile(path, "Internal_Net_Cross_Reference\n(P\x01 L1)\n");
-  EXPECT_EQ(Xref({path, "L1"}).out, "\"L1\" not found\n");
+  // Without -i that file holds no pair: it loads nothing, a failure.
+  XrefRun nothing = Xref({path, "L1"});
+  EXPECT_EQ(nothing.status, 1);
+  EXPECT_EQ(nothing.out + nothing.err,
+            "tavrin xref: " + path + ": loads nothing: no Net_Cross_Reference or Pin_Cross_Reference pairs\n");
   EXPECT_EQ(Xref({"--internal", path, "L1"}).out, "net \"L1\" -> physical \"P\\x01\"\n");
   XrefRun missing = Xref({dir.File("none.xref"), "N"});
   EXPECT_EQ(missing.status + missing.out.size(), 1u);

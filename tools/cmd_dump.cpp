@@ -1,144 +1,192 @@
-// tavrin dump FILE: restores the file into a fresh session and prints its
-// ownership tree, one object per line: class, name, number of owned children
-// and the objects it refers to.
+// tavrin dump FILE [--json]: restores the file into a fresh session and
+// prints every object of it in the order a save writes them.
 //
-// The tree is taken from the session's own save walk, so every class is
-// covered without a table here: a reference written just before the store
-// enters a nested record is an owned child; any other reference belongs to
-// the record being written.
+// As a tree, each object is a line `#INDEX CLASS "NAME"` (the index its save
+// gives it) indented by its depth of ownership, and the values and
+// references of its record follow one level deeper, as the record holds
+// them between its owned children:
+//
+//   #3 SCell "leaf"
+//     : 0 "leaf" 0 0 0 0 0 1 ->#4 SConnectivityRepresentation "lc" ->#1 SProject "P" 0 ...
+//     #4 SConnectivityRepresentation "lc"
+//
+// With --json it is one JSON array with one element per object, written as
+// each record ends: {"index", "class", "name" (null for a class without
+// one), "parent" (its owner's index), "record": the values in order, a
+// reference as {"ref": INDEX} (null for a null reference) and an owned child
+// as {"child": INDEX}}. Objects that only references reach come last with a
+// null parent and record.
+//
+// Output streams: nothing but the open records' own values is held, so the
+// dump of a large file needs little beyond its restored session.
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <tavrin/design.h>
-#include <tavrin/persist.h>
-#include <tavrin/physical.h>
-#include <tavrin/props.h>
 
+#include "save_trace.h"
 #include "tool_common.h"
 
 namespace {
 
-const unsigned kShownReferences = 3;
-
-class TreeTracer : public PersistentStore {
+// Standard output in large blocks.
+class Output {
  public:
-  struct Node {
-    Node(const TavrinObject* o, int d) : object(o), depth(d) {}
-    const TavrinObject* object;
-    int depth;
-    unsigned children = 0;
-    std::vector<const TavrinObject*> references;
-  };
-
-  TreeTracer() : PersistentStore(1) { m_nodes.emplace_back(nullptr, 0); }
-
-  // The walk ends: a reference still pending belongs to the last record.
-  const std::vector<Node>& Finish() {
-    Settle();
-    return m_nodes;
+  ~Output() { Flush(); }
+  std::string& text() { return m_text; }
+  void Maybe() {
+    if (m_text.size() >= (1u << 20)) Flush();
   }
-
-  unsigned WriteUnsigned(const void*, unsigned, unsigned count) override { return Field(count); }
-  unsigned WriteDouble(const void*, unsigned, unsigned count) override { return Field(count); }
-  unsigned WriteFloat(const void*, unsigned, unsigned count) override { return Field(count); }
-  unsigned WriteLong(const void*, unsigned, unsigned count) override { return Field(count); }
-  unsigned WriteKey(const void*, unsigned, unsigned count) override { return Field(count); }
-  unsigned WriteInt(const void*, unsigned, unsigned count) override { return Field(count); }
-  unsigned WriteChars(const char*, unsigned, unsigned count) override { return Field(count); }
-  unsigned ReadUnsigned(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadDouble(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadFloat(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadLong(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadInt(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadChars(char*, unsigned, unsigned) override { return 0; }
-  unsigned ReadLine(char*, unsigned, unsigned) override { return 0; }
-  long Tell() override { return 0; }
-  bool Seek(long) override { return false; }
-  TavrinObject* ReadPointer() override { return nullptr; }
-  int WritePointer(const TavrinObject* obj) override {
-    Settle();
-    m_pending = obj;
-    m_pendingDepth = Depth();
-    return obj ? 1 : 0;
+  void Flush() {
+    if (!m_text.empty()) std::fwrite(m_text.data(), 1, m_text.size(), stdout);
+    m_text.clear();
   }
 
  private:
-  unsigned Field(unsigned count) {
-    Settle();
-    return count;
-  }
-  // Decides what the last reference was, now that the walk moved on.
-  void Settle() {
-    if (!m_pending) return;
-    const TavrinObject* obj = m_pending;
-    m_pending = nullptr;
-    // Records nested deeper than the one that wrote the reference have ended.
-    while (m_nodes[m_open.back()].depth > m_pendingDepth) m_open.pop_back();
-    if (Depth() != m_pendingDepth + 1) {
-      m_nodes[m_open.back()].references.push_back(obj);
-      return;
-    }
-    ++m_nodes[m_open.back()].children;
-    m_open.push_back(m_nodes.size());
-    m_nodes.emplace_back(obj, m_pendingDepth + 1);
-  }
-
-  std::vector<Node> m_nodes;
-  std::vector<std::size_t> m_open{0};
-  const TavrinObject* m_pending = nullptr;
-  int m_pendingDepth = 0;
+  std::string m_text;
 };
 
-template <class T>
-bool NameOf(void* p, const char*& name) {
-  const T* named = T::Cast(p);
-  if (named) name = named->GetName() ? named->GetName() : "";
-  return named != nullptr;
-}
+class TreeDump : public tool::TraceSink {
+ public:
+  explicit TreeDump(Output& out) : m_out(out) {}
+  void Open(const TavrinObject* object, uint32_t index, int depth) override {
+    EndLine();
+    m_depth = depth;
+    std::string& t = m_out.text();
+    t.append(static_cast<std::size_t>(depth) * 2, ' ');
+    if (object) t += '#' + std::to_string(index) + ' ';
+    t += tool::Label(object);
+    t += '\n';
+    m_out.Maybe();
+  }
+  void Value(const tool::TraceValue& value) override {
+    StartLine();
+    m_line += ' ';
+    m_line += value.Shown();
+  }
+  void Reference(const TavrinObject* object, uint32_t index) override {
+    StartLine();
+    m_line += index ? " ->#" + std::to_string(index) + ' ' + tool::Label(object) : std::string(" ->null");
+  }
+  void Close(uint32_t) override {
+    EndLine();
+    --m_depth;
+  }
+  void Unowned(const tool::SaveTrace& trace) {
+    bool any = false;
+    for (uint32_t i = 1; i < trace.Count(); ++i) {
+      if (trace.Owned(i)) continue;
+      if (!any) m_out.text() += "not owned by any record:\n";
+      any = true;
+      m_out.text() += "  #" + std::to_string(i) + ' ' + tool::Label(trace.Object(i)) + '\n';
+      m_out.Maybe();
+    }
+  }
 
-std::string Describe(const TavrinObject* obj) {
-  std::string text = obj->GetClassName();
-  if (text.compare(0, 6, "class ") == 0) text.erase(0, 6);
-  // The named classes that are not design elements are listed here.
-  void* p = const_cast<TavrinObject*>(obj);
-  const char* name = nullptr;
-  if (!NameOf<SDesignElement>(p, name) && !NameOf<SLibrary>(p, name) && !NameOf<SFile>(p, name) &&
-      !NameOf<SAssignment>(p, name) && !NameOf<SConstraint>(p, name) && !NameOf<SConstraintSet>(p, name) &&
-      !NameOf<SConstraintGroup>(p, name) && !NameOf<SPinMapping>(p, name) &&
-      !NameOf<SConnectorPinInstance>(p, name))
-    NameOf<SStackUp>(p, name);
-  if (name) text += std::string(" \"") + name + '"';
-  return text;
-}
+ private:
+  void StartLine() {
+    if (!m_line.empty()) return;
+    m_line.assign(static_cast<std::size_t>(m_depth) * 2 + 2, ' ');
+    m_line += ':';
+  }
+  void EndLine() {
+    if (m_line.empty()) return;
+    m_out.text() += m_line;
+    m_out.text() += '\n';
+    m_line.clear();
+    m_out.Maybe();
+  }
+
+  Output& m_out;
+  std::string m_line;
+  int m_depth = 0;
+};
+
+class JsonDump : public tool::TraceSink {
+ public:
+  explicit JsonDump(Output& out) : m_out(out) { m_out.text() += "[\n"; }
+  void Open(const TavrinObject* object, uint32_t index, int) override {
+    if (!m_open.empty()) Item("{\"child\":" + std::to_string(index) + "}");
+    m_open.push_back(Record{object, index, std::string()});
+  }
+  void Value(const tool::TraceValue& value) override {
+    if (value.kind == tool::TraceValue::kText) Item(tool::JsonQuote(value.text.c_str()));
+    else if ((value.kind == tool::TraceValue::kFloat || value.kind == tool::TraceValue::kDouble) &&
+             !std::isfinite(value.real))
+      Item('"' + value.Shown() + '"');
+    else Item(value.Shown());
+  }
+  void Reference(const TavrinObject*, uint32_t index) override {
+    Item(index ? "{\"ref\":" + std::to_string(index) + "}" : std::string("null"));
+  }
+  void Close(uint32_t) override {
+    Record r = std::move(m_open.back());
+    m_open.pop_back();
+    Element(r.object, r.index, m_open.empty() ? "null" : std::to_string(m_open.back().index), "[" + r.items + "]");
+  }
+  void Finish(const tool::SaveTrace& trace) {
+    for (uint32_t i = 1; i < trace.Count(); ++i)
+      if (!trace.Owned(i)) Element(trace.Object(i), i, "null", "null");
+    m_out.text() += "\n]\n";
+  }
+
+ private:
+  struct Record {
+    const TavrinObject* object;
+    uint32_t index;
+    std::string items;
+  };
+  void Item(const std::string& item) {
+    std::string& items = m_open.back().items;
+    if (!items.empty()) items += ',';
+    items += item;
+  }
+  void Element(const TavrinObject* object, uint32_t index, const std::string& parent, const std::string& record) {
+    std::string& t = m_out.text();
+    if (m_elements++) t += ",\n";
+    const char* name = tool::NameOf(object);
+    t += "{\"index\":" + std::to_string(index) + ",\"class\":" + tool::JsonQuote(tool::ClassOf(object).c_str()) +
+         ",\"name\":" + (name ? tool::JsonQuote(name) : std::string("null")) + ",\"parent\":" + parent +
+         ",\"record\":" + record + "}";
+    m_out.Maybe();
+  }
+
+  Output& m_out;
+  std::vector<Record> m_open;
+  std::size_t m_elements = 0;
+};
 
 }  // namespace
 
 int RunDump(int argc, char** argv) {
-  if (argc != 2) return tool::Usage("dump FILE");
-  tool::InputPath input(argv[1]);
-  if (!input.Ok()) return tool::Fail("dump", input.Shown(), input.Error());
-  SSession* session = AllocSession();
-  if (!session) return tool::Fail("dump", input.Shown(), "out of memory");
-  if (!tool::QuietRestore(*session, input.Path())) {
-    tool::Fail("dump", input.Shown(), session->GetLastError());
-    delete session;
-    return 1;
+  bool json = false;
+  const char* file = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--json") == 0 && !json) json = true;
+    else if (!file) file = argv[i];
+    else file = nullptr, i = argc;
   }
-  TreeTracer tracer;
-  session->Serialize(tracer);
-  for (const TreeTracer::Node& n : tracer.Finish()) {
-    std::string line(static_cast<std::size_t>(n.depth) * 2, ' ');
-    line += n.object ? Describe(n.object) : "SSession";
-    if (n.children) line += " children=" + std::to_string(n.children);
-    if (!n.references.empty()) {
-      line += " refs=" + std::to_string(n.references.size()) + ":";
-      for (std::size_t i = 0; i < n.references.size() && i < kShownReferences; ++i)
-        line += (i ? ", " : " ") + Describe(n.references[i]);
-      if (n.references.size() > kShownReferences) line += ", ...";
-    }
-    std::printf("%s\n", line.c_str());
+  if (!file || argc > 3) return tool::Usage("dump FILE [--json]");
+  tool::InputPath input(file);
+  std::string error;
+  SSession* session = tool::RestoreInput(input, error);
+  if (!session) return tool::Fail("dump", input.Shown(), error);
+  Output out;
+  if (json) {
+    JsonDump sink(out);
+    tool::SaveTrace trace(sink);
+    trace.Run(*session);
+    sink.Finish(trace);
+  } else {
+    TreeDump sink(out);
+    tool::SaveTrace trace(sink);
+    trace.Run(*session);
+    sink.Unowned(trace);
   }
+  out.Flush();
   delete session;
   return 0;
 }

@@ -10,10 +10,11 @@
 //   "X" not found
 //
 // Names are printed in double quotes, with '"', '\' and bytes outside
-// printable ASCII escaped, so empty or odd names stay visible. --internal
+// printable ASCII escaped (tool::Quote), so empty or odd names stay visible. --internal
 // reads the net section titled "Internal_Net_Cross_Reference". argv[0] is
-// the command's own name. Exit status 0 when the file loads, 1 when it does
-// not, 2 for missing arguments.
+// the command's own name; a FILE of `-` is standard input. Exit status 0
+// when the file loads, 1 when it cannot be read or holds no pair at all (a
+// file of another kind, or the wrong section title), 2 for missing arguments.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,30 +22,15 @@
 
 #include <tavrin/xref.h>
 
-namespace {
+#include "tool_common.h"
 
-std::string Quote(const char* text) {
-  std::string out = "\"";
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-    if (*p == '"' || *p == '\\') {
-      out += '\\';
-      out += static_cast<char>(*p);
-    } else if (*p < 0x20 || *p >= 0x7f) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", *p);
-      out += hex;
-    } else {
-      out += static_cast<char>(*p);
-    }
-  }
-  return out + "\"";
-}
+namespace {
 
 std::string QuoteList(const CStringList& list) {
   std::string out;
   for (POSITION pos = list.GetHeadPosition(); pos;) {
     out += ' ';
-    out += Quote(list.GetNext(pos));
+    out += tool::Quote(list.GetNext(pos));
   }
   return out;
 }
@@ -52,11 +38,11 @@ std::string QuoteList(const CStringList& list) {
 // Prints every counterpart of name; returns the number of lines printed.
 int PrintCounterparts(CPxr& pxr, const char* name) {
   int lines = 0;
-  std::string quoted = Quote(name);
+  std::string quoted = tool::Quote(name);
   CString phys;
   CStringList* logs = nullptr;
   if (pxr.NetLogToPhysName(name, phys)) {
-    std::printf("net %s -> physical %s\n", quoted.c_str(), Quote(phys).c_str());
+    std::printf("net %s -> physical %s\n", quoted.c_str(), tool::Quote(phys).c_str());
     ++lines;
   }
   if (pxr.NetPhysToLogNames(name, logs) && logs) {
@@ -64,7 +50,7 @@ int PrintCounterparts(CPxr& pxr, const char* name) {
     ++lines;
   }
   if (pxr.CompLogToPhysName(name, phys)) {
-    std::printf("component %s -> physical %s\n", quoted.c_str(), Quote(phys).c_str());
+    std::printf("component %s -> physical %s\n", quoted.c_str(), tool::Quote(phys).c_str());
     ++lines;
   }
   logs = nullptr;
@@ -85,18 +71,19 @@ int RunXref(int argc, char** argv) {
     internalNets = 1;
     ++arg;
   }
-  if (argc - arg < 2) {
-    std::fprintf(stderr, "usage: tavrin xref [-i|--internal] FILE NAME...\n");
-    return 2;
-  }
-  const char* path = argv[arg++];
+  if (argc - arg < 2) return tool::Usage("xref [-i|--internal] FILE NAME...");
+  tool::InputPath input(argv[arg++]);
+  if (!input.Ok()) return tool::Fail("xref", input.Shown(), input.Error());
   CPxr pxr;
-  if (!pxr.LoadFile(path, internalNets)) {
+  if (!pxr.LoadFile(input.Path(), internalNets)) {
     // The loader refuses anything but a regular file.
     const char* why = errno == EINVAL ? "not a regular file" : std::strerror(errno);
-    std::fprintf(stderr, "tavrin xref: %s: cannot open: %s\n", path, why);
-    return 1;
+    return tool::Fail("xref", input.Shown(), std::string("cannot open: ") + why);
   }
+  if (pxr.GetPairCount() == 0)
+    return tool::Fail("xref", input.Shown(),
+                      std::string("loads nothing: no ") + (internalNets ? "Internal_" : "") +
+                          "Net_Cross_Reference or Pin_Cross_Reference pairs");
   for (; arg < argc; ++arg) PrintCounterparts(pxr, argv[arg]);
   return 0;
 }

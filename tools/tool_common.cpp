@@ -22,6 +22,40 @@ int Fail(const char* command, const char* path, const std::string& reason) {
   return 1;
 }
 
+std::string Quote(const char* text) {
+  std::string out = "\"";
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    if (*p == '"' || *p == '\\') {
+      out += '\\';
+      out += static_cast<char>(*p);
+    } else if (*p < 0x20 || *p >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", *p);
+      out += hex;
+    } else {
+      out += static_cast<char>(*p);
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonQuote(const char* text) {
+  std::string out = "\"";
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    if (*p == '"' || *p == '\\') {
+      out += '\\';
+      out += static_cast<char>(*p);
+    } else if (*p < 0x20 || *p >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\u%04x", *p);
+      out += hex;
+    } else {
+      out += static_cast<char>(*p);
+    }
+  }
+  return out + "\"";
+}
+
 InputPath::InputPath(const char* argument) : m_path(argument), m_shown(argument) {
   if (std::strcmp(argument, "-") != 0) return;
   m_shown = "(standard input)";
@@ -75,6 +109,28 @@ int QuietRestore(SSession& session, const char* path) {
   if (redirected) dup2(saved, STDOUT_FILENO);
   if (saved >= 0) close(saved);
   return ok;
+}
+
+}  // namespace tool
+
+namespace tool {
+
+SSession* RestoreInput(const InputPath& input, std::string& error) {
+  if (!input.Ok()) {
+    error = input.Error();
+    return nullptr;
+  }
+  SSession* session = AllocSession();
+  if (!session) {
+    error = "out of memory";
+    return nullptr;
+  }
+  if (!QuietRestore(*session, input.Path())) {
+    error = session->GetLastError();
+    delete session;
+    return nullptr;
+  }
+  return session;
 }
 
 }  // namespace tool

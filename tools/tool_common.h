@@ -42,9 +42,18 @@ class InputPath {
   bool m_scratch = false;
 };
 
+// A name or text in double quotes, with '"', '\' and bytes outside
+// printable ASCII escaped (\xHH), so empty or odd names stay visible.
+std::string Quote(const char* text);
+// The same as a JSON string: bytes outside printable ASCII as \u00HH.
+std::string JsonQuote(const char* text);
+
 // SSession::Restore with its two timing lines kept off standard output, so
 // that the command's own output stays clean. 1 on success.
 int QuietRestore(SSession& session, const char* path);
+// A fresh session holding the file restored quietly, or null with the
+// reason in error (the session is then deleted).
+SSession* RestoreInput(const InputPath& input, std::string& error);
 
 }  // namespace tool
 

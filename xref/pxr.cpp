@@ -152,6 +152,8 @@ int CPxr::FileAlreadyLoaded(const char* path) {
   return loadedFile.CompareNoCase(path) == 0 ? 1 : 0;
 }
 
+int CPxr::GetPairCount() const { return netLogToPhys.GetCount() + compLogToPhys.GetCount(); }
+
 int CPxr::LookupList(const CMapStringToOb& map, const char* key, CStringList*& out) {
   void* value = nullptr;
   if (!key || !map.Lookup(key, value)) return 0;

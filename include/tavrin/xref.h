@@ -24,6 +24,9 @@ class TAVRIN_API CPxr {
   int LoadFile(const char* path, int internalNets);
   // 1 when path equals the path loaded last, ignoring letter case.
   int FileAlreadyLoaded(const char* path);
+  // The logical names held, nets and components together: 0 when nothing
+  // was loaded (an empty file, or one without the sections looked for).
+  int GetPairCount() const;
 
   // Each returns non-zero when the name is known and then sets out; a
   // list handed out stays owned by this object. Look-ups are case-sensitive.
