@@ -4,6 +4,7 @@
 // so far, across owners, projects and libraries.
 #include "random_model.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -55,10 +56,17 @@ class Builder {
   SSession* Build() {
     s_ = AllocSession();
     if (!s_) return nullptr;
+    // A name made twice replaces (and deletes) the first object of that
+    // name, and a value made anew deletes the old one: what the library
+    // deletes must leave the lists references are drawn from.
+    building_ = this;
+    tavrin::SetDestroyObserver(&Builder::Forget);
     if (r_.Chance(50)) s_->SetVersion(Name());
     Libraries();
     for (int i = Count(2); i-- > 0;) Project();
     References();
+    tavrin::SetDestroyObserver(nullptr);
+    building_ = nullptr;
     return s_;
   }
 
@@ -767,6 +775,61 @@ class Builder {
     }
   }
 
+  static void Forget(const TavrinObject* o) {
+    if (building_) building_->ForEachList([o](auto& v) {
+      v.erase(std::remove_if(v.begin(), v.end(), [o](const auto* p) { return tavrin::AsObject(p) == o; }), v.end());
+    });
+  }
+  template <class F>
+  void ForEachList(F f) {
+    f(projects_);
+    f(files_);
+    f(constraints_);
+    f(constraintSets_);
+    f(constraintGroups_);
+    f(values_);
+    f(ranges_);
+    f(cells_);
+    f(portScalars_);
+    f(portBuses_);
+    f(portBundles_);
+    f(slots_);
+    f(reps_);
+    f(modules_);
+    f(configurations_);
+    f(sheets_);
+    f(cellInstances_);
+    f(genericInstances_);
+    f(partInstances_);
+    f(portInstScalars_);
+    f(portInstBuses_);
+    f(portInstBundles_);
+    f(slotInstances_);
+    f(partPinInstances_);
+    f(ebdPins_);
+    f(nets_);
+    f(netBuses_);
+    f(netBundles_);
+    f(segments_);
+    f(nodes_);
+    f(pinPairs_);
+    f(fromTos_);
+    f(virtualPins_);
+    f(electricalNets_);
+    f(stackUps_);
+    f(layers_);
+    f(regions_);
+    f(powerRegions_);
+    f(parts_);
+    f(partPins_);
+    f(packages_);
+    f(packagePins_);
+    f(padStacks_);
+    f(pads_);
+    f(pinMappings_);
+  }
+  static thread_local Builder* building_;
+
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
@@ -816,6 +879,8 @@ class Builder {
   std::vector<SPad*> pads_;
   std::vector<SPinMapping*> pinMappings_;
 };
+
+thread_local Builder* Builder::building_ = nullptr;
 
 }  // namespace
 
