@@ -254,9 +254,11 @@ bool Measure(long n, bool shuffled) {
   double bytesT = static_cast<double>(t.allocated) / n;
   double bytesM = static_cast<double>(m.allocated) / n;
   double bytesU = static_cast<double>(u.allocated) / n;
-  bool c = createRatio >= 1.5, l = lookupRatio <= 1.3;
+  // Creation in random name order at 10^6 has the whole board's target, 2x.
+  double createTarget = shuffled && n >= 1000000 ? 2.0 : 1.5;
+  bool c = createRatio >= createTarget, l = lookupRatio <= 1.3;
   bool d = teardownMap >= 20 && teardownHash >= 20, b = bytesT < bytesM && bytesT < bytesU;
-  std::printf("  creation  %.2fx faster than std::map (target >= 1.5x): %s\n", createRatio, Verdict(c));
+  std::printf("  creation  %.2fx faster than std::map (target >= %.1fx): %s\n", createRatio, createTarget, Verdict(c));
   std::printf("  lookup    %.2fx the time of std::map (target <= 1.3x): %s\n", lookupRatio, Verdict(l));
   std::printf("  teardown  %.0fx faster than std::map, %.0fx than std::unordered_map (target >= 20x): %s\n",
               teardownMap, teardownHash, Verdict(d));

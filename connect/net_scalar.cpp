@@ -3,6 +3,7 @@
 #include <string>
 
 #include "connect/references.h"
+#include "containers/pointer_set.h"
 #include "core/pool.h"
 #include "design/named_child.h"
 #include "persist/record.h"
@@ -27,6 +28,7 @@ SNetScalar::~SNetScalar() {
   m_segments.clear(m_heap);
   m_driverReceiverPairs.clear(m_heap);
   m_portInstanceScalars.clear(m_heap);
+  tavrin::PointerSetFree(m_heap, m_portInstanceSet);
   m_netBi.clear(m_heap);
   tavrin::TextFree(m_diffNet);
 }
@@ -190,11 +192,40 @@ bool SNetScalar::DestroyVirtualPin(const char* name) { return name && m_virtualP
 
 // ---- references ------------------------------------------------------------------------
 
+namespace {
+// List length from which a net keeps its port instances in a hash set too.
+constexpr unsigned kPortInstanceSetFrom = 32;
+}  // namespace
+
+// Same result and list order as a scan of the list: the set only answers
+// the membership question. Without memory for the set the net scans.
 bool SNetScalar::InsertPortInstanceScalar(SPortInstanceScalar* pin) {
-  return tavrin::InsertReference(m_portInstanceScalars, pin, m_heap);
+  if (!pin) return false;
+  unsigned listed = 0;
+  if (m_portInstanceSet) {
+    if (tavrin::PointerSetContains(m_portInstanceSet, pin)) return false;
+  } else {
+    for (auto it = m_portInstanceScalars.begin(); it != m_portInstanceScalars.end(); ++it, ++listed)
+      if (*it == pin) return false;
+  }
+  if (!m_portInstanceScalars.insert(pin, m_heap)) return false;
+  if (m_portInstanceSet) {
+    m_portInstanceSet = tavrin::PointerSetAdd(m_heap, m_portInstanceSet, pin);
+  } else if (listed + 1 >= kPortInstanceSetFrom) {
+    tavrin::PointerSet* set = nullptr;
+    for (auto it = m_portInstanceScalars.begin(); it != m_portInstanceScalars.end(); ++it) {
+      if (!*it || tavrin::PointerSetContains(set, *it)) continue;  // a restored list may repeat one
+      if (!(set = tavrin::PointerSetAdd(m_heap, set, *it))) break;
+    }
+    m_portInstanceSet = set;
+  }
+  return true;
 }
 bool SNetScalar::RemovePortInstanceScalar(SPortInstanceScalar* pin) {
-  return m_portInstanceScalars.erase(pin, m_heap);
+  if (!m_portInstanceScalars.erase(pin, m_heap)) return false;
+  // A reference listed twice (a restored file may hold one) stays in the set.
+  if (m_portInstanceSet && !m_portInstanceScalars.contains(pin)) tavrin::PointerSetErase(m_portInstanceSet, pin);
+  return true;
 }
 
 int SNetScalar::NetConnectsToPin(const char* refDes, const char* pin) const {
@@ -261,6 +292,10 @@ Persistent::Error SNetScalar::Serialize(PersistentStore& s) {
   r.Float(m_voltage);
   r.Bool(m_constantVoltage);
   r.ReferenceList(m_netBi, m_heap);
+  if (!r.Writing()) {  // the list read replaces the one the set mirrors
+    tavrin::PointerSetFree(m_heap, m_portInstanceSet);
+    m_portInstanceSet = nullptr;
+  }
   r.ReferenceList(m_portInstanceScalars, m_heap);
   r.Reference(m_electricalNet);
   r.ReferenceList(m_driverReceiverPairs, m_heap);

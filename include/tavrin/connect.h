@@ -15,6 +15,9 @@
 #include "tavrin/export.h"
 
 class SNet;
+namespace tavrin {
+struct PointerSet;
+}
 class SNetScalar;
 class SNetBus;
 class SNetBundle;
@@ -227,6 +230,9 @@ class TAVRIN_API SNetScalar : public SNet {
   RelLinkedList<SNetBus*> m_netBi;
   RelLinkedList<SSegment*> m_segments;
   RelLinkedList<SPortInstanceScalar*> m_portInstanceScalars;
+  // The same port instances as a hash set, kept once the list is long, so
+  // that Insert rejects a duplicate without walking a power net's list.
+  tavrin::PointerSet* m_portInstanceSet = nullptr;
   SElectricalNet* m_electricalNet = nullptr;
   char* m_diffNet = nullptr;
   RelLinkedList<SPhysicalNode*> m_physicalNodes;
