@@ -6,7 +6,6 @@
 // design whose modules and parts hold cell instances, a session deleted
 // whole with discrete pin pairs.
 #include <algorithm>
-#include <map>
 
 #include "board_fixture.h"
 #include "core/pool.h"
@@ -17,26 +16,6 @@ using namespace tavrin_test;
 namespace {
 
 std::string Edited(const Edits& edits) { return tavrin_test::Edited("board.tvn", edits); }
-
-// The class of every index of a file's object table, index 0 (null) first.
-Strings ObjectTable(const std::string& file) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
-    lines.push_back(file.substr(from, nl - from));
-  auto at = std::find(lines.begin(), lines.end(), "@@@@");
-  Strings classes{""}, distinct;
-  if (at == lines.end() || ++at == lines.end()) return classes;
-  for (++at; at != lines.end(); ++at) {
-    if (std::isdigit(static_cast<unsigned char>((*at)[0]))) {
-      classes.push_back(distinct.at(std::stoul(*at)));
-    } else {
-      distinct.push_back(*at);
-      classes.push_back(*at);
-    }
-  }
-  return classes;
-}
 
 template <class T>
 std::vector<T*> Pins(const RelLinkedList<SPin*>& pins) {
@@ -60,47 +39,6 @@ TEST_F(BoardTest, FileByHandAndDoubleRoundTrip) {
   std::string reversed = SaveOf(Restored(golden));
   EXPECT_NE(reversed, golden);
   EXPECT_EQ(SaveOf(Restored(reversed)), golden);
-}
-
-// Saving gives every part instance and pin instance the id -1 for good.
-TEST_F(BoardTest, SavedIdsStay) {
-  BoardFixture b(session);
-  b.u1->SetId(5);
-  b.ppi1->SetId(6);
-  SaveOf(session);
-  for (SPartInstance* pi : {b.u1, b.u2}) EXPECT_EQ(pi->GetId(), -1);
-  for (SPartPinInstance* ppi : {b.ppi1, b.ppi2, b.ppi3}) EXPECT_EQ(ppi->GetId(), -1);
-  EXPECT_EQ(b.part->GetId(), 51) << "other classes keep theirs";
-}
-
-// An object with two bases has one index: the table holds one entry per
-// object, and a pin pair listing a port instance scalar as a pin names the
-// index under which the scalar's record was written.
-TEST_F(BoardTest, OneIndexPerObject) {
-  BoardFixture b(session);
-  Strings table = ObjectTable(SaveOf(session));
-  std::map<std::string, int> count;
-  for (const std::string& c : table) ++count[c];
-  EXPECT_EQ(table.size(), 42u);
-  EXPECT_EQ(count["SPortInstanceScalar"], 3);
-  EXPECT_EQ(count["SVirtualPin"], 2);
-  EXPECT_EQ(count["SPinPair"], 3) << "DR1, DR2, PP: the never-saved pairs have none";
-  EXPECT_EQ(count["SFromTo"], 3);
-  EXPECT_EQ(count["SEbdPin"], 1) << "referred to by DR2 only";
-  EXPECT_EQ(count["SConnectorPinInstance"], 1);
-  EXPECT_EQ(count["SDiffPair"], 0);
-
-  SSession* s = Restored(ReadFile(TestData("board.tvn")));
-  auto* brd = SModule::Cast(s->GetProject("B")->GetDesign("top")->GetRepresentation("brd"));
-  ASSERT_NE(brd, nullptr);
-  SCellInstance* u1 = brd->GetCellInstance("U1");
-  SCellInstance* u2 = brd->GetCellInstance("U2");
-  ASSERT_TRUE(u1 && u2);
-  SPinPair* dr1 = SPinPair::Cast(brd->GetCollection("DR1"));
-  ASSERT_NE(dr1, nullptr);
-  EXPECT_EQ(Pins<SPortInstanceScalar>(dr1->GetAllPins()),
-            (std::vector<SPortInstanceScalar*>{SPortInstanceScalar::Cast(u1->GetPortInstance("1")),
-                                              SPortInstanceScalar::Cast(u2->GetPortInstance("1"))}));
 }
 
 // What a save does not write but a restore sets: back-pointers, instance
@@ -262,15 +200,4 @@ TEST_F(BoardTest, SessionDeletedWithDiscretePinPairs) {
   SPart* part = SPart::Cast(restored->GetProject("B")->GetDesign("chip")->GetRepresentation("cp"));
   ASSERT_NE(part, nullptr);
   part->AddDiscretePinPair("restored parts take theirs from their own heap, which the session holds");
-}
-
-// A board deleted through its destructors, and a board deleted with its
-// session, leave nothing behind (valgrind runs this test).
-TEST_F(BoardTest, BoardDestructors) {
-  BoardFixture b(session);
-  b.part->AddDiscretePinPair("9-10");
-  EXPECT_TRUE(b.project->DestroyDesign("top"));
-  EXPECT_TRUE(b.project->DestroyDesign("chip"));
-  SSession* s = Restored(ReadFile(TestData("board.tvn")));
-  EXPECT_TRUE(s->GetProject("B")->DestroyDesign("top"));
 }

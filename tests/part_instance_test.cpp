@@ -77,22 +77,6 @@ TEST_F(PartInstanceTest, OwnedPins) {
   delete e;
 }
 
-// Outside any session the part instance deletes what its maps hold (the
-// sanitizers report a leak or a double delete).
-TEST(PartInstanceHeapless, DeletesOwnedPins) {
-  SPartInstance* pi = new SPartInstance();
-  pi->SetRefDes("U");
-  pi->CreatePartPinInstance("1")->SetDrillOverride("d");
-  pi->CreatePartPinInstance("2")->SetPadStackOverride("p");
-  pi->CreateEbdPin("E");
-  pi->CreatePortInstanceScalar("A");
-  delete pi;
-  SConnectorPinInstance* c = new SConnectorPinInstance();
-  c->SetName("J1-1");
-  EXPECT_TRUE(c->GetHeap() == nullptr && c->GetId() == 0 && c->GetPortInstanceScalar() == nullptr);
-  delete c;
-}
-
 // The first part of the cell decides; no part, no cell: not passive.
 TEST_F(PartInstanceTest, IsPassive) {
   EXPECT_FALSE(u1->IsPassive());
@@ -125,22 +109,6 @@ TEST_F(PartInstanceTest, AttributeFallback) {
   EXPECT_EQ(u1->GetAttributeValue(nullptr), nullptr);
   SPartInstance* loose = new (heap) SPartInstance();
   EXPECT_EQ(loose->GetAttributeValue("VALUE"), nullptr);
-}
-
-// The part instance's name (not its reference designator), a hyphen, the
-// pin's name; what is missing stands as empty.
-TEST_F(PartInstanceTest, PinName) {
-  SPartInstance* r7 = rep->CreatePartInstance("R7", chip);
-  r7->SetRefDes("RX");
-  CString out("old");
-  r7->CreatePartPinInstance("2")->GetPinName(out);
-  EXPECT_EQ(out.str(), "R7-2");
-  SPartPinInstance* loose = new (heap) SPartPinInstance();
-  loose->GetPinName(out);
-  EXPECT_EQ(out.str(), "-");
-  loose->SetName("9");
-  loose->GetPinName(out);
-  EXPECT_EQ(out.str(), "-9");
 }
 
 // A net reaches a pin when one of its port instances has a part pin instance
@@ -277,51 +245,6 @@ TEST_F(PartInstanceRecord, Damage) {
   ASSERT_NE(read, nullptr);
   ASSERT_EQ(read->GetAllPartPinInstances().size(), 1u);
   EXPECT_EQ(read->GetAllPartPinInstances().begin()->second->GetPadStack(), nullptr);
-}
-
-// Through a whole save the identifiers take the mark; a connector pin
-// instance comes back as an empty object of its class; EBD pins stay
-// behind.
-TEST_F(PartInstanceTest, RoundTrip) {
-  u1->CreateEbdPin("E");
-  SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("1");
-  SConnectorPinInstance* cpi = new (heap) SConnectorPinInstance();
-  cpi->SetName("J1");
-  pis->SetConnectorPinInstance(cpi);
-  std::string path = File();
-  ASSERT_EQ(session->Save(path.c_str()), 1);
-  EXPECT_EQ(u1->GetId(), -1);
-  SSession* other = AllocSession();
-  ASSERT_EQ(Restore(other, path), 1);
-  SPartInstance* v = SPartInstance::Cast(other->GetProject("P")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("U1"));
-  ASSERT_TRUE(v && !v->GetbIsEBD());
-  SPortInstanceScalar* qs = SPortInstanceScalar::Cast(v->GetPortInstance("1"));
-  ASSERT_TRUE(qs && qs->GetConnectorPinInstance());
-  EXPECT_EQ(qs->GetConnectorPinInstance()->GetName(), nullptr) << "its record is not saved";
-  delete other;
-  delete cpi;
-}
-
-// Destroying a part instance takes it out of its kind list and uncounts it.
-TEST_F(PartInstanceTest, DestroyCellInstance) {
-  rep->CreatePartInstance("U2", chip);
-  EXPECT_EQ(chip->GetInstanceCount(), 2);
-  EXPECT_FALSE(rep->CreatePartInstance("U3", nullptr) || rep->CreatePartInstance(nullptr, chip));
-  EXPECT_TRUE(rep->DestroyCellInstance("U1") && chip->GetInstanceCount() == 1 && rep->GetAllPartInstances().size() == 1);
-}
-
-// A connector pin instance writes its record only when asked to.
-TEST_F(PartInstanceTest, ConnectorPinInstanceRecord) {
-  SConnectorPinInstance* c = new (heap) SConnectorPinInstance();
-  c->SetName("J1");
-  c->SetId(9);
-  SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("A");
-  EXPECT_TRUE(c->SetPortInstanceScalar(pis) && c->GetPortInstanceScalar() == pis);
-  std::string path = File();
-  EXPECT_EQ(SaveRecord(path, c, heap), (Lines{"1", "2", "J1", "2", "9"}));
-  SConnectorPinInstance* back = LoadRecord<SConnectorPinInstance>(path, heap);
-  ASSERT_TRUE(back && !strcmp(back->GetName(), "J1") && back->GetId() == 9);
-  delete c;
 }
 
 }  // namespace

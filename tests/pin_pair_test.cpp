@@ -1,8 +1,6 @@
 // Electrical nets, differential pairs, pin pairs, from-tos, virtual pins and
 // board-description pins: operations, the two-base objects (heap, deletion,
-// one reference index), and a scalar net's children through a save.
-#include <memory>
-
+// one reference index), and a net's record damaged.
 #include "hierarchy_fixture.h"
 #include "test_element.h"
 
@@ -11,11 +9,6 @@ using namespace tavrin_test;
 namespace {
 
 using PinPairTest = ElementTest;
-
-std::string SessionSave(SSession* s, const std::string& path) {
-  EXPECT_EQ(s->Save(path.c_str()), 1);
-  return ReadFile(path);
-}
 
 // The number of object table entries (index 0 included) of a saved file.
 int TableCount(const std::string& file) {
@@ -161,49 +154,6 @@ TEST_F(PinPairTest, DamagedNetFiles) {
   out.WritePointer(n);
   n->Serialize(out);
   EXPECT_FALSE(out.Close());
-}
-
-// A net of the board with from-tos, routed from-tos, virtual pins and
-// driver-receiver pairs through a session save and restore.
-TEST_F(PinPairTest, BoardRoundTrip) {
-  HierarchyBoard h(session);
-  SFromTo* f = h.n1->CreateFromTo("U1.A,U2.A");
-  f->SetbScheduled(true);
-  f->SetbUserDefined(true);
-  f->InsertPin(h.a);
-  f->InsertSegment(h.seg);
-  f->InsertSegment(h.seg2);
-  h.n1->CreateRoutedFromTo("r")->SetbRouted(true);
-  SVirtualPin* v = h.n1->CreateVirtualPin("V1");
-  v->SetX(3.0, TAVRIN_UNIT_MIL);
-  v->SetGuidePin(true);
-  v->SetPhysicalNode(h.node);
-  v->InsertPin(h.a);
-  h.node->SetVirtualPin(v);
-  SPinPair* pp = h.n1->CreatePinPair("pp");
-  pp->InsertPin(v);
-  pp->InsertPin(h.a);
-  h.n1->InsertDriverReceiverPair(pp);
-  f->InsertPin(v);
-  SessionSave(session, dir.File("board"));
-
-  std::unique_ptr<SSession> s(AllocSession());
-  ASSERT_EQ(s->Restore(dir.File("board").c_str()), 1);
-  SNetScalar* n1 = SNetScalar::Cast(s->GetProject("P")->GetDesign("board")->GetRepresentation("sch")->GetNet("N1"));
-  ASSERT_TRUE(n1);
-  SFromTo* fb = n1->GetFromTo("U2.A,U1.A");
-  SVirtualPin* vb = n1->GetVirtualPin("V1");
-  ASSERT_TRUE(fb && vb && fb->GetNetScalar() == n1);
-  EXPECT_TRUE(fb->GetbScheduled() && !fb->GetbUserDefined()) << "the user-defined flag is not saved";
-  EXPECT_EQ(Items(fb->GetAllPins()), (std::vector<SPin*>{*n1->GetAllPortInstanceScalars().begin(), vb}))
-      << "pins come back reversed";
-  EXPECT_TRUE(!vb->IsGuidePin() && vb->GetAllPins().empty() && vb->GetPhysicalNode()->GetVirtualPin() == vb);
-  // The pin pairs map is not saved: a driver-receiver pair owned by nothing
-  // saved comes back as the empty object of its reference.
-  EXPECT_TRUE(n1->GetAllPinPairs().empty());
-  ASSERT_EQ(n1->GetAllDriverReceiverPairs().size(), 1u);
-  SPinPair* drb = *n1->GetAllDriverReceiverPairs().begin();
-  EXPECT_TRUE(!drb->GetName() && drb->GetAllPins().empty());
 }
 
 }  // namespace

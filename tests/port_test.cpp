@@ -47,16 +47,7 @@ TEST_F(PortTest, PortsByNameAndKind) {
   EXPECT_TRUE(interface->RemoveSwappablePort(a1));
   EXPECT_FALSE(interface->HasSwappablePort(a1) || interface->RemoveSwappablePort(a1));
 
-  // Memberships are one-sided references.
-  EXPECT_TRUE(u->InsertPort(a1) && u->InsertPort(b));
-  EXPECT_FALSE(u->InsertPort(a1) || a1->HasPortBundle(u));
-  EXPECT_TRUE(a1->InsertPortBundle(u));
-  EXPECT_FALSE(a1->InsertPortBundle(u));
-  EXPECT_TRUE(a1->InsertPortBus(b) && a1->InsertPortScalarFan(a2));
-  EXPECT_FALSE(a1->InsertPortBus(b) || a1->InsertPortScalarFan(a2) || a1->RemovePortScalarFan(a1));
-  EXPECT_FALSE(b->HasPortScalar(0));
-  a1->SetSignalType(static_cast<TavrinPortType>(-9));
-  EXPECT_EQ(a1->GetSignalType(), -9);
+  EXPECT_TRUE(u->InsertPort(a1) && !u->InsertPort(a1) && !a1->HasPortBundle(u)) << "one-sided";
 }
 
 // Members by exact index (negative too), taken indices refused; ranges are
