@@ -1,8 +1,8 @@
 // The shared board with parts and electrical data through files: its save
 // equals the file computed by hand from the records; restored, every element
 // is found again with lists and maps reversed and what is never saved gone;
-// the older coordinate form still reads; damaged copies are refused and
-// leave the session as it was. Then the deletions that span the board: a
+// damaged copies are refused and leave the session as it was (the older
+// coordinate form is read in part_instance_test). Then the deletions that span the board: a
 // design whose modules and parts hold cell instances, a session deleted
 // whole with discrete pin pairs.
 #include <algorithm>
@@ -56,6 +56,9 @@ TEST_F(BoardTest, RestoredBoard) {
   EXPECT_EQ(maps->GetPinMapping("pmA")->GetPinMappingLibrary(), maps);
   SPart* part = SPart::Cast(chip->GetRepresentation("cp"));
   ASSERT_TRUE(part && part->GetCell() == chip && part->GetPartPin("1") && part->GetPartPin("1")->GetPart() == part);
+  // The part's mappings, read before the library's records, under their keys.
+  EXPECT_TRUE(part->GetSelectedMapping() == maps->GetPinMapping("pmB") && part->GetPinMapping("pmA") == maps->GetPinMapping("pmA"));
+  EXPECT_EQ(Keys(part->GetAllPinMappings()), (Strings{"pmA", "pmB"}));
   auto* brd = SModule::Cast(top->GetRepresentation("brd"));
   ASSERT_TRUE(brd && top->GetDefaultRepresentation() == brd);
   auto* u1 = SPartInstance::Cast(brd->GetCellInstance("U1"));
@@ -84,48 +87,6 @@ TEST_F(BoardTest, RestoredBoard) {
   brd->RemoveElectrical();
   EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());
   EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
-}
-
-// A record with an identifier other than -1 holds its coordinates as
-// optional unitless values: a null one is 0, a present one gives its integer
-// and goes. Saved again, the file is in the current form.
-TEST_F(BoardTest, OlderCoordinateForm) {
-  const std::string golden = ReadFile(TestData("board.tvn"));
-  const Edits edits = {{117, "5"}, {136, "3"}, {137, "0"}, {138, "43\n9\n0"}, {139, "42\n7\n0"}, {140, "0"}};
-  const std::string older = Reframe(
-      golden,
-      [&edits](std::vector<std::string>& data) {
-        for (auto e = edits.rbegin(); e != edits.rend(); ++e) data.at(e->first - 8) = e->second;
-      },
-      [](std::vector<std::string>& table) {
-        table.at(0) = "44";
-        table.push_back("16");
-        table.push_back("16");
-      });
-  SSession* s = Restored(older);
-  auto* brd = SModule::Cast(s->GetProject("B")->GetDesign("top")->GetRepresentation("brd"));
-  ASSERT_NE(brd, nullptr);
-  SPartInstance* u2 = brd->GetPartInstance("U2");
-  ASSERT_NE(u2, nullptr);
-  EXPECT_TRUE(u2->GetId() == 5 && u2->GetXVal() == 7 && u2->GetYVal() == 0);
-  SPartPinInstance* ppi = u2->GetPartPinInstance("1");
-  ASSERT_NE(ppi, nullptr);
-  EXPECT_TRUE(ppi->GetId() == 3 && ppi->GetXVal() == 0 && ppi->GetYVal() == 9);
-  EXPECT_EQ(SaveOf(Restored(SaveOf(s))), golden);
-
-  // A value object claimed twice is damage, as in any owned position.
-  EXPECT_EQ(Restore(session, Reframe(
-                                 golden,
-                                 [](std::vector<std::string>& data) {
-                                   data.at(140 - 8) = "42\n7\n0";
-                                   data.at(139 - 8) = "42\n7\n0";
-                                   data.at(117 - 8) = "5";
-                                 },
-                                 [](std::vector<std::string>& table) {
-                                   table.at(0) = "43";
-                                   table.push_back("16");
-                                 })),
-            0);
 }
 
 // A damaged copy is refused and the session holding the board saves as before.

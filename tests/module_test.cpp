@@ -180,35 +180,6 @@ TEST_F(ModuleFileTest, TextWrittenBack) {
   EXPECT_EQ(SaveOf(Restored(once)), edited);
 }
 
-// A damaged module file is refused and leaves the session as it was: a
-// layout of another class, a layout with a stack-up, an index key twice,
-// and every cut of the file.
-TEST_F(ModuleFileTest, DamageLeavesTheSession) {
-  Build();
-  const std::string file = SaveOf(session);
-  const std::string before = file;
-  auto refused = [&](const std::string& bytes, const std::string& what) {
-    EXPECT_EQ(Restore(session, bytes), 0) << what;
-    EXPECT_EQ(SaveOf(session), before) << what;
-  };
-  const std::size_t id = LineOf(file, "4242");
-  const std::vector<std::string> lines = DataLines(file);
-  const std::string moduleRef = lines.at(LineOf(file, "M1") - 3);  // reference, client flags, name length
-  refused(WithLine(file, id + 1, moduleRef), "a module as the layout");
-  ASSERT_EQ(lines.at(id + 2), "5151");
-  refused(WithLine(file, id + 3, lines.at(id + 1)), "a stack-up");
-  refused(WithLine(file, id - 4, "2"), "an index count beyond its entries");
-  refused(WithLine(file, id - 3, "1"), "an index key cut short");
-
-  for (std::size_t n = 0; n < file.size(); ++n) {
-    ASSERT_EQ(Restore(session, file.substr(0, n)), 0) << "cut at " << n;
-    if (n % 97 == 0) {
-      ASSERT_EQ(SaveOf(session), before) << "cut at " << n;
-    }
-  }
-  EXPECT_EQ(SaveOf(session), before);
-}
-
 // Memory running out anywhere in the restore of a module leaves the session.
 TEST_F(ModuleFileTest, ExhaustionLeavesTheSession) {
   Build();

@@ -1,6 +1,6 @@
 // Parts, part pins and pin mappings: pair lookups by slot, discrete pin
-// pairs, files with forward references to mappings, damaged files and memory
-// running out.
+// pairs, memory running out. Their records are tested on the shared board
+// (board_test).
 #include <string>
 #include <vector>
 
@@ -105,113 +105,10 @@ TEST_F(PartTest, RemovingPairs) {
   EXPECT_FALSE(m->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
 }
 
-namespace {
-// A cell with two parts, pins on one of them and two mappings of a library
-// that the file writes after the project.
-struct PartBoard {
-  explicit PartBoard(SSession* s) {
-    project = s->CreateProject("P");
-    cell = project->CreateDesignCell("c");
-    u1 = cell->CreatePart("U1");
-    u2 = cell->CreatePart("U2");
-    u1->SetType(static_cast<TavrinPartType>(123456));
-    u1->SetId(777001);
-    pin = u1->CreatePartPin("1");
-    pin->SetX(100);
-    pin->SetY(654321);
-    pin->SetId(42);
-    u1->CreatePartPin("2");
-    lib = s->CreatePinMappingLibrary("L");
-    m1 = lib->CreatePinMapping("M1");
-    m2 = lib->CreatePinMapping("M2");
-    m1->SetId(43);
-    m1->AddGlobalEntry("1", "A");
-    m1->AddSlotEntry(2, "2", "B");
-    u1->SetPinMapping("M1", m1);
-    u1->SetPinMapping("M2", m2);
-    u1->SetSelectedMapping(m2);
-    u1->AddDiscretePinPair("1-2");
-  }
-  // Discrete pin pairs live in the platform list, outside the session heap,
-  // so deleting the session whole would not reach them.
-  ~PartBoard() { u1->DestroyAllDiscretePinPairs(); }
-  SProject* project;
-  SCell* cell;
-  SPart *u1, *u2;
-  SPartPin* pin;
-  SPinMappingLibrary* lib;
-  SPinMapping *m1, *m2;
-};
-
-}  // namespace
-
-// Parts, pins and mappings come back with their fields; the part's mappings
-// are keyed by the key text although the mappings' records come later in
-// the file; pairs and discrete pin pairs are not saved. Saved again the file
-// comes out reversed, and once more it is the first file.
-TEST_F(PartTest, SaveAndRestore) {
-  delete session;
-  session = AllocSession();
-  PartBoard b(session);
-  const std::string file = SaveOf(session);
-  SSession* s = Restored(file);
-  EXPECT_EQ(b.pin->GetPart(), b.u1);
-  SPart* u1 = SPart::Cast(s->GetProject("P")->GetDesign("c")->GetRepresentation("U1"));
-  SPinMappingLibrary* lib2 = SPinMappingLibrary::Cast(s->GetLibrary("L"));
-  ASSERT_TRUE(u1 && lib2);
-  EXPECT_TRUE(u1->GetSelectedMapping() == lib2->GetPinMapping("M2") && u1->GetPinMapping("M1") == lib2->GetPinMapping("M1"));
-  EXPECT_EQ(Keys(u1->GetAllPinMappings()), (std::vector<std::string>{"M1", "M2"}));
-  EXPECT_EQ(u1->GetAllDiscretePinPairs().GetCount(), 0);
-  std::string reversed = SaveOf(s);
-  EXPECT_NE(reversed, file);
-  EXPECT_EQ(SaveOf(Restored(reversed)), file);
-}
-
-// A cut anywhere, a package entry the file does not hold, or a mapping
-// where the library keeps its children is refused, and the session holding
-// the board saves as before; a package or package pin of another class
-// reads as null.
-TEST_F(PartTest, DamageLeavesTheSession) {
-  delete session;
-  session = AllocSession();
-  PartBoard b(session);
-  const std::string good = SaveOf(session);
-  // A save syncs its file: every cut is checked by what it could have
-  // touched, every 16th by a whole save.
-  auto refused = [&](const std::string& bytes, const std::string& what, bool save = true) {
-    EXPECT_EQ(Restore(session, bytes), 0) << what;
-    EXPECT_TRUE(session->GetAllProjects().size() == 1 && session->GetProject("P") == b.project &&
-                session->GetAllLibraries().size() == 1 && session->GetLibrary("L") == b.lib &&
-                Items(b.cell->GetAllParts()) == (std::vector<SPart*>{b.u2, b.u1}) &&
-                b.u1->GetAllPartPins().size() == 2 && b.lib->GetAllPinMappings().size() == 2)
-        << what;
-    if (save) {
-      EXPECT_EQ(SaveOf(session), good) << what;
-    }
-  };
-  for (std::size_t n = 0; n < good.size(); ++n) refused(good.substr(0, n), "cut at " + std::to_string(n), n % 16 == 0);
-  // A package entry claimed where the file holds none runs into the id.
-  refused(Reframe(good, [](std::vector<std::string>& d) { d[LineOf(d, "777001") - 1] = "1"; }), "a package");
-  // The library's first mapping (M2: key, reference, then its record, which
-  // begins with the name) replaced by the reference a pin holds to its part.
-  refused(Reframe(good,
-                  [](std::vector<std::string>& d) {
-                    int name = static_cast<int>(d.size()) - 1;
-                    while (name > 3 && d[name] != "M2") --name;
-                    ASSERT_EQ(d[name - 3], "M2");
-                    d[name - 2] = d[LineOf(d, "654321") + 1];
-                  }),
-          "a part as a pin mapping");
-  EXPECT_EQ(Restore(session, good), 1) << "the good file still reads";
-  // A selected package and a package pin naming the project read as null.
-  SSession* s = Restored(Reframe(good, [](std::vector<std::string>& d) {
-    d[LineOf(d, "123456") + 1] = "1";
-    d[LineOf(d, "654321") + 2] = "1";
-  }));
-  SPart* u1 = SPart::Cast(s->GetProject("P")->GetDesign("c")->GetRepresentation("U1"));
-  ASSERT_NE(u1, nullptr);
-  EXPECT_EQ(u1->GetSelectedPackage(), nullptr);
-  EXPECT_EQ(u1->GetPartPin("1")->GetPackagePin(), nullptr);
+// A pin goes to its part's map with its part set.
+TEST_F(PartTest, PartPins) {
+  SPartPin* pin = part->CreatePartPin("1");
+  EXPECT_TRUE(pin && pin->GetPart() == part && part->GetPartPin("1") == pin);
 }
 
 namespace {
