@@ -25,13 +25,6 @@ class ModuleTest : public FileTest {
   SModule* m = nullptr;
 };
 
-// The index (from 0) of the first data line of a saved file equal to `text`.
-std::size_t LineOf(const std::string& file, const std::string& text) { return tavrin_test::LineOf(DataLines(file), text); }
-
-std::string WithLine(const std::string& file, std::size_t at, const std::string& text) {
-  return Reframe(file, [&](std::vector<std::string>& data) { data.at(at) = text; });
-}
-
 }  // namespace
 
 // ---- collections -----------------------------------------------------------------------
@@ -113,79 +106,23 @@ TEST_F(ModuleTest, FindPartInstanceByPackageType) {
 }
 
 // ---- files -----------------------------------------------------------------------------------
+// The module's records are those of the shared board (board_test).
 
-class ModuleFileTest : public ModuleTest {
- protected:
-  // M1 (id 4242, layout id 5151): net scalars n1, n2 (partners by name, not
-  // saved); electrical net E (id 61) with both and the driver-receiver pair
-  // PP; pin pair PP of n1 and E, also n1's driver-receiver pair; a
-  // differential pair D (not saved); an index entry for U9, an instance of
-  // M2, which the file holds after M1. M2 (id 4343): part instance U9.
-  void Build() {
-    n1 = m->CreateNetScalar("n1");
-    n2 = m->CreateNetScalar("n2");
-    e = m->CreateElectricalNet("E");
-    pp = m->CreatePinPair("PP");
-    e->InsertNetScalar(n1);
-    e->InsertNetScalar(n2);
-    e->InsertDriverReceiverPair(pp);
-    e->SetId(61);
-    n1->SetElectricalNet(e);
-    n1->InsertDriverReceiverPair(pp);
-    pp->SetNetScalar(n1);
-    pp->SetElectricalNet(e);
-    m->CreateDiffPair2("D", e, e);
-    m->CreateDiffPair(n1, n2);
-    m->SetId(4242);
-    m->CreateLayout()->SetId(5151);
-    m2 = board->CreateModule("M2");
-    m2->SetId(4343);
-    u9 = m2->CreatePartInstance("U9", chip);
-    ASSERT_TRUE(m->SetPartInstance("U9", u9));
-  }
-  SModule* m2 = nullptr;
-  SNetScalar *n1 = nullptr, *n2 = nullptr;
-  SElectricalNet* e = nullptr;
-  SPinPair* pp = nullptr;
-  SPartInstance* u9 = nullptr;
-};
-
-TEST_F(ModuleFileTest, RoundTrip) {
-  Build();
-  const std::string first = SaveOf(session);
-  SSession* s = Restored(first);
-  SCell* b = s->GetProject("P")->GetDesign("board");
-  SModule* r1 = SModule::Cast(b->GetRepresentation("M1"));
-  SModule* r2 = SModule::Cast(b->GetRepresentation("M2"));
-  ASSERT_TRUE(r1 && r2);
-  // The index found its instance, read later, under the key.
-  SPartInstance* ru9 = r1->GetPartInstance("U9");
-  EXPECT_TRUE(ru9 && static_cast<SCellInstance*>(ru9) == r2->GetCellInstance("U9"));
-  // Not saved: differential pairs and partners by name.
-  EXPECT_TRUE(r1->GetAllDiffPairs().empty() && !r1->HasCollection("D") && !SNetScalar::Cast(r1->GetNet("n1"))->GetDiffNet());
-  const std::string second = SaveOf(s);
-  EXPECT_NE(second, first) << "the module list comes back reversed";
-  EXPECT_EQ(SaveOf(Restored(second)), first);
-}
-
-// The text has no accessor: what a file holds is written back.
-TEST_F(ModuleFileTest, TextWrittenBack) {
-  Build();
-  const std::string file = SaveOf(session);
-  const std::size_t id = LineOf(file, "4242");
-  ASSERT_EQ(DataLines(file).at(id - 5), "0") << "the text before the index (count, key, reference)";
-  const std::string edited = WithLine(file, id - 5, "5\nhello");
+// The module's text has no accessor: what a file holds is written back.
+TEST_F(ModuleTest, TextWrittenBack) {
+  const std::string edited = Edited("board.tvn", {{468, "5\nhello"}});  // the text before brd's index
   const std::string once = SaveOf(Restored(edited));
-  EXPECT_NE(once.find("\n5\nhello\n"), std::string::npos);
+  EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
   EXPECT_EQ(SaveOf(Restored(once)), edited);
 }
 
-// Memory running out anywhere in the restore of a module leaves the session.
-TEST_F(ModuleFileTest, ExhaustionLeavesTheSession) {
-  Build();
-  const std::string file = SaveOf(session);
+// Memory running out anywhere in the restore of the board's modules leaves
+// the session as it was.
+TEST_F(ModuleTest, ExhaustionLeavesTheSession) {
+  const std::string file = ReadFile(TestData("board.tvn"));
+  const std::string before = SaveOf(session);
   int failures = 0;
-  for (long k = 1; k < 300; ++k) {
+  for (long k = 1; k < 1000; ++k) {
     Starve(heap);
     int r;
     {
@@ -194,7 +131,7 @@ TEST_F(ModuleFileTest, ExhaustionLeavesTheSession) {
     }
     if (r) break;
     ++failures;
-    ASSERT_EQ(SaveOf(session), file) << "failing allocation " << k;
+    ASSERT_EQ(SaveOf(session), before) << "failing allocation " << k;
   }
   EXPECT_GE(failures, 3);
 }
