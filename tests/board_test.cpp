@@ -162,3 +162,13 @@ TEST_F(BoardTest, SessionDeletedWithDiscretePinPairs) {
   ASSERT_NE(part, nullptr);
   part->AddDiscretePinPair("restored parts take theirs from their own heap, which the session holds");
 }
+
+// A board deleted through its destructors, and a board deleted with its
+// session, leave nothing behind (valgrind runs this test).
+TEST_F(BoardTest, BoardDestructors) {
+  BoardFixture b(session);
+  b.part->AddDiscretePinPair("9-10");
+  EXPECT_TRUE(b.project->DestroyDesign("top") && b.project->DestroyDesign("chip"));
+  SSession* s = Restored(ReadFile(TestData("board.tvn")));
+  EXPECT_TRUE(s->GetProject("B")->DestroyDesign("top"));
+}

@@ -118,20 +118,3 @@ TEST(CellHeapless, DeletesWhatItOwns) {
   delete c;
   delete other;
 }
-
-// When memory runs out at any step of a Create, the owner is unchanged.
-TEST_F(CellTest, CreateUnderExhaustionChangesNothing) {
-  int failures = 0;
-  for (long k = 1; k < 50; ++k) {
-    heap->listNodeFree = nullptr;  // every step needs a fresh chunk
-    heap->mapNodeFree = nullptr;
-    FailAfter fail(k);
-    SConnectivityRepresentation* r = cell->CreateConnectivityRepresentation("x");
-    if (r) break;
-    ++failures;
-    EXPECT_TRUE(cell->GetAllRepresentations().empty() && cell->GetAllConnectivityRepresentations().empty());
-    EXPECT_EQ(cell->GetDefaultRepresentation(), nullptr);
-  }
-  EXPECT_GE(failures, 1);
-  EXPECT_EQ(cell->GetDefaultRepresentation(), cell->GetRepresentation("x"));
-}

@@ -301,26 +301,6 @@ TEST_F(ContextFileTest, DamageLeavesTheSession) {
   refused(edited(p1 - 9, "10"), "the context itself as its property");
 }
 
-// Memory running out anywhere in the restore leaves the session as it was.
-TEST_F(ContextFileTest, ExhaustionLeavesTheSession) {
-  ContextSession built(session);
-  const std::string golden = ReadFile(TestData("contexts.tvn"));
-  const std::string before = SaveOf(session);
-  int failures = 0;
-  for (long k = 1; k < 200; ++k) {
-    Starve(heap);
-    int r;
-    {
-      FailAfter fail(k);
-      r = Restore(session, golden);
-    }
-    if (r) break;
-    ++failures;
-    ASSERT_EQ(SaveOf(session), before) << "failing allocation " << k;
-  }
-  EXPECT_GE(failures, 3);
-}
-
 // ---- a rule and its rule sets in a file of their own ---------------------------------------------
 
 namespace {
