@@ -28,8 +28,6 @@ class BoardTest : public FileTest {};
 
 }  // namespace
 
-// ---- the file ---------------------------------------------------------------------------
-
 // The save equals the file computed by hand; restored and saved it comes
 // out reversed, and once more it is the first file again.
 TEST_F(BoardTest, FileByHandAndDoubleRoundTrip) {
@@ -121,8 +119,6 @@ TEST_F(BoardTest, DamageLeavesTheSession) {
     if (HasFatalFailure()) return;
   }
 }
-
-// ---- deletions across the board -----------------------------------------------------------
 
 // Deleting a design deletes the cell instances of all its views, the part
 // and module instances of modules and parts too: each stops counting in the

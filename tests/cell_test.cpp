@@ -43,24 +43,6 @@ TEST_F(CellTest, RepresentationsAndSlots) {
   EXPECT_EQ(three->GetNumber(), 3) << "an unlinked slot stays usable";
 }
 
-// DestroyDesign refuses an instantiated cell; deleting a cell releases the
-// counts of the cells its views instantiate, so those can go next.
-TEST_F(CellTest, DestroyDesignReleasesCounts) {
-  SRepresentation* v = cell->CreateConnectivityRepresentation("v");
-  ASSERT_TRUE(v->CreateGenericCellInstance("u1", leaf) && v->CreateModuleInstance("u2", leaf));
-  cell->CreateSchematicRepresentation("s")->CreateGenericCellInstance("u3", leaf);
-  EXPECT_TRUE(project->InsertTopCell(cell) && project->InsertTopCell(leaf));
-  EXPECT_EQ(leaf->GetInstanceCount(), 3);
-  EXPECT_FALSE(project->DestroyDesign("leaf"));
-  EXPECT_TRUE(project->HasDesign("leaf"));
-  EXPECT_FALSE(project->DestroyDesign("none") || project->DestroyDesign(nullptr));
-  EXPECT_TRUE(project->DestroyDesign("top"));
-  EXPECT_EQ(leaf->GetInstanceCount(), 0);
-  EXPECT_EQ(Items(project->GetAllTopCells()), (std::vector<SCell*>{leaf}));
-  EXPECT_TRUE(project->DestroyDesign("leaf"));
-  EXPECT_TRUE(project->GetAllTopCells().empty() && project->GetAllDesigns().empty());
-}
-
 // A destroyed instance leaves the sheets of its view, so a save writes no
 // entry for it: the restored sheets list only the instances still there.
 TEST_F(CellTest, DestroyedInstanceLeavesTheSheets) {

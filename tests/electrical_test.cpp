@@ -173,8 +173,6 @@ class Board : public SessionTest {
   SElectricalNet* e1 = nullptr;
 };
 
-// ---- pairs of net scalars ------------------------------------------------------------------
-
 // Outputs pair with inputs, bidirectional pins with each other but never
 // with themselves, types 7, 8 drive and 4 does both; ignored and incomplete
 // pins, nets in an electrical net and constant-voltage nets get nothing.
@@ -261,10 +259,6 @@ TEST_F(Board, RebuildKeepsOldPairs) {
   EXPECT_TRUE(Net(m1, "E1a")->GetAllDriverReceiverPairs().empty() && Net(m1, "VCC")->GetAllDriverReceiverPairs().empty());
 }
 
-// ---- electrical nets -----------------------------------------------------------------------
-
-// ---- copies --------------------------------------------------------------------------------
-
 // An electrical net comes over by the names of its net scalars, with its
 // attributes and constraint instances always; its pairs are copied by
 // part instance and pin names with their pins in the other order.
@@ -332,8 +326,6 @@ TEST_F(Board, CopyPinPairs) {
   EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
 }
 
-// ---- memory running out --------------------------------------------------------------------
-
 // Arrays too large for the pools come from the heap itself. When either
 // cannot be had, nothing changes: every net keeps its pairs.
 TEST_F(Board, ArrayAllocationFailure) {
@@ -373,8 +365,6 @@ TEST_F(Board, PairingUnderExhaustion) {
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
   EXPECT_EQ(Sorted(PairsOf(m1, "DRV")), (Strings{"U1.7->U3.4", "U2.8->U3.4"}));
 }
-
-// ---- the board on file ---------------------------------------------------------------------
 
 // tests/data/pairs.tvn is this board as saved (the inspector's `pairs`
 // test reads it; TAVRIN_WRITE_GOLDEN=1 writes it anew). Restored, its

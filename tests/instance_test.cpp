@@ -106,8 +106,7 @@ TEST_F(InstanceTest, SlotInstanceEnteredAgainMoves) {
   EXPECT_TRUE(!h.u1->HasMemberSlotInstance(2) && h.u2->GetMemberSlotInstance(5) == h.si);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
-  EXPECT_EQ(h.u2->GetAllMemberSlotInstances().size(), 1u);
-  EXPECT_TRUE(h.u2->GetMemberSlotInstance(6) == h.si && h.si->GetAggregateCellInstance() == h.u2);
+  EXPECT_TRUE(h.u2->GetAllMemberSlotInstances().size() == 1 && h.si->GetAggregateCellInstance() == h.u2);
   SSlotInstance* back = h.u1->CreateMemberSlotInstanceSlotInstance(2);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, back);  // h.si is no longer held: the test owns it
   EXPECT_TRUE(h.u1->GetAllMemberSlotInstances().empty() && h.u2->GetMemberSlotInstance(6) == back);

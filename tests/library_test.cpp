@@ -18,10 +18,6 @@ class LibraryTest : public FileTest {};
 
 }  // namespace
 
-// ---- packages and package pins ----------------------------------------------------
-
-// ---- pad stacks and pads ------------------------------------------------------------
-
 // A pad stack outside any session: deleting it deletes the pads it holds
 // and its extents, not a pad taken over or unlinked (the leak checkers and
 // the sanitizers see a double delete or a leak here).
@@ -69,10 +65,6 @@ TEST_F(LibraryTest, MemoryRunningOutInEveryCreate) {
            [&] { return pad->CreateXValUnitlessValue(); }, [&] { return pad->CreateYValUnitlessValue(); }})
     EXPECT_GT(EachFailure(heap, [&] { return create() != nullptr; }, state), 0);
 }
-
-// ---- references from parts -------------------------------------------------------------
-
-// ---- the saved file ------------------------------------------------------------------
 
 // The board saves as the data file; restored (references read before
 // their objects' records) and saved it comes out reversed, and once more

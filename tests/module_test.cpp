@@ -27,8 +27,6 @@ class ModuleTest : public FileTest {
 
 }  // namespace
 
-// ---- collections -----------------------------------------------------------------------
-
 // Rename moves the entry found by the old name, whatever it holds; a name
 // that is not a key changes nothing; out of memory for a longer name, the
 // name and the entry stay.
@@ -85,8 +83,6 @@ TEST_F(ModuleTest, RemoveElectrical) {
   EXPECT_FALSE(SaveOf(session).empty());
 }
 
-// ---- module operations -------------------------------------------------------------------------
-
 // An empty package type finds any instance; otherwise the instance's
 // PKG_TYPE wins over its cell's, and it must be an equal string.
 TEST_F(ModuleTest, FindPartInstanceByPackageType) {
@@ -105,7 +101,6 @@ TEST_F(ModuleTest, FindPartInstanceByPackageType) {
 
 }
 
-// ---- files -----------------------------------------------------------------------------------
 // The module's records are those of the shared board (board_test).
 
 // The module's text has no accessor: what a file holds is written back.

@@ -122,8 +122,6 @@ TEST_F(PartInstanceTest, NetConnectsToPin) {
   EXPECT_EQ(net->NetConnectsToPin("u1", "3") + net->NetConnectsToPin("U1", "4") + net->NetConnectsToPin(nullptr, "3"), 0);
 }
 
-// ---- records ----------------------------------------------------------------------------------
-
 // A part instance outside any representation, with one pin instance: its
 // record after the 15 lines of the root reference and the design element
 // and cell instance records (all empty).
@@ -162,21 +160,6 @@ class PartInstanceRecord : public PartInstanceTest {
   SPartInstance* pi = nullptr;
   SPartPinInstance* pin = nullptr;
 };
-
-// Saving leaves the identifiers at the mark -1 for good; reading gives the
-// fields back and no EBD pin.
-TEST_F(PartInstanceRecord, WrittenWithTheMark) {
-  pi->CreateEbdPin("E");
-  std::string path = File();
-  Lines lines = SaveRecord(path, pi, heap);
-  EXPECT_TRUE(pi->GetId() == -1 && pin->GetId() == -1);
-  ASSERT_EQ(lines.size(), kHead + kTail.size());
-  EXPECT_EQ(Lines(lines.begin() + kHead, lines.end()), kTail);
-  EXPECT_EQ(lines, WithTail(kTail));
-  SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
-  ASSERT_TRUE(back && !back->GetbIsEBD());
-  EXPECT_EQ(SaveRecord(File(), back, heap), lines);
-}
 
 // Another identifier names the older form: each coordinate an optional
 // unitless value, whose integer is taken and which is then deleted (read

@@ -19,7 +19,6 @@ std::vector<std::string> Texts(const CStringList& list) {
   return out;
 }
 
-
 class PartTest : public FileTest {
  protected:
   void SetUp() override {

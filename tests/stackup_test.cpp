@@ -11,7 +11,6 @@ using namespace tavrin_test;
 
 namespace {
 
-// ---- the board of the golden file ------------------------------------------------------
 //
 // Project "P", design "board", module "M" (id 20, layout id 30). Its nets come
 // before its layout in the file, so what they refer to is written later:
@@ -115,8 +114,6 @@ class StackUpTest : public FileTest {
   SStackUp* su = nullptr;
 };
 
-// ---- layers and regions -----------------------------------------------------------------
-
 // Regions of three kinds share one name map; a later region takes the
 // entry over, and Destroy unlinks it from the map and from the kind list of
 // the class the entry holds, leaving the older one listed.
@@ -137,8 +134,6 @@ TEST_F(StackUpTest, RegionsShareOneNameMap) {
   delete i2;
 }
 
-// ---- power-plane type ------------------------------------------------------------------------
-
 // The type starts as the shared "<Unknown>", which is never given to the
 // pool: setting, clearing and deleting take it for no text. Outside a
 // session the general allocator would report a free of it.
@@ -156,8 +151,6 @@ TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Heaps, SessionHeapOrNot, ::testing::Values(true, false));
-
-// ---- memory running out ------------------------------------------------------------------------
 
 TEST_F(StackUpTest, EveryCreateFailsCleanly) {
   SLayer* l = su->CreateLayer(1);
@@ -201,8 +194,6 @@ TEST_F(StackUpTest, PowerPlaneTypeUnderExhaustion) {
   const char* longer = "a type text long enough to need a block of its own from the heap";
   EXPECT_GT(EachFailure(heap, [&] { p->SetType(longer); return type() == longer; }, type), 0);
 }
-
-// ---- files -------------------------------------------------------------------------------------
 
 // The save equals the golden file; restored and saved it comes out
 // reversed, and once more it is the golden file again.
