@@ -28,6 +28,9 @@ TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   EXPECT_FALSE(en->DestroyConnPinPair("p") || en->DestroyPinPair(nullptr));
   EXPECT_TRUE(en->DestroyPinPair("p") && !en->DestroyPinPair("p"));
   SPinPair* c = en->CreateConnPinPair("c");
+  SPinPair* d = dp->CreateDiffPinPair("d");
+  EXPECT_TRUE(en->GetAllConnPinPairs().lookup("c") == c && !en->GetAllPinPairs().lookup("c"));
+  EXPECT_TRUE(dp->GetAllDiffPinPairs().lookup("d") == d && !dp->GetAllPinPairs().lookup("d"));
   en->InsertPinPair(c);
   c->SetName("c2");
   en->InsertConnPinPair(c);
@@ -87,6 +90,9 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   EXPECT_TRUE(n->GetbRouted());
   n->InsertRoutedFromTo(g);  // now in both maps: still deleted once
   SVirtualPin* v = n->CreateVirtualPin("v");
+  SVirtualPin* w = n->CreateVirtualPin("w");
+  EXPECT_TRUE(n->DestroyVirtualPin("w") && !n->HasVirtualPin("w") && !n->DestroyVirtualPin("w"));
+  delete w;
   SPinPair* dr = n->CreateDriverReceiverPair("dr");
   EXPECT_TRUE(dr && n->HasDriverReceiverPair(dr) && !n->HasPinPair("dr") && dr->GetNetScalar() == n);
   SPinPair* pp = n->CreatePinPair("pp");
