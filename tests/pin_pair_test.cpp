@@ -92,7 +92,6 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   SVirtualPin* v = n->CreateVirtualPin("v");
   SVirtualPin* w = n->CreateVirtualPin("w");
   EXPECT_TRUE(n->DestroyVirtualPin("w") && !n->HasVirtualPin("w") && !n->DestroyVirtualPin("w"));
-  delete w;
   SPinPair* dr = n->CreateDriverReceiverPair("dr");
   EXPECT_TRUE(dr && n->HasDriverReceiverPair(dr) && !n->HasPinPair("dr") && dr->GetNetScalar() == n);
   SPinPair* pp = n->CreatePinPair("pp");
