@@ -91,7 +91,7 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   n->InsertRoutedFromTo(g);  // now in both maps: still deleted once
   SVirtualPin* v = n->CreateVirtualPin("v");
   SVirtualPin* w = n->CreateVirtualPin("w");
-  EXPECT_TRUE(n->DestroyVirtualPin("w") && !n->HasVirtualPin("w") && !n->DestroyVirtualPin("w"));
+  EXPECT_TRUE(w && n->DestroyVirtualPin("w") && !n->HasVirtualPin("w") && !n->DestroyVirtualPin("w"));
   SPinPair* dr = n->CreateDriverReceiverPair("dr");
   EXPECT_TRUE(dr && n->HasDriverReceiverPair(dr) && !n->HasPinPair("dr") && dr->GetNetScalar() == n);
   SPinPair* pp = n->CreatePinPair("pp");
