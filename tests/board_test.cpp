@@ -1,12 +1,11 @@
 // The shared board with parts and electrical data through files: its save
 // equals the file computed by hand from the records; restored, every element
 // is found again with lists and maps reversed and what is never saved gone;
-// the older coordinate form still reads; damaged copies are refused and
-// leave the session as it was. Then the deletions that span the board: a
+// damaged copies are refused and leave the session as it was (the older
+// coordinate form is read in part_instance_test). Then the deletions that span the board: a
 // design whose modules and parts hold cell instances, a session deleted
 // whole with discrete pin pairs.
 #include <algorithm>
-#include <map>
 
 #include "board_fixture.h"
 #include "core/pool.h"
@@ -17,26 +16,6 @@ using namespace tavrin_test;
 namespace {
 
 std::string Edited(const Edits& edits) { return tavrin_test::Edited("board.tvn", edits); }
-
-// The class of every index of a file's object table, index 0 (null) first.
-Strings ObjectTable(const std::string& file) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
-    lines.push_back(file.substr(from, nl - from));
-  auto at = std::find(lines.begin(), lines.end(), "@@@@");
-  Strings classes{""}, distinct;
-  if (at == lines.end() || ++at == lines.end()) return classes;
-  for (++at; at != lines.end(); ++at) {
-    if (std::isdigit(static_cast<unsigned char>((*at)[0]))) {
-      classes.push_back(distinct.at(std::stoul(*at)));
-    } else {
-      distinct.push_back(*at);
-      classes.push_back(*at);
-    }
-  }
-  return classes;
-}
 
 template <class T>
 std::vector<T*> Pins(const RelLinkedList<SPin*>& pins) {
@@ -49,8 +28,6 @@ class BoardTest : public FileTest {};
 
 }  // namespace
 
-// ---- the file ---------------------------------------------------------------------------
-
 // The save equals the file computed by hand; restored and saved it comes
 // out reversed, and once more it is the first file again.
 TEST_F(BoardTest, FileByHandAndDoubleRoundTrip) {
@@ -60,47 +37,6 @@ TEST_F(BoardTest, FileByHandAndDoubleRoundTrip) {
   std::string reversed = SaveOf(Restored(golden));
   EXPECT_NE(reversed, golden);
   EXPECT_EQ(SaveOf(Restored(reversed)), golden);
-}
-
-// Saving gives every part instance and pin instance the id -1 for good.
-TEST_F(BoardTest, SavedIdsStay) {
-  BoardFixture b(session);
-  b.u1->SetId(5);
-  b.ppi1->SetId(6);
-  SaveOf(session);
-  for (SPartInstance* pi : {b.u1, b.u2}) EXPECT_EQ(pi->GetId(), -1);
-  for (SPartPinInstance* ppi : {b.ppi1, b.ppi2, b.ppi3}) EXPECT_EQ(ppi->GetId(), -1);
-  EXPECT_EQ(b.part->GetId(), 51) << "other classes keep theirs";
-}
-
-// An object with two bases has one index: the table holds one entry per
-// object, and a pin pair listing a port instance scalar as a pin names the
-// index under which the scalar's record was written.
-TEST_F(BoardTest, OneIndexPerObject) {
-  BoardFixture b(session);
-  Strings table = ObjectTable(SaveOf(session));
-  std::map<std::string, int> count;
-  for (const std::string& c : table) ++count[c];
-  EXPECT_EQ(table.size(), 42u);
-  EXPECT_EQ(count["SPortInstanceScalar"], 3);
-  EXPECT_EQ(count["SVirtualPin"], 2);
-  EXPECT_EQ(count["SPinPair"], 3) << "DR1, DR2, PP: the never-saved pairs have none";
-  EXPECT_EQ(count["SFromTo"], 3);
-  EXPECT_EQ(count["SEbdPin"], 1) << "referred to by DR2 only";
-  EXPECT_EQ(count["SConnectorPinInstance"], 1);
-  EXPECT_EQ(count["SDiffPair"], 0);
-
-  SSession* s = Restored(ReadFile(TestData("board.tvn")));
-  auto* brd = SModule::Cast(s->GetProject("B")->GetDesign("top")->GetRepresentation("brd"));
-  ASSERT_NE(brd, nullptr);
-  SCellInstance* u1 = brd->GetCellInstance("U1");
-  SCellInstance* u2 = brd->GetCellInstance("U2");
-  ASSERT_TRUE(u1 && u2);
-  SPinPair* dr1 = SPinPair::Cast(brd->GetCollection("DR1"));
-  ASSERT_NE(dr1, nullptr);
-  EXPECT_EQ(Pins<SPortInstanceScalar>(dr1->GetAllPins()),
-            (std::vector<SPortInstanceScalar*>{SPortInstanceScalar::Cast(u1->GetPortInstance("1")),
-                                              SPortInstanceScalar::Cast(u2->GetPortInstance("1"))}));
 }
 
 // What a save does not write but a restore sets: back-pointers, instance
@@ -118,6 +54,9 @@ TEST_F(BoardTest, RestoredBoard) {
   EXPECT_EQ(maps->GetPinMapping("pmA")->GetPinMappingLibrary(), maps);
   SPart* part = SPart::Cast(chip->GetRepresentation("cp"));
   ASSERT_TRUE(part && part->GetCell() == chip && part->GetPartPin("1") && part->GetPartPin("1")->GetPart() == part);
+  // The part's mappings, read before the library's records, under their keys.
+  EXPECT_TRUE(part->GetSelectedMapping() == maps->GetPinMapping("pmB") && part->GetPinMapping("pmA") == maps->GetPinMapping("pmA"));
+  EXPECT_EQ(Keys(part->GetAllPinMappings()), (Strings{"pmA", "pmB"}));
   auto* brd = SModule::Cast(top->GetRepresentation("brd"));
   ASSERT_TRUE(brd && top->GetDefaultRepresentation() == brd);
   auto* u1 = SPartInstance::Cast(brd->GetCellInstance("U1"));
@@ -146,48 +85,6 @@ TEST_F(BoardTest, RestoredBoard) {
   brd->RemoveElectrical();
   EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());
   EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
-}
-
-// A record with an identifier other than -1 holds its coordinates as
-// optional unitless values: a null one is 0, a present one gives its integer
-// and goes. Saved again, the file is in the current form.
-TEST_F(BoardTest, OlderCoordinateForm) {
-  const std::string golden = ReadFile(TestData("board.tvn"));
-  const Edits edits = {{117, "5"}, {136, "3"}, {137, "0"}, {138, "43\n9\n0"}, {139, "42\n7\n0"}, {140, "0"}};
-  const std::string older = Reframe(
-      golden,
-      [&edits](std::vector<std::string>& data) {
-        for (auto e = edits.rbegin(); e != edits.rend(); ++e) data.at(e->first - 8) = e->second;
-      },
-      [](std::vector<std::string>& table) {
-        table.at(0) = "44";
-        table.push_back("16");
-        table.push_back("16");
-      });
-  SSession* s = Restored(older);
-  auto* brd = SModule::Cast(s->GetProject("B")->GetDesign("top")->GetRepresentation("brd"));
-  ASSERT_NE(brd, nullptr);
-  SPartInstance* u2 = brd->GetPartInstance("U2");
-  ASSERT_NE(u2, nullptr);
-  EXPECT_TRUE(u2->GetId() == 5 && u2->GetXVal() == 7 && u2->GetYVal() == 0);
-  SPartPinInstance* ppi = u2->GetPartPinInstance("1");
-  ASSERT_NE(ppi, nullptr);
-  EXPECT_TRUE(ppi->GetId() == 3 && ppi->GetXVal() == 0 && ppi->GetYVal() == 9);
-  EXPECT_EQ(SaveOf(Restored(SaveOf(s))), golden);
-
-  // A value object claimed twice is damage, as in any owned position.
-  EXPECT_EQ(Restore(session, Reframe(
-                                 golden,
-                                 [](std::vector<std::string>& data) {
-                                   data.at(140 - 8) = "42\n7\n0";
-                                   data.at(139 - 8) = "42\n7\n0";
-                                   data.at(117 - 8) = "5";
-                                 },
-                                 [](std::vector<std::string>& table) {
-                                   table.at(0) = "43";
-                                   table.push_back("16");
-                                 })),
-            0);
 }
 
 // A damaged copy is refused and the session holding the board saves as before.
@@ -222,8 +119,6 @@ TEST_F(BoardTest, DamageLeavesTheSession) {
     if (HasFatalFailure()) return;
   }
 }
-
-// ---- deletions across the board -----------------------------------------------------------
 
 // Deleting a design deletes the cell instances of all its views, the part
 // and module instances of modules and parts too: each stops counting in the
@@ -269,8 +164,7 @@ TEST_F(BoardTest, SessionDeletedWithDiscretePinPairs) {
 TEST_F(BoardTest, BoardDestructors) {
   BoardFixture b(session);
   b.part->AddDiscretePinPair("9-10");
-  EXPECT_TRUE(b.project->DestroyDesign("top"));
-  EXPECT_TRUE(b.project->DestroyDesign("chip"));
+  EXPECT_TRUE(b.project->DestroyDesign("top") && b.project->DestroyDesign("chip"));
   SSession* s = Restored(ReadFile(TestData("board.tvn")));
   EXPECT_TRUE(s->GetProject("B")->DestroyDesign("top"));
 }

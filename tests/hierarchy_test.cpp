@@ -106,17 +106,6 @@ TEST_F(HierarchyTest, TakenOverNames) {
   EXPECT_EQ(SaveOf(Restored(SaveOf(s))), first);
 }
 
-// A restored instance whose file names no cell has none; destroying it
-// uncounts nothing.
-TEST_F(HierarchyTest, InstanceWithoutCell) {
-  SSession* s = Restored(Edited({{81, "0"}}));
-  SCell* leaf = s->GetProject("P")->GetDesign("leaf");
-  SRepresentation* conn = s->GetProject("P")->GetDesign("board")->GetRepresentation("conn");
-  EXPECT_EQ(conn->GetCellInstance("M1")->GetCell(), nullptr);
-  EXPECT_TRUE(conn->DestroyCellInstance("M1"));
-  EXPECT_EQ(leaf->GetInstanceCount(), 3);
-}
-
 // A damaged copy is refused and the session holding the board saves as
 // before; no change of a byte crashes a restore.
 TEST_F(HierarchyTest, DamageLeavesTheSession) {

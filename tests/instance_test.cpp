@@ -35,18 +35,6 @@ class InstanceTest : public SessionTest {
 
 }  // namespace
 
-// Create takes over a name (the older one stays in its kind list); Destroy
-// unlinks without deleting; reference lists refuse duplicates.
-TEST_F(InstanceTest, PortInstancesByName) {
-  HierarchyBoard h(session);
-  SPortInstanceBus* again = h.u1->CreatePortInstanceBus("A");
-  EXPECT_TRUE(h.u1->GetPortInstance("A") == again && h.u1->DestroyPortInstance("A") && !h.u1->DestroyPortInstance("A"));
-  EXPECT_EQ(Items(h.u1->GetAllPortInstanceBi()), std::vector<SPortInstanceBus*>{h.d});
-  EXPECT_EQ(Items(h.u1->GetAllPortInstanceScalars()), (std::vector<SPortInstanceScalar*>{h.a}));
-  delete again;
-  EXPECT_FALSE(h.k->InsertPortInstance(h.a) || h.a->InsertPortInstanceBundle(h.k) || h.a->InsertPortInstanceBus(h.d));
-}
-
 // SetCell moves one count; a null cell is refused; destroying an instance
 // drops it from configurations, uncounts it and deletes it with its children.
 TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
@@ -78,47 +66,9 @@ TEST_F(InstanceTest, SlotInstances) {
   h.u2->CreateMemberSlotInstanceSlotInstance2(5, nullptr);
   EXPECT_TRUE(h.u2->GetMemberSlotInstance(5) == h.si && h.si->GetAggregateCellInstance() == h.u2);
   EXPECT_FALSE(h.u2->SetAggregateSlotInstance(h.sch, second));
-  EXPECT_TRUE(h.u2->GetAggregateSlotInstance(h.sch) == h.si && h.u2->RemoveAggregateSlotInstance(h.sch));
-  EXPECT_FALSE(h.u2->HasAggregateSlotInstance(h.sch) || h.u2->RemoveAggregateSlotInstance(h.sch));
-
-  EXPECT_EQ(second->GetGateName(), nullptr);
-  EXPECT_TRUE(second->SetMemberCellInstance(h.u2) && second->GetMemberCellInstance2() == h.u2);
-  EXPECT_STREQ(second->GetGateName(), "U2");
+  EXPECT_TRUE(second->SetMemberCellInstance(h.u2) && !strcmp(second->GetGateName(), "U2"));
   h.u2->SetUID("uid-2");  // the gate UID copied was null: falls back to the current one
   EXPECT_STREQ(second->GetGateUID(), "uid-2");
-  second->SetGateName("G");
-  second->SetGateName(nullptr);
-  h.u2->SetUID(nullptr);
-  EXPECT_STREQ(second->GetGateName(), "G");
-  EXPECT_STREQ(h.u2->GetUID(), "uid-2") << "a null text leaves the field";
-  SSlot* fresh = new (heap) SSlot();
-  EXPECT_EQ(fresh->GetNumber(), 1);
-  delete fresh;
-}
-
-// Members by exact index; sub-buses by pointer except Has, which compares
-// ranges by value; ranges deleted only by their own bus, and with them the
-// sub-bus they key.
-TEST_F(InstanceTest, BusMembersRangesAndSubBuses) {
-  HierarchyBoard h(session);
-  SPortInstanceScalar* b = h.u1->CreatePortInstanceScalar("B");
-  SPortInstanceBus* sub = h.u1->CreatePortInstanceBus("D2");
-  EXPECT_TRUE(h.d->SetPortInstanceScalar(-1, b) && !h.d->SetPortInstanceScalar(0, b));
-  EXPECT_TRUE(h.d->GetPortInstanceScalar(0) == h.a && h.d->GetPortInstanceScalar(-1) == b);
-  EXPECT_TRUE(h.d->RemovePortInstanceScalar(0) && h.d->SetPortInstanceScalar(0, b));
-  EXPECT_FALSE(h.d->RemovePortInstanceScalar(9) || h.d->HasPortInstanceScalar(9));
-  SRangeValue* bound = Items(h.d->GetAllIndiceses())[0];  // no bounds
-  SRangeValue* lower = h.d->CreateIndicesRangeValue();
-  lower->CreateLowerIntegerValue();
-  SRangeValue* equal = sub->CreateIndicesRangeValue();  // no bounds either
-  EXPECT_TRUE(h.d->SetSubPortInstanceBus(bound, sub) && !h.d->SetSubPortInstanceBus(bound, h.d));
-  EXPECT_TRUE(h.d->HasSubPortInstanceBus(equal)) << "by value";
-  EXPECT_FALSE(h.d->GetSubPortInstanceBus(equal) || h.d->RemoveSubPortInstanceBus(equal)) << "by pointer";
-  EXPECT_FALSE(h.d->HasSubPortInstanceBus(lower) || h.d->HasSubPortInstanceBus(nullptr));
-  EXPECT_TRUE(h.d->GetSubPortInstanceBus(bound) == sub && h.d->RemoveSubPortInstanceBus(bound));
-  EXPECT_FALSE(h.d->HasSubPortInstanceBus(equal) || h.d->DestroyIndices(equal) || h.d->DestroyIndices(nullptr));
-  EXPECT_TRUE(h.d->SetSubPortInstanceBus(bound, sub) && h.d->DestroyIndices(bound));
-  EXPECT_TRUE(!h.d->HasIndices(bound) && h.d->GetAllSubPortInstanceBi().empty() && sub->HasIndices(equal));
 }
 
 // Outside any session owners delete what they own: every kind list's port
@@ -156,8 +106,7 @@ TEST_F(InstanceTest, SlotInstanceEnteredAgainMoves) {
   EXPECT_TRUE(!h.u1->HasMemberSlotInstance(2) && h.u2->GetMemberSlotInstance(5) == h.si);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
-  EXPECT_EQ(h.u2->GetAllMemberSlotInstances().size(), 1u);
-  EXPECT_TRUE(h.u2->GetMemberSlotInstance(6) == h.si && h.si->GetAggregateCellInstance() == h.u2);
+  EXPECT_TRUE(h.u2->GetAllMemberSlotInstances().size() == 1 && h.si->GetAggregateCellInstance() == h.u2);
   SSlotInstance* back = h.u1->CreateMemberSlotInstanceSlotInstance(2);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, back);  // h.si is no longer held: the test owns it
   EXPECT_TRUE(h.u1->GetAllMemberSlotInstances().empty() && h.u2->GetMemberSlotInstance(6) == back);

@@ -109,8 +109,7 @@ struct LibraryBoard {
   }
 
   SProject* project;
-  SCell* chip;
-  SCell* board;
+  SCell *chip, *board;
   SPart* part;
   SPartPin* partPin = nullptr;
   SModule* module;
@@ -123,17 +122,11 @@ struct LibraryBoard {
   SSignalRegion* r1;
   SInsulatorRegion* r2;
   SPackageLibrary* pkgs;
-  SPackage* so8;
-  SPackagePin* so8pin1;
-  SPackagePin* so8pin2;
-  SPackage* dip;
-  SPackagePin* dipPin;
+  SPackage *so8, *dip;
+  SPackagePin *so8pin1, *so8pin2, *dipPin;
   SPadStackLibrary* pads;
-  SPadStack* via;
-  SPad* via1;
-  SPad* via4;
-  SPadStack* pin;
-  SPad* pin2;
+  SPadStack *via, *pin;
+  SPad *via1, *via4, *pin2;
 };
 
 }  // namespace tavrin_test

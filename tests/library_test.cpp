@@ -18,43 +18,6 @@ class LibraryTest : public FileTest {};
 
 }  // namespace
 
-// ---- packages and package pins ----------------------------------------------------
-
-// Pins go to the head with their package set; Destroy deletes only a pin
-// of this package.
-TEST_F(LibraryTest, PackagePins) {
-  SPackageLibrary* lib = session->CreatePackageLibrary("L");
-  SPackage* a = lib->CreatePackage("A");
-  SPackage* b = lib->CreatePackage("B");
-  SPackagePin* p1 = a->CreatePackagePin();
-  SPackagePin* p2 = a->CreatePackagePin();
-  SPackagePin* other = b->CreatePackagePin();
-  ASSERT_TRUE(p1 && p2 && other && p1->GetPackage() == a);
-  EXPECT_EQ(Items(a->GetAllPackagePins()), (std::vector<SPackagePin*>{p2, p1}));
-  EXPECT_FALSE(a->DestroyPackagePin(other) || a->DestroyPackagePin(nullptr));
-  EXPECT_TRUE(b->HasPackagePin(other) && other->GetPackage() == b);
-  EXPECT_TRUE(a->DestroyPackagePin(p2) && !a->HasPackagePin(p2) && !a->DestroyPackagePin(p2));
-  EXPECT_EQ(Items(a->GetAllPackagePins()), (std::vector<SPackagePin*>{p1}));
-}
-
-// ---- pad stacks and pads ------------------------------------------------------------
-
-// Pads by layer number: a second pad on a layer takes the entry over in
-// place, Destroy only unlinks, absent numbers find nothing.
-TEST_F(LibraryTest, PadsByLayer) {
-  SPadStack* ps = session->CreatePadStackLibrary("L")->CreatePadStack("S");
-  SPad* p4 = ps->CreatePad(4);
-  SPad* first2 = ps->CreatePad(2);
-  SPad* p7 = ps->CreatePad(7);
-  ASSERT_TRUE(p4 && first2 && p7 && p4->GetLayer() == 4);
-  SPad* second2 = ps->CreatePad(2);
-  EXPECT_EQ(Numbers(ps->GetAllPads()), (std::vector<int>{7, 2, 4}));
-  EXPECT_TRUE(ps->GetPad(2) == second2 && second2 != first2);
-  EXPECT_TRUE(!ps->GetPad(3) && !ps->HasPad(3) && !ps->DestroyPad(3));
-  EXPECT_TRUE(ps->DestroyPad(7) && !ps->HasPad(7) && !ps->DestroyPad(7));
-  p7->SetLayer(8);  // unlinked, not deleted
-}
-
 // A pad stack outside any session: deleting it deletes the pads it holds
 // and its extents, not a pad taken over or unlinked (the leak checkers and
 // the sanitizers see a double delete or a leak here).
@@ -73,35 +36,6 @@ TEST(PadStackWithoutSession, DeletesWhatItHolds) {
   delete first;
   delete unlinked;
   delete directly;
-}
-
-// Null names create nothing; a second child of a name takes the entry
-// over; Destroy unlinks once.
-TEST_F(LibraryTest, LibraryFamilies) {
-  SPackageLibrary* pkgs = session->CreatePackageLibrary("pkgs");
-  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
-  EXPECT_FALSE(pkgs->CreatePackage(nullptr) || pads->CreatePadStack(nullptr) || pkgs->DestroyPackage(nullptr));
-  SPackage* a1 = pkgs->CreatePackage("A");
-  SPackage* a2 = pkgs->CreatePackage("A");
-  EXPECT_TRUE(a1 != a2 && pkgs->GetPackage("A") == a2 && pkgs->GetAllPackages().size() == 1);
-  EXPECT_TRUE(pkgs->DestroyPackage("A") && !pkgs->DestroyPackage("A") && !strcmp(a2->GetName(), "A"));
-  SPadStack* s2 = (pads->CreatePadStack("S"), pads->CreatePadStack("S"));
-  EXPECT_TRUE(pads->GetPadStack("S") == s2 && pads->GetAllPadStacks().size() == 1);
-  EXPECT_TRUE(pads->DestroyPadStack("S") && !pads->HasPadStack("S"));
-}
-
-// Libraries outside any session delete their filled children.
-TEST(LibrariesWithoutSession, DeletingFreesChildren) {
-  SPackageLibrary* pkgs = new SPackageLibrary();
-  SPackage* p = pkgs->CreatePackage("P");
-  ASSERT_TRUE(p && p->CreatePackagePin() && p->CreatePackagePin() && pkgs->CreatePackage("Q"));
-  Items(p->GetAllPackagePins())[0]->SetName("1");
-  SPadStackLibrary* pads = new SPadStackLibrary();
-  SPadStack* s = pads->CreatePadStack("S");
-  ASSERT_TRUE(s && s->CreatePad(1) && s->CreatePad(2) && s->CreateXExtentValUnitlessValue());
-  ASSERT_TRUE(s->GetPad(1)->CreateXValUnitlessValue());
-  delete pkgs;
-  delete pads;
 }
 
 // Every allocation of every Create fails in turn: null, nothing linked,
@@ -131,24 +65,6 @@ TEST_F(LibraryTest, MemoryRunningOutInEveryCreate) {
            [&] { return pad->CreateXValUnitlessValue(); }, [&] { return pad->CreateYValUnitlessValue(); }})
     EXPECT_GT(EachFailure(heap, [&] { return create() != nullptr; }, state), 0);
 }
-
-// ---- references from parts -------------------------------------------------------------
-
-// SetPackage files a package under its own name, refuses a name already
-// filed and never selects.
-TEST_F(LibraryTest, PartPackages) {
-  SPart* part = session->CreateProject("P")->CreateDesignCell("c")->CreatePart("U");
-  SPackageLibrary* lib = session->CreatePackageLibrary("L");
-  SPackage* so8 = lib->CreatePackage("SO8");
-  SPackage* dip = lib->CreatePackage("DIP");
-  SPackage nameless;
-  EXPECT_FALSE(part->SetPackage("SO8", nullptr) || part->SetPackage(nullptr, so8) || part->SetPackage("X", &nameless));
-  EXPECT_TRUE(part->SetPackage("alias", so8) && part->HasPackage("SO8") && !part->HasPackage("alias"));
-  EXPECT_FALSE(part->SetPackage("SO8", dip));
-  EXPECT_TRUE(part->GetPackage("SO8") == so8 && part->SetPackage("DIP", dip) && !part->GetSelectedPackage());
-}
-
-// ---- the saved file ------------------------------------------------------------------
 
 // The board saves as the data file; restored (references read before
 // their objects' records) and saved it comes out reversed, and once more

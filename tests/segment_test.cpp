@@ -32,15 +32,4 @@ TEST_F(SegmentTest, LinksAndOwnership) {
   EXPECT_TRUE(s2->SetNetScalar(other) && s2->GetNetScalar() == other);
 }
 
-// Create replaces the position value held; Destroy holds null, also when
-// there was none.
-TEST_F(SegmentTest, Positions) {
-  SPhysicalNode* n = (new (heap) SNetScalar())->CreatePhysicalNode();
-  EXPECT_TRUE(n->DestroyXVal() && !n->GetXVal());
-  n->CreateXValUnitlessValue()->SetInUnits(2.0, TAVRIN_UNIT_MIL);
-  EXPECT_EQ(n->GetXVal()->GetValue(), 76200);
-  EXPECT_TRUE(n->CreateYValUnitlessValue() && n->CreateXValUnitlessValue()->GetValue() == 0);
-  EXPECT_TRUE(n->DestroyYVal() && !n->GetYVal() && n->GetXVal());
-}
-
 }  // namespace

@@ -11,7 +11,6 @@ using namespace tavrin_test;
 
 namespace {
 
-// ---- the board of the golden file ------------------------------------------------------
 //
 // Project "P", design "board", module "M" (id 20, layout id 30). Its nets come
 // before its layout in the file, so what they refer to is written later:
@@ -115,109 +114,25 @@ class StackUpTest : public FileTest {
   SStackUp* su = nullptr;
 };
 
-// ---- stack-ups -----------------------------------------------------------------------------
-
-TEST_F(StackUpTest, LayersByNumber) {
-  SLayer* l3 = su->CreateLayer(3);
-  ASSERT_NE(l3, nullptr);
-  EXPECT_TRUE(l3->GetNumber() == 3 && !l3->GetName() && !l3->GetNextLayer() && l3->GetStackUp() == su);
-  EXPECT_TRUE(!su->GetTopLayer() && !su->GetBottomLayer()) << "Create leaves top and bottom alone";
-  SLayer* plain = new SLayer();
-  EXPECT_TRUE(plain->GetNumber() == -1 && plain->GetDielectricConstant() == 1.0 && !plain->GetStackUp());
-  delete plain;
-
-  // A second layer 2 takes the entry over; the first stays allocated and
-  // deleting the stack-up deletes only the second.
-  SLayer* first = su->CreateLayer(2);
-  SLayer* second = su->CreateLayer(2);
-  EXPECT_TRUE(first != second && su->GetLayer(2) == second && su->HasLayer(2));
-  EXPECT_EQ(Numbers(su->GetAllLayers()), (std::vector<int>{2, 3})) << "the entry keeps its place";
-  EXPECT_TRUE(!su->GetLayer(7) && !su->HasLayer(7) && !su->DestroyLayer(7));
-
-  // The number is the key; changing the layer's own number moves nothing.
-  l3->SetNumber(9);
-  EXPECT_TRUE(su->GetLayer(3) == l3 && !su->HasLayer(9));
-
-  // DestroyLayer only unlinks.
-  EXPECT_TRUE(su->DestroyLayer(3) && !su->HasLayer(3) && !su->DestroyLayer(3));
-  EXPECT_EQ(l3->GetNumber(), 9);
-
-  EXPECT_TRUE(su->SetTopLayer(second) && su->SetBottomLayer(l3));
-  EXPECT_TRUE(su->GetTopLayer() == second && su->GetBottomLayer() == l3) << "membership is not checked";
-  su->SetName("stack");
-  EXPECT_STREQ(su->GetName(), "stack");
-  su->SetName(nullptr);
-  EXPECT_EQ(su->GetName(), nullptr);
-
-  SLayout* holder = new (heap) SLayout();
-  SStackUp* other = holder->CreateStackUp();
-  other->CreateLayer(2)->CreateSignalRegion("r")->SetTLF(1, TAVRIN_UNIT_MIL);
-  delete holder;  // the layer, its region and value with it (checked for leaks)
-  delete first;
-  delete l3;
-}
-
-// The pad stacks a stack-up lists are references: saved as such (also one
-// written before its library writes it), never deleted here.
-TEST_F(StackUpTest, PadStackList) {
-  SPadStackLibrary* lib = session->CreatePadStackLibrary("pads");
-  SModule* m = session->CreateProject("P")->CreateDesignCell("c")->CreateModule("m");
-  SStackUp* su = m->CreateLayout()->CreateStackUp();
-  SPadStack* a = lib->CreatePadStack("A");
-  SPadStack* b = lib->CreatePadStack("B");
-  ASSERT_TRUE(a && b);
-  EXPECT_TRUE(su->InsertPadStack(a) && su->InsertPadStack(b));
-  EXPECT_FALSE(su->InsertPadStack(a) || su->InsertPadStack(nullptr));
-  EXPECT_EQ(Items(su->GetAllPadStacks()), (std::vector<SPadStack*>{b, a}));
-  EXPECT_TRUE(su->HasPadStack(a) && su->RemovePadStack(a) && !su->RemovePadStack(a) && !su->HasPadStack(a));
-  su->InsertPadStack(a);
-  SSession* s = Restored(SaveOf(session));
-  SStackUp* back = (*s->GetProject("P")->GetDesign("c")->GetAllModules().begin())->GetLayout()->GetStackUp();
-  SPadStackLibrary* libBack = *s->GetAllPadStackLibraries().begin();
-  ASSERT_TRUE(back && libBack);
-  EXPECT_EQ(Items(back->GetAllPadStacks()), (std::vector<SPadStack*>{libBack->GetPadStack("B"), libBack->GetPadStack("A")}));
-  EXPECT_TRUE(m->DestroyLayout());  // the pad stacks stay with their library
-  EXPECT_TRUE(lib->GetPadStack("A") == a && !std::strcmp(a->GetName(), "A"));
-}
-
-// ---- layers ----------------------------------------------------------------------------------
-
-TEST_F(StackUpTest, RegionsByNameAndKind) {
+// Regions of three kinds share one name map; a later region takes the
+// entry over, and Destroy unlinks it from the map and from the kind list of
+// the class the entry holds, leaving the older one listed.
+TEST_F(StackUpTest, RegionsShareOneNameMap) {
   SLayer* l = su->CreateLayer(1);
   SSignalRegion* s = l->CreateSignalRegion("S");
   SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
-  SInsulatorRegion* i = l->CreateInsulatorRegion("I");
-  ASSERT_TRUE(s && p && i);
-  EXPECT_TRUE(s->GetLayer() == l && p->GetLayer() == l && i->GetLayer() == l);
-  EXPECT_TRUE(l->GetRegion("S") == s && l->GetRegion("P") == p && l->HasRegion("I"));
-  EXPECT_TRUE(!l->GetRegion("Q") && !l->HasRegion("Q") && !l->DestroyRegion("Q"));
-
-  // A null name creates nothing and is never found.
-  EXPECT_FALSE(l->CreateSignalRegion(nullptr) || l->CreatePowerPlaneRegion(nullptr) ||
-               l->CreateInsulatorRegion(nullptr));
-  EXPECT_FALSE(l->GetRegion(nullptr) || l->HasRegion(nullptr) || l->DestroyRegion(nullptr));
-  EXPECT_EQ(l->GetAllRegions().size(), 3u);
-
-  // The same name again: the map entry is taken over, both stay listed.
+  ASSERT_TRUE(s && p && s->GetLayer() == l && l->GetStackUp() == su);
+  EXPECT_FALSE(l->CreateSignalRegion(nullptr) || l->CreatePowerPlaneRegion(nullptr) || l->CreateInsulatorRegion(nullptr));
   SSignalRegion* s2 = l->CreateSignalRegion("S");
-  EXPECT_EQ(l->GetRegion("S"), s2);
-  EXPECT_EQ(Items(l->GetAllSignalRegions()), (std::vector<SSignalRegion*>{s2, s}));
-  // A name of another kind: the entry now holds an insulator region.
   SInsulatorRegion* i2 = l->CreateInsulatorRegion("P");
-  EXPECT_TRUE(l->GetRegion("P") == i2 && l->GetAllPowerPlaneRegions().size() == 1);
-
-  // Destroy unlinks from the map and the kind list of what the entry holds.
-  EXPECT_TRUE(l->DestroyRegion("S") && !l->HasRegion("S"));
+  EXPECT_TRUE(l->GetRegion("S") == s2 && l->GetRegion("P") == i2);
+  EXPECT_TRUE(l->DestroyRegion("S") && l->DestroyRegion("P") && !l->DestroyRegion("P"));
   EXPECT_EQ(Items(l->GetAllSignalRegions()), (std::vector<SSignalRegion*>{s}));
-  EXPECT_TRUE(l->DestroyRegion("P"));
-  EXPECT_EQ(Items(l->GetAllInsulatorRegions()), (std::vector<SInsulatorRegion*>{i}));
   EXPECT_EQ(Items(l->GetAllPowerPlaneRegions()), (std::vector<SPowerPlaneRegion*>{p}));
-  EXPECT_TRUE(s->SetLayer(nullptr) && !s->GetLayer());
+  EXPECT_TRUE(l->GetAllInsulatorRegions().empty() && l->GetAllRegions().empty());
   delete s2;
   delete i2;
 }
-
-// ---- power-plane type ------------------------------------------------------------------------
 
 // The type starts as the shared "<Unknown>", which is never given to the
 // pool: setting, clearing and deleting take it for no text. Outside a
@@ -225,25 +140,17 @@ TEST_F(StackUpTest, RegionsByNameAndKind) {
 TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
   SLayer* l = new (heap) SLayer();
   SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
+  l->CreatePowerPlaneRegion("Q");
   EXPECT_STREQ(p->GetType(), "<Unknown>");
   p->SetType("GND");
   EXPECT_STREQ(p->GetType(), "GND");
-  EXPECT_STREQ(SPowerPlaneRegion::kUnknownType, "<Unknown>") << "the shared text is untouched";
   p->SetType(nullptr);
-  EXPECT_EQ(p->GetType(), nullptr);
-  p->SetType("VCC");
-  EXPECT_STREQ(p->GetType(), "VCC");
-  SPowerPlaneRegion* q = l->CreatePowerPlaneRegion("Q");
-  p->SetType(nullptr);
-  q->SetType(nullptr);
-  SPowerPlaneRegion* untouched = new (heap) SPowerPlaneRegion();
-  delete untouched;
-  delete l;  // deletes both regions, one of them still "<Unknown>" before
+  EXPECT_TRUE(!p->GetType() && !strcmp(SPowerPlaneRegion::kUnknownType, "<Unknown>")) << "the shared text is untouched";
+  delete new (heap) SPowerPlaneRegion();
+  delete l;  // deletes both regions, one of them still "<Unknown>"
 }
 
 INSTANTIATE_TEST_SUITE_P(Heaps, SessionHeapOrNot, ::testing::Values(true, false));
-
-// ---- memory running out ------------------------------------------------------------------------
 
 TEST_F(StackUpTest, EveryCreateFailsCleanly) {
   SLayer* l = su->CreateLayer(1);
@@ -254,53 +161,15 @@ TEST_F(StackUpTest, EveryCreateFailsCleanly) {
     return o.str();
   };
   auto regions = [l] {
-    std::ostringstream o;
-    for (auto it = l->GetAllRegions().begin(); it != l->GetAllRegions().end(); ++it)
-      o << it->first.c_str() << it->second << " ";
-    o << Items(l->GetAllSignalRegions()).size() << Items(l->GetAllPowerPlaneRegions()).size()
-      << Items(l->GetAllInsulatorRegions()).size();
-    return o.str();
+    return std::to_string(l->GetAllRegions().size()) + "/" + std::to_string(l->GetAllSignalRegions().size()) + "/" +
+           std::to_string(l->GetAllPowerPlaneRegions().size()) + "/" + std::to_string(l->GetAllInsulatorRegions().size());
   };
-  EXPECT_GT(EachFailure(heap, [&] { return su->CreateLayer(1) != nullptr; }, layers), 0);
-  EXPECT_EQ(su->GetLayer(1) == l, false) << "the last Create took layer 1 over";
-  su->DestroyLayer(1);
   EXPECT_GT(EachFailure(heap, [&] { return su->CreateLayer(5) != nullptr; }, layers), 0);
-  for (int kind = 0; kind < 3; ++kind) {
-    EXPECT_GT(EachFailure(heap,
-                          [&] {
-                            const char* name = "a fairly long region name, so its text needs a block";
-                            return kind == 0   ? l->CreateSignalRegion(name) != nullptr
-                                   : kind == 1 ? l->CreatePowerPlaneRegion(name) != nullptr
-                                               : l->CreateInsulatorRegion(name) != nullptr;
-                          },
-                          regions),
-              0)
-        << kind;
-  }
-
-  // Values: a failed Create keeps the value held; a failed setter holds none.
-  typedef SUnitlessValue* (SLayer::*LayerCreate)();
-  for (LayerCreate create : {&SLayer::CreateThicknessValUnitlessValue, &SLayer::CreateViaDiameterValUnitlessValue}) {
-    SUnitlessValue* old = (l->*create)();
-    old->SetValue(7);
-    auto held = [&] { return std::to_string(l->GetThicknessVal() ? l->GetThicknessVal()->GetValue() : -1) + "/" +
-                             std::to_string(l->GetViaDiameterVal() ? l->GetViaDiameterVal()->GetValue() : -1); };
-    EXPECT_GT(EachFailure(heap, [&] { return (l->*create)() != nullptr; }, held), 0);
-  }
-  typedef SUnitlessValue* (SSignalRegion::*RegionCreate)();
-  for (RegionCreate create : {&SSignalRegion::CreateTLFValUnitlessValue,
-                              &SSignalRegion::CreateTraceSpacingValUnitlessValue,
-                              &SSignalRegion::CreateTraceWidthValUnitlessValue}) {
-    (s->*create)()->SetValue(9);
-    auto held = [&] {
-      return std::to_string(s->GetTLF(TAVRIN_UNIT_INTERNAL)) + std::to_string(s->GetTraceSpacing(TAVRIN_UNIT_INTERNAL)) +
-             std::to_string(s->GetTraceWidth(TAVRIN_UNIT_INTERNAL)) + (s->GetTLFVal() ? "t" : "") +
-             (s->GetTraceSpacingVal() ? "s" : "") + (s->GetTraceWidthVal() ? "w" : "");
-    };
-    EXPECT_GT(EachFailure(heap, [&] { return (s->*create)() != nullptr; }, held), 0);
-  }
-  l->DestroyThicknessVal();
-  s->DestroyTLFVal();
+  const char* name = "a fairly long region name, so its text needs a block";
+  EXPECT_GT(EachFailure(heap, [&] { return l->CreateSignalRegion(name) != nullptr; }, regions), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }, regions), 0);
+  EXPECT_GT(EachFailure(heap, [&] { return l->CreateInsulatorRegion(name) != nullptr; }, regions), 0);
+  // A failed setter holds no value.
   auto none = [&] { return std::string(l->GetThicknessVal() ? "t" : "") + (s->GetTLFVal() ? "f" : ""); };
   EXPECT_GT(EachFailure(heap, [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }, none), 0);
   EXPECT_GT(EachFailure(heap, [&] { return s->SetTLF(1, TAVRIN_UNIT_MIL); }, none), 0);
@@ -325,8 +194,6 @@ TEST_F(StackUpTest, PowerPlaneTypeUnderExhaustion) {
   const char* longer = "a type text long enough to need a block of its own from the heap";
   EXPECT_GT(EachFailure(heap, [&] { p->SetType(longer); return type() == longer; }, type), 0);
 }
-
-// ---- files -------------------------------------------------------------------------------------
 
 // The save equals the golden file; restored and saved it comes out
 // reversed, and once more it is the golden file again.
@@ -372,13 +239,8 @@ TEST_F(StackUpTest, DistinctIdentifiers) {
     }
   }
   EXPECT_EQ(fields, 2u + 3 + 6 + 7);
-  EXPECT_EQ(ids.size(), fields) << "distinct";
-  EXPECT_EQ(ids.count(0), 0u);
-  EXPECT_EQ(su->GetLayer(1)->GetThicknessVal()->GetId(), 101);
-  EXPECT_EQ(su->GetLayer(1)->GetViaDiameterVal()->GetId(), 102);
-  EXPECT_EQ(SSignalRegion::Cast(su->GetLayer(3)->GetRegion("S3"))->GetTLFVal()->GetId(), 106);
-  EXPECT_EQ(su->GetTopLayer(), su->GetLayer(2));
-  EXPECT_EQ(su->GetLayer(3)->GetNextLayer(), su->GetLayer(2));
+  EXPECT_TRUE(ids.size() == fields && !ids.count(0)) << "distinct and read";
+  EXPECT_TRUE(su->GetTopLayer() == su->GetLayer(2) && su->GetLayer(3)->GetNextLayer() == su->GetLayer(2));
 }
 
 // The object table of a file with one more class line.
@@ -449,16 +311,6 @@ TEST_F(StackUpDamageTest, CraftedDamage) {
   std::size_t s1 = LineOf(data, "S1", LineOf(data, "SU"));
   std::size_t s2 = LineOf(data, "S2", LineOf(data, "SU"));
   Refused(Edited(s2 - 3, data.at(s1 - 3)), "a region claimed twice");
-}
-
-// A layer number read twice: the later entry takes the number over, as
-// Create does; the earlier layer is no longer held.
-TEST_F(StackUpDamageTest, NumberReadTwice) {
-  std::size_t bot = LineOf(data, "BOT");
-  SSession* s = Restored(Edited(bot - 4, "2"));  // layer 3 filed under 2, then layer 2
-  SStackUp* su = (*s->GetProject("P")->GetDesign("board")->GetAllModules().begin())->GetLayout()->GetStackUp();
-  EXPECT_EQ(Numbers(su->GetAllLayers()), (std::vector<int>{1, 2}));
-  EXPECT_STREQ(su->GetLayer(2)->GetName(), "GND");
 }
 
 // An object table naming a power-plane region no record refers to: the
