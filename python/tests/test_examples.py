@@ -14,8 +14,6 @@ import board_report  # noqa: E402
 import build_board  # noqa: E402
 
 
-@pytest.mark.xfail(strict=True, reason="build_board.py still builds the earlier, smaller example board; "
-                   "the C++ example now builds the full board")
 def test_build_board_matches_the_cpp_example(tmp_path):
     cpp = os.environ.get("TAVRIN_EXAMPLE")
     if not cpp:
