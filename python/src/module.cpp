@@ -92,10 +92,22 @@ py::object MakeWrapper(const State& state, TavrinObject* root) {
   h.state = state;
   h.root = root;
   h.token = Acquire(root, state.get());
-  auto& makers = Makers();
-  auto it = makers.find(std::type_index(typeid(*root)));
-  if (it == makers.end()) return py::cast(static_cast<H<TavrinObject>&&>(h));
-  return it->second(std::move(h));
+  // Looked up by the address of the type's record first (no hashing of its
+  // name); the named look-up covers a record that is not the registered one.
+  static thread_local std::unordered_map<const std::type_info*, Maker> byAddress;
+  const std::type_info& type = typeid(*root);
+  auto cached = byAddress.find(&type);
+  Maker maker;
+  if (cached != byAddress.end()) {
+    maker = cached->second;
+  } else {
+    auto& makers = Makers();
+    auto it = makers.find(std::type_index(type));
+    maker = it == makers.end() ? nullptr : it->second;
+    byAddress.emplace(&type, maker);
+  }
+  if (!maker) return py::cast(static_cast<H<TavrinObject>&&>(h));
+  return maker(std::move(h));
 }
 
 namespace {
