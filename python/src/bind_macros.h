@@ -40,6 +40,13 @@
                                  [](cls* o, const char* n) { return o->getter(n); }, nullptr); \
   })
 
+#define TVPY_INT_FAMILY(cls, value, pyname, what, all, getter, destroyer)               \
+  def_property_readonly(pyname, [](const H<cls>& h) {                                    \
+    return IntFamily<cls, value>(h, what, [](cls* o) -> auto& { return o->all(); },       \
+                                 [](cls* o, int n) { return o->getter(n); },             \
+                                 [](cls* o, int n) { return o->destroyer(n); });         \
+  })
+
 namespace tvpy {
 // A number-keyed map as a Python dict, in the library's order.
 template <class M>

@@ -15,6 +15,17 @@ py::list Pins(const State& state, const SPinPairAbstract* pair) {
   return out;
 }
 
+py::object LengthOf(const SUnitlessValue* v, const std::string& unit) {
+  g_TavrinUnitType u = Unit(unit);
+  if (!v) return py::none();
+  return py::float_(v->GetInUnits(u));
+}
+
+void SetLengthOf(SUnitlessValue* v, double amount, g_TavrinUnitType u) {
+  if (!v) throw std::bad_alloc();
+  v->SetInUnits(amount, u);
+}
+
 }  // namespace
 
 void BindConnect(py::module_& m) {
@@ -43,7 +54,7 @@ void BindConnect(py::module_& m) {
       .TVPY_FAMILY(SNetScalar, SPinPair, "pin_pairs", "pin pairs", GetAllPinPairs, GetPinPair, DestroyPinPair)
       .TVPY_CREATE(SNetScalar, "create_driver_receiver_pair", CreateDriverReceiverPair)
       .TVPY_LIST(SNetScalar, "driver_receiver_pairs", GetAllDriverReceiverPairs)
-      .TVPY_REF(SNetScalar, "electrical_net", GetElectricalNet)
+      .TVPY_REF_RW(SNetScalar, SElectricalNet, "electrical_net", GetElectricalNet, SetElectricalNet)
       .def_property("diff_net", [](const H<SNetScalar>& h) { return Text(h.get()->GetDiffNet()); },
                     [](const H<SNetScalar>& h, const std::string& n) { h.get()->SetDiffNet(n.c_str()); })
       .TVPY_NUM(SNetScalar, float, "voltage", GetVoltage, SetVoltage)
@@ -51,7 +62,89 @@ void BindConnect(py::module_& m) {
       .TVPY_NUM(SNetScalar, bool, "scheduled", GetbScheduled, SetbScheduled)
       .TVPY_NUM(SNetScalar, bool, "routed", GetbRouted, SetbRouted)
       .TVPY_REFS(SNetScalar, SNetBus, InsertNetBus, RemoveNetBus, HasNetBus, "insert_net_bus", "remove_net_bus", "has_net_bus")
-      .TVPY_LIST(SNetScalar, "net_buses", GetAllNetBi);
+      .TVPY_LIST(SNetScalar, "net_buses", GetAllNetBi)
+      .TVPY_CREATE(SNetScalar, "create_virtual_pin", CreateVirtualPin)
+      .TVPY_LOOKUP(SNetScalar, "get_virtual_pin", GetVirtualPin)
+      .TVPY_FAMILY(SNetScalar, SVirtualPin, "virtual_pins", "virtual pins", GetAllVirtualPins, GetVirtualPin, DestroyVirtualPin)
+      .TVPY_CREATE(SNetScalar, "create_from_to", CreateFromTo)
+      .TVPY_LOOKUP(SNetScalar, "get_from_to", GetFromTo)
+      .TVPY_FAMILY(SNetScalar, SFromTo, "from_tos", "from-tos", GetAllFromTos, GetFromTo, DestroyFromTo)
+      .TVPY_CREATE(SNetScalar, "create_routed_from_to", CreateRoutedFromTo)
+      .TVPY_LOOKUP(SNetScalar, "get_routed_from_to", GetRoutedFromTo)
+      .TVPY_FAMILY(SNetScalar, SFromTo, "routed_from_tos", "routed from-tos", GetAllRoutedFromTos, GetRoutedFromTo, DestroyRoutedFromTo)
+      .def("create_segment", [](const H<SNetScalar>& h) { return Wrap(h.state, h.get()->CreateSegment()); },
+           "A new segment of this net, newest first in `segments`.")
+      .def("destroy_segment", [](const H<SNetScalar>& h, const H<SSegment>& s) { return h.get()->DestroySegment(Arg(h, s)); },
+           py::arg("segment"), "Unlinks and deletes the segment; its wrappers then raise. False when it is not this net's.")
+      .TVPY_LIST(SNetScalar, "segments", GetAllSegments)
+      .def("create_physical_node", [](const H<SNetScalar>& h) { return Wrap(h.state, h.get()->CreatePhysicalNode()); })
+      .def("destroy_physical_node", [](const H<SNetScalar>& h, const H<SPhysicalNode>& n) { return h.get()->DestroyPhysicalNode(Arg(h, n)); },
+           py::arg("node"), "Unlinks and deletes the node; its wrappers then raise. False when it is not this net's.")
+      .TVPY_LIST(SNetScalar, "physical_nodes", GetAllPhysicalNodes)
+      .def("set_victim_segment", [](const H<SNetScalar>& h, const H<SSegment>& s, const H<SSegment>& v) {
+            return h.get()->SetVictimSegment(Arg(h, s), Arg(h, v));
+          }, py::arg("segment"), py::arg("victim"))
+      .def("get_victim_segment", [](const H<SNetScalar>& h, const H<SSegment>& s) { return Wrap(h.state, h.get()->GetVictimSegment(Arg(h, s))); })
+      .def("remove_victim_segment", [](const H<SNetScalar>& h, const H<SSegment>& s) { return h.get()->RemoveVictimSegment(Arg(h, s)); });
+
+  Bind<SPhysicalNode, SDesignElement>(m, "PhysicalNode", "A point of a routed net: a pin, a via or a virtual pin joined by segments.")
+      .TVPY_REFS(SPhysicalNode, SSegment, InsertSegment, RemoveSegment, HasSegment, "insert_segment", "remove_segment", "has_segment")
+      .TVPY_LIST(SPhysicalNode, "segments", GetAllSegments)
+      .TVPY_REF_RW(SPhysicalNode, SPortInstanceScalar, "port_instance_scalar", GetPortInstanceScalar, SetPortInstanceScalar)
+      .TVPY_REF_RW(SPhysicalNode, SPadStack, "pad_stack", GetPadStack, SetPadStack)
+      .TVPY_REF_RW(SPhysicalNode, SVirtualPin, "virtual_pin", GetVirtualPin, SetVirtualPin)
+      .TVPY_REF(SPhysicalNode, "net_scalar", GetNetScalar)
+      .def("x", [](const H<SPhysicalNode>& h, const std::string& u) { return LengthOf(h.get()->GetXVal(), u); }, py::arg("unit") = "mil",
+           "The position in `unit`; None when it has none.")
+      .def("y", [](const H<SPhysicalNode>& h, const std::string& u) { return LengthOf(h.get()->GetYVal(), u); }, py::arg("unit") = "mil")
+      .def("set_x", [](const H<SPhysicalNode>& h, double v, const std::string& u) {
+            g_TavrinUnitType unit = Unit(u);  // checked before the old value is replaced
+            SetLengthOf(h.get()->CreateXValUnitlessValue(), v, unit);
+          },
+           py::arg("value"), py::arg("unit") = "mil")
+      .def("set_y", [](const H<SPhysicalNode>& h, double v, const std::string& u) {
+            g_TavrinUnitType unit = Unit(u);
+            SetLengthOf(h.get()->CreateYValUnitlessValue(), v, unit);
+          },
+           py::arg("value"), py::arg("unit") = "mil");
+
+  Bind<SSegment, TavrinObject>(m, "Segment", "A routed piece of a net between physical nodes, on a region.")
+      .TVPY_NUM(SSegment, float, "impedance", GetImpedance, SetImpedance)
+      .TVPY_NUM(SSegment, float, "velocity", GetVelocity, SetVelocity)
+      .TVPY_REF_RW(SSegment, SNetScalar, "net_scalar", GetNetScalar, SetNetScalar)
+      .TVPY_REF_RW(SSegment, SRegion, "region", GetRegion, SetRegion)
+      .TVPY_REF_RW(SSegment, SNetScalar, "victim_net", GetVictimNet, SetVictimNet)
+      .TVPY_REFS(SSegment, SPhysicalNode, InsertEndpoint, RemoveEndpoint, HasEndpoint, "insert_endpoint", "remove_endpoint", "has_endpoint")
+      .TVPY_LIST(SSegment, "endpoints", GetAllEndpoints);
+
+  Bind<SFromTo, SDesignElement>(m, "FromTo", "A connection to route between two pins of a net, with its segments.")
+      .def_property_readonly("pins", [](const H<SFromTo>& h) { return Pins(h.state, h.get()); }, "The pins, head first.")
+      .def("insert_pin", [](const H<SFromTo>& h, const H<SPortInstanceScalar>& p) { return h.get()->InsertPin(Arg(h, p)); }, py::arg("pin"))
+      .def("insert_pin", [](const H<SFromTo>& h, const H<SVirtualPin>& p) { return h.get()->InsertPin(Arg(h, p)); }, py::arg("pin"))
+      .def("remove_pin", [](const H<SFromTo>& h, const H<SPortInstanceScalar>& p) { return h.get()->RemovePin(Arg(h, p)); }, py::arg("pin"))
+      .def("remove_pin", [](const H<SFromTo>& h, const H<SVirtualPin>& p) { return h.get()->RemovePin(Arg(h, p)); }, py::arg("pin"))
+      .TVPY_REFS(SFromTo, SSegment, InsertSegment, RemoveSegment, HasSegment, "insert_segment", "remove_segment", "has_segment")
+      .TVPY_LIST(SFromTo, "segments", GetAllSegments)
+      .TVPY_NUM(SFromTo, bool, "scheduled", GetbScheduled, SetbScheduled)
+      .TVPY_NUM(SFromTo, bool, "routed", GetbRouted, SetbRouted)
+      .TVPY_NUM(SFromTo, bool, "user_defined", GetbUserDefined, SetbUserDefined)
+      .TVPY_REF(SFromTo, "net_scalar", GetNetScalar);
+
+  Bind<SVirtualPin, SDesignElement>(m, "VirtualPin", "A pin of a net that belongs to no part: a junction or a guide point.")
+      .TVPY_REFS(SVirtualPin, SDesignElement, InsertPin, RemovePin, HasPin, "insert_pin", "remove_pin", "has_pin")
+      .TVPY_LIST(SVirtualPin, "pins", GetAllPins)
+      .def_property("is_guide_pin", [](const H<SVirtualPin>& h) { return h.get()->IsGuidePin(); },
+                    [](const H<SVirtualPin>& h, bool v) { h.get()->SetGuidePin(v); })
+      .TVPY_REF_RW(SVirtualPin, SPhysicalNode, "physical_node", GetPhysicalNode, SetPhysicalNode)
+      .TVPY_REF(SVirtualPin, "net_scalar", GetNetScalar)
+      .def("x", [](const H<SVirtualPin>& h, const std::string& u) { return h.get()->GetX(Unit(u)); }, py::arg("unit") = "mil")
+      .def("y", [](const H<SVirtualPin>& h, const std::string& u) { return h.get()->GetY(Unit(u)); }, py::arg("unit") = "mil")
+      .def("set_x", [](const H<SVirtualPin>& h, double v, const std::string& u) {
+            if (!h.get()->SetX(v, Unit(u))) throw std::bad_alloc();
+          }, py::arg("value"), py::arg("unit") = "mil")
+      .def("set_y", [](const H<SVirtualPin>& h, double v, const std::string& u) {
+            if (!h.get()->SetY(v, Unit(u))) throw std::bad_alloc();
+          }, py::arg("value"), py::arg("unit") = "mil");
 
   Bind<SNetBus, SNet>(m, "NetBus", "Scalar nets under integer indices.")
       .TVPY_TEXT(SNetBus, "prefix", GetPrefix, SetPrefix)
@@ -148,7 +241,10 @@ void BindModuleElectrical(py::class_<H<SModule>, H<SPhysicalRepresentation>>& c)
       .def("copy_virtual_pins", [](const H<SModule>& h, const H<SModule>& src) { h.get()->CopyVirtualPins(Arg(h, src)); })
       .def("create_diff_pair_nets", [](const H<SModule>& h, const H<SNetScalar>& a, const H<SNetScalar>& b) {
             return h.get()->CreateDiffPair(Arg(h, a), Arg(h, b));
-          }, "Each net records the other's name as its partner.");
+          }, "Each net records the other's name as its partner.")
+      .def("create_diff_pair2", [](const H<SModule>& h, const std::string& n, const H<SElectricalNet>& a, const H<SElectricalNet>& b) {
+            return Wrap(h.state, h.get()->CreateDiffPair2(n.c_str(), Arg(h, a), Arg(h, b)));
+          }, py::arg("name"), py::arg("a"), py::arg("b"), "A differential pair collection of two electrical nets.");
 }
 
 }  // namespace tvpy

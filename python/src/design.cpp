@@ -59,6 +59,12 @@ void BindDesign(py::module_& m) {
       .TVPY_FAMILY(SCell, SPort, "global_ports", "global ports", GetAllGlobalPorts, GetGlobalPort, DestroyGlobalPort)
       .def_property_readonly("instance_count", [](const H<SCell>& h) { return h.get()->GetInstanceCount(); })
       .TVPY_REF(SCell, "project", GetProject)
+      .def("create_member_slot", [](const H<SCell>& h, int n) { return Wrap(h.state, h.get()->CreateMemberSlotSlot(n)); }, py::arg("number"),
+           "A new slot under `number`, replacing the entry of a taken number.")
+      .def("get_member_slot", [](const H<SCell>& h, int n) { return Wrap(h.state, h.get()->GetMemberSlot(n)); }, py::arg("number"))
+      .TVPY_INT_FAMILY(SCell, SSlot, "member_slots", "member slots", GetAllMemberSlots, GetMemberSlot, DestroyMemberSlot)
+      .TVPY_REFS(SCell, SSlot, InsertAggregateSlot, RemoveAggregateSlot, HasAggregateSlot, "insert_aggregate_slot", "remove_aggregate_slot", "has_aggregate_slot")
+      .TVPY_LIST(SCell, "aggregate_slots", GetAllAggregateSlots)
       .def_property("default_representation", [](const H<SCell>& h) { return Wrap(h.state, h.get()->GetDefaultRepresentation()); },
                     [](const H<SCell>& h, const H<SRepresentation>* r) { h.get()->SetDefaultRepresentation(OptArg(h, r)); });
 
@@ -69,6 +75,7 @@ void BindDesign(py::module_& m) {
       .TVPY_LOOKUP(SInterface, "get_port", GetPort)
       .TVPY_FAMILY(SInterface, SPort, "ports", "ports", GetAllPorts, GetPort, DestroyPort)
       .TVPY_REF(SInterface, "cell", GetCell)
+      .TVPY_LIST(SInterface, "port_scalars", GetAllPortScalars)
       .def("set_swappable_port", [](const H<SInterface>& h, const H<SPort>& a, const H<SPort>& b) {
             return h.get()->SetSwappablePort(Arg(h, a), Arg(h, b));
           })
@@ -127,9 +134,26 @@ void BindDesign(py::module_& m) {
       .TVPY_REFS(SRepresentation, SFile, InsertFile, RemoveFile, HasFile, "insert_file", "remove_file", "has_file")
       .TVPY_LIST(SRepresentation, "files", GetAllFiles)
       .TVPY_TEXT(SRepresentation, "units", GetUnits, SetUnits)
+      .TVPY_CREATE(SRepresentation, "create_context", CreateOATContext)
+      .TVPY_LOOKUP(SRepresentation, "get_context", GetOATContext)
+      .TVPY_FAMILY(SRepresentation, SOATContext, "contexts", "contexts", GetAllOATContexts, GetOATContext, DestroyOATContext)
       .TVPY_REF(SRepresentation, "cell", GetCell);
   Bind<SConnectivityRepresentation, SRepresentation>(m, "ConnectivityRepresentation", "A view of connectivity only.");
-  Bind<SSchematicRepresentation, SRepresentation>(m, "SchematicRepresentation", "The drawing view of a cell.");
+  Bind<SSchematicRepresentation, SRepresentation>(m, "SchematicRepresentation", "The drawing view of a cell: its sheets by number.")
+      .def("create_schematic_sheet", [](const H<SSchematicRepresentation>& h, int k) { return Wrap(h.state, h.get()->CreateSchematicSheet(k)); },
+           py::arg("key"), "A new sheet under `key`, replacing the entry of a taken key.")
+      .def("get_schematic_sheet", [](const H<SSchematicRepresentation>& h, int k) { return Wrap(h.state, h.get()->GetSchematicSheet(k)); }, py::arg("key"))
+      .TVPY_INT_FAMILY(SSchematicRepresentation, SSchematicSheet, "schematic_sheets", "schematic sheets", GetAllSchematicSheets,
+                       GetSchematicSheet, DestroySchematicSheet);
+  Bind<SSchematicSheet, SDesignElement>(m, "SchematicSheet", "One sheet: the generic cell instances and nets drawn on it.")
+      .TVPY_REFS(SSchematicSheet, SGenericCellInstance, InsertGenericCellInstance, RemoveGenericCellInstance, HasGenericCellInstance,
+                 "insert_generic_cell_instance", "remove_generic_cell_instance", "has_generic_cell_instance")
+      .TVPY_LIST(SSchematicSheet, "generic_cell_instances", GetAllGenericCellInstances)
+      .TVPY_REFS(SSchematicSheet, SNet, InsertNet, RemoveNet, HasNet, "insert_net", "remove_net", "has_net")
+      .TVPY_LIST(SSchematicSheet, "nets", GetAllNets)
+      .TVPY_NUM(SSchematicSheet, int, "number", GetNumber, SetNumber)
+      .TVPY_REF_RW(SSchematicSheet, SSchematicRepresentation, "schematic_representation", GetSchematicRepresentation, SetSchematicRepresentation);
+
 
   Bind<SInstance, SDesignElement>(m, "Instance", "Base of everything that is an instance of something.");
   Bind<SCellInstance, SInstance>(m, "CellInstance", "A use of a cell inside a representation of another cell.")
@@ -143,8 +167,15 @@ void BindDesign(py::module_& m) {
                     [](const H<SCellInstance>& h, const H<SCell>& c) {
                       if (!h.get()->SetCell(Arg(h, c))) throw Error("cannot set the cell");
                     })
-      .TVPY_TEXT(SCellInstance, "uid", GetUID, SetUID);
-  Bind<SGenericCellInstance, SCellInstance>(m, "GenericCellInstance", "A cell instance in a schematic.");
+      .TVPY_TEXT(SCellInstance, "uid", GetUID, SetUID)
+      .def("create_member_slot_instance", [](const H<SCellInstance>& h, int n) {
+            return Wrap(h.state, h.get()->CreateMemberSlotInstanceSlotInstance(n));
+          }, py::arg("number"), "A new slot instance owned by this instance under `number`.")
+      .def("get_member_slot_instance", [](const H<SCellInstance>& h, int n) { return Wrap(h.state, h.get()->GetMemberSlotInstance(n)); }, py::arg("number"))
+      .TVPY_INT_FAMILY(SCellInstance, SSlotInstance, "member_slot_instances", "member slot instances", GetAllMemberSlotInstances,
+                       GetMemberSlotInstance, DestroyMemberSlotInstance);
+  Bind<SGenericCellInstance, SCellInstance>(m, "GenericCellInstance", "A cell instance in a schematic.")
+      .TVPY_REF_RW(SGenericCellInstance, SSchematicSheet, "schematic_sheet", GetSchematicSheet, SetSchematicSheet);
   Bind<SModuleInstance, SCellInstance>(m, "ModuleInstance", "A cell instance in a module.");
 
   Bind<SPortInstance, SInstance>(m, "PortInstance", "Common part of the port instances.")
@@ -156,7 +187,8 @@ void BindDesign(py::module_& m) {
                     [](const H<SPortInstanceScalar>& h, const H<SNetScalar>* n) { h.get()->SetNetScalar(OptArg(h, n)); },
                     "The net (a reference; the net's side is net.insert_port_instance_scalar).")
       .def_property("part_pin_instance", [](const H<SPortInstanceScalar>& h) { return Wrap(h.state, h.get()->GetPartPinInstance()); },
-                    [](const H<SPortInstanceScalar>& h, const H<SPartPinInstance>* p) { h.get()->SetPartPinInstance(OptArg(h, p)); });
+                    [](const H<SPortInstanceScalar>& h, const H<SPartPinInstance>* p) { h.get()->SetPartPinInstance(OptArg(h, p)); })
+      .TVPY_REF_RW(SPortInstanceScalar, SPhysicalNode, "physical_node", GetPhysicalNode, SetPhysicalNode);
   Bind<SPortInstanceBus, SPortInstance>(m, "PortInstanceBus", "The instance of a bus port.")
       .TVPY_NUM(SPortInstanceBus, int, "size", GetSize, SetSize)
       .def("set_port_instance_scalar", [](const H<SPortInstanceBus>& h, int i, const H<SPortInstanceScalar>& s) {
@@ -169,6 +201,17 @@ void BindDesign(py::module_& m) {
       .TVPY_REFS(SPortInstanceBundle, SPortInstance, InsertPortInstance, RemovePortInstance, HasPortInstance,
                  "insert_port_instance", "remove_port_instance", "has_port_instance")
       .TVPY_LIST(SPortInstanceBundle, "port_instances", GetAllPortInstances);
+
+  Bind<SSlot, SInstantiator>(m, "Slot", "A numbered slot of a cell: the cell placed in it and the cell that owns it.")
+      .TVPY_NUM(SSlot, int, "number", GetNumber, SetNumber)
+      .TVPY_REF_RW(SSlot, SCell, "member_cell", GetMemberCell, SetMemberCell)
+      .TVPY_REF_RW(SSlot, SCell, "aggregate_cell", GetAggregateCell, SetAggregateCell);
+  Bind<SSlotInstance, SInstance>(m, "SlotInstance", "A slot of a cell instance: its slot, the instance placed in it and the owning instance.")
+      .TVPY_TEXT(SSlotInstance, "gate_name", GetGateName, SetGateName)
+      .TVPY_TEXT(SSlotInstance, "gate_uid", GetGateUID, SetGateUID)
+      .TVPY_REF_RW(SSlotInstance, SSlot, "slot", GetSlot, SetSlot)
+      .TVPY_REF_RW(SSlotInstance, SCellInstance, "member_cell_instance", GetMemberCellInstance2, SetMemberCellInstance)
+      .TVPY_REF_RW(SSlotInstance, SCellInstance, "aggregate_cell_instance", GetAggregateCellInstance, SetAggregateCellInstance);
 }
 
 }  // namespace tvpy

@@ -146,6 +146,19 @@ TVPY_HANDLE(SConstraintInstance, SAssignment)
 TVPY_HANDLE(SConstraint, TavrinObject)
 TVPY_HANDLE(SConstraintSet, TavrinObject)
 TVPY_HANDLE(SConstraintGroup, TavrinObject)
+TVPY_HANDLE(SProperty, SAssignment)
+TVPY_HANDLE(SVirtualPin, SDesignElement)
+TVPY_HANDLE(SFromTo, SDesignElement)
+TVPY_HANDLE(SSegment, TavrinObject)
+TVPY_HANDLE(SPhysicalNode, SDesignElement)
+TVPY_HANDLE(SSchematicSheet, SDesignElement)
+TVPY_HANDLE(SSlot, SInstantiator)
+TVPY_HANDLE(SSlotInstance, SInstance)
+TVPY_HANDLE(SCondRule, TavrinObject)
+TVPY_HANDLE(SRuleSet, SDesignElement)
+TVPY_HANDLE(SObjectType, TavrinObject)
+TVPY_HANDLE(SObject, SDesignElement)
+TVPY_HANDLE(SOATContext, TavrinObject)
 #undef TVPY_HANDLE
 
 // Makes Python wrappers of the most derived bound class of an object.
@@ -214,6 +227,37 @@ Family MapFamily(const H<O>& owner, std::string what, M map, G get, D destroy) {
   return f;
 }
 
+// A family keyed by number (sheets, slots, slot instances): the same
+// mapping with int keys.
+struct NumberFamily {
+  Handle owner;
+  std::function<py::object(const Handle&, int)> get;  // None when absent
+  std::function<std::vector<std::pair<int, py::object>>(const Handle&)> items;
+  std::function<bool(const Handle&, int)> destroy;  // may be empty
+  std::string what;
+};
+
+// Builds a number family over a RelMap<int, V*> reached through `map`.
+template <class O, class V, class M, class G, class D>
+NumberFamily IntFamily(const H<O>& owner, std::string what, M map, G get, D destroy) {
+  NumberFamily f;
+  f.owner = owner;
+  f.what = std::move(what);
+  f.get = [get](const Handle& h, int key) -> py::object {
+    return Wrap(h.state, get(static_cast<const H<O>&>(h).get(), key));
+  };
+  f.items = [map](const Handle& h) {
+    O* o = static_cast<const H<O>&>(h).get();
+    std::vector<std::pair<int, py::object>> out;
+    const auto& m = map(o);
+    for (auto it = m.begin(); it != m.end(); ++it)
+      out.emplace_back(static_cast<int>(it->first), Wrap(h.state, static_cast<V*>(it->second)));
+    return out;
+  };
+  f.destroy = [destroy](const Handle& h, int key) { return destroy(static_cast<const H<O>&>(h).get(), key); };
+  return f;
+}
+
 // A list of wrappers of a RelLinkedList's elements, in list order.
 template <class L>
 py::list WrapList(const State& state, const L& list) {
@@ -248,6 +292,7 @@ void BindConnect(py::module_& m);
 void BindPhysical(py::module_& m);
 void BindProps(py::module_& m);
 void BindXref(py::module_& m);
+void BindRules(py::module_& m);
 
 }  // namespace tvpy
 

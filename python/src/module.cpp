@@ -92,10 +92,22 @@ py::object MakeWrapper(const State& state, TavrinObject* root) {
   h.state = state;
   h.root = root;
   h.token = Acquire(root, state.get());
-  auto& makers = Makers();
-  auto it = makers.find(std::type_index(typeid(*root)));
-  if (it == makers.end()) return py::cast(static_cast<H<TavrinObject>&&>(h));
-  return it->second(std::move(h));
+  // Looked up by the address of the type's record first (no hashing of its
+  // name); the named look-up covers a record that is not the registered one.
+  static thread_local std::unordered_map<const std::type_info*, Maker> byAddress;
+  const std::type_info& type = typeid(*root);
+  auto cached = byAddress.find(&type);
+  Maker maker;
+  if (cached != byAddress.end()) {
+    maker = cached->second;
+  } else {
+    auto& makers = Makers();
+    auto it = makers.find(std::type_index(type));
+    maker = it == makers.end() ? nullptr : it->second;
+    byAddress.emplace(&type, maker);
+  }
+  if (!maker) return py::cast(static_cast<H<TavrinObject>&&>(h));
+  return maker(std::move(h));
 }
 
 namespace {
@@ -214,6 +226,9 @@ void BindSession(py::module_& m) {
             else if (auto* a = dynamic_cast<SAssignment*>(o)) name = a->GetName();
             else if (auto* c = dynamic_cast<SConstraint*>(o)) name = c->GetName();
             else if (auto* p = dynamic_cast<SPinMapping*>(o)) name = p->GetName();
+            else if (auto* t = dynamic_cast<SObjectType*>(o)) name = t->GetName();
+            else if (auto* x = dynamic_cast<SOATContext*>(o)) name = x->GetName();
+            if (auto* r = dynamic_cast<SRuleSet*>(o)) name = r->GetName();
             if (name) return "<tavrin." + kind + " '" + name + "'>";
             return "<tavrin." + kind + ">";
           });
@@ -258,6 +273,48 @@ void BindSession(py::module_& m) {
             if (!f.destroy(f.owner, name)) throw py::key_error(name);
           })
       .def("__repr__", [](const Family& f) { return "<tavrin family of " + f.what + ">"; });
+
+  py::class_<NumberFamily>(m, "NumberFamily", "A family keyed by number: a read-only mapping from number to object, in the library's order (ascending); `del family[number]` unlinks.")
+      .def("__getitem__", [](const NumberFamily& f, int key) {
+            py::object o = f.get(f.owner, key);
+            if (o.is_none()) throw py::key_error(std::to_string(key));
+            return o;
+          })
+      .def("get", [](const NumberFamily& f, int key, py::object dflt) {
+            py::object o = f.get(f.owner, key);
+            return o.is_none() ? dflt : o;
+          }, py::arg("key"), py::arg("default") = py::none())
+      .def("__contains__", [](const NumberFamily& f, const py::object& key) {
+            if (!py::isinstance<py::int_>(key) || py::isinstance<py::bool_>(key)) return false;
+            long long k = key.cast<long long>();
+            if (k < INT32_MIN || k > INT32_MAX) return false;
+            return !f.get(f.owner, static_cast<int>(k)).is_none();
+          })
+      .def("__len__", [](const NumberFamily& f) { return f.items(f.owner).size(); })
+      .def("__iter__", [](const NumberFamily& f) {
+            py::list keys;
+            for (auto& kv : f.items(f.owner)) keys.append(kv.first);
+            return py::iter(keys);
+          })
+      .def("keys", [](const NumberFamily& f) {
+            py::list keys;
+            for (auto& kv : f.items(f.owner)) keys.append(kv.first);
+            return keys;
+          })
+      .def("values", [](const NumberFamily& f) {
+            py::list out;
+            for (auto& kv : f.items(f.owner)) out.append(kv.second);
+            return out;
+          })
+      .def("items", [](const NumberFamily& f) {
+            py::list out;
+            for (auto& kv : f.items(f.owner)) out.append(py::make_tuple(kv.first, kv.second));
+            return out;
+          })
+      .def("__delitem__", [](const NumberFamily& f, int key) {
+            if (!f.destroy(f.owner, key)) throw py::key_error(std::to_string(key));
+          })
+      .def("__repr__", [](const NumberFamily& f) { return "<tavrin family of " + f.what + ">"; });
 
   py::module_ units = m.def_submodule("units", "Length units: the library holds lengths as counts of 1/1500 micrometre.");
   units.def("to_units", [](double amount, const std::string& unit) { return tavrin::FromUnits(amount, UnitOf(unit)); },
@@ -382,4 +439,5 @@ PYBIND11_MODULE(_tavrin, m) {
   tvpy::BindConnect(m);
   tvpy::BindPhysical(m);
   tvpy::BindXref(m);
+  tvpy::BindRules(m);
 }

@@ -5,6 +5,7 @@
 namespace tvpy {
 
 void BindModuleElectrical(py::class_<H<SModule>, H<SPhysicalRepresentation>>& c);
+void BindModuleRules(py::class_<H<SModule>, H<SPhysicalRepresentation>>& c);
 
 namespace {
 
@@ -21,6 +22,15 @@ void Coordinates(py::class_<H<T>, H<P>>& c) {
                     [](const H<T>& h, double v) { h.get()->SetY(v, TAVRIN_UNIT_MIL); })
       .def_property_readonly("x_internal", [](const H<T>& h) { return h.get()->GetXVal(); })
       .def_property_readonly("y_internal", [](const H<T>& h) { return h.get()->GetYVal(); });
+}
+
+// A length held as an owned value: Create replaces the value, then sets it.
+template <class T, class C>
+void SetLength(T* owner, C create, double amount, const std::string& unit) {
+  g_TavrinUnitType u = Unit(unit);
+  SUnitlessValue* v = (owner->*create)();
+  if (!v) throw std::bad_alloc();
+  v->SetInUnits(amount, u);
 }
 
 template <class T>
@@ -47,6 +57,7 @@ void BindPhysical(py::module_& m) {
             return Wrap(h.state, h.get()->FindPartInstance(n.c_str(), pkg.c_str()));
           }, py::arg("name"), py::arg("package_type") = "");
   BindModuleElectrical(module);
+  BindModuleRules(module);
 
   Bind<SPart, SPhysicalRepresentation>(m, "Part", "The physical view of a cell: its pins, packages and pin mappings.")
       .TVPY_CREATE(SPart, "create_part_pin", CreatePartPin)
@@ -147,7 +158,7 @@ void BindPhysical(py::module_& m) {
       .TVPY_TEXT(SLayer, "dielectric_name", GetDielectricName, SetDielectricName)
       .TVPY_NUM(SLayer, double, "dielectric_constant", GetDielectricConstant, SetDielectricConstant)
       .TVPY_NUM(SLayer, int, "number", GetNumber, SetNumber)
-      .TVPY_REF(SLayer, "stack_up", GetStackUp)
+      .TVPY_REF_RW(SLayer, SStackUp, "stack_up", GetStackUp, SetStackUp)
       .TVPY_REF_RW(SLayer, SLayer, "next_layer", GetNextLayer, SetNextLayer)
       .def("thickness", [](const H<SLayer>& h, const std::string& u) { SLayer* l = h.get(); return Length(l, l->GetThicknessVal(), u); }, py::arg("unit") = "mil")
       .def("set_thickness", [](const H<SLayer>& h, double v, const std::string& u) { h.get()->SetThickness(v, Unit(u)); }, py::arg("value"), py::arg("unit") = "mil")
@@ -171,11 +182,22 @@ void BindPhysical(py::module_& m) {
       .def_property_readonly("pads", [](const H<SPadStack>& h) { return WrapIntMap(h.state, h.get()->GetAllPads()); })
       .TVPY_NUM(SPadStack, int, "top_layer", GetTopLayer, SetTopLayer)
       .TVPY_NUM(SPadStack, int, "bottom_layer", GetBottomLayer, SetBottomLayer)
-      .TVPY_REF(SPadStack, "pad_stack_library", GetPadStackLibrary);
+      .TVPY_REF(SPadStack, "pad_stack_library", GetPadStackLibrary)
+      .TVPY_REF_RW(SPadStack, SStackUp, "stack_up", GetStackUp, SetStackUp)
+      .TVPY_REF_RW(SPadStack, SPhysicalNode, "physical_node", GetPhysicalNode, SetPhysicalNode)
+      .def("x_extent", [](const H<SPadStack>& h, const std::string& u) { SPadStack* p = h.get(); return Length(p, p->GetXExtentVal(), u); }, py::arg("unit") = "mil")
+      .def("y_extent", [](const H<SPadStack>& h, const std::string& u) { SPadStack* p = h.get(); return Length(p, p->GetYExtentVal(), u); }, py::arg("unit") = "mil")
+      .def("set_x_extent", [](const H<SPadStack>& h, double v, const std::string& u) { SetLength(h.get(), &SPadStack::CreateXExtentValUnitlessValue, v, u); }, py::arg("value"), py::arg("unit") = "mil")
+      .def("set_y_extent", [](const H<SPadStack>& h, double v, const std::string& u) { SetLength(h.get(), &SPadStack::CreateYExtentValUnitlessValue, v, u); }, py::arg("value"), py::arg("unit") = "mil");
   Bind<SPad, SDesignElement>(m, "Pad", "A pad of a pad stack on one layer.")
       .TVPY_NUM(SPad, int, "layer", GetLayer, SetLayer)
       .TVPY_REFS(SPad, SRegion, InsertRegion, RemoveRegion, HasRegion, "insert_region", "remove_region", "has_region")
-      .TVPY_LIST(SPad, "regions", GetAllRegions);
+      .TVPY_LIST(SPad, "regions", GetAllRegions)
+      .def("x", [](const H<SPad>& h, const std::string& u) { SPad* p = h.get(); return Length(p, p->GetXVal(), u); }, py::arg("unit") = "mil",
+           "The pad's width in `unit`; None when it has none.")
+      .def("y", [](const H<SPad>& h, const std::string& u) { SPad* p = h.get(); return Length(p, p->GetYVal(), u); }, py::arg("unit") = "mil")
+      .def("set_x", [](const H<SPad>& h, double v, const std::string& u) { SetLength(h.get(), &SPad::CreateXValUnitlessValue, v, u); }, py::arg("value"), py::arg("unit") = "mil")
+      .def("set_y", [](const H<SPad>& h, double v, const std::string& u) { SetLength(h.get(), &SPad::CreateYValUnitlessValue, v, u); }, py::arg("value"), py::arg("unit") = "mil");
 
   Bind<SPackage, SDesignElement>(m, "Package", "A package with its pins.")
       .def("create_package_pin", [](const H<SPackage>& h) { return Wrap(h.state, h.get()->CreatePackagePin()); })

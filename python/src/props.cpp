@@ -107,10 +107,12 @@ void BindProps(py::module_& m) {
       "Base of the named design objects: name, pin number, client flags, attributes and constraint instances.")
       .def_property("name", [](const H<SDesignElement>& h) { return Text(h.get()->GetName()); },
                     [](const H<SDesignElement>& h, const std::string& v) {
-                      // The name is the key of the owner's map: it must not change while filed.
-                      (void)h;
-                      (void)v;
-                      throw Error("a design element's name is its key in its owner and cannot change");
+                      // Most names are keys of their owner's map and must not change while
+                      // filed; layers (by number) and package pins (a list) are filed otherwise.
+                      SDesignElement* e = h.get();
+                      if (!dynamic_cast<SLayer*>(e) && !dynamic_cast<SPackagePin*>(e))
+                        throw Error("a design element's name is its key in its owner and cannot change");
+                      e->SetName(v.c_str());
                     })
       .def_property("pin_num", [](const H<SDesignElement>& h) { return Text(h.get()->GetPinNum()); },
                     [](const H<SDesignElement>& h, const std::string& v) { h.get()->SetPinNum(v.c_str()); })
