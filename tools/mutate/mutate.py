@@ -89,7 +89,8 @@ def main():
                         break
                     rc, out = sh("./%s --gtest_brief=1 --gtest_break_on_failure=0" % p, build + "/tests", 120)
                     if rc != 0:
-                        failed = [l.split()[-1] for l in out.splitlines() if l.startswith("[  FAILED  ]") and "," not in l]
+                        failed = [l.split("]", 1)[1].split()[0] for l in out.splitlines()
+                                  if l.startswith("[  FAILED  ]") and "," not in l]
                         verdict, by = "killed", "%s %s" % (p, failed[0] if failed else "(crash or time-out)")
                         break
         finally:
