@@ -184,6 +184,8 @@ TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   EXPECT_TRUE(p->DestroyConstraint("T"));
   EXPECT_STREQ(gone->GetName(), "T");
   ASSERT_EQ(session->Save(File().c_str()), 1);
+  std::string saved = ReadFile(dir.File("f1"));
+  EXPECT_LT(saved.find("\nS1\n"), saved.find("\nWIDTH\n")) << "a project's sets are saved before its constraints";
   SSession* other = AllocSession();
   ASSERT_EQ(other->Restore(dir.File("f1").c_str()), 1);
   SProject* q = other->GetProject("P");
