@@ -89,14 +89,14 @@ class Builder {
   const char* Name() { return kNames[r_.Below(static_cast<int>(sizeof kNames / sizeof *kNames))]; }
   // Extremes and small numbers often, anything in a middle range otherwise.
   int Int() {
-    const int special[] = {INT_MIN, INT_MAX, 0, -1};
+    const int extremes[] = {INT_MIN, INT_MAX, 0, -1};
     int k = r_.Below(6);
-    return k < 4 ? special[k] : static_cast<int>(r_.Next() % 200001) - 100000;
+    return k < 4 ? extremes[k] : static_cast<int>(r_.Next() % 200001) - 100000;
   }
   float Float() {
-    const float special[] = {0.0f, -1.5f, FLT_MAX, 1e-7f};
+    const float extremes[] = {0.0f, -1.5f, FLT_MAX, 1e-7f};
     int k = r_.Below(6);
-    return k < 4 ? special[k] : static_cast<float>(static_cast<int>(r_.Next() % 2000001) - 1000000) / 1000.0f;
+    return k < 4 ? extremes[k] : static_cast<float>(static_cast<int>(r_.Next() % 2000001) - 1000000) / 1000.0f;
   }
   double Length() { return static_cast<double>(r_.Below(200000)) / 100.0; }
   g_TavrinUnitType Unit() { return static_cast<g_TavrinUnitType>(r_.Below(7)); }
