@@ -541,9 +541,9 @@ class TAVRIN_API SDesignElement : public TavrinObject {
 
  private:
   // Deletes the owned constraint instances and attributes and frees the list nodes.
-  void DestroyAssignmentLists();
+  TAVRIN_LOCAL void DestroyAssignmentLists();
   // Record items 7 to 10: the attribute and constraint-instance lists.
-  void SerializeAssignmentLists(tavrin::Record& r);
+  TAVRIN_LOCAL void SerializeAssignmentLists(tavrin::Record& r);
 };
 
 // Concrete classes reach the identifier held by their base through GetId.

@@ -129,16 +129,16 @@ class TAVRIN_API SSession : public TavrinObject {
   friend class tavrin::SessionFiles;
   struct PendingRecord;
   template <class L>
-  L* CreateLibrary(const char* name, RelLinkedList<L*>& list);
+  TAVRIN_LOCAL L* CreateLibrary(const char* name, RelLinkedList<L*>& list);
   // Reading: reads the record into a pending record and links it into the
   // session only when all of it read cleanly (and, for a file, when the data
   // section ends where the object table begins). The pending record's texts
   // come from `heap`, the heap the store creates the objects in.
-  Persistent::Error ReadRecord(PersistentStore& s, PersistentFile* file, HANDLEMA* heap);
-  bool ReadPending(tavrin::Record& r, PendingRecord& p);
+  TAVRIN_LOCAL Persistent::Error ReadRecord(PersistentStore& s, PersistentFile* file, HANDLEMA* heap);
+  TAVRIN_LOCAL bool ReadPending(tavrin::Record& r, PendingRecord& p);
   // Links a pending record into the session; on allocation failure undoes
   // what it linked and returns false.
-  bool Commit(PendingRecord& p);
+  TAVRIN_LOCAL bool Commit(PendingRecord& p);
 
   HANDLEMA* m_heap;
   int32_t m_id;
@@ -336,11 +336,11 @@ class TAVRIN_API SProject : public SDesignElement {
   // Record items 4 and 7 (top cells, designs) and 8 to 10 (constraint
   // sets, constraints, constraint groups), and the deletion of those
   // children; each family completes its part when its class exists.
-  void SerializeTopCells(tavrin::Record& r);
-  void SerializeDesigns(tavrin::Record& r);
-  void SerializeConstraintFamilies(tavrin::Record& r);
-  void DestroyDesigns();
-  void DestroyConstraintFamilies();
+  TAVRIN_LOCAL void SerializeTopCells(tavrin::Record& r);
+  TAVRIN_LOCAL void SerializeDesigns(tavrin::Record& r);
+  TAVRIN_LOCAL void SerializeConstraintFamilies(tavrin::Record& r);
+  TAVRIN_LOCAL void DestroyDesigns();
+  TAVRIN_LOCAL void DestroyConstraintFamilies();
 
   char* m_hostCAD = nullptr;
   char* m_units = nullptr;
@@ -1045,13 +1045,13 @@ class TAVRIN_API SCellInstance : public SInstance {
   T* CreatePortInstance(const char* name, RelLinkedList<T*>& list);
   // Record item 6 while reading: a number already taken moves up to the
   // next free one.
-  void ReadMemberSlotInstances(tavrin::Record& r);
+  TAVRIN_LOCAL void ReadMemberSlotInstances(tavrin::Record& r);
   // Files `si` under `number` as its owner; false (nothing changed) when
   // memory is exhausted.
-  bool EnterSlotInstance(int number, SSlotInstance* si);
+  TAVRIN_LOCAL bool EnterSlotInstance(int number, SSlotInstance* si);
   // Takes the entry holding `si` out of this instance's map (except one
   // under `*keep`); `si` is then no longer owned.
-  void LeaveSlotInstance(SSlotInstance* si, const int* keep);
+  TAVRIN_LOCAL void LeaveSlotInstance(SSlotInstance* si, const int* keep);
 
   char* m_uid = nullptr;
   RelMap<CharM, SPortInstance*> m_portInstances;

@@ -4,5 +4,8 @@
 #define TAVRIN_EXPORT_H
 
 #define TAVRIN_API __attribute__((visibility("default")))
+// Private helpers of exported classes: defined in the library, called only
+// from within it, so they stay out of the exported symbols.
+#define TAVRIN_LOCAL __attribute__((visibility("hidden")))
 
 #endif

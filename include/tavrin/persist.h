@@ -115,7 +115,7 @@ class TAVRIN_API PersistentStore {
 
  private:
   enum : uint8_t { kClaimed = 1, kStoreDeletes = 2 };
-  std::size_t IndexOf(const TavrinObject* obj) const;
+  TAVRIN_LOCAL std::size_t IndexOf(const TavrinObject* obj) const;
 
   int m_status = 0;
   int m_mode;
@@ -202,18 +202,18 @@ class TAVRIN_API PersistentFile : public PersistentStore {
 
  private:
   struct Impl;
-  unsigned WriteInts(const void* buf, unsigned size, unsigned count);
-  unsigned ReadInts(void* buf, unsigned size, unsigned count);
+  TAVRIN_LOCAL unsigned WriteInts(const void* buf, unsigned size, unsigned count);
+  TAVRIN_LOCAL unsigned ReadInts(void* buf, unsigned size, unsigned count);
   // Floats (width 4, widened to double) and doubles (width 8) as text lines.
-  unsigned WriteReals(const void* buf, unsigned width, unsigned count, const char* format);
-  unsigned ReadReals(void* buf, unsigned width, unsigned count);
-  unsigned WriteRaw(const void* buf, unsigned size, unsigned count);
-  unsigned ReadRaw(void* buf, unsigned size, unsigned count);
-  void OpenForWriting(const char* path);
-  void OpenForReading(const char* path);
-  bool CreateReadObject(std::size_t index);
-  bool CloseWriting();
-  void CloseReading();
+  TAVRIN_LOCAL unsigned WriteReals(const void* buf, unsigned width, unsigned count, const char* format);
+  TAVRIN_LOCAL unsigned ReadReals(void* buf, unsigned width, unsigned count);
+  TAVRIN_LOCAL unsigned WriteRaw(const void* buf, unsigned size, unsigned count);
+  TAVRIN_LOCAL unsigned ReadRaw(void* buf, unsigned size, unsigned count);
+  TAVRIN_LOCAL void OpenForWriting(const char* path);
+  TAVRIN_LOCAL void OpenForReading(const char* path);
+  TAVRIN_LOCAL bool CreateReadObject(std::size_t index);
+  TAVRIN_LOCAL bool CloseWriting();
+  TAVRIN_LOCAL void CloseReading();
   Impl* m;
 };
 

@@ -501,13 +501,13 @@ class TAVRIN_API SPinMapping : public TavrinObject {
   }
 
  private:
-  CPorts* NewPair(const char* aggregate, const char* member) const;
-  static void FreePair(CPorts* pair);
-  Entries* NewList() const;
-  static void FreeList(Entries* list);
-  static CPorts* FindPair(const Entries& list, const char* aggregate, const char* member);
-  bool RemovePair(Entries& list, const char* aggregate, const char* member);
-  const Entries* Slot(int slot) const;
+  TAVRIN_LOCAL CPorts* NewPair(const char* aggregate, const char* member) const;
+  TAVRIN_LOCAL static void FreePair(CPorts* pair);
+  TAVRIN_LOCAL Entries* NewList() const;
+  TAVRIN_LOCAL static void FreeList(Entries* list);
+  TAVRIN_LOCAL static CPorts* FindPair(const Entries& list, const char* aggregate, const char* member);
+  TAVRIN_LOCAL bool RemovePair(Entries& list, const char* aggregate, const char* member);
+  TAVRIN_LOCAL const Entries* Slot(int slot) const;
 
   HANDLEMA* m_heap;
   char* m_name = nullptr;

@@ -238,7 +238,7 @@ class TAVRIN_API CStringList {
 
  private:
   struct Node;
-  POSITION Link(const char* s, Node* prev, Node* next);
+  TAVRIN_LOCAL POSITION Link(const char* s, Node* prev, Node* next);
 
   HANDLEMA* m_heap;
   Node* m_head = nullptr;

@@ -296,7 +296,7 @@ class TAVRIN_API SListValue : public SValue {
 
  private:
   template <class T>
-  T* CreateElement(RelLinkedList<T*>& typed);
+  TAVRIN_LOCAL T* CreateElement(RelLinkedList<T*>& typed);
   template <class T>
   void SerializeTyped(tavrin::Record& r, RelLinkedList<T*>& typed);
   // Deletes the elements that are not lists, hands the nested lists to
@@ -354,7 +354,7 @@ class TAVRIN_API SRangeValue : public SValue {
 
  private:
   template <class T>
-  T* CreateBound(SNumericValue*& bound);
+  TAVRIN_LOCAL T* CreateBound(SNumericValue*& bound);
 
   int32_t m_id;
   SNumericValue* m_lower = nullptr;
@@ -824,7 +824,7 @@ class TAVRIN_API ObjectList {
 
  private:
   struct Node;
-  POSITION Link(SObject* o, Node* prev, Node* next);
+  TAVRIN_LOCAL POSITION Link(SObject* o, Node* prev, Node* next);
   HANDLEMA* m_heap;
   Node* m_head = nullptr;
   Node* m_tail = nullptr;

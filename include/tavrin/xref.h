@@ -36,12 +36,12 @@ class TAVRIN_API CPxr {
   int CompLogToPhysName(const char* log, CString& out);
 
  private:
-  void ReadSections(std::FILE* file, int internalNets);
-  void AddNetLine(CString line);
-  static void AddPair(CMapStringToString& logToPhys, CMapStringToOb& physToLog,
+  TAVRIN_LOCAL void ReadSections(std::FILE* file, int internalNets);
+  TAVRIN_LOCAL void AddNetLine(CString line);
+  TAVRIN_LOCAL static void AddPair(CMapStringToString& logToPhys, CMapStringToOb& physToLog,
                       const CString& phys, const CString& log);
-  static int LookupList(const CMapStringToOb& map, const char* key, CStringList*& out);
-  static int LookupName(const CMapStringToString& map, const char* key, CString& out);
+  TAVRIN_LOCAL static int LookupList(const CMapStringToOb& map, const char* key, CStringList*& out);
+  TAVRIN_LOCAL static int LookupName(const CMapStringToString& map, const char* key, CString& out);
 
   CMapStringToString netLogToPhys;  // logical net -> physical net
   CMapStringToOb netPhysToLog;      // physical net -> CStringList* of logical nets
