@@ -39,15 +39,20 @@ TEST(Values, UnitsAndConversions) {
   }
 }
 
-// DestroyValue only for members; deep nesting is deleted without recursion.
+// DestroyValue only for members, unlinked from its typed list too; a
+// destroyed bound is gone; deep nesting is deleted without recursion.
 TEST(Values, ListDestroy) {
   SListValue* l = new SListValue();
   SBooleanValue* b1 = l->CreateBooleanValue();
   SListValue* nested = l->CreateListValue();
   nested->CreateEnumeratedValue()->SetName("released with the list");
   EXPECT_FALSE(l->DestroyValue(nested->CreateIntegerValue()));
-  EXPECT_TRUE(l->DestroyValue(l->CreateBooleanValue()));
-  EXPECT_EQ(Items(l->GetAllValues()), (std::vector<SValue*>{nested, b1}));
+  EXPECT_TRUE(l->DestroyValue(l->CreateBooleanValue()) && l->DestroyValue(l->CreateStringValue()));
+  EXPECT_TRUE(l->GetAllStringValues().empty());
+  SRangeValue* r = l->CreateRangeValue();
+  r->CreateUpperIntegerValue();
+  EXPECT_TRUE(r->DestroyUpper() && !r->GetUpper());  // and the list's delete does not free it again
+  EXPECT_EQ(Items(l->GetAllValues()), (std::vector<SValue*>{r, nested, b1}));
   delete l;
   SListValue* deep = l = new SListValue();
   for (int k = 0; k < 300000; ++k) deep = deep->CreateListValue();
