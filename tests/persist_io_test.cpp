@@ -83,27 +83,6 @@ TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
   }
 }
 
-// About one write per 64 KiB (a small file with its header is one write), a
-// sync of the file and of its folder; the replaced file keeps its mode.
-TEST_F(SaveIoTest, WritesPerSave) {
-  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-  Fill(session, 40000);
-  io::ResetFaults();
-  ASSERT_EQ(session->Save(target.c_str()), 1);
-  long size = static_cast<long>(ReadFile(target).size());
-  ASSERT_GT(size, 2000000);
-  EXPECT_LE(io::Count(io::Op::kWrite), size / 65536 + 3);
-  EXPECT_TRUE(io::Count(io::Op::kSync) == 2 && io::Count(io::Op::kRename) == 1);
-  struct stat st;
-  ASSERT_EQ(stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  SSession* small = AllocSession();
-  io::ResetFaults();
-  ASSERT_EQ(small->Save(target.c_str()), 1);
-  EXPECT_EQ(io::Count(io::Op::kWrite), 1);
-  delete small;
-}
-
 // Over the size limit Save fails, or the limit's signal kills the process
 // mid-save; the previous file stays either way. Under the limit it saves.
 TEST_F(SaveIoTest, FullDisk) {

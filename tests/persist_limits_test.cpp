@@ -49,18 +49,6 @@ namespace {
 
 typedef std::vector<std::string> Lines;
 
-// A whole file around data lines and class lines, header positions patched.
-std::string Frame(const Lines& data, const Lines& classes) {
-  std::string body, tail = "@@@@\n" + std::to_string(classes.size() + 1) + "\n";
-  for (const std::string& l : data) body += l + "\n";
-  for (const std::string& l : classes) tail += l + "\n";
-  long table = 37 + long(body.size());
-  char head[64];
-  std::snprintf(head, sizeof head, "%06ld\n%06ld\n", table, table + long(tail.size()));
-  return "YO\n12\nVV\n33199\n" + std::string(head) +
-         std::string("2147483647\n2147483647\n").substr(std::strlen(head)) + body + tail;
-}
-
 // A session with project "p" whose attribute "a" holds `lists` list values
 // nested in one another: the project's record is at nesting level 1, the
 // attribute's at 2 and the lists' at 3 and below.
@@ -227,83 +215,6 @@ TEST_F(LimitsTest, MemoryPerByteOfFile) {
   }
 }
 
-// The object table costs its entries, whatever its class lines say: a table
-// of a million lines that each bring a class name of their own (a name no
-// reader knows) takes no more than one of a million lines referring to one
-// name, far below the bound. (The sanitizer build keeps freed memory back,
-// so there the general bound applies.)
-TEST_F(LimitsTest, ClassLinesCostTheirEntriesOnly) {
-#if defined(__SANITIZE_ADDRESS__)
-  const long perByte = 32;
-#else
-  const long perByte = 8;
-#endif
-  // The class of an entry is found by its name or by the name's position,
-  // after any number of names no reader knows.
-  Lines few;
-  for (int i = 0; i < 400; ++i) few.push_back("N" + std::to_string(i));
-  few.insert(few.end(), {"A", "SProject", "A", "401", "0"});
-  Lines project = {"0", "1", "1", "p", "404", "0", "1", "p"};  // index 404: name 401
-  project.insert(project.end(), 17, "0");
-  ASSERT_EQ(Restore(Write("few", Frame(project, few))), 1);
-  EXPECT_NE(session->GetProject("p"), nullptr);
-
-  const std::size_t n = (1u << 20) + 1;  // just past a doubling of anything kept per name
-  Lines names(n, "A"), positions(n, "0");
-  positions[0] = "SProject";
-  for (const Lines* classes : {&names, &positions}) {
-    std::string bytes = Frame(Lines(5, "0"), *classes);
-    std::string path = Write("table", bytes);
-    int result = -1;
-    long grown = PeakGrowthKiB(path, &result);
-    ASSERT_GE(grown, 0);
-    EXPECT_EQ(result, 1);
-    long bound = (perByte * long(bytes.size()) >> 10) + 16 * 1024;
-    EXPECT_LE(grown, bound) << bytes.size() << " bytes, class lines " << (*classes)[1];
-  }
-}
-
-// A restore that fails at the file's last line gives back everything it
-// took: the session heap's pools hold what they held, and five attempts
-// take no more memory than one.
-TEST_F(LimitsTest, FailedRestoresGiveBackWhatTheyTook) {
-  SSession* source = AllocSession();
-  for (int i = 0; i < 2000; ++i) {
-    SProject* p = source->CreateProject(("project" + std::to_string(i)).c_str());
-    p->CreateFile("f")->SetAlias("alias text long enough for a pooled block");
-    SListValue* l = p->CreateAttribute("a")->CreateListValue();
-    l->CreateStringValue()->SetValue("value");
-    l->CreateListValue()->CreateIntegerValue();
-  }
-  source->CreatePackageLibrary("lib");
-  ASSERT_EQ(source->Save(dir.File("good").c_str()), 1);
-  delete source;
-  std::string bytes = ReadFile(dir.File("good"));
-  std::size_t last = bytes.rfind("\n0\n@@@@\n");  // the pad-stack libraries' count
-  ASSERT_NE(last, std::string::npos);
-  bytes[last + 1] = '1';
-  std::string path = Write("damaged", bytes);
-
-  session->CreateProject("kept")->CreateFile("k");
-  std::size_t inUse = InUse(heap), held = HeapBytes(heap);
-  std::string reason;
-  ASSERT_EQ(Restore(path, &reason), 0);
-  EXPECT_NE(reason, "out of memory");
-  long once = ResidentKiB();
-  for (int i = 0; i < 4; ++i) ASSERT_EQ(Restore(path), 0);
-#if !defined(__SANITIZE_ADDRESS__)  // which holds freed memory back on purpose
-  EXPECT_LE(ResidentKiB(), once + 1024);
-#else
-  (void)once;
-#endif
-  EXPECT_EQ(InUse(heap), inUse);
-  EXPECT_EQ(HeapBytes(heap), held);
-  EXPECT_EQ(session->GetAllProjects().size(), 1u);
-  bytes[last + 1] = '0';
-  EXPECT_EQ(Restore(Write("sound", bytes)), 1);
-  EXPECT_EQ(session->GetAllProjects().size(), 2001u);
-}
-
 // Memory running out anywhere in a restore, in the general allocator or in
 // the pools, gives 0 with the reason "out of memory" and leaves the session;
 // in a save it leaves the previous file.
@@ -362,33 +273,22 @@ TEST_F(LimitsTest, OutOfMemoryIsAFailureNotAnException) {
 // The cross-reference loader meets memory running out with 0, never with an
 // exception, wherever it runs out.
 TEST_F(LimitsTest, LoaderOutOfMemoryIsAFailure) {
-  std::string path = dir.File("board.pxr");
-  std::FILE* f = std::fopen(path.c_str(), "w");
-  ASSERT_TRUE(f);
-  std::fputs("Net_Cross_Reference\n(GND \"GND\")\n(N12 \"CLK\")\n(N12 \"CLK_TERM\")\nEnd_\n"
-             "Pin_Cross_Reference\n(\"U1\"\n  (\"CPU\"\n    (A1 VCC)\n  )\n)\nEnd_\n", f);
-  std::fclose(f);
-  int failures = 0;
-  for (long k = 1; k < 10000; ++k) {
+  std::string path = Write("board.pxr", "Net_Cross_Reference\n(GND \"GND\")\n(N12 \"CLK\")\n(N12 \"CLK_TERM\")\n"
+                                        "End_\nPin_Cross_Reference\n(\"U1\"\n  (\"CPU\"\n    (A1 VCC)\n  )\n)\nEnd_\n");
+  int failures = 0, r = 0;
+  for (long k = 1; k < 10000 && r != 1; ++k, ++failures) {
     CPxr pxr;
-    int r = 0;
     g_failNew = k;
     try {
       r = pxr.LoadFile(path.c_str(), 0);
     } catch (...) {
-      g_failNew = 0;
-      FAIL() << "exception at allocation " << k;
+      ADD_FAILURE() << "exception at allocation " << k;
     }
     g_failNew = 0;
-    if (r == 1) {
-      CStringList* logical = nullptr;
-      ASSERT_EQ(pxr.NetPhysToLogNames("N12", logical), 1);
-      EXPECT_EQ(logical->GetCount(), 2);
-      break;
-    }
-    ++failures;
+    CStringList* logical = nullptr;
+    EXPECT_TRUE(r == 0 || (pxr.NetPhysToLogNames("N12", logical) == 1 && logical->GetCount() == 2));
   }
-  EXPECT_GE(failures, 3);
+  EXPECT_GE(failures, 4);
 }
 
 // A server file whose table lists two hundred thousand sessions creates one
@@ -398,18 +298,9 @@ TEST_F(LimitsTest, TablesAndLengthsDoNotAskForMore) {
   Lines classes(200000, "0");
   classes[0] = "SSession";
   std::string path = Write("server", Frame({"1", "0", "0", "0"}, classes));
-  std::fflush(stdout);
-  int saved = dup(1);
-  std::string out = dir.File("stdout");
-  FILE* f = std::fopen(out.c_str(), "w");
-  dup2(fileno(f), 1);
-  bool restored = GTavrinServer::Restore(path.c_str());
-  std::fflush(stdout);
-  dup2(saved, 1);
-  close(saved);
-  std::fclose(f);
-  EXPECT_FALSE(restored);
-  EXPECT_LE(ReadFile(out).size(), 40u) << ReadFile(out).substr(0, 200);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(GTavrinServer::Restore(path.c_str()));
+  EXPECT_LE(testing::internal::GetCapturedStdout().size(), 40u);
 
   struct Store : PersistentFile {
     using PersistentFile::PersistentFile;

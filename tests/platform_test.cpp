@@ -35,4 +35,20 @@ TEST(CStringTest, FormatFollowsPrintf) {
   }
 }
 
+// Trimming keeps the last character that is not trimmed; a list keeps its
+// tail through additions at either end and removals.
+TEST(CStringTest, TrimAndListEnds) {
+  CString t("  ab  ");
+  EXPECT_EQ(t.TrimRight().str(), "  ab");
+  EXPECT_EQ(CString("   ").TrimRight().str(), "");
+  EXPECT_EQ(CString("abc").Right(3).str() + CString("abc").Right(2).str(), "abcbc");
+  CStringList list;
+  list.AddHead("b");
+  list.AddHead("a");
+  list.AddTail("c");
+  EXPECT_EQ(list.GetTail().str(), "c");
+  list.RemoveAt(list.GetTailPosition());
+  EXPECT_EQ(list.GetTail().str() + list.GetHead().str(), "ba");
+}
+
 }  // namespace

