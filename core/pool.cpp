@@ -250,15 +250,6 @@ char* TextAlloc(HANDLEMA* heap, std::size_t n) {
   return static_cast<char*>(PoolAlloc(heap, n));
 }
 
-char* TextResize(HANDLEMA* heap, char* old, std::size_t n) {
-  if (old && old != g_sharedEmpty) {
-    unsigned tag = BlockTag(old);
-    if (tag < kSizeClassCount && n <= static_cast<std::size_t>(kClassSizes[tag])) return old;
-    PoolFree(old);
-  }
-  return static_cast<char*>(PoolAlloc(heap, n));
-}
-
 void TextFree(char* text) { PoolFree(text); }
 
 bool SetText(HANDLEMA* heap, char*& field, const char* text) {

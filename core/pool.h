@@ -54,9 +54,6 @@ bool BlockFreed(const void* block);
 char* SharedEmptyText();
 // Text block of n bytes: the shared empty text for n < 2, else pooled.
 char* TextAlloc(HANDLEMA* heap, std::size_t n);
-// Gives a block able to hold n bytes: `old` itself when its size class still
-// fits, else a new pooled block (old is released). Contents are not copied.
-char* TextResize(HANDLEMA* heap, char* old, std::size_t n);
 // Releases a text block (null and the shared empty text are left alone).
 void TextFree(char* text);
 // The text setter: replaces `field` by a copy of `text`, reusing the block

@@ -101,16 +101,11 @@ TEST_F(PoolTest, LargeCountedAndTextBlocks) {
     EXPECT_EQ(PoolAlloc(h, std::size_t(-1)), nullptr);
     EXPECT_EQ(CountedAlloc(h, std::size_t(-1) - 4), nullptr);
   }
-  // Texts: one shared empty text below 2 bytes (never freed), resized in place while the class fits.
+  // Texts: one shared empty text below 2 bytes (never freed).
   char* e = SharedEmptyText();
   EXPECT_TRUE(TextAlloc(heap, 0) == e && TextAlloc(heap, 1) == e);
   TextFree(e);
   EXPECT_EQ(e[0], '\0');
-  char* t = TextAlloc(heap, 10);  // class 16
-  EXPECT_EQ(TextResize(heap, t, 15), t);
-  EXPECT_EQ(BlockTag(TextResize(heap, t, 17)), 2u);
-  EXPECT_EQ(TextAlloc(heap, 12), t);  // the old block went back to class 16
-  EXPECT_EQ(BlockTag(TextResize(heap, e, 5)), 0u);
   char* field = nullptr;
   ASSERT_TRUE(SetText(heap, field, ""));
   EXPECT_TRUE(field != e && BlockTag(field) == 0u);
