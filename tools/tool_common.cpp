@@ -22,7 +22,10 @@ int Fail(const char* command, const char* path, const std::string& reason) {
   return 1;
 }
 
-std::string Quote(const char* text) {
+namespace {
+// The text in double quotes; quotes and backslashes escaped, other bytes
+// outside printable ASCII written with `hexFormat`.
+std::string Escaped(const char* text, const char* hexFormat) {
   std::string out = "\"";
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
     if (*p == '"' || *p == '\\') {
@@ -30,7 +33,7 @@ std::string Quote(const char* text) {
       out += static_cast<char>(*p);
     } else if (*p < 0x20 || *p >= 0x7f) {
       char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", *p);
+      std::snprintf(hex, sizeof hex, hexFormat, *p);
       out += hex;
     } else {
       out += static_cast<char>(*p);
@@ -38,23 +41,11 @@ std::string Quote(const char* text) {
   }
   return out + "\"";
 }
+}  // namespace
 
-std::string JsonQuote(const char* text) {
-  std::string out = "\"";
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-    if (*p == '"' || *p == '\\') {
-      out += '\\';
-      out += static_cast<char>(*p);
-    } else if (*p < 0x20 || *p >= 0x7f) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\u%04x", *p);
-      out += hex;
-    } else {
-      out += static_cast<char>(*p);
-    }
-  }
-  return out + "\"";
-}
+std::string Quote(const char* text) { return Escaped(text, "\\x%02x"); }
+
+std::string JsonQuote(const char* text) { return Escaped(text, "\\u%04x"); }
 
 InputPath::InputPath(const char* argument) : m_path(argument), m_shown(argument) {
   if (std::strcmp(argument, "-") != 0) return;
