@@ -29,7 +29,11 @@
 
 #include "platform/private_heap.h"
 
+#include "bench/bench_common.h"
+
 namespace {
+
+using tavrin_bench::StatusKb;
 
 // The design object of the benchmark: a design element and nothing more.
 class BenchElement : public SDesignElement {
@@ -55,21 +59,6 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
 }
 
 // Resident and peak resident set of this process, in bytes.
-long StatusKb(const char* field) {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return 0;
-  char line[256];
-  long kb = 0;
-  std::size_t n = std::strlen(field);
-  while (std::fgets(line, sizeof line, f)) {
-    if (std::strncmp(line, field, n) == 0) {
-      kb = std::atol(line + n);
-      break;
-    }
-  }
-  std::fclose(f);
-  return kb;
-}
 long Rss() { return StatusKb("VmRSS:") * 1024; }
 long Peak() { return StatusKb("VmHWM:") * 1024; }
 

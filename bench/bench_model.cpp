@@ -41,28 +41,17 @@
 #include "platform/private_heap.h"
 #include "tavrin/tavrin.h"
 
+#include "bench/bench_common.h"
+
 namespace {
+
+using tavrin_bench::Now;
+using tavrin_bench::Slurp;
+using tavrin_bench::StatusKb;
+using tavrin_bench::SyncFolder;
 
 using tavrin_bench::BoardPlan;
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-long StatusKb(const char* field) {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return 0;
-  char line[256];
-  long kb = 0;
-  std::size_t n = std::strlen(field);
-  while (std::fgets(line, sizeof line, f))
-    if (std::strncmp(line, field, n) == 0) {
-      kb = std::atol(line + n);
-      break;
-    }
-  std::fclose(f);
-  return kb;
-}
 double CpuSeconds() {
   struct rusage u;
   getrusage(RUSAGE_SELF, &u);
@@ -73,27 +62,6 @@ long Peak() { return StatusKb("VmHWM:") * 1024; }
 long MallocBytes() {
   struct mallinfo2 m = mallinfo2();
   return static_cast<long>(m.uordblks + m.hblkhd);
-}
-
-void SyncFolder(const std::string& path) {
-  std::string folder = path.substr(0, path.rfind('/'));
-  int d = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (d >= 0) {
-    fsync(d);
-    close(d);
-  }
-}
-
-std::string Slurp(const std::string& path) {
-  std::string out;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return out;
-  std::fseek(f, 0, SEEK_END);
-  out.resize(static_cast<std::size_t>(std::ftell(f)));
-  std::fseek(f, 0, SEEK_SET);
-  if (std::fread(&out[0], 1, out.size(), f) != out.size()) out.clear();
-  std::fclose(f);
-  return out;
 }
 
 // ---- the std baseline: the same objects, texts as std::string ----------------------------

@@ -22,11 +22,14 @@
 #include "design/session_files.h"
 #include "tavrin/tavrin.h"
 
+#include "bench/bench_common.h"
+
 namespace {
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using tavrin_bench::Now;
+using tavrin_bench::Slurp;
+using tavrin_bench::StatusKb;
+using tavrin_bench::SyncFolder;
 
 template <class F>
 double Best(F f, int runs = 3) {
@@ -37,27 +40,6 @@ double Best(F f, int runs = 3) {
     best = std::min(best, Now() - t);
   }
   return best;
-}
-
-std::string Slurp(const std::string& path) {
-  std::string out;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return out;
-  std::fseek(f, 0, SEEK_END);
-  out.resize(static_cast<std::size_t>(std::ftell(f)));
-  std::fseek(f, 0, SEEK_SET);
-  if (std::fread(&out[0], 1, out.size(), f) != out.size()) out.clear();
-  std::fclose(f);
-  return out;
-}
-
-void SyncFolder(const std::string& path) {
-  std::string folder = path.substr(0, path.rfind('/'));
-  int d = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (d >= 0) {
-    fsync(d);
-    close(d);
-  }
 }
 
 // Writes through a stdio stream to a temporary file, syncs and renames it.
