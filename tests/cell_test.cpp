@@ -97,6 +97,13 @@ TEST(CellHeapless, DeletesWhatItOwns) {
   s->SetUnits("mm");
   EXPECT_TRUE(s->DestroyCellInstance("u"));
   EXPECT_EQ(other->GetInstanceCount(), 1);
+  // A count read from a file may sit at the ends of the range.
+  other->SetInstanceCount(INT_MAX);
+  s->CreateGenericCellInstance("v", other);
+  EXPECT_EQ(other->GetInstanceCount(), INT_MAX);
+  other->SetInstanceCount(INT_MIN);
+  EXPECT_TRUE(s->DestroyCellInstance("v"));
+  EXPECT_EQ(other->GetInstanceCount(), INT_MIN);
   delete c;
   delete other;
 }

@@ -2,6 +2,8 @@
 #ifndef TAVRIN_DESIGN_H
 #define TAVRIN_DESIGN_H
 
+#include <climits>
+
 #include "tavrin/connect.h"
 #include "tavrin/containers.h"
 #include "tavrin/core.h"
@@ -434,8 +436,10 @@ class TAVRIN_API SCell : public SInstantiator {
   // Empties the aggregate-slot list and the member-slot map; deletes nothing.
   void RemoveSlots();
 
-  int AddCellRef() { return ++m_instanceCount; }
-  int RemoveCellRef() { return --m_instanceCount; }
+  // The count comes from files too, so it stops at the int range rather
+  // than overflow.
+  int AddCellRef() { return m_instanceCount < INT_MAX ? ++m_instanceCount : m_instanceCount; }
+  int RemoveCellRef() { return m_instanceCount > INT_MIN ? --m_instanceCount : m_instanceCount; }
   int GetInstanceCount() const { return m_instanceCount; }
   void SetInstanceCount(int n) { m_instanceCount = n; }
 
