@@ -14,7 +14,8 @@ moved) makes the mutation "not applicable".
 import argparse, os, shutil, subprocess, sys, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-SCRATCH = "/tmp/tavrin-mutate"
+# Each run needs a scratch folder of its own; parallel runs set TAVRIN_MUTATE_SCRATCH.
+SCRATCH = os.environ.get("TAVRIN_MUTATE_SCRATCH", "/tmp/tavrin-mutate")
 
 
 def sh(cmd, cwd, timeout=None):
