@@ -127,8 +127,9 @@ long PersistentFile::GetObjectTablePosition() const { return static_cast<long>(m
 
 void PersistentFile::OpenForWriting(const char* path) {
   m->out.reset(new OutputFile);
-  // About one object per 96 bytes of the session heap.
-  std::size_t expected = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) / 96 : 0;
+  // About one object per 256 bytes of the session heap (a whole board takes
+  // some 295 per object with its maps, lists and texts).
+  std::size_t expected = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) / 256 : 0;
   m->refs.reset(new tavrin::ReferenceIndex(expected));
   if (!m->out->Open(path)) {
     m->SetError([&] { return std::string(m->out->error()); });
@@ -160,7 +161,7 @@ bool PersistentFile::CloseWriting() {
     const char* lastClass = nullptr;  // objects of one class tend to follow each other
     int32_t lastPosition = 0;
     for (uint32_t i = 1; i < count; ++i) {
-      const char* cls = m->refs->At(i)->GetClassName();
+      const char* cls = m->refs->ClassOf(i);
       if (cls == lastClass) {
         m->PutInt(lastPosition);
         continue;

@@ -1,6 +1,7 @@
 #include "persist/reference_index.h"
 
 #include <cstdlib>
+#include <new>
 
 #include "tavrin/core.h"
 
@@ -10,10 +11,11 @@ namespace {
 constexpr std::size_t kDefaultChunk = 30000;
 // Larger values would only waste memory on small saves.
 constexpr std::size_t kMaxChunk = std::size_t(1) << 24;
-constexpr std::size_t kMinBucketBits = 12;
-constexpr std::size_t kMaxBucketBits = 30;
-// Indices are 32-bit numbers; the last one stays free as the limit.
+constexpr std::size_t kMinSlots = 1024;
+// Indices are 32-bit numbers; the last one stays free as the limit. The
+// remainder by multiplication needs a slot count below 2^32.
 constexpr std::size_t kMaxEntries = UINT32_MAX;
+constexpr std::size_t kMaxSlots = std::size_t(1) << 31;
 }  // namespace
 
 std::size_t ReferenceIndex::ChunkSizeFromEnvironment() {
@@ -26,77 +28,103 @@ std::size_t ReferenceIndex::ChunkSizeFromEnvironment() {
 }
 
 ReferenceIndex::ReferenceIndex(std::size_t expected) : m_chunkSize(ChunkSizeFromEnvironment()) {
-  if (expected > kMaxEntries - 1) expected = kMaxEntries - 1;
-  m_bucketBits = kMinBucketBits;
-  while (m_bucketBits < 24 && (std::size_t(2) << m_bucketBits) < expected) ++m_bucketBits;
-  m_buckets = static_cast<uint32_t*>(std::calloc(std::size_t(1) << m_bucketBits, sizeof(uint32_t)));
+  if (expected > kMaxSlots / 2) expected = kMaxSlots / 2;
   m_capacity = (expected > m_chunkSize ? expected : m_chunkSize) + 1;
-  m_entries = static_cast<Entry*>(std::malloc(m_capacity * sizeof *m_entries));
-  m_objects = static_cast<const TavrinObject**>(std::malloc(m_capacity * sizeof *m_objects));
-  if (!m_buckets || !m_entries || !m_objects) {
+  m_classes = static_cast<const char**>(std::malloc(m_capacity * sizeof *m_classes));
+  if (!m_classes || !SetSlots(2 * expected > kMinSlots ? 2 * expected : kMinSlots)) {
     m_failed = true;
-  } else {
-    m_entries[0] = Entry{nullptr, 0};
-    m_objects[0] = nullptr;
+    return;
   }
+  m_classes[0] = nullptr;
 }
 
 ReferenceIndex::~ReferenceIndex() {
-  std::free(m_buckets);
-  std::free(m_entries);
-  std::free(m_objects);
+  std::free(m_slots);
+  std::free(m_classes);
 }
 
-// Objects are at least 64 bytes apart in their pools (a smaller one only
-// lengthens a chain).
-std::size_t ReferenceIndex::Bucket(const void* key) const {
-  uintptr_t a = reinterpret_cast<uintptr_t>(key) >> 6;
-  return static_cast<std::size_t>((a ^ (a >> m_bucketBits)) & ((std::size_t(1) << m_bucketBits) - 1));
-}
-
-bool ReferenceIndex::GrowBuckets() {
-  if (m_bucketBits >= kMaxBucketBits) return false;
-  uint32_t* fresh = static_cast<uint32_t*>(std::calloc(std::size_t(2) << m_bucketBits, sizeof(uint32_t)));
-  if (!fresh) return false;  // keep the longer chains
-  std::free(m_buckets);
-  m_buckets = fresh;
-  ++m_bucketBits;
-  for (uint32_t i = 1; i < m_count; ++i) {
-    std::size_t b = Bucket(m_entries[i].key);
-    m_entries[i].next = m_buckets[b];
-    m_buckets[b] = i;
-  }
+// A fresh zeroed table of `count` slots holding the entries of the old one.
+bool ReferenceIndex::SetSlots(std::size_t count) {
+  if (count > kMaxSlots) return false;
+  Slot* fresh = static_cast<Slot*>(std::calloc(count, sizeof(Slot)));
+  if (!fresh) return false;
+  Slot* old = m_slots;
+  std::size_t oldCount = m_slotCount;
+  m_slots = fresh;
+  m_slotCount = count;
+  m_modMagic = UINT64_MAX / count + 1;
+  for (std::size_t i = 0; i < oldCount; ++i)
+    if (old[i].index) *const_cast<Slot*>(FindTag(old[i].tag)) = old[i];
+  std::free(old);
   return true;
 }
 
-bool ReferenceIndex::GrowEntries() {
+uint32_t ReferenceIndex::Known(const void* p) const {
+  uintptr_t a = reinterpret_cast<uintptr_t>(p);
+  if ((a >> kWindowShift) == m_window) return Find(a)->index;
+  auto hit = m_far.find(p);
+  return hit == m_far.end() ? 0 : hit->second;
+}
+
+bool ReferenceIndex::Enter(const void* p, uint32_t index) {
+  uintptr_t a = reinterpret_cast<uintptr_t>(p);
+  if ((a >> kWindowShift) != m_window) {
+    try {
+      m_far.emplace(p, index);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  }
+  Slot* s = const_cast<Slot*>(Find(a));
+  s->tag = Tag(a);
+  s->index = index;
+  ++m_used;
+  return true;
+}
+
+bool ReferenceIndex::GrowClasses() {
   std::size_t step = m_capacity / 2 > m_chunkSize ? m_capacity / 2 : m_chunkSize;
   std::size_t cap = m_capacity + step > kMaxEntries ? kMaxEntries : m_capacity + step;
   if (cap <= m_capacity) return false;
-  auto* entries = static_cast<Entry*>(std::realloc(m_entries, cap * sizeof *m_entries));
-  if (!entries) return false;
-  m_entries = entries;
-  auto* objects = static_cast<const TavrinObject**>(std::realloc(m_objects, cap * sizeof *m_objects));
-  if (!objects) return false;
-  m_objects = objects;
+  auto* classes = static_cast<const char**>(std::realloc(m_classes, cap * sizeof *m_classes));
+  if (!classes) return false;
+  m_classes = classes;
   m_capacity = cap;
   return true;
 }
 
-int64_t ReferenceIndex::IndexOf(const TavrinObject* obj) {
-  if (!obj) return 0;
+// obj is not in the table: a new object, another base of one numbered, or
+// a pointer outside the window.
+int64_t ReferenceIndex::Add(const TavrinObject* obj) {
   if (m_failed) return -1;
-  const void* key = dynamic_cast<const void*>(obj);
-  std::size_t b = Bucket(key);
-  for (uint32_t i = m_buckets[b]; i; i = m_entries[i].next)
-    if (m_entries[i].key == key) return i;
-  if (m_count >= kMaxEntries - 1) return -1;
-  if (m_count >= m_capacity && !GrowEntries()) return -1;
-  uint32_t index = m_count++;
-  m_entries[index] = Entry{key, m_buckets[b]};
-  m_objects[index] = obj;
-  m_buckets[b] = index;
-  if (m_count > (std::size_t(1) << m_bucketBits)) GrowBuckets();
+  if (m_window == UINTPTR_MAX) m_window = reinterpret_cast<uintptr_t>(obj) >> kWindowShift;
+  // Room for two more slots (the complete object and an alias) keeps the
+  // table at most half full.
+  if (2 * (m_used + 2) > m_slotCount && !SetSlots(2 * m_slotCount) && m_used + 2 >= m_slotCount)
+    return -1;  // full: no free slot would end a search
+  if ((reinterpret_cast<uintptr_t>(obj) >> kWindowShift) != m_window) {
+    auto hit = m_far.find(obj);
+    if (hit != m_far.end()) return hit->second;
+  }
+  const void* whole = dynamic_cast<const void*>(obj);
+  uint32_t index = whole != obj ? Known(whole) : 0;
+  bool fresh = index == 0;
+  if (fresh) {
+    if (m_count >= kMaxEntries - 1) return -1;
+    if (m_count >= m_capacity && !GrowClasses()) return -1;
+    index = m_count;
+  }
+  // A pointer entered without its index handed out would leave the table
+  // inconsistent: the numbering fails for good.
+  if ((fresh && !Enter(whole, index)) || (whole != obj && !Enter(obj, index))) {
+    m_failed = true;
+    return -1;
+  }
+  if (fresh) {
+    m_classes[index] = obj->GetClassName();
+    ++m_count;
+  }
   return index;
 }
 
