@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "persist/text_codec.h"
+
 namespace tavrin {
 
 namespace io {
@@ -67,6 +69,48 @@ class OutputFile {
   void Advance(std::size_t n) {
     m_cursor += n;
     if (m_cursor > m_len) m_len = m_cursor;
+  }
+
+  // One line: n characters and a line feed.
+  void PutLine(const char* text, std::size_t n) {
+    if (char* at = Space(n + 1)) {
+      std::memcpy(at, text, n);
+      at[n] = '\n';
+      Advance(n + 1);
+      return;
+    }
+    Write(text, n);
+    Put('\n');
+  }
+  // The decimal line of v.
+  void PutIntLine(int32_t v) {
+    if (char* at = Space(12)) {
+      char* end = FormatInt32(at, v);
+      *end++ = '\n';
+      Advance(static_cast<std::size_t>(end - at));
+      return;
+    }
+    char line[16];
+    char* end = FormatInt32(line, v);
+    *end++ = '\n';
+    Write(line, static_cast<std::size_t>(end - line));
+  }
+  // A text of n characters holding no line feed: its length line and its
+  // characters line, in one step when the buffer has room.
+  void PutTextLines(const char* text, std::size_t n) {
+    if (char* at = Space(n + 13)) {
+      char* end = FormatInt32(at, static_cast<int32_t>(n));
+      *end++ = '\n';
+      if (n) {
+        std::memcpy(end, text, n);
+        end += n;
+        *end++ = '\n';
+      }
+      Advance(static_cast<std::size_t>(end - at));
+      return;
+    }
+    PutIntLine(static_cast<int32_t>(n));
+    if (n) PutLine(text, n);
   }
 
   int64_t Tell() const { return m_bufStart + static_cast<int64_t>(m_cursor); }

@@ -60,29 +60,9 @@ struct PersistentFile::Impl {
     }
   }
   // Frame output, always in the text encoding.
-  void PutLine(const char* text, std::size_t n) {
-    if (char* at = out->Space(n + 1)) {
-      std::memcpy(at, text, n);
-      at[n] = '\n';
-      out->Advance(n + 1);
-      return;
-    }
-    out->Write(text, n);
-    out->Put('\n');
-  }
+  void PutLine(const char* text, std::size_t n) { out->PutLine(text, n); }
   void PutLine(const char* text) { PutLine(text, std::strlen(text)); }
-  void PutInt(int32_t v) {
-    if (char* at = out->Space(12)) {
-      char* end = tavrin::FormatInt32(at, v);
-      *end++ = '\n';
-      out->Advance(static_cast<std::size_t>(end - at));
-      return;
-    }
-    char line[16];
-    char* end = tavrin::FormatInt32(line, v);
-    *end++ = '\n';
-    out->Write(line, static_cast<std::size_t>(end - line));
-  }
+  void PutInt(int32_t v) { out->PutIntLine(v); }
 };
 
 PersistentFile::PersistentFile(const char* path, int mode, HANDLEMA* heap)
@@ -112,6 +92,7 @@ void PersistentFile::SetBinaryRead(int on) {
 void PersistentFile::SetBinaryWrite(int on) {
   PersistentStore::SetBinaryWrite(on);
   m->binaryWrite = on != 0;
+  SetDirectOutput(IsWriting() && m->open && !m->binaryWrite ? m->out.get() : nullptr);
 }
 
 bool PersistentFile::IsOK() const { return m->open && GetStatus() == 0; }
@@ -136,6 +117,7 @@ void PersistentFile::OpenForWriting(const char* path) {
     return;
   }
   m->open = true;
+  if (!m->binaryWrite) SetDirectOutput(m->out.get());
   m->debugReferences = std::getenv("TAVRIN_DEBUG") != nullptr;
   m->PutLine("YO");
   m->PutLine(tavrin::kFormatVersionText);
@@ -288,6 +270,7 @@ bool PersistentFile::CreateReadObject(std::size_t index) {
 bool PersistentFile::Close() {
   if (m->closed) return m->closeResult;
   m->closed = true;
+  SetDirectOutput(nullptr);
   if (IsWriting()) {
     try {
       m->closeResult = CloseWriting();

@@ -25,6 +25,7 @@
 #include <typeinfo>
 
 #include "core/pool.h"
+#include "persist/output_file.h"
 #include "tavrin/persist.h"
 
 namespace tavrin {
@@ -54,10 +55,23 @@ class Record {
   Persistent::Error Result() const { return Reading() && m_s.IsDamaged() ? 1 : 0; }
 
   // ---- scalars ---------------------------------------------------------------
-  void Unsigned(uint32_t& v) { Scalar(&PersistentStore::WriteUnsigned, &PersistentStore::ReadUnsigned, v); }
-  void Int(int32_t& v) { Scalar(&PersistentStore::WriteInt, &PersistentStore::ReadInt, v); }
-  void Key(int32_t& v) { Scalar(&PersistentStore::WriteKey, &PersistentStore::ReadInt, v); }
-  void Long(int32_t& v) { Scalar(&PersistentStore::WriteLong, &PersistentStore::ReadLong, v); }
+  // Integers of a text-encoded save go straight into the output buffer.
+  void Unsigned(uint32_t& v) {
+    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(static_cast<int32_t>(v));
+    Scalar(&PersistentStore::WriteUnsigned, &PersistentStore::ReadUnsigned, v);
+  }
+  void Int(int32_t& v) {
+    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
+    Scalar(&PersistentStore::WriteInt, &PersistentStore::ReadInt, v);
+  }
+  void Key(int32_t& v) {
+    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
+    Scalar(&PersistentStore::WriteKey, &PersistentStore::ReadInt, v);
+  }
+  void Long(int32_t& v) {
+    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
+    Scalar(&PersistentStore::WriteLong, &PersistentStore::ReadLong, v);
+  }
   void Float(float& v) { Scalar(&PersistentStore::WriteFloat, &PersistentStore::ReadFloat, v); }
   void Double(double& v) { Scalar(&PersistentStore::WriteDouble, &PersistentStore::ReadDouble, v); }
   // A boolean: 0 or 1; true after reading exactly when the value was 1.
@@ -461,6 +475,14 @@ class Record {
 
   void Text(char*& text, bool counted) {
     if (Writing()) {
+      // One pass measures the text and finds a line feed in it; a text
+      // without one goes into the buffer in one step. A text holding one
+      // takes the primitives, which refuse it.
+      OutputFile* out = m_s.DirectOutput();
+      if (out && text) {
+        const char* stop = strchrnul(text, '\n');
+        if (!*stop) return out->PutTextLines(text, static_cast<std::size_t>(stop - text));
+      }
       uint32_t len = text ? static_cast<uint32_t>(std::strlen(text)) : 0;
       Unsigned(len);
       if (len) m_s.WriteChars(text, 1, len);

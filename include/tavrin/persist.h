@@ -10,6 +10,10 @@
 #include "tavrin/core.h"
 #include "tavrin/export.h"
 
+namespace tavrin {
+class OutputFile;
+}
+
 // The abstract stream every Serialize writes to and reads from. Each transfer
 // primitive takes a buffer, an element size in bytes and an element count and
 // returns the number of elements transferred.
@@ -60,6 +64,10 @@ class TAVRIN_API PersistentStore {
 
   bool IsWriting() const { return m_mode == 1; }
   int GetMode() const { return m_mode; }
+  // Writing in the text encoding: the output that the number and text
+  // lines of records go to directly, without the virtual primitives (null
+  // otherwise).
+  tavrin::OutputFile* DirectOutput() const { return m_directOut; }
   int GetStatus() const { return m_status; }
 
   // Damage of the data section being read (or of a text that cannot be
@@ -112,6 +120,7 @@ class TAVRIN_API PersistentStore {
   // owners). Otherwise the objects are left to their holders or their heap.
   void ReleaseReadTable(bool deleteUnowned);
   void SetStatus(int status) { m_status = status; }
+  void SetDirectOutput(tavrin::OutputFile* out) { m_directOut = out; }
 
  private:
   enum : uint8_t { kClaimed = 1, kStoreDeletes = 2 };
@@ -127,6 +136,7 @@ class TAVRIN_API PersistentStore {
   std::vector<TavrinObject*> m_readObjects;
   std::vector<uint8_t> m_readState;  // per index: kClaimed, kStoreDeletes
   std::size_t m_lastHandedOut = 0;
+  tavrin::OutputFile* m_directOut = nullptr;
 };
 
 // The file store: a buffered file that encodes each primitive as one text
