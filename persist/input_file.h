@@ -83,6 +83,19 @@ class InputFile {
     m_pos += static_cast<int64_t>(q - p) + 1;
     return true;
   }
+  // The n characters of the next line when the buffer holds all of them and
+  // its line feed before the limit, and they hold no line feed and no NUL;
+  // else null. Nothing is consumed (Skip(n + 1) does).
+  const char* PeekTextLine(std::size_t n) const {
+    int64_t end = m_bufStart + static_cast<int64_t>(m_bufLen);
+    if (end > m_limit) end = m_limit;
+    if (m_pos < m_bufStart || end - m_pos <= static_cast<int64_t>(n)) return nullptr;
+    const char* p = m_buf + (m_pos - m_bufStart);
+    if (p[n] != '\n' || std::memchr(p, '\n', n) || std::memchr(p, '\0', n)) return nullptr;
+    return p;
+  }
+  // Consumes n bytes that PeekTextLine showed in the buffer.
+  void Skip(std::size_t n) { m_pos += static_cast<int64_t>(n); }
   // Consumes one line and keeps at most `cap` of its characters in out
   // (terminated; out holds cap + 1 bytes). Sets *length to the line's full
   // length when given. False when the line is incomplete.

@@ -87,6 +87,7 @@ PersistentFile::~PersistentFile() {
 void PersistentFile::SetBinaryRead(int on) {
   PersistentStore::SetBinaryRead(on);
   m->binaryRead = on != 0;
+  SetDirectInput(!IsWriting() && IsOK() && m->in && !m->binaryRead ? m->in.get() : nullptr);
 }
 
 void PersistentFile::SetBinaryWrite(int on) {
@@ -229,6 +230,7 @@ void PersistentFile::OpenForReading(const char* path) {
     return;
   }
   in.SetLimit(m->header.tablePos);
+  if (!m->binaryRead) SetDirectInput(&in);
 }
 
 // A failed read deletes the objects it created without a heap that no one
@@ -271,6 +273,7 @@ bool PersistentFile::Close() {
   if (m->closed) return m->closeResult;
   m->closed = true;
   SetDirectOutput(nullptr);
+  SetDirectInput(nullptr);
   if (IsWriting()) {
     try {
       m->closeResult = CloseWriting();

@@ -25,6 +25,7 @@
 #include <typeinfo>
 
 #include "core/pool.h"
+#include "persist/input_file.h"
 #include "persist/output_file.h"
 #include "tavrin/persist.h"
 
@@ -55,21 +56,27 @@ class Record {
   Persistent::Error Result() const { return Reading() && m_s.IsDamaged() ? 1 : 0; }
 
   // ---- scalars ---------------------------------------------------------------
-  // Integers of a text-encoded save go straight into the output buffer.
+  // Integers of a text-encoded save go straight into the output buffer;
+  // plain number lines of a text-encoded restore come straight from the
+  // input buffer (any other line takes the primitives).
   void Unsigned(uint32_t& v) {
     if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(static_cast<int32_t>(v));
+    if (DirectNumber(v)) return;
     Scalar(&PersistentStore::WriteUnsigned, &PersistentStore::ReadUnsigned, v);
   }
   void Int(int32_t& v) {
     if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
+    if (DirectNumber(v)) return;
     Scalar(&PersistentStore::WriteInt, &PersistentStore::ReadInt, v);
   }
   void Key(int32_t& v) {
     if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
+    if (DirectNumber(v)) return;
     Scalar(&PersistentStore::WriteKey, &PersistentStore::ReadInt, v);
   }
   void Long(int32_t& v) {
     if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
+    if (DirectNumber(v)) return;
     Scalar(&PersistentStore::WriteLong, &PersistentStore::ReadLong, v);
   }
   void Float(float& v) { Scalar(&PersistentStore::WriteFloat, &PersistentStore::ReadFloat, v); }
@@ -460,6 +467,19 @@ class Record {
     return false;
   }
 
+  // Reading: true when the field is done, read from a plain number line
+  // (modulo 2^32, as the primitives read it) or left alone after damage.
+  template <class V>
+  bool DirectNumber(V& v) {
+    InputFile* in = m_s.DirectInput();
+    if (!in) return false;
+    if (!ok()) return true;
+    int64_t n;
+    if (!in->TryReadPlainNumber(n)) return false;
+    v = static_cast<V>(static_cast<uint32_t>(static_cast<uint64_t>(n)));
+    return true;
+  }
+
   template <class V>
   void Scalar(unsigned (PersistentStore::*write)(const void*, unsigned, unsigned),
               unsigned (PersistentStore::*read)(void*, unsigned, unsigned), V& v) {
@@ -492,6 +512,19 @@ class Record {
     uint32_t len = 0;
     Unsigned(len);
     if (!ok()) return;
+    // A text line whole in the input buffer is copied once, into its block.
+    if (InputFile* in = m_s.DirectInput()) {
+      if (const char* at = len ? in->PeekTextLine(len) : nullptr) {
+        char* block = counted ? CountedAlloc(m_heap, std::size_t(len) + 1) : TextAlloc(m_heap, std::size_t(len) + 1);
+        if (!block) { m_s.MarkOutOfMemory(); return; }
+        std::memcpy(block, at, len);
+        block[len] = '\0';
+        in->Skip(std::size_t(len) + 1);
+        TextFree(text);
+        text = block;
+        return;
+      }
+    }
     std::string buf;
     if (len && !m_s.ReadText(buf, len)) return;
     char* block = counted ? CountedAlloc(m_heap, std::size_t(len) + 1) : TextAlloc(m_heap, std::size_t(len) + 1);

@@ -11,6 +11,7 @@
 #include "tavrin/export.h"
 
 namespace tavrin {
+class InputFile;
 class OutputFile;
 }
 
@@ -68,6 +69,10 @@ class TAVRIN_API PersistentStore {
   // lines of records go to directly, without the virtual primitives (null
   // otherwise).
   tavrin::OutputFile* DirectOutput() const { return m_directOut; }
+  // Reading the text encoding: the input that records may take plain
+  // number lines and whole text lines from directly; anything else they
+  // read through the primitives (null when reading binary data).
+  tavrin::InputFile* DirectInput() const { return m_directIn; }
   int GetStatus() const { return m_status; }
 
   // Damage of the data section being read (or of a text that cannot be
@@ -121,6 +126,7 @@ class TAVRIN_API PersistentStore {
   void ReleaseReadTable(bool deleteUnowned);
   void SetStatus(int status) { m_status = status; }
   void SetDirectOutput(tavrin::OutputFile* out) { m_directOut = out; }
+  void SetDirectInput(tavrin::InputFile* in) { m_directIn = in; }
 
  private:
   enum : uint8_t { kClaimed = 1, kStoreDeletes = 2 };
@@ -137,6 +143,7 @@ class TAVRIN_API PersistentStore {
   std::vector<uint8_t> m_readState;  // per index: kClaimed, kStoreDeletes
   std::size_t m_lastHandedOut = 0;
   tavrin::OutputFile* m_directOut = nullptr;
+  tavrin::InputFile* m_directIn = nullptr;
 };
 
 // The file store: a buffered file that encodes each primitive as one text
