@@ -67,6 +67,13 @@ class InputFile {
   // before the line feed, read straight from the buffer. False, with
   // nothing consumed, for any other line (read it with ScanLine).
   bool TryReadPlainNumber(int64_t& v) {
+    std::size_t n;
+    if (!PeekPlainNumber(v, n)) return false;
+    m_pos += static_cast<int64_t>(n);
+    return true;
+  }
+  // The same without consuming the line: n is its length with the line feed.
+  bool PeekPlainNumber(int64_t& v, std::size_t& n) const {
     int64_t end = m_bufStart + static_cast<int64_t>(m_bufLen);
     if (end > m_limit) end = m_limit;
     if (m_pos < m_bufStart || m_pos >= end) return false;
@@ -80,7 +87,7 @@ class InputFile {
     while (q < stop && static_cast<unsigned>(*q - '0') < 10 && q - digits < 18) acc = acc * 10 + static_cast<unsigned>(*q++ - '0');
     if (q == digits || q >= stop || *q != '\n') return false;
     v = negative ? -static_cast<int64_t>(acc) : static_cast<int64_t>(acc);
-    m_pos += static_cast<int64_t>(q - p) + 1;
+    n = static_cast<std::size_t>(q - p) + 1;
     return true;
   }
   // The n characters of the next line when the buffer holds all of them and

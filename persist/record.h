@@ -122,7 +122,7 @@ class Record {
       return;
     }
     if (!ok()) return;
-    p = ReadCast<T>(m_s.ReadPointer());
+    p = ReadCast<T>(ReadRef());
   }
 
   // An owned child that may be absent: its reference, then its record.
@@ -137,7 +137,7 @@ class Record {
       return;
     }
     if (!ok()) return;
-    TavrinObject* o = m_s.ReadPointer();
+    TavrinObject* o = ReadRef();
     if (!ok()) return;
     if (!o) { p = nullptr; return; }
     p = ReadChildRecord<T>(o);
@@ -165,7 +165,7 @@ class Record {
       return p;
     }
     if (!ok()) return nullptr;
-    TavrinObject* o = m_s.ReadPointer();
+    TavrinObject* o = ReadRef();
     if (!ok()) return nullptr;
     if (!o) { m_s.MarkDamaged(); return nullptr; }
     return ReadChildRecord<T>(o);
@@ -318,7 +318,7 @@ class Record {
       return;
     }
     if (!ok()) return;
-    if (m_s.ReadPointer() != nullptr) m_s.MarkDamaged();
+    if (ReadRef() != nullptr) m_s.MarkDamaged();
   }
 
   // References in a list: count, then each reference. Reading puts each at
@@ -413,7 +413,7 @@ class Record {
   // then the record.
   template <class T>
   T* ReadChildHeader() {
-    TavrinObject* o = m_s.ReadPointer();
+    TavrinObject* o = ReadRef();
     if (!ok()) return nullptr;
     T* c = ReadCast<T>(o);
     if (!c || !m_s.ClaimOwned(o)) { m_s.MarkDamaged(); return nullptr; }
@@ -465,6 +465,21 @@ class Record {
     if (existed) m_s.MarkDamaged();
     else m_s.MarkOutOfMemory();
     return false;
+  }
+
+  // Reading a reference: a plain line naming an object that exists is
+  // taken straight from the input buffer; any other goes to ReadPointer.
+  TavrinObject* ReadRef() {
+    if (InputFile* in = m_s.DirectInput()) {
+      int64_t v;
+      std::size_t n;
+      TavrinObject* o;
+      if (in->PeekPlainNumber(v, n) && m_s.HandOutExisting(static_cast<uint32_t>(static_cast<uint64_t>(v)), o)) {
+        in->Skip(n);
+        return o;
+      }
+    }
+    return m_s.ReadPointer();
   }
 
   // Reading: true when the field is done, read from a plain number line

@@ -73,6 +73,20 @@ class TAVRIN_API PersistentStore {
   // number lines and whole text lines from directly; anything else they
   // read through the primitives (null when reading binary data).
   tavrin::InputFile* DirectInput() const { return m_directIn; }
+  // Reading: hands out the object of a read-table index as ReadPointer
+  // does, when ReadPointer would not have to create it (null for index 0 or
+  // one past the table). False, nothing handed out, for an object not
+  // created yet.
+  bool HandOutExisting(uint32_t index, TavrinObject*& obj) {
+    if (index >= m_readObjects.size()) {
+      obj = nullptr;
+      return true;
+    }
+    obj = m_readObjects[index];
+    if (index != 0 && !obj) return false;
+    m_lastHandedOut = index;
+    return true;
+  }
   int GetStatus() const { return m_status; }
 
   // Damage of the data section being read (or of a text that cannot be
