@@ -198,6 +198,13 @@ void* PoolAlloc(HANDLEMA* heap, std::size_t n) {
   return LargeBlock(heap, n);
 }
 
+const void* PoolAddressHint(const HANDLEMA* heap) {
+  if (!heap || !heap->sizeClassHeads) return nullptr;
+  for (int c = kSizeClassCount - 1; c >= 0; --c)
+    if (heap->sizeClassHeads[c]) return heap->sizeClassHeads[c];
+  return nullptr;
+}
+
 unsigned BlockTag(const void* block) {
   return static_cast<unsigned>(HeaderOf(const_cast<void*>(block)) & 0xF);
 }

@@ -39,6 +39,9 @@ int LiveSessions();
 void* PoolAlloc(HANDLEMA* heap, std::size_t n);
 // Returns a block from PoolAlloc, TextAlloc or CountedAlloc. Null is ignored.
 void PoolFree(void* block);
+// An address inside the record's pool chunks (where its objects lie), or
+// null when it has none yet.
+const void* PoolAddressHint(const HANDLEMA* heap);
 // Header tag of a block (size class or kTag value) and its heap record.
 unsigned BlockTag(const void* block);
 HANDLEMA* BlockHeap(const void* block);

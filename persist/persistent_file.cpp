@@ -112,7 +112,7 @@ void PersistentFile::OpenForWriting(const char* path) {
   // About one object per 256 bytes of the session heap (a whole board takes
   // some 295 per object with its maps, lists and texts).
   std::size_t expected = m->heap ? tavrin::HeapBytesInUse(m->heap->heap) / 256 : 0;
-  m->refs.reset(new tavrin::ReferenceIndex(expected));
+  m->refs.reset(new tavrin::ReferenceIndex(expected, tavrin::PoolAddressHint(m->heap)));
   if (!m->out->Open(path)) {
     m->SetError([&] { return std::string(m->out->error()); });
     return;

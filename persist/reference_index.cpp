@@ -27,12 +27,14 @@ std::size_t ReferenceIndex::ChunkSizeFromEnvironment() {
   return static_cast<unsigned long long>(n) > kMaxChunk ? kMaxChunk : static_cast<std::size_t>(n);
 }
 
-ReferenceIndex::ReferenceIndex(std::size_t expected) : m_chunkSize(ChunkSizeFromEnvironment()) {
+ReferenceIndex::ReferenceIndex(std::size_t expected, const void* near) : m_chunkSize(ChunkSizeFromEnvironment()) {
+  if (near) m_window = reinterpret_cast<uintptr_t>(near) >> kWindowShift;
   if (expected > kMaxSlots / 2) expected = kMaxSlots / 2;
   m_capacity = (expected > m_chunkSize ? expected : m_chunkSize) + 1;
   m_classes = static_cast<const char**>(std::malloc(m_capacity * sizeof *m_classes));
   if (!m_classes || !SetSlots(2 * expected > kMinSlots ? 2 * expected : kMinSlots)) {
     m_failed = true;
+    m_window = UINTPTR_MAX;  // no table to search: every lookup reports the failure
     return;
   }
   m_classes[0] = nullptr;

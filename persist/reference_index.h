@@ -12,10 +12,10 @@
 // to 34 and its index) with linear probing, sized once from the expected
 // count to at most half full and doubled only when the count outgrows it:
 // a board of a million objects takes an 18 MB table, which stays in the
-// processor's last-level cache. Pointers of the 32 GB address window of
-// the first object seen are told apart by those bits alone; the few
-// outside it (objects of the general allocator far from the session heap)
-// go to a hash map of their own. The home slot keeps address order (the
+// processor's last-level cache. Pointers of one 32 GB address window (the
+// session heap's pool chunks, else the first object seen) are told apart
+// by those bits alone; the few outside it (objects of the general
+// allocator, the session object itself) go to a hash map of their own. The home slot keeps address order (the
 // address in 16-byte steps modulo the table size), so a save that walks
 // objects about in the order they were allocated walks the table in order
 // too. The class name of every index is kept as the object is first seen
@@ -37,8 +37,9 @@ namespace tavrin {
 
 class ReferenceIndex {
  public:
-  // `expected`: about how many objects the save will reference.
-  explicit ReferenceIndex(std::size_t expected = 0);
+  // `expected`: about how many objects the save will reference; `near`:
+  // an address where most of them lie (null: the first object seen).
+  explicit ReferenceIndex(std::size_t expected = 0, const void* near = nullptr);
   ~ReferenceIndex();
   ReferenceIndex(const ReferenceIndex&) = delete;
   ReferenceIndex& operator=(const ReferenceIndex&) = delete;
