@@ -315,3 +315,20 @@ TEST_F(LimitsTest, TablesAndLengthsDoNotAskForMore) {
     EXPECT_FALSE(store.IsOutOfMemory());
   }
 }
+
+// A project whose top cells are `n` distinct cells that no record owns:
+// every other check passes (the cells are only referenced), but each cell
+// takes more memory than its few bytes of file allow, so the restore budget
+// refuses the file, naming the byte where it ran over.
+TEST_F(LimitsTest, ReferencesBeyondTheMemoryBudgetAreRefused) {
+  const int n = 100000;
+  Lines d = {"0", "1", "1", "p", "1", "0", "1", "p", "0", "0", "0", "0", "0", "0", "0", std::to_string(n)};
+  for (int i = 0; i < n; ++i) d.push_back(std::to_string(i + 2));
+  d.insert(d.end(), 9, "0");  // the project's id and families, the session's libraries
+  Lines classes(n + 1, "1");
+  classes[0] = "SProject", classes[1] = "SCell";
+  std::string reason;
+  EXPECT_EQ(Restore(Write("cells", Frame(d, classes)), &reason), 0);
+  EXPECT_NE(reason.find("create more objects than a file of"), std::string::npos) << reason;
+  EXPECT_TRUE(session->GetAllProjects().empty());
+}
