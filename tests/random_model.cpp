@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include <tavrin/tavrin.h>
@@ -503,161 +504,121 @@ class Builder {
     for (int i = r_.Below(2); i-- > 0;) p->AddDiscretePinPair(Name());
   }
 
+  // Each object of `of` takes, with the given chance, one drawn from `from`
+  // through `link` (a member or a lambda); a chance of 0 takes none to two.
+  template <class T, class U, class F>
+  void Link(const std::vector<T*>& of, int percent, const std::vector<U*>& from, F link) {
+    for (T* o : of)
+      for (int i = percent ? r_.Chance(percent) : r_.Below(3); i-- > 0;) std::invoke(link, o, Pick(r_, from));
+  }
+  template <class T, class U, class F>
+  void Keyed(const std::vector<T*>& of, const std::vector<U*>& from, F link) {
+    Link(of, 0, from, [&](T* o, U* u) { if (u) std::invoke(link, o, u->GetName(), u); });
+  }
+  // Bus members at indices 0 to 3, and a sub-bus at the first index range.
+  template <class B, class M, class S, class F, class G>
+  void Bus(const std::vector<B*>& of, const std::vector<M*>& members, F member, G sub, const std::vector<S*>& subs) {
+    Link(of, 0, members, [&](B* b, M* m) { std::invoke(member, b, r_.Below(4), m); });
+    Link(of, 30, subs, [&](B* b, S* s) {
+      if (!b->GetAllIndiceses().empty()) std::invoke(sub, b, *b->GetAllIndiceses().begin(), s);
+    });
+  }
+
   // References between the objects made: each drawn from all of its kind.
   void References() {
-    for (SConstraint* c : constraints_) {
-      if (r_.Chance(50)) c->SetBasis(Pick(r_, values_));
-      if (r_.Chance(50)) c->SetDefaultValue(Pick(r_, values_));
-    }
-    for (SConstraintSet* cs : constraintSets_) {
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SConstraint* c = Pick(r_, constraints_)) cs->SetConstraint(c->GetName(), c);
-      for (int i = r_.Below(2); i-- > 0;) cs->InsertTargetSet(Pick(r_, constraintSets_));
-    }
-    for (SConstraintGroup* g : constraintGroups_)
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SConstraintSet* cs = Pick(r_, constraintSets_)) g->SetConstraintSet(cs->GetName(), cs);
-    for (SCell* c : cells_) {
-      if (r_.Chance(50)) c->SetDefaultRepresentation(Pick(r_, reps_));
-      if (r_.Chance(30)) c->InsertAggregateSlot(Pick(r_, slots_));
-    }
-    for (SSlot* s : slots_) {
-      if (r_.Chance(50)) s->SetMemberCell(Pick(r_, cells_));
-      if (r_.Chance(50)) s->SetAggregateCell(Pick(r_, cells_));
-    }
-    for (SPortScalar* p : portScalars_) {
-      if (r_.Chance(30)) p->InsertPortBus(Pick(r_, portBuses_));
-      if (r_.Chance(30)) p->InsertPortBundle(Pick(r_, portBundles_));
-      if (r_.Chance(30)) p->InsertPortScalarFan(Pick(r_, portScalars_));
-    }
-    for (SPortBus* b : portBuses_) {
-      for (int i = r_.Below(3); i-- > 0;) b->SetPortScalar(r_.Below(4), Pick(r_, portScalars_));
-      if (r_.Chance(30) && !b->GetAllIndiceses().empty()) b->SetSubPortBus(*b->GetAllIndiceses().begin(), Pick(r_, portBuses_));
-    }
-    for (SPortBundle* b : portBundles_)
-      for (int i = r_.Below(3); i-- > 0;) b->InsertPort(Pick(r_, portScalars_));
-    for (SRepresentation* rep : reps_) {
-      if (r_.Chance(50)) rep->InsertFile(Pick(r_, files_));
-      if (r_.Chance(50)) rep->SetDefaultConfiguration(Pick(r_, configurations_));
-    }
-    for (SConfiguration* cfg : configurations_)
-      for (int i = r_.Below(3); i-- > 0;) cfg->SetSelectedRepresentation(Pick(r_, cellInstances_), Pick(r_, reps_));
-    for (SSchematicSheet* sheet : sheets_) {
-      for (int i = r_.Below(3); i-- > 0;) sheet->InsertGenericCellInstance(Pick(r_, genericInstances_));
-      for (int i = r_.Below(3); i-- > 0;) sheet->InsertNet(Pick(r_, nets_));
-    }
-    for (SGenericCellInstance* g : genericInstances_)
-      if (r_.Chance(50)) g->SetSchematicSheet(Pick(r_, sheets_));
-    for (SCellInstance* ci : cellInstances_)
-      if (r_.Chance(30)) ci->SetAggregateSlotInstance(Pick(r_, reps_), Pick(r_, slotInstances_));
-    for (SSlotInstance* si : slotInstances_) {
-      if (r_.Chance(50)) si->SetSlot(Pick(r_, slots_));
-      if (r_.Chance(50)) si->SetMemberCellInstance(Pick(r_, cellInstances_));
-      if (r_.Chance(50)) si->SetAggregateCellInstance(Pick(r_, cellInstances_));
-    }
+    Link(constraints_, 50, values_, &SConstraint::SetBasis);
+    Link(constraints_, 50, values_, &SConstraint::SetDefaultValue);
+    Keyed(constraintSets_, constraints_, &SConstraintSet::SetConstraint);
+    Link(constraintSets_, 0, constraintSets_, &SConstraintSet::InsertTargetSet);
+    Keyed(constraintGroups_, constraintSets_, &SConstraintGroup::SetConstraintSet);
+    Link(cells_, 50, reps_, &SCell::SetDefaultRepresentation);
+    Link(cells_, 30, slots_, &SCell::InsertAggregateSlot);
+    Link(slots_, 50, cells_, &SSlot::SetMemberCell);
+    Link(slots_, 50, cells_, &SSlot::SetAggregateCell);
+    Link(portScalars_, 30, portBuses_, &SPortScalar::InsertPortBus);
+    Link(portScalars_, 30, portBundles_, &SPortScalar::InsertPortBundle);
+    Link(portScalars_, 30, portScalars_, &SPortScalar::InsertPortScalarFan);
+    Bus(portBuses_, portScalars_, &SPortBus::SetPortScalar, &SPortBus::SetSubPortBus, portBuses_);
+    Link(portBundles_, 0, portScalars_, &SPortBundle::InsertPort);
+    Link(reps_, 50, files_, &SRepresentation::InsertFile);
+    Link(reps_, 50, configurations_, &SRepresentation::SetDefaultConfiguration);
+    Link(configurations_, 0, cellInstances_,
+         [this](SConfiguration* c, SCellInstance* ci) { c->SetSelectedRepresentation(ci, Pick(r_, reps_)); });
+    Link(sheets_, 0, genericInstances_, &SSchematicSheet::InsertGenericCellInstance);
+    Link(sheets_, 0, nets_, &SSchematicSheet::InsertNet);
+    Link(genericInstances_, 50, sheets_, &SGenericCellInstance::SetSchematicSheet);
+    Link(cellInstances_, 30, reps_, [this](SCellInstance* ci, SRepresentation* rep) {
+      ci->SetAggregateSlotInstance(rep, Pick(r_, slotInstances_));
+    });
+    Link(slotInstances_, 50, slots_, &SSlotInstance::SetSlot);
+    Link(slotInstances_, 50, cellInstances_, &SSlotInstance::SetMemberCellInstance);
+    Link(slotInstances_, 50, cellInstances_, &SSlotInstance::SetAggregateCellInstance);
+    Link(portInstScalars_, 70, portScalars_, [](SPortInstanceScalar* p, SPortScalar* s) { p->SetPort(s); });
+    Link(portInstScalars_, 50, nets_, [this](SPortInstanceScalar* p, SNetScalar* n) {
+      p->SetNetScalar(n);
+      if (n && r_.Chance(90)) n->InsertPortInstanceScalar(p);
+    });
+    Link(portInstScalars_, 30, nodes_, &SPortInstanceScalar::SetPhysicalNode);
+    Link(portInstScalars_, 50, partPinInstances_, &SPortInstanceScalar::SetPartPinInstance);
+    Link(portInstScalars_, 30, portInstBuses_, &SPortInstanceScalar::InsertPortInstanceBus);
+    Link(portInstScalars_, 30, portInstBundles_, &SPortInstanceScalar::InsertPortInstanceBundle);
     for (SPortInstanceScalar* p : portInstScalars_) {
-      if (r_.Chance(70)) p->SetPort(Pick(r_, portScalars_));
-      if (r_.Chance(50)) {
-        SNetScalar* n = Pick(r_, nets_);
-        p->SetNetScalar(n);
-        if (n && r_.Chance(90)) n->InsertPortInstanceScalar(p);
-      }
-      if (r_.Chance(30)) p->SetPhysicalNode(Pick(r_, nodes_));
-      if (r_.Chance(50)) p->SetPartPinInstance(Pick(r_, partPinInstances_));
-      if (r_.Chance(30)) p->InsertPortInstanceBus(Pick(r_, portInstBuses_));
-      if (r_.Chance(30)) p->InsertPortInstanceBundle(Pick(r_, portInstBundles_));
-      if (r_.Chance(every_ ? 100 : 10)) {
-        SConnectorPinInstance* cpi = new (s_->GetHeap()) SConnectorPinInstance();
-        cpi->SetName(Name());
-        Id(cpi);
-        cpi->SetPortInstanceScalar(p);
-        p->SetConnectorPinInstance(cpi);
-      }
+      if (!r_.Chance(every_ ? 100 : 10)) continue;
+      SConnectorPinInstance* cpi = new (s_->GetHeap()) SConnectorPinInstance();
+      cpi->SetName(Name());
+      Id(cpi);
+      cpi->SetPortInstanceScalar(p);
+      p->SetConnectorPinInstance(cpi);
     }
-    for (SPortInstanceBus* b : portInstBuses_) {
-      if (r_.Chance(50)) b->SetPort(Pick(r_, portBuses_));
-      for (int i = r_.Below(3); i-- > 0;) b->SetPortInstanceScalar(r_.Below(4), Pick(r_, portInstScalars_));
-      if (r_.Chance(30) && !b->GetAllIndiceses().empty())
-        b->SetSubPortInstanceBus(*b->GetAllIndiceses().begin(), Pick(r_, portInstBuses_));
-    }
-    for (SPortInstanceBundle* b : portInstBundles_) {
-      if (r_.Chance(50)) b->SetPort(Pick(r_, portBundles_));
-      for (int i = r_.Below(3); i-- > 0;) b->InsertPortInstance(Pick(r_, portInstScalars_));
-    }
-    for (SNetScalar* n : nets_) {
-      if (r_.Chance(30)) n->InsertNetBus(Pick(r_, netBuses_));
-      if (r_.Chance(30)) n->InsertNetBundle(Pick(r_, netBundles_));
-      if (r_.Chance(30)) n->InsertPowerPlaneRegion(Pick(r_, powerRegions_));
-      if (r_.Chance(30)) n->InsertSchematicSheet(Pick(r_, sheets_));
-      if (r_.Chance(30)) n->InsertDriverReceiverPair(Pick(r_, pinPairs_));
-      if (r_.Chance(30)) n->SetElectricalNet(Pick(r_, electricalNets_));
-      if (r_.Chance(20)) n->SetVictimSegment(Pick(r_, segments_), Pick(r_, segments_));
-    }
-    for (SNetBus* b : netBuses_) {
-      for (int i = r_.Below(3); i-- > 0;) b->SetNetScalar(r_.Below(4), Pick(r_, nets_));
-      if (r_.Chance(30) && !b->GetAllIndiceses().empty()) b->SetSubNetBus(*b->GetAllIndiceses().begin(), Pick(r_, netBuses_));
-    }
-    for (SNetBundle* b : netBundles_)
-      for (int i = r_.Below(3); i-- > 0;) b->InsertNet(r_.Chance(50) ? static_cast<SNet*>(Pick(r_, nets_)) : Pick(r_, netBuses_));
-    for (SSegment* seg : segments_) {
-      if (r_.Chance(50)) seg->InsertEndpoint(Pick(r_, nodes_));
-      if (r_.Chance(30)) seg->SetRegion(Pick(r_, regions_));
-      if (r_.Chance(30)) seg->SetVictimNet(Pick(r_, nets_));
-    }
-    for (SPhysicalNode* node : nodes_) {
-      if (r_.Chance(30)) node->InsertSegment(Pick(r_, segments_));
-      if (r_.Chance(30)) node->SetPortInstanceScalar(Pick(r_, portInstScalars_));
-      if (r_.Chance(30)) node->SetPadStack(Pick(r_, padStacks_));
-      if (r_.Chance(30)) node->SetVirtualPin(Pick(r_, virtualPins_));
-    }
-    for (SPinPair* pp : pinPairs_) {
-      for (int i = r_.Below(3); i-- > 0;) pp->InsertPin(Pin());
-      if (r_.Chance(30)) pp->SetNetScalar(Pick(r_, nets_));
-      if (r_.Chance(30)) pp->SetElectricalNet(Pick(r_, electricalNets_));
-    }
-    for (SFromTo* ft : fromTos_) {
-      for (int i = r_.Below(3); i-- > 0;) ft->InsertPin(Pin());
-      if (r_.Chance(30)) ft->InsertSegment(Pick(r_, segments_));
-    }
-    for (SVirtualPin* v : virtualPins_) {
-      if (r_.Chance(30)) v->InsertPin(Pick(r_, partInstances_));
-      if (r_.Chance(30)) v->SetPhysicalNode(Pick(r_, nodes_));
-    }
-    for (SEbdPin* e : ebdPins_)
-      if (r_.Chance(50)) e->InsertPin(Pick(r_, partPinInstances_));
-    for (SElectricalNet* e : electricalNets_) {
-      for (int i = r_.Below(3); i-- > 0;) e->InsertNetScalar(Pick(r_, nets_));
-      if (r_.Chance(30)) e->InsertElectricalNet(Pick(r_, electricalNets_));
-      if (r_.Chance(30)) e->InsertDriverReceiverPair(Pick(r_, pinPairs_));
-      if (r_.Chance(20)) e->SetElectricalNet(Pick(r_, electricalNets_));
-    }
-    for (SModule* m : modules_)
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SPartInstance* pi = Pick(r_, partInstances_)) m->SetPartInstance(pi->GetName(), pi);
-    for (SPart* p : parts_) {
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SPackage* pk = Pick(r_, packages_)) p->SetPackage(pk->GetName(), pk);
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SPinMapping* pm = Pick(r_, pinMappings_)) p->SetPinMapping(pm->GetName(), pm);
-      if (r_.Chance(50)) p->SetSelectedPackage(Pick(r_, packages_));
-      if (r_.Chance(50)) p->SetSelectedMapping(Pick(r_, pinMappings_));
-    }
-    for (SPartPin* pin : partPins_)
-      if (r_.Chance(50)) pin->SetPackagePin(Pick(r_, packagePins_));
-    for (SPartPinInstance* ppi : partPinInstances_) {
-      if (r_.Chance(50)) ppi->SetPartPin(Pick(r_, partPins_));
-      if (r_.Chance(50)) ppi->SetPortInstanceScalar(Pick(r_, portInstScalars_));
-      if (r_.Chance(30)) ppi->SetPadStack(Pick(r_, padStacks_));
-    }
-    for (SPadStack* ps : padStacks_) {
-      if (r_.Chance(30)) ps->SetPartPinInstance(Pick(r_, partPinInstances_));
-      if (r_.Chance(30)) ps->SetPhysicalNode(Pick(r_, nodes_));
-      if (r_.Chance(30)) ps->SetStackUp(Pick(r_, stackUps_));
-    }
-    for (SPad* pad : pads_)
-      for (int i = r_.Below(3); i-- > 0;) pad->InsertRegion(Pick(r_, regions_));
-    for (SStackUp* su : stackUps_)
-      for (int i = r_.Below(3); i-- > 0;) su->InsertPadStack(Pick(r_, padStacks_));
+    Link(portInstBuses_, 50, portBuses_, [](SPortInstanceBus* b, SPortBus* p) { b->SetPort(p); });
+    Bus(portInstBuses_, portInstScalars_, &SPortInstanceBus::SetPortInstanceScalar,
+        &SPortInstanceBus::SetSubPortInstanceBus, portInstBuses_);
+    Link(portInstBundles_, 50, portBundles_, [](SPortInstanceBundle* b, SPortBundle* p) { b->SetPort(p); });
+    Link(portInstBundles_, 0, portInstScalars_, &SPortInstanceBundle::InsertPortInstance);
+    Link(nets_, 30, netBuses_, &SNetScalar::InsertNetBus);
+    Link(nets_, 30, netBundles_, &SNetScalar::InsertNetBundle);
+    Link(nets_, 30, powerRegions_, &SNetScalar::InsertPowerPlaneRegion);
+    Link(nets_, 30, sheets_, &SNetScalar::InsertSchematicSheet);
+    Link(nets_, 30, pinPairs_, &SNetScalar::InsertDriverReceiverPair);
+    Link(nets_, 30, electricalNets_, &SNetScalar::SetElectricalNet);
+    Link(nets_, 20, segments_, [this](SNetScalar* n, SSegment* s) { n->SetVictimSegment(s, Pick(r_, segments_)); });
+    Bus(netBuses_, nets_, &SNetBus::SetNetScalar, &SNetBus::SetSubNetBus, netBuses_);
+    Link(netBundles_, 0, nets_, [this](SNetBundle* b, SNetScalar* n) {
+      b->InsertNet(r_.Chance(50) ? static_cast<SNet*>(n) : Pick(r_, netBuses_));
+    });
+    Link(segments_, 50, nodes_, &SSegment::InsertEndpoint);
+    Link(segments_, 30, regions_, &SSegment::SetRegion);
+    Link(segments_, 30, nets_, &SSegment::SetVictimNet);
+    Link(nodes_, 30, segments_, &SPhysicalNode::InsertSegment);
+    Link(nodes_, 30, portInstScalars_, &SPhysicalNode::SetPortInstanceScalar);
+    Link(nodes_, 30, padStacks_, &SPhysicalNode::SetPadStack);
+    Link(nodes_, 30, virtualPins_, &SPhysicalNode::SetVirtualPin);
+    Link(pinPairs_, 0, pinPairs_, [this](SPinPair* pp, SPinPair*) { pp->InsertPin(Pin()); });
+    Link(pinPairs_, 30, nets_, &SPinPair::SetNetScalar);
+    Link(pinPairs_, 30, electricalNets_, &SPinPair::SetElectricalNet);
+    Link(fromTos_, 0, fromTos_, [this](SFromTo* ft, SFromTo*) { ft->InsertPin(Pin()); });
+    Link(fromTos_, 30, segments_, &SFromTo::InsertSegment);
+    Link(virtualPins_, 30, partInstances_, &SVirtualPin::InsertPin);
+    Link(virtualPins_, 30, nodes_, &SVirtualPin::SetPhysicalNode);
+    Link(ebdPins_, 50, partPinInstances_, &SEbdPin::InsertPin);
+    Link(electricalNets_, 0, nets_, &SElectricalNet::InsertNetScalar);
+    Link(electricalNets_, 30, electricalNets_, &SElectricalNet::InsertElectricalNet);
+    Link(electricalNets_, 30, pinPairs_, &SElectricalNet::InsertDriverReceiverPair);
+    Link(electricalNets_, 20, electricalNets_, &SElectricalNet::SetElectricalNet);
+    Keyed(modules_, partInstances_, &SModule::SetPartInstance);
+    Keyed(parts_, packages_, &SPart::SetPackage);
+    Keyed(parts_, pinMappings_, &SPart::SetPinMapping);
+    Link(parts_, 50, packages_, &SPart::SetSelectedPackage);
+    Link(parts_, 50, pinMappings_, &SPart::SetSelectedMapping);
+    Link(partPins_, 50, packagePins_, &SPartPin::SetPackagePin);
+    Link(partPinInstances_, 50, partPins_, &SPartPinInstance::SetPartPin);
+    Link(partPinInstances_, 50, portInstScalars_, &SPartPinInstance::SetPortInstanceScalar);
+    Link(partPinInstances_, 30, padStacks_, &SPartPinInstance::SetPadStack);
+    Link(padStacks_, 30, partPinInstances_, &SPadStack::SetPartPinInstance);
+    Link(padStacks_, 30, nodes_, &SPadStack::SetPhysicalNode);
+    Link(padStacks_, 30, stackUps_, &SPadStack::SetStackUp);
+    Link(pads_, 0, regions_, &SPad::InsertRegion);
+    Link(stackUps_, 0, padStacks_, &SStackUp::InsertPadStack);
   }
 
   SPin* Pin() {
