@@ -188,10 +188,32 @@ class Builder {
     return v;
   }
 
+  // Values drawn by the type a setter takes.
+  const char* Draw(const char*) { return Name(); }
+  int Draw(int) { return Int(); }
+  long Draw(long) { return Int(); }
+  float Draw(float) { return Float(); }
+  double Draw(double) { return Float(); }
+  bool Draw(bool) { return r_.Chance(50); }
+  template <class T, class C, class R, class A>
+  void Draw(int percent, T* o, R (C::*set)(A)) {
+    if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>()));
+  }
+  template <class T, class C, class R>
+  void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) {
+    if (r_.Chance(percent)) (o->*set)(Length(), Unit());
+  }
+  // Calls each setter with a drawn value (a length in a unit for two
+  // arguments), each with the given chance.
+  template <class T, class... S>
+  T* Opt(int percent, T* o, S... setters) {
+    (Draw(percent, o, setters), ...);
+    return o;
+  }
+
   void Library(SLibrary* l) {
     Id(l);
-    if (r_.Chance(50)) l->SetLocation(Name());
-    if (r_.Chance(30)) l->SetAccessType(Int());
+    Opt(50, l, &SLibrary::SetLocation), Opt(30, l, &SLibrary::SetAccessType);
   }
 
   void Libraries() {
@@ -199,30 +221,25 @@ class Builder {
       SPackageLibrary* lib = s_->CreatePackageLibrary(Name());
       Library(lib);
       for (int j = Count(3); j-- > 0;) {
-        SPackage* p = Add(packages_, lib->CreatePackage(Name()));
-        p->SetType(static_cast<TavrinPackageType>(Int())), p->SetPower(Float()), p->SetXLength(Int());
-        p->SetYLength(Int());
+        SPackage* p = Opt(100, Add(packages_, lib->CreatePackage(Name())), &SPackage::SetPower,
+                          &SPackage::SetXLength, &SPackage::SetYLength);
+        p->SetType(static_cast<TavrinPackageType>(Int()));
         if (r_.Chance(30)) p->SetPackageLibrary(lib);
-        for (int k = Count(3); k-- > 0;) {
-          SPackagePin* pin = Add(packagePins_, p->CreatePackagePin());
-          pin->SetName(Name()), pin->SetX(Int()), pin->SetY(Int());
-        }
+        for (int k = Count(3); k-- > 0;)
+          Opt(100, Add(packagePins_, p->CreatePackagePin()), &SPackagePin::SetName, &SPackagePin::SetX,
+              &SPackagePin::SetY);
       }
     }
     for (int i = Count(2); i-- > 0;) {
       SPadStackLibrary* lib = s_->CreatePadStackLibrary(Name());
       Library(lib);
       for (int j = Count(3); j-- > 0;) {
-        SPadStack* ps = Add(padStacks_, lib->CreatePadStack(Name()));
-        ps->SetBottomLayer(Int()), ps->SetTopLayer(Int());
+        SPadStack* ps = Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer,
+                            &SPadStack::SetTopLayer);
         if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
         if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
         if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
-        for (int k = Count(3); k-- > 0;) {
-          SPad* pad = Add(pads_, ps->CreatePad(r_.Below(4)));
-          if (r_.Chance(50)) Unitless(pad->CreateXValUnitlessValue());
-          if (r_.Chance(50)) Unitless(pad->CreateYValUnitlessValue());
-        }
+        for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
       }
     }
     for (int i = Count(2); i-- > 0;) {
@@ -235,17 +252,18 @@ class Builder {
       }
     }
   }
+  // Unitless coordinates, each present or not.
+  template <class T>
+  void XY(T* o) {
+    if (r_.Chance(50)) Unitless(o->CreateXValUnitlessValue());
+    if (r_.Chance(50)) Unitless(o->CreateYValUnitlessValue());
+  }
 
   void Project() {
-    SProject* p = Add(projects_, s_->CreateProject(Name()));
-    if (r_.Chance(50)) p->SetHostCAD(Name());
-    if (r_.Chance(50)) p->SetUnits(Name());
-    for (int i = Count(2); i-- > 0;) {
-      SFile* f = Keep(files_, p->CreateFile(Name()));
-      if (r_.Chance(50)) f->SetAlias(Name());
-      if (r_.Chance(50)) f->SetKind(Name());
-      f->SetTimeStamp(Int()), f->SetGMT(r_.Chance(50));
-    }
+    SProject* p = Opt(50, Add(projects_, s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Opt(50, Keep(files_, p->CreateFile(Name())), &SFile::SetAlias, &SFile::SetKind), &SFile::SetTimeStamp,
+          &SFile::SetGMT);
     for (int i = Count(3); i-- > 0;) Keep(constraints_, p->CreateConstraint(Name()));
     for (int i = Count(2); i-- > 0;) Keep(constraintSets_, p->CreateConstraintSet(Name()));
     for (int i = Count(2); i-- > 0;) Keep(constraintGroups_, p->CreateConstraintGroup(Name()));
@@ -257,7 +275,7 @@ class Builder {
 
   void Cell(SCell* c) {
     Decorate(c);
-    if (r_.Chance(30)) c->SetInstanceCount(Int());
+    Opt(30, c, &SCell::SetInstanceCount);
     if (r_.Chance(80)) {
       SInterface* iface = c->CreateInterface();
       Id(iface);
@@ -269,18 +287,13 @@ class Builder {
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortScalar(Name()));
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortBus(Name()));
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortBundle(Name()));
-    for (int i = Count(2); i-- > 0;) {
-      SSlot* slot = Add(slots_, c->CreateMemberSlotSlot(r_.Below(4)));
-      if (r_.Chance(50)) slot->SetName(Name());
-    }
+    for (int i = Count(2); i-- > 0;) Opt(50, Add(slots_, c->CreateMemberSlotSlot(r_.Below(4))), &SSlot::SetName);
     for (int i = Count(2); i-- > 0;) Representation(c->CreateConnectivityRepresentation(Name()));
     for (int i = Count(2); i-- > 0;) {
       SSchematicRepresentation* sch = c->CreateSchematicRepresentation(Name());
       Representation(sch);
-      for (int j = Count(2); j-- > 0;) {
-        SSchematicSheet* sheet = Add(sheets_, sch->CreateSchematicSheet(r_.Below(4)));
-        sheet->SetNumber(Int());
-      }
+      for (int j = Count(2); j-- > 0;)
+        Opt(100, Add(sheets_, sch->CreateSchematicSheet(r_.Below(4))), &SSchematicSheet::SetNumber);
     }
     for (int i = Count(2); i-- > 0;) Module(c->CreateModule(Name()));
     for (int i = Count(1); i-- > 0;) Part(c->CreatePart(Name()));
@@ -292,41 +305,33 @@ class Builder {
     p->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
     if (r_.Chance(30)) p->SetbIsGlobal(true);
     if (SPortScalar* s = SPortScalar::Cast(p)) portScalars_.push_back(s);
-    if (SPortBus* b = SPortBus::Cast(p)) {
-      b->SetSize(r_.Below(5));
-      for (int i = r_.Below(3); i-- > 0;) Range(b->CreateIndicesRangeValue());
-      portBuses_.push_back(b);
-    }
+    if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b, nullptr));
     if (SPortBundle* b = SPortBundle::Cast(p)) portBundles_.push_back(b);
+  }
+  // A size and index ranges (listed when `ranges` is given).
+  template <class B>
+  B* Indices(B* b, std::vector<SRangeValue*>* ranges) {
+    b->SetSize(r_.Below(5));
+    for (int i = r_.Below(3); i-- > 0;)
+      if (SRangeValue* v = Range(b->CreateIndicesRangeValue()); v && ranges) ranges->push_back(v);
+    return b;
   }
 
   void Representation(SRepresentation* rep) {
     Decorate(rep);
     reps_.push_back(rep);
-    if (r_.Chance(50)) rep->SetUnits(Name());
+    Opt(50, rep, &SRepresentation::SetUnits);
     for (int i = Count(2); i-- > 0;) Net(rep->CreateNetScalar(Name()));
-    for (int i = Count(1); i-- > 0;) {
-      SNetBus* b = Add(netBuses_, rep->CreateNetBus(Name()));
-      if (r_.Chance(50)) b->SetPrefix(Name());
-      if (r_.Chance(50)) b->SetSuffix(Name());
-      b->SetSize(r_.Below(5));
-      for (int j = r_.Below(3); j-- > 0;) ranges_.push_back(Range(b->CreateIndicesRangeValue()));
-    }
+    for (int i = Count(1); i-- > 0;)
+      Indices(Opt(50, Add(netBuses_, rep->CreateNetBus(Name())), &SNetBus::SetPrefix, &SNetBus::SetSuffix), &ranges_);
     for (int i = Count(1); i-- > 0;) Add(netBundles_, rep->CreateNetBundle(Name()));
-    for (int i = Count(2); i-- > 0;) {
+    for (int i = Count(2) + (every_ ? 3 : 0); i-- > 0;) {
       SCell* of = Pick(r_, cells_);
-      SCellInstance* ci = nullptr;
-      switch (r_.Below(3)) {
-        case 0: ci = rep->CreateGenericCellInstance(Name(), of); break;
-        case 1: ci = rep->CreateModuleInstance(Name(), of); break;
-        default: ci = rep->CreatePartInstance(Name(), of); break;
+      switch (every_ && i < 3 ? i : r_.Below(3)) {  // every kind once for a model of every class
+        case 0: CellInstance(rep->CreateGenericCellInstance(Name(), of)); break;
+        case 1: CellInstance(rep->CreateModuleInstance(Name(), of)); break;
+        default: CellInstance(rep->CreatePartInstance(Name(), of)); break;
       }
-      CellInstance(ci);
-    }
-    if (every_) {
-      CellInstance(rep->CreateGenericCellInstance(Name(), Pick(r_, cells_)));
-      CellInstance(rep->CreateModuleInstance(Name(), Pick(r_, cells_)));
-      CellInstance(rep->CreatePartInstance(Name(), Pick(r_, cells_)));
     }
     for (int i = Count(1); i-- > 0;) Add(configurations_, rep->CreateConfiguration(Name()));
     for (int i = Count(1); i-- > 0;) {
@@ -340,84 +345,56 @@ class Builder {
 
   void Net(SNetScalar* n) {
     Decorate(n);
-    if (r_.Chance(30)) n->SetUID(Name());
-    if (r_.Chance(30)) n->SetbIsGlobal(true);
-    n->SetVoltage(Float()), n->SetbConstantVoltage(r_.Chance(30));
+    Opt(30, n, &SNetScalar::SetUID, &SNetScalar::SetbIsGlobal);
+    Opt(100, n, &SNetScalar::SetVoltage, &SNetScalar::SetbConstantVoltage);
     nets_.push_back(n);
-    for (int i = Count(2); i-- > 0;) {
-      SSegment* seg = Keep(segments_, n->CreateSegment());
-      seg->SetImpedance(Float()), seg->SetVelocity(Float());
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SPhysicalNode* node = Add(nodes_, n->CreatePhysicalNode());
-      if (r_.Chance(50)) node->SetName(Name());
-      if (r_.Chance(50)) Unitless(node->CreateXValUnitlessValue());
-      if (r_.Chance(50)) Unitless(node->CreateYValUnitlessValue());
-    }
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Keep(segments_, n->CreateSegment()), &SSegment::SetImpedance, &SSegment::SetVelocity);
+    for (int i = Count(2); i-- > 0;) XY(Opt(50, Add(nodes_, n->CreatePhysicalNode()), &SPhysicalNode::SetName));
     for (int i = Count(1); i-- > 0;) PinPair(n->CreatePinPair(Name()));
     for (int i = Count(1); i-- > 0;) PinPair(n->CreateDriverReceiverPair(Name()));
-    for (int i = Count(2); i-- > 0;) {
-      SFromTo* ft = Add(fromTos_, r_.Chance(50) ? n->CreateFromTo(Name()) : n->CreateRoutedFromTo(Name()));
-      ft->SetbScheduled(r_.Chance(50)), ft->SetbRouted(r_.Chance(50)), ft->SetbUserDefined(r_.Chance(50));
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SVirtualPin* v = Add(virtualPins_, n->CreateVirtualPin(Name()));
-      if (r_.Chance(50)) v->SetX(Length(), Unit());
-      if (r_.Chance(50)) v->SetY(Length(), Unit());
-      v->SetGuidePin(r_.Chance(50));
-    }
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Add(fromTos_, r_.Chance(50) ? n->CreateFromTo(Name()) : n->CreateRoutedFromTo(Name())),
+          &SFromTo::SetbScheduled, &SFromTo::SetbRouted, &SFromTo::SetbUserDefined);
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Opt(50, Add(virtualPins_, n->CreateVirtualPin(Name())), &SVirtualPin::SetX, &SVirtualPin::SetY),
+          &SVirtualPin::SetGuidePin);
   }
 
   void PinPair(SPinPair* pp) {
-    if (!pp) return;
-    Decorate(pp);
-    pinPairs_.push_back(pp);
+    if (pp) Add(pinPairs_, pp);
   }
 
   void CellInstance(SCellInstance* ci) {
     if (!ci) return;
     Decorate(ci);
-    if (r_.Chance(30)) ci->SetUID(Name());
+    Opt(30, ci, &SCellInstance::SetUID);
     cellInstances_.push_back(ci);
     for (int i = Count(3); i-- > 0;) Add(portInstScalars_, ci->CreatePortInstanceScalar(Name()));
-    for (int i = Count(1); i-- > 0;) {
-      SPortInstanceBus* b = Add(portInstBuses_, ci->CreatePortInstanceBus(Name()));
-      b->SetSize(r_.Below(5));
-      for (int j = r_.Below(3); j-- > 0;) ranges_.push_back(Range(b->CreateIndicesRangeValue()));
-    }
+    for (int i = Count(1); i-- > 0;) Indices(Add(portInstBuses_, ci->CreatePortInstanceBus(Name())), &ranges_);
     for (int i = Count(1); i-- > 0;) Add(portInstBundles_, ci->CreatePortInstanceBundle(Name()));
-    for (int i = Count(1); i-- > 0;) {
-      SSlotInstance* si = Add(slotInstances_, ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4)));
-      if (r_.Chance(50)) si->SetGateName(Name());
-      if (r_.Chance(50)) si->SetGateUID(Name());
-    }
+    for (int i = Count(1); i-- > 0;)
+      Opt(50, Add(slotInstances_, ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4))),
+          &SSlotInstance::SetGateName, &SSlotInstance::SetGateUID);
     if (SGenericCellInstance* g = SGenericCellInstance::Cast(ci)) genericInstances_.push_back(g);
-    if (SPartInstance* pi = SPartInstance::Cast(ci)) {
-      if (r_.Chance(50)) pi->SetRefDes(Name());
-      pi->SetLayer(Int()), pi->SetRotation(r_.Below(720) - 360);
-      if (r_.Chance(70)) pi->SetX(Length(), Unit());
-      if (r_.Chance(70)) pi->SetY(Length(), Unit());
-      partInstances_.push_back(pi);
-      for (int i = Count(3); i-- > 0;) {
-        SPartPinInstance* ppi = Add(partPinInstances_, pi->CreatePartPinInstance(Name()));
-        if (r_.Chance(30)) ppi->SetDrillOverride(Name());
-        if (r_.Chance(30)) ppi->SetPadStackOverride(Name());
-        if (r_.Chance(50)) ppi->SetX(Length(), Unit());
-        if (r_.Chance(50)) ppi->SetY(Length(), Unit());
-      }
-      for (int i = Count(1); i-- > 0;) {
-        SEbdPin* e = Add(ebdPins_, pi->CreateEbdPin(Name()));
-        if (r_.Chance(50)) e->SetGroup(Name());
-      }
-    }
+    SPartInstance* pi = SPartInstance::Cast(ci);
+    if (!pi) return;
+    Opt(50, pi, &SPartInstance::SetRefDes), Opt(100, pi, &SPartInstance::SetLayer);
+    pi->SetRotation(r_.Below(720) - 360);
+    Opt(70, pi, &SPartInstance::SetX, &SPartInstance::SetY);
+    partInstances_.push_back(pi);
+    for (int i = Count(3); i-- > 0;)
+      Opt(50, Opt(30, Add(partPinInstances_, pi->CreatePartPinInstance(Name())), &SPartPinInstance::SetDrillOverride,
+                  &SPartPinInstance::SetPadStackOverride),
+          &SPartPinInstance::SetX, &SPartPinInstance::SetY);
+    for (int i = Count(1); i-- > 0;) Opt(50, Add(ebdPins_, pi->CreateEbdPin(Name())), &SEbdPin::SetGroup);
   }
 
   void Module(SModule* m) {
     Representation(m);
     modules_.push_back(m);
     for (int i = Count(2); i-- > 0;) {
-      SElectricalNet* e = Add(electricalNets_, m->CreateElectricalNet(Name()));
-      e->SetbDiffPair(r_.Chance(50));
+      SElectricalNet* e = Opt(100, Add(electricalNets_, m->CreateElectricalNet(Name())), &SElectricalNet::SetbDiffPair);
       for (int j = Count(1); j-- > 0;) PinPair(e->CreatePinPair(Name()));
       for (int j = r_.Below(2); j-- > 0;) PinPair(e->CreateConnPinPair(Name()));
     }
@@ -438,7 +415,7 @@ class Builder {
       for (int j = Count(2); j-- > 0;) {
         SObject* o = t->CreateObject(Name());
         Decorate(o);
-        o->SetLevel(Name()), o->SetCompObj(r_.Chance(50));
+        Opt(100, o, &SObject::SetLevel, &SObject::SetCompObj);
         if (SObject* child = o->CreateObject(Name())) Decorate(child);
       }
     }
@@ -460,29 +437,18 @@ class Builder {
   void StackUp(SStackUp* su) {
     if (!su) return;
     Id(su);
-    if (r_.Chance(50)) su->SetName(Name());
-    stackUps_.push_back(su);
+    stackUps_.push_back(Opt(50, su, &SStackUp::SetName));
     std::vector<SLayer*> layers;
     for (int i = Count(3); i-- > 0;) {
-      SLayer* l = Add(layers_, su->CreateLayer(r_.Below(5)));
-      if (r_.Chance(50)) l->SetType(Name());
-      if (r_.Chance(50)) l->SetConductor(Name());
-      if (r_.Chance(50)) l->SetDielectricName(Name());
-      l->SetDielectricConstant(Float());
-      if (r_.Chance(50)) l->SetThickness(Length(), Unit());
-      if (r_.Chance(50)) l->SetViaDiameter(Length(), Unit());
+      SLayer* l = Opt(50, Add(layers_, su->CreateLayer(r_.Below(5))), &SLayer::SetType, &SLayer::SetConductor,
+                      &SLayer::SetDielectricName, &SLayer::SetThickness, &SLayer::SetViaDiameter);
+      Opt(100, l, &SLayer::SetDielectricConstant);
       layers.push_back(l);
-      for (int j = Count(2); j-- > 0;) {
-        SSignalRegion* sr = Add(regions_, l->CreateSignalRegion(Name()));
-        if (r_.Chance(50)) sr->SetTLF(Length(), Unit());
-        if (r_.Chance(50)) sr->SetTraceSpacing(Length(), Unit());
-        if (r_.Chance(50)) sr->SetTraceWidth(Length(), Unit());
-      }
-      for (int j = Count(1); j-- > 0;) {
-        SPowerPlaneRegion* pr = Add(regions_, l->CreatePowerPlaneRegion(Name()));
-        if (r_.Chance(50)) pr->SetType(Name());
-        powerRegions_.push_back(pr);
-      }
+      for (int j = Count(2); j-- > 0;)
+        Opt(50, Add(regions_, l->CreateSignalRegion(Name())), &SSignalRegion::SetTLF, &SSignalRegion::SetTraceSpacing,
+            &SSignalRegion::SetTraceWidth);
+      for (int j = Count(1); j-- > 0;)
+        powerRegions_.push_back(Opt(50, Add(regions_, l->CreatePowerPlaneRegion(Name())), &SPowerPlaneRegion::SetType));
       for (int j = Count(1); j-- > 0;) Add(regions_, l->CreateInsulatorRegion(Name()));
     }
     su->SetTopLayer(Pick(r_, layers)), su->SetBottomLayer(Pick(r_, layers));
@@ -496,10 +462,7 @@ class Builder {
     Decorate(p);
     p->SetType(static_cast<TavrinPartType>(r_.Below(8)));
     parts_.push_back(p);
-    for (int i = Count(3); i-- > 0;) {
-      SPartPin* pin = Add(partPins_, p->CreatePartPin(Name()));
-      pin->SetX(Int()), pin->SetY(Int());
-    }
+    for (int i = Count(3); i-- > 0;) Opt(100, Add(partPins_, p->CreatePartPin(Name())), &SPartPin::SetX, &SPartPin::SetY);
     for (int i = r_.Below(3); i-- > 0;) PinPair(p->CreatePinPair(Name()));
     for (int i = r_.Below(2); i-- > 0;) p->AddDiscretePinPair(Name());
   }
