@@ -158,9 +158,7 @@ class Builder {
     }
   }
   SValue* Enum(SEnumeratedValue* v) {
-    if (!v) return v;
-    Id(v);
-    v->SetName(Name()), v->SetValue(Int());
+    if (v) Id(v), Opt(100, v, &SEnumeratedValue::SetName, &SEnumeratedValue::SetValue);
     return v;
   }
   template <class V, class X>
