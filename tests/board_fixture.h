@@ -207,6 +207,98 @@ struct BoardFixture {
   SDiffPair* dp;
 };
 
+// The stack-up board, saved as tests/data/stackup.tvn. Project "P", design "board", module "M" (id 20, layout id 30). Its nets come
+// before its layout in the file, so what they refer to is written later:
+// net "GND" lists the power-plane regions PG and PU; net "SIG" has a
+// segment on the signal region S1.
+// Stack-up "SU" (id 31): top layer 1, bottom layer 3, layers created 1, 2, 3.
+//   1 "TOP" (id 32, client flags 2): SIGNAL, COPPER, FR4 4.5, thickness 1.4
+//     mil, via diameter 10 mil, next 2; signal regions S1 (id 41; spacing 5
+//     mil, width 6 mil, no TLF) and S2 (id 42, no values), insulator K1 (43).
+//   2 "GND" (id 33): PLANE, COPPER, no dielectric name, constant 1.0, no
+//     lengths, next 3; power-plane regions PG (id 44, type "GND") and PU (id
+//     45, the "<Unknown>" it starts with).
+//   3 "BOT" (id 34): SIGNAL, no conductor, PREPREG 3.9, thickness 2 mil, no
+//     next; signal region S3 (id 46, TLF 3 mil), insulator K2 (id 47).
+struct StackBoard {
+  explicit StackBoard(SSession* s) {
+    project = s->CreateProject("P");
+    cell = project->CreateDesignCell("board");
+    module = cell->CreateModule("M");
+    module->SetId(20);
+    gnd = module->CreateNetScalar("GND");
+    sig = module->CreateNetScalar("SIG");
+    segment = sig->CreateSegment();
+    layout = module->CreateLayout();
+    layout->SetId(30);
+    su = layout->CreateStackUp();
+    su->SetName("SU");
+    su->SetId(31);
+    l1 = su->CreateLayer(1);
+    l2 = su->CreateLayer(2);
+    l3 = su->CreateLayer(3);
+    su->SetTopLayer(l1);
+    su->SetBottomLayer(l3);
+
+    l1->SetName("TOP");
+    l1->SetId(32);
+    l1->SetClientFlags(2);
+    l1->SetType("SIGNAL");
+    l1->SetConductor("COPPER");
+    l1->SetDielectricName("FR4");
+    l1->SetDielectricConstant(4.5);
+    l1->SetThickness(1.4, TAVRIN_UNIT_MIL);
+    l1->SetViaDiameter(10, TAVRIN_UNIT_MIL);
+    l1->SetNextLayer(l2);
+    s1 = l1->CreateSignalRegion("S1");
+    s1->SetId(41);
+    s1->SetTraceSpacing(5, TAVRIN_UNIT_MIL);
+    s1->SetTraceWidth(6, TAVRIN_UNIT_MIL);
+    s2 = l1->CreateSignalRegion("S2");
+    s2->SetId(42);
+    k1 = l1->CreateInsulatorRegion("K1");
+    k1->SetId(43);
+
+    l2->SetName("GND");
+    l2->SetId(33);
+    l2->SetType("PLANE");
+    l2->SetConductor("COPPER");
+    l2->SetNextLayer(l3);
+    pg = l2->CreatePowerPlaneRegion("PG");
+    pg->SetId(44);
+    pg->SetType("GND");
+    pu = l2->CreatePowerPlaneRegion("PU");
+    pu->SetId(45);
+
+    l3->SetName("BOT");
+    l3->SetId(34);
+    l3->SetType("SIGNAL");
+    l3->SetDielectricName("PREPREG");
+    l3->SetDielectricConstant(3.9);
+    l3->SetThickness(2, TAVRIN_UNIT_MIL);
+    s3 = l3->CreateSignalRegion("S3");
+    s3->SetId(46);
+    s3->SetTLF(3, TAVRIN_UNIT_MIL);
+    k2 = l3->CreateInsulatorRegion("K2");
+    k2->SetId(47);
+
+    gnd->InsertPowerPlaneRegion(pg);
+    gnd->InsertPowerPlaneRegion(pu);
+    segment->SetRegion(s1);
+  }
+  SProject* project;
+  SCell* cell;
+  SModule* module;
+  SNetScalar *gnd, *sig;
+  SSegment* segment;
+  SLayout* layout;
+  SStackUp* su;
+  SLayer *l1, *l2, *l3;
+  SSignalRegion *s1, *s2, *s3;
+  SInsulatorRegion *k1, *k2;
+  SPowerPlaneRegion *pg, *pu;
+};
+
 }  // namespace tavrin_test
 
 #endif

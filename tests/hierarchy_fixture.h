@@ -212,6 +212,43 @@ struct HierarchyBoard {
   SConfiguration* cfg;
 };
 
+// tests/data/contexts.tvn: project P with constraint WIDTH (written after
+// the designs) and design c, whose connectivity view r (id 5) holds
+// contexts K1 (id 31; properties P1 (id 41, string "a"), then P2 (id 42))
+// and K2 (id 32; attributes W (id 51, integer 7), then W (id 52); constraint
+// instance CI (id 61) of WIDTH).
+// Sets the identifier an assignment class keeps protected.
+template <class T>
+struct IdSetter : T {
+  static T* Set(T* o, long id) {
+    (o->*(&IdSetter::SetId))(id);
+    return o;
+  }
+};
+
+struct ContextSession {
+  explicit ContextSession(SSession* s) {
+    project = s->CreateProject("P");
+    SCell* c = project->CreateDesignCell("c");
+    r = c->CreateConnectivityRepresentation("r");
+    r->SetId(5);
+    SConstraint* width = project->CreateConstraint("WIDTH");
+    SOATContext* k1 = r->CreateOATContext("K1");
+    k1->SetId(31);
+    SProperty* p1 = IdSetter<SProperty>::Set(k1->CreateProperty("P1"), 41);
+    p1->CreateStringValue()->SetValue("a");
+    IdSetter<SProperty>::Set(k1->CreateProperty("P2"), 42);
+    SOATContext* k2 = r->CreateOATContext("K2");
+    k2->SetId(32);
+    SAttribute* w1 = IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 51);
+    w1->CreateIntegerValue()->SetValue(7);
+    IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 52);
+    IdSetter<SConstraintInstance>::Set(k2->CreateConstraintInstance("CI", width), 61);
+  }
+  SProject* project;
+  SConnectivityRepresentation* r;
+};
+
 }  // namespace tavrin_test
 
 #endif

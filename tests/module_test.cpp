@@ -1,6 +1,5 @@
 // Modules: renaming collections, removing the electrical data, package
-// types; the module through files (round trips, forward references, the
-// text written back, damage, cuts, memory running out).
+// types. Their records are those of the shared board (board_test).
 #include <cstring>
 
 #include "file_test.h"
@@ -98,35 +97,5 @@ TEST_F(ModuleTest, FindPartInstanceByPackageType) {
   EXPECT_TRUE(m->FindPartInstance("U", "DIP8") == u && !m->FindPartInstance("U", "SO8"));
   u->CreateAttribute("PKG_TYPE")->CreateIntegerValue();  // the newest assignment is found first
   EXPECT_EQ(m->FindPartInstance("U", "DIP8"), nullptr);
-
 }
 
-// The module's records are those of the shared board (board_test).
-
-// The module's text has no accessor: what a file holds is written back.
-TEST_F(ModuleTest, TextWrittenBack) {
-  const std::string edited = Edited("board.tvn", {{468, "5\nhello"}});  // the text before brd's index
-  const std::string once = SaveOf(Restored(edited));
-  EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
-  EXPECT_EQ(SaveOf(Restored(once)), edited);
-}
-
-// Memory running out anywhere in the restore of the board's modules leaves
-// the session as it was.
-TEST_F(ModuleTest, ExhaustionLeavesTheSession) {
-  const std::string file = ReadFile(TestData("board.tvn"));
-  const std::string before = SaveOf(session);
-  int failures = 0;
-  for (long k = 1; k < 1000; ++k) {
-    Starve(heap);
-    int r;
-    {
-      FailAfter fail(k);
-      r = Restore(session, file);
-    }
-    if (r) break;
-    ++failures;
-    ASSERT_EQ(SaveOf(session), before) << "failing allocation " << k;
-  }
-  EXPECT_GE(failures, 3);
-}
