@@ -30,17 +30,15 @@
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
-#include "fixture.h"
+#include "hierarchy_fixture.h"
 
 namespace tavrin_test {
 
 struct BoardFixture {
   explicit BoardFixture(SSession* s) {
     maps = s->CreatePinMappingLibrary("maps");
-    pmA = maps->CreatePinMapping("pmA");
-    pmB = maps->CreatePinMapping("pmB");
-    pmA->SetId(41);
-    pmB->SetId(42);
+    pmA = WithId(maps->CreatePinMapping("pmA"), 41);
+    pmB = WithId(maps->CreatePinMapping("pmB"), 42);
     pmA->AddGlobalEntry("1", "A");
     pmA->AddSlotEntry(2, "2", "B");
 
@@ -49,34 +47,26 @@ struct BoardFixture {
     top = project->CreateDesignCell("top");
     project->InsertTopCell(top);
 
-    iface = chip->CreateInterface();
-    iface->SetId(31);
+    iface = WithId(chip->CreateInterface(), 31);
     p1 = iface->CreatePortScalar("1");
     p2 = iface->CreatePortScalar("2");
-    part = chip->CreatePart("cp");
+    part = WithId(chip->CreatePart("cp"), 51);
     part->SetType(static_cast<TavrinPartType>(3));
-    part->SetId(51);
-    pin1 = part->CreatePartPin("1");
+    pin1 = WithId(part->CreatePartPin("1"), 52);
     pin1->SetX(10);
     pin1->SetY(-20);
-    pin1->SetId(52);
-    pin2 = part->CreatePartPin("2");
+    pin2 = WithId(part->CreatePartPin("2"), 53);
     pin2->SetX(30);
     pin2->SetY(40);
-    pin2->SetId(53);
     part->SetPinMapping("pmA", pmA);
     part->SetPinMapping("pmB", pmB);
     part->SetSelectedMapping(pmB);
     part->AddDiscretePinPair("1-2");
-    partPair = part->CreatePinPair("PP");
-    partPair->SetId(54);
+    partPair = WithId(part->CreatePinPair("PP"), 54);
 
-    brd = top->CreateModule("brd");
-    brd2 = top->CreateModule("brd2");
-    brd->SetId(61);
-    brd2->SetId(62);
-    layout = brd->CreateLayout();
-    layout->SetId(63);
+    brd = WithId(top->CreateModule("brd"), 61);
+    brd2 = WithId(top->CreateModule("brd2"), 62);
+    layout = WithId(brd->CreateLayout(), 63);
 
     u1 = brd->CreatePartInstance("U1", chip);
     u2 = brd->CreatePartInstance("U2", chip);
@@ -90,16 +80,14 @@ struct BoardFixture {
     u2->SetX(7, TAVRIN_UNIT_INTERNAL);
     brd->SetPartInstance("U1", u1);
     brd->SetPartInstance("U2", u2);
-    m1 = brd->CreateModuleInstance("M1", chip);
-    m1->SetId(64);
+    m1 = WithId(brd->CreateModuleInstance("M1", chip), 64);
 
-    u1a = u1->CreatePortInstanceScalar("1");
+    u1a = WithId(u1->CreatePortInstanceScalar("1"), 71);
     u1b = u1->CreatePortInstanceScalar("2");
     u2a = u2->CreatePortInstanceScalar("1");
     u1a->SetPort(p1);
     u1b->SetPort(p2);
     u2a->SetPort(p1);
-    u1a->SetId(71);
     ppi1 = u1->CreatePartPinInstance("1");
     ppi2 = u1->CreatePartPinInstance("2");
     ppi3 = u2->CreatePartPinInstance("1");
@@ -114,9 +102,8 @@ struct BoardFixture {
     ebd = u1->CreateEbdPin("E");
     ebd->SetGroup("g");
     ebd->InsertPin(ppi1);
-    connector = new (s->GetHeap()) SConnectorPinInstance();
+    connector = WithId(new (s->GetHeap()) SConnectorPinInstance(), 81);
     connector->SetName("J1");
-    connector->SetId(81);
     connector->SetPortInstanceScalar(u1a);
     u1a->SetConnectorPinInstance(connector);
 
@@ -127,36 +114,32 @@ struct BoardFixture {
     Connect(n2, u1b);
     brd->CreateDiffPair(n1, n2);
     seg = n1->CreateSegment();
-    v1 = n1->CreateVirtualPin("V1");
+    v1 = WithId(n1->CreateVirtualPin("V1"), 93);
     v2 = n1->CreateVirtualPin("V2");
     v1->SetX(11, TAVRIN_UNIT_INTERNAL);
     v1->SetY(12, TAVRIN_UNIT_INTERNAL);
-    v1->SetId(93);
     v1->SetGuidePin(true);
     v1->InsertPin(u1);
-    ft = n1->CreateFromTo("U1.1,U2.1");
+    ft = WithId(n1->CreateFromTo("U1.1,U2.1"), 94);
     ft2 = n1->CreateFromTo("U2.1,V1");
     ft->SetbScheduled(true);
     ft->SetbUserDefined(true);
-    ft->SetId(94);
     ft->InsertPin(u1a);
     ft->InsertPin(v1);
     rft = n1->CreateRoutedFromTo("U1.1,V1");
     rft->SetbRouted(true);
     rft->InsertSegment(seg);
 
-    e1 = brd->CreateElectricalNet("E1");
+    e1 = WithId(brd->CreateElectricalNet("E1"), 91);
     e2 = brd->CreateElectricalNet("E2");
-    e1->SetId(91);
     e1->SetbDiffPair(true);
     e1->InsertNetScalar(n1);
     e1->InsertNetScalar(n2);
     n1->SetElectricalNet(e1);
     n2->SetElectricalNet(e1);
     e1->CreatePinPair("EP");
-    dr1 = brd->CreatePinPair("DR1");
+    dr1 = WithId(brd->CreatePinPair("DR1"), 92);
     dr2 = brd->CreatePinPair("DR2");
-    dr1->SetId(92);
     dr1->SetNetScalar(n1);
     dr1->SetElectricalNet(e1);
     dr1->InsertPin(u1a);
@@ -224,24 +207,20 @@ struct StackBoard {
   explicit StackBoard(SSession* s) {
     project = s->CreateProject("P");
     cell = project->CreateDesignCell("board");
-    module = cell->CreateModule("M");
-    module->SetId(20);
+    module = WithId(cell->CreateModule("M"), 20);
     gnd = module->CreateNetScalar("GND");
     sig = module->CreateNetScalar("SIG");
     segment = sig->CreateSegment();
-    layout = module->CreateLayout();
-    layout->SetId(30);
-    su = layout->CreateStackUp();
+    layout = WithId(module->CreateLayout(), 30);
+    su = WithId(layout->CreateStackUp(), 31);
     su->SetName("SU");
-    su->SetId(31);
-    l1 = su->CreateLayer(1);
-    l2 = su->CreateLayer(2);
-    l3 = su->CreateLayer(3);
+    l1 = WithId(su->CreateLayer(1), 32);
+    l2 = WithId(su->CreateLayer(2), 33);
+    l3 = WithId(su->CreateLayer(3), 34);
     su->SetTopLayer(l1);
     su->SetBottomLayer(l3);
 
     l1->SetName("TOP");
-    l1->SetId(32);
     l1->SetClientFlags(2);
     l1->SetType("SIGNAL");
     l1->SetConductor("COPPER");
@@ -250,37 +229,28 @@ struct StackBoard {
     l1->SetThickness(1.4, TAVRIN_UNIT_MIL);
     l1->SetViaDiameter(10, TAVRIN_UNIT_MIL);
     l1->SetNextLayer(l2);
-    s1 = l1->CreateSignalRegion("S1");
-    s1->SetId(41);
+    s1 = WithId(l1->CreateSignalRegion("S1"), 41);
     s1->SetTraceSpacing(5, TAVRIN_UNIT_MIL);
     s1->SetTraceWidth(6, TAVRIN_UNIT_MIL);
-    s2 = l1->CreateSignalRegion("S2");
-    s2->SetId(42);
-    k1 = l1->CreateInsulatorRegion("K1");
-    k1->SetId(43);
+    s2 = WithId(l1->CreateSignalRegion("S2"), 42);
+    k1 = WithId(l1->CreateInsulatorRegion("K1"), 43);
 
     l2->SetName("GND");
-    l2->SetId(33);
     l2->SetType("PLANE");
     l2->SetConductor("COPPER");
     l2->SetNextLayer(l3);
-    pg = l2->CreatePowerPlaneRegion("PG");
-    pg->SetId(44);
+    pg = WithId(l2->CreatePowerPlaneRegion("PG"), 44);
     pg->SetType("GND");
-    pu = l2->CreatePowerPlaneRegion("PU");
-    pu->SetId(45);
+    pu = WithId(l2->CreatePowerPlaneRegion("PU"), 45);
 
     l3->SetName("BOT");
-    l3->SetId(34);
     l3->SetType("SIGNAL");
     l3->SetDielectricName("PREPREG");
     l3->SetDielectricConstant(3.9);
     l3->SetThickness(2, TAVRIN_UNIT_MIL);
-    s3 = l3->CreateSignalRegion("S3");
-    s3->SetId(46);
+    s3 = WithId(l3->CreateSignalRegion("S3"), 46);
     s3->SetTLF(3, TAVRIN_UNIT_MIL);
-    k2 = l3->CreateInsulatorRegion("K2");
-    k2->SetId(47);
+    k2 = WithId(l3->CreateInsulatorRegion("K2"), 47);
 
     gnd->InsertPowerPlaneRegion(pg);
     gnd->InsertPowerPlaneRegion(pu);

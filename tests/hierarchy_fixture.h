@@ -31,34 +31,36 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <sstream>
 
 #include "fixture.h"
 
 namespace tavrin_test {
 
-// A saved file with its data lines edited (and, when `editTable` is given,
-// the lines of its object table after the "@@@@" line) and the header
-// positions made to fit again (the header is 37 bytes whatever the positions).
-inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit,
-                           const std::function<void(std::vector<std::string>&)>& editTable = nullptr) {
+// A saved file with its data lines edited and the header positions made to
+// fit again (the header is 37 bytes whatever the positions).
+inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit) {
   std::vector<std::string> all;
-  std::size_t from = 0;
-  for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
-    all.push_back(file.substr(from, nl - from));
-  std::size_t table = 7;
-  while (table < all.size() && all[table] != "@@@@") ++table;
-  std::vector<std::string> data(all.begin() + 7, all.begin() + table);
+  std::istringstream in(file);
+  for (std::string l; std::getline(in, l);) all.push_back(l);
+  const auto table = std::find(all.begin() + std::min<std::size_t>(7, all.size()), all.end(), "@@@@");
+  std::vector<std::string> data(all.begin() + std::min<std::size_t>(7, all.size()), table);
   edit(data);
-  std::string body, tail;
-  for (const std::string& l : data) body += l + "\n";
-  std::vector<std::string> objects(all.begin() + std::min(table + 1, all.size()), all.end());
-  if (editTable) editTable(objects);
-  if (table < all.size()) tail = all[table] + "\n";
-  for (const std::string& l : objects) tail += l + "\n";
-  char head[64];
-  std::snprintf(head, sizeof head, "%06zu\n%06zu\n", 37 + body.size(), 37 + body.size() + tail.size());
-  return "YO\n12\nVV\n33199\n" + std::string(head) +
-         std::string("2147483647\n2147483647\n").substr(std::strlen(head)) + body + tail;
+  if (all.end() - table < 2) return Frame(data, {});
+  return Frame(data, std::vector<std::string>(table + 2, all.end()), std::stol(*(table + 1)));
+}
+
+// Sets an identifier, protected or not, on a new object.
+template <class T>
+struct IdSetter : T {
+  static T* Set(T* o, long id) {
+    (o->*(&IdSetter::SetId))(id);
+    return o;
+  }
+};
+template <class T>
+T* WithId(T* o, long id) {
+  return IdSetter<T>::Set(o, id);
 }
 
 struct HierarchyBoard {
@@ -71,15 +73,13 @@ struct HierarchyBoard {
     project->InsertTopCell(board);
     board->SetClientFlags(4);
 
-    iface = leaf->CreateInterface();
-    iface->SetId(11);
-    pa = iface->CreatePortScalar("A");
+    iface = WithId(leaf->CreateInterface(), 11);
+    pa = WithId(iface->CreatePortScalar("A"), 12);
     pb = iface->CreatePortScalar("B");
     pd = iface->CreatePortBus("D");
     pk = iface->CreatePortBundle("K");
     pa->SetSignalType(static_cast<TavrinPortType>(2));
     pa->SetbIsGlobal(true);
-    pa->SetId(12);
     pa->InsertPortBus(pd);
     pa->InsertPortBundle(pk);
     pb->InsertPortScalarFan(pa);
@@ -93,8 +93,7 @@ struct HierarchyBoard {
     slot = leaf->CreateMemberSlotSlot(2);
     slot->SetName("S2");
     slot->SetMemberCell(board);
-    lc = leaf->CreateConnectivityRepresentation("lc");
-    lc->SetId(13);
+    lc = WithId(leaf->CreateConnectivityRepresentation("lc"), 13);
 
     vcc = board->CreateGlobalPortPortScalar("VCC");
     vcc->SetbIsGlobal(true);
@@ -103,20 +102,16 @@ struct HierarchyBoard {
     boardSlot = board->CreateMemberSlotSlot(1);
     boardSlot->SetMemberCell(leaf);
     board->InsertAggregateSlot(slot);
-    sch = board->CreateSchematicRepresentation("sch");
-    sch->SetId(14);
+    sch = WithId(board->CreateSchematicRepresentation("sch"), 14);
     sch->SetUnits("mil");
     sch->InsertFile(file);
-    conn = board->CreateConnectivityRepresentation("conn");
-    conn->SetId(15);
+    conn = WithId(board->CreateConnectivityRepresentation("conn"), 15);
 
-    u1 = sch->CreateGenericCellInstance("U1", leaf);
+    u1 = WithId(sch->CreateGenericCellInstance("U1", leaf), 21);
     u2 = sch->CreateGenericCellInstance("U2", leaf);
     u1->SetUID("u-1");
-    u1->SetId(21);
-    a = u1->CreatePortInstanceScalar("A");
+    a = WithId(u1->CreatePortInstanceScalar("A"), 22);
     a->SetPort(pa);
-    a->SetId(22);
     d = u1->CreatePortInstanceBus("D");
     d->SetPort(pd);
     d->SetSize(4);
@@ -127,14 +122,12 @@ struct HierarchyBoard {
     k->InsertPortInstance(a);
     a->InsertPortInstanceBundle(k);
     a->InsertPortInstanceBus(d);
-    si = u1->CreateMemberSlotInstanceSlotInstance(2);
+    si = WithId(u1->CreateMemberSlotInstanceSlotInstance(2), 23);
     si->SetSlot(slot);
     si->SetMemberCellInstance(u2);
-    si->SetId(23);
     u2->SetAggregateSlotInstance(sch, si);
-    sheet = sch->CreateSchematicSheet(1);
+    sheet = WithId(sch->CreateSchematicSheet(1), 24);
     sheet->SetNumber(7);
-    sheet->SetId(24);
     u1->SetSchematicSheet(sheet);
     sheet->InsertGenericCellInstance(u1);
 
@@ -177,13 +170,11 @@ struct HierarchyBoard {
     node->InsertSegment(seg);
     seg2 = n1->CreateSegment();
     n1->SetVictimSegment(seg, seg2);
-    cfg = sch->CreateConfiguration("cfg");
+    cfg = WithId(sch->CreateConfiguration("cfg"), 25);
     cfg->SetSelectedRepresentation(u1, lc);
-    cfg->SetId(25);
     sch->SetDefaultConfiguration(cfg);
 
-    m1 = conn->CreateModuleInstance("M1", leaf);
-    m1->SetId(26);
+    m1 = WithId(conn->CreateModuleInstance("M1", leaf), 26);
   }
 
   SProject* project;
@@ -217,33 +208,21 @@ struct HierarchyBoard {
 // contexts K1 (id 31; properties P1 (id 41, string "a"), then P2 (id 42))
 // and K2 (id 32; attributes W (id 51, integer 7), then W (id 52); constraint
 // instance CI (id 61) of WIDTH).
-// Sets the identifier an assignment class keeps protected.
-template <class T>
-struct IdSetter : T {
-  static T* Set(T* o, long id) {
-    (o->*(&IdSetter::SetId))(id);
-    return o;
-  }
-};
-
 struct ContextSession {
   explicit ContextSession(SSession* s) {
     project = s->CreateProject("P");
     SCell* c = project->CreateDesignCell("c");
-    r = c->CreateConnectivityRepresentation("r");
-    r->SetId(5);
+    r = WithId(c->CreateConnectivityRepresentation("r"), 5);
     SConstraint* width = project->CreateConstraint("WIDTH");
-    SOATContext* k1 = r->CreateOATContext("K1");
-    k1->SetId(31);
-    SProperty* p1 = IdSetter<SProperty>::Set(k1->CreateProperty("P1"), 41);
+    SOATContext* k1 = WithId(r->CreateOATContext("K1"), 31);
+    SProperty* p1 = WithId(k1->CreateProperty("P1"), 41);
     p1->CreateStringValue()->SetValue("a");
-    IdSetter<SProperty>::Set(k1->CreateProperty("P2"), 42);
-    SOATContext* k2 = r->CreateOATContext("K2");
-    k2->SetId(32);
-    SAttribute* w1 = IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 51);
+    WithId(k1->CreateProperty("P2"), 42);
+    SOATContext* k2 = WithId(r->CreateOATContext("K2"), 32);
+    SAttribute* w1 = WithId(k2->CreateAttribute("W"), 51);
     w1->CreateIntegerValue()->SetValue(7);
-    IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 52);
-    IdSetter<SConstraintInstance>::Set(k2->CreateConstraintInstance("CI", width), 61);
+    WithId(k2->CreateAttribute("W"), 52);
+    WithId(k2->CreateConstraintInstance("CI", width), 61);
   }
   SProject* project;
   SConnectivityRepresentation* r;

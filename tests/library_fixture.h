@@ -20,7 +20,7 @@
 
 #include <cstdint>
 
-#include "fixture.h"
+#include "hierarchy_fixture.h"
 
 namespace tavrin_test {
 
@@ -29,7 +29,7 @@ struct LibraryBoard {
     project = s->CreateProject("P");
     chip = project->CreateDesignCell("chip");
     board = project->CreateDesignCell("board");
-    part = chip->CreatePart("U");
+    part = WithId(chip->CreatePart("U"), 7071);
     module = board->CreateModule("M");
     net = module->CreateNetScalar("N");
     node = net->CreatePhysicalNode();
@@ -42,58 +42,48 @@ struct LibraryBoard {
     r2 = layer->CreateInsulatorRegion("R2");
 
     pkgs = s->CreatePackageLibrary("pkgs");
-    so8 = pkgs->CreatePackage("SO8");
+    so8 = WithId(pkgs->CreatePackage("SO8"), 7031);
     so8->SetType(static_cast<TavrinPackageType>(INT32_MAX));
     so8->SetPower(2.5f);
     so8->SetXLength(100);
     so8->SetYLength(200);
-    so8->SetId(7031);
-    so8pin1 = so8->CreatePackagePin();
+    so8pin1 = WithId(so8->CreatePackagePin(), 7032);
     so8pin1->SetName("1");
     so8pin1->SetX(11);
     so8pin1->SetY(12);
-    so8pin1->SetId(7032);
-    so8pin2 = so8->CreatePackagePin();
+    so8pin2 = WithId(so8->CreatePackagePin(), 7033);
     so8pin2->SetName("2");
     so8pin2->SetX(-13);
     so8pin2->SetY(14);
-    so8pin2->SetId(7033);
-    dip = pkgs->CreatePackage("DIP");
+    dip = WithId(pkgs->CreatePackage("DIP"), 7034);
     dip->SetType(static_cast<TavrinPackageType>(INT32_MIN));
     dip->SetPower(0.25f);
     dip->SetXLength(300);
     dip->SetYLength(400);
-    dip->SetId(7034);
-    dipPin = dip->CreatePackagePin();
+    dipPin = WithId(dip->CreatePackagePin(), 7035);
     dipPin->SetName("A");
     dipPin->SetX(15);
     dipPin->SetY(16);
-    dipPin->SetId(7035);
 
     pads = s->CreatePadStackLibrary("pads");
-    via = pads->CreatePadStack("VIA");
+    via = WithId(pads->CreatePadStack("VIA"), 7041);
     via->SetBottomLayer(1);
     via->SetTopLayer(4);
-    via->SetId(7041);
     via->SetPhysicalNode(node);
     via->SetStackUp(stackUp);
     via->CreateXExtentValUnitlessValue()->SetValue(1503);
-    via1 = via->CreatePad(1);
-    via1->SetId(7042);
+    via1 = WithId(via->CreatePad(1), 7042);
     via1->CreateXValUnitlessValue()->SetValue(1501);
     via1->InsertRegion(r1);
     via1->InsertRegion(r2);
-    via4 = via->CreatePad(4);
-    via4->SetId(7043);
+    via4 = WithId(via->CreatePad(4), 7043);
     via4->CreateYValUnitlessValue()->SetValue(1502);
-    pin = pads->CreatePadStack("PIN");
+    pin = WithId(pads->CreatePadStack("PIN"), 7044);
     pin->SetBottomLayer(2);
     pin->SetTopLayer(3);
-    pin->SetId(7044);
     pin->SetPartPinInstance(pinInstance);
     pin->CreateYExtentValUnitlessValue()->SetValue(1506);
-    pin2 = pin->CreatePad(2);
-    pin2->SetId(7045);
+    pin2 = WithId(pin->CreatePad(2), 7045);
     pin2->CreateXValUnitlessValue()->SetValue(1504);
     pin2->CreateYValUnitlessValue()->SetValue(1505);
 
@@ -102,10 +92,8 @@ struct LibraryBoard {
     part->SetPackage("SO8", so8);
     part->SetPackage("DIP", dip);
     part->SetSelectedPackage(dip);
-    partPin = part->CreatePartPin("1");
+    partPin = WithId(part->CreatePartPin("1"), 7072);
     partPin->SetPackagePin(so8pin1);
-    part->SetId(7071);
-    partPin->SetId(7072);
   }
 
   SProject* project;
