@@ -42,28 +42,11 @@ struct LibraryBoard {
     r2 = layer->CreateInsulatorRegion("R2");
 
     pkgs = s->CreatePackageLibrary("pkgs");
-    so8 = WithId(pkgs->CreatePackage("SO8"), 7031);
-    so8->SetType(static_cast<TavrinPackageType>(INT32_MAX));
-    so8->SetPower(2.5f);
-    so8->SetXLength(100);
-    so8->SetYLength(200);
-    so8pin1 = WithId(so8->CreatePackagePin(), 7032);
-    so8pin1->SetName("1");
-    so8pin1->SetX(11);
-    so8pin1->SetY(12);
-    so8pin2 = WithId(so8->CreatePackagePin(), 7033);
-    so8pin2->SetName("2");
-    so8pin2->SetX(-13);
-    so8pin2->SetY(14);
-    dip = WithId(pkgs->CreatePackage("DIP"), 7034);
-    dip->SetType(static_cast<TavrinPackageType>(INT32_MIN));
-    dip->SetPower(0.25f);
-    dip->SetXLength(300);
-    dip->SetYLength(400);
-    dipPin = WithId(dip->CreatePackagePin(), 7035);
-    dipPin->SetName("A");
-    dipPin->SetX(15);
-    dipPin->SetY(16);
+    so8 = Package("SO8", INT32_MAX, 2.5f, 100, 200, 7031);
+    so8pin1 = Pin(so8, "1", 11, 12, 7032);
+    so8pin2 = Pin(so8, "2", -13, 14, 7033);
+    dip = Package("DIP", INT32_MIN, 0.25f, 300, 400, 7034);
+    dipPin = Pin(dip, "A", 15, 16, 7035);
 
     pads = s->CreatePadStackLibrary("pads");
     via = WithId(pads->CreatePadStack("VIA"), 7041);
@@ -94,6 +77,22 @@ struct LibraryBoard {
     part->SetSelectedPackage(dip);
     partPin = WithId(part->CreatePartPin("1"), 7072);
     partPin->SetPackagePin(so8pin1);
+  }
+
+  SPackage* Package(const char* name, int type, float power, int x, int y, long id) {
+    SPackage* p = WithId(pkgs->CreatePackage(name), id);
+    p->SetType(static_cast<TavrinPackageType>(type));
+    p->SetPower(power);
+    p->SetXLength(x);
+    p->SetYLength(y);
+    return p;
+  }
+  static SPackagePin* Pin(SPackage* p, const char* name, int x, int y, long id) {
+    SPackagePin* pin = WithId(p->CreatePackagePin(), id);
+    pin->SetName(name);
+    pin->SetX(x);
+    pin->SetY(y);
+    return pin;
   }
 
   SProject* project;
