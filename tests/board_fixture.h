@@ -1,32 +1,18 @@
-// One board with parts, part instances and its electrical data, for every
-// test that needs a whole board: its save is tests/data/board.tvn.
-//
-// Pin-mapping library "maps" with the mappings pmA (id 41; global pair 1/A,
-// slot 2 pair 2/B, not saved) and pmB (id 42). Project "B" with the designs
-// "chip" and "top" (top is the top cell; created last, so written first).
-//   chip: an interface (id 31) with scalars "1" and "2"; the part "cp" (the
-//     default view; type 3, id 51; pins "1" (X 10, Y -20, id 52) and "2"
-//     (X 30, Y 40, id 53); pin mappings pmA and pmB, pmB selected; the pin
-//     pair "PP" (id 54); discrete pin pair "1-2", not saved).
-//   top: the modules "brd" (id 61, the default) and "brd2" (id 62), in that
-//     order. brd: layout (id 63); part instances U1 (ref. des. "R1", layer 2,
-//     rotation 90000, X 100, Y -200) and U2 (ref. des. "R2", layer 1, X 7) of
-//     chip, both in brd's index; module instance M1 of chip (id 64).
-//     U1: port instance scalars "1" (id 71) and "2", pin instances "1"
-//     (drill "d8", pad stack "ps2", X 5, Y 6, pin 1, scalar 1) and "2" (pin
-//     2, scalar 2); EBD pin "E" (group "g", pin instance 1; not saved);
-//     scalar 1 holds the connector pin instance "J1" (id 81). U2: scalar
-//     "1", pin instance "1" (pin 1, scalar 1, Y 9).
-//     Nets N1 (scalars U1.1 and U2.1, electrical net E1, driver-receiver
-//     pairs DR1 and DR2; from-tos "U1.1,U2.1" (scheduled, id 94; pins U1.1
-//     and V1) and "U2.1,V1"; routed from-to "U1.1,V1" (routed, segment S);
-//     virtual pins V1 (X 11, Y 12, id 93; guide flag and pin U1 not saved)
-//     and V2 (no position); segment S) and N2 (scalar U1.2, E1). Partners
-//     by name N1/N2 (not saved).
-//     Electrical nets E1 (id 91; N1, N2; DR1, DR2; pin pair "EP" and the
-//     differential flag not saved) and E2. Pin pairs DR1 (id 92; N1, E1;
-//     pins U1.1 seen as a pin, U2.1) and DR2 (pins V1 and the EBD pin).
-//     Differential pair "DP" (E1, E2; pin pair "DPP"), not saved.
+// The board with parts and electrical data, saved as tests/data/board.tvn.
+// Pin-mapping library "maps" (pmA, id 41, with a global and a slot pair
+// that are not saved; pmB, id 42). Project "B" with the designs "chip" and
+// "top" (the top cell; created last, so written first).
+//   chip: interface (id 31) with scalars "1" and "2"; part "cp" (type 3, id
+//     51; pins "1" (id 52) and "2" (id 53); mappings pmA and pmB, pmB
+//     selected; pin pair "PP" (id 54); a discrete pin pair, not saved).
+//   top: modules "brd" (id 61, the default; layout id 63) and "brd2" (id 62).
+//     brd: part instances U1 ("R1", layer 2, 90 degrees) and U2 ("R2") of
+//     chip, indexed; module instance M1 of chip (id 64). U1 has port
+//     instance scalars "1" (id 71, holding connector pin "J1", id 81) and
+//     "2", pin instances with overrides, EBD pin "E" (not saved). Nets N1
+//     (from-tos, a routed from-to, virtual pins V1 (id 93) and V2, segment
+//     S) and N2; electrical nets E1 (id 91; N1, N2) and E2; driver-receiver
+//     pairs DR1 (id 92) and DR2; differential pair "DP" (not saved).
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
@@ -190,19 +176,12 @@ struct BoardFixture {
   SDiffPair* dp;
 };
 
-// The stack-up board, saved as tests/data/stackup.tvn. Project "P", design "board", module "M" (id 20, layout id 30). Its nets come
-// before its layout in the file, so what they refer to is written later:
-// net "GND" lists the power-plane regions PG and PU; net "SIG" has a
-// segment on the signal region S1.
-// Stack-up "SU" (id 31): top layer 1, bottom layer 3, layers created 1, 2, 3.
-//   1 "TOP" (id 32, client flags 2): SIGNAL, COPPER, FR4 4.5, thickness 1.4
-//     mil, via diameter 10 mil, next 2; signal regions S1 (id 41; spacing 5
-//     mil, width 6 mil, no TLF) and S2 (id 42, no values), insulator K1 (43).
-//   2 "GND" (id 33): PLANE, COPPER, no dielectric name, constant 1.0, no
-//     lengths, next 3; power-plane regions PG (id 44, type "GND") and PU (id
-//     45, the "<Unknown>" it starts with).
-//   3 "BOT" (id 34): SIGNAL, no conductor, PREPREG 3.9, thickness 2 mil, no
-//     next; signal region S3 (id 46, TLF 3 mil), insulator K2 (id 47).
+// The stack-up board, saved as tests/data/stackup.tvn: project "P", design
+// "board", module "M" (id 20, layout 30). Its nets come before its layout in
+// the file: "GND" lists the power-plane regions PG and PU, "SIG" has a
+// segment on the signal region S1. Stack-up "SU" (id 31) with layers 1
+// "TOP" (signal regions S1, S2, insulator K1), 2 "GND" (power-plane regions
+// PG of type "GND" and PU still "<Unknown>") and 3 "BOT" (S3, K2).
 struct StackBoard {
   explicit StackBoard(SSession* s) {
     project = s->CreateProject("P");

@@ -1,30 +1,17 @@
-// One board of the design hierarchy, for every test that needs a whole
-// design: its save is tests/data/hierarchy.tvn.
-//
-// Project "P" (units "mm", file "f") with the designs "leaf" and "board"
-// (board is the top cell; its client flags are 4).
-//   leaf: an interface (id 11) with scalars A (signal type 2, global, id 12;
-//     in bus D and bundle K) and B (fans out to A), bus D (size 4, A at 0, B
-//     at 1, one range with upper bound 3) and bundle K (A, D); A swaps with
-//     B. Member slot 2 named "S2" (member cell board); the connectivity view
-//     "lc" (id 13, the default). Instantiated three times.
-//   board: global ports VCC (global) and bundle PWR (VCC); member slot 1
-//     (member cell leaf); aggregate slot S2 (leaf's, written before its
-//     owner); the schematic view "sch" (id 14, the default: units "mil",
-//     file f) and the connectivity view "conn" (id 15).
-//   sch: generic instances U1 (UID "u-1", id 21, on sheet 1) and U2 of leaf;
-//     U1 has the port instances A (port A, id 22; net N1, node P1, in bus D
-//     and bundle K), D (port D, size 4, A at 0, one empty range) and K (port
-//     K, member A), and slot instance 2 (id 23; slot S2, member U2, so gate
-//     name "U2"); U2 fills that slot instance in sch. Nets: N1 (UID "n-1",
-//     global, 1.5 V constant, id 0; bundle NK, sheet 1, bus NB, pin A;
-//     segments seg (impedance 50, velocity 0.5, end P1, victim net
-//     N2) and seg2, seg's victim segment seg2; node P1 at pin A with X 100),
-//     N2, bus NB (prefix "D", size 2, suffix "_n", N2 at 1, N1 at 0; ranges
-//     r0 with lower bound 1, keying sub-bus NB0, and r1), NB0, bundle NK
-//     (N1, NB). Configuration "cfg" (id 25, the default) selects lc for U1.
-//     Sheet key 1 has number 7, id 24, U1 and N1.
-//   conn: module instance M1 of leaf (id 26).
+// The design hierarchy board, saved as tests/data/hierarchy.tvn: project
+// "P" (units "mm", file "f") with the designs "leaf" and "board" (the top
+// cell, client flags 4).
+//   leaf: interface (id 11) with scalars A (type 2, global, id 12) and B,
+//     bus D (size 4) and bundle K, A swapping with B; member slot 2 "S2" of
+//     board; the connectivity view "lc" (id 13). Instantiated three times.
+//   board: global ports VCC and bundle PWR; member slot 1 of leaf, aggregate
+//     slot S2; the schematic view "sch" (id 14, the default) and the
+//     connectivity view "conn" (id 15, module instance M1 of leaf, id 26).
+//   sch: instances U1 (id 21; port instances A (id 22), D, K; slot instance
+//     2 (id 23) filled by U2) and U2 of leaf; nets N1 (global, constant 1.5
+//     V; segments seg and seg2, node P1), N2, buses NB (ranges r0 keying
+//     NB0, r1) and NB0, bundle NK; configuration "cfg" (id 25) selecting lc
+//     for U1; sheet 1 (number 7, id 24) holding U1 and N1.
 #ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 #define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 

@@ -1,20 +1,12 @@
-// A session with filled package and pad-stack libraries whose children are
-// referred to from the project (written before the libraries): its save is
-// tests/data/libraries_full.tvn.
-//
-// Project "P": cell "chip" with part "U" (id 7071; packages SO8 and DIP,
-// DIP selected; pin "1", id 7072, on SO8's pin "1"); cell "board" with module "M", whose
-// net "N" has a node "n1" on pad stack VIA, and whose part instance "U1"
-// (of chip) has pin instance "1" on pad stack PIN, and whose layout's
-// stack-up has layer 1 with the signal region R1 and insulator region R2.
-// Package library "pkgs": SO8 (type INT32_MAX, power 2.5, 100 x 200, id 7031;
-// pins "1" at (11, 12) id 7032, then "2" at (-13, 14) id 7033) and DIP (type
-// INT32_MIN, power 0.25, 300 x 400, id 7034; pin "A" at (15, 16) id 7035).
-// Pad-stack library "pads": VIA (layers 1 to 4, id 7041, node n1, the
-// stack-up, X extent 1503; pads on layer 1 (id 7042, X 1501, regions R2
-// then R1 from the head) and 4 (id 7043, Y 1502)) and PIN
-// (layers 2 to 3, id 7044, pin instance U1-1, Y extent 1506; pad on layer 2
-// (id 7045, X 1504, Y 1505)).
+// Package and pad-stack libraries whose children are referred to from the
+// project (written before the libraries), saved as
+// tests/data/libraries_full.tvn. Project "P": part "U" of cell "chip"
+// (packages SO8 and DIP, DIP selected; pin "1" on SO8's pin "1"); module
+// "M" of cell "board" with a node "n1" on pad stack VIA, part instance "U1"
+// whose pin instance "1" is on pad stack PIN, and a stack-up whose layer 1
+// holds the regions R1 and R2. Package library "pkgs": SO8 (pins "1" and
+// "2") and DIP (pin "A"). Pad-stack library "pads": VIA (layers 1 to 4,
+// pads on 1 and 4) and PIN (layers 2 to 3, pad on 2).
 #ifndef TAVRIN_TESTS_LIBRARY_FIXTURE_H
 #define TAVRIN_TESTS_LIBRARY_FIXTURE_H
 
