@@ -1,15 +1,13 @@
 // Cells, interfaces and ports, representations, configurations, sheets and
 // the designs and top cells of a project: takeover by name, unlinking versus
 // deleting, instance counts, bus members and ranges, deletion outside a session.
-#include <memory>
-
-#include "fixture.h"
+#include "file_test.h"
 
 using namespace tavrin_test;
 
 namespace {
 
-class CellTest : public SessionTest {
+class CellTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
@@ -58,15 +56,11 @@ TEST_F(CellTest, DestroyedInstanceLeavesTheSheets) {
   EXPECT_EQ(Items(one->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h});
   EXPECT_TRUE(two->GetAllGenericCellInstances().empty());
 
-  ScratchDir dir;
-  ASSERT_EQ(session->Save(dir.File("s").c_str()), 1);
-  std::unique_ptr<SSession> back(AllocSession());
-  ASSERT_EQ(back->Restore(dir.File("s").c_str()), 1);
+  SSession* back = Restored(SaveOf(session));
   auto* rv = SSchematicRepresentation::Cast(back->GetProject("p")->GetDesign("top")->GetRepresentation("v"));
   ASSERT_NE(rv, nullptr);
-  std::vector<SGenericCellInstance*> listed = Items(rv->GetSchematicSheet(1)->GetAllGenericCellInstances());
-  ASSERT_EQ(listed.size(), 1u);
-  EXPECT_EQ(listed[0], rv->GetCellInstance("h"));
+  EXPECT_EQ(Items(rv->GetSchematicSheet(1)->GetAllGenericCellInstances()),
+            std::vector<SGenericCellInstance*>{SGenericCellInstance::Cast(rv->GetCellInstance("h"))});
   EXPECT_TRUE(rv->GetSchematicSheet(2)->GetAllGenericCellInstances().empty());
 }
 

@@ -4,8 +4,7 @@
 #include <functional>
 #include <set>
 
-#include "design/session_files.h"
-#include "hierarchy_fixture.h"
+#include "file_test.h"
 
 using namespace tavrin_test;
 
@@ -13,24 +12,18 @@ namespace {
 
 typedef std::vector<std::string> Lines;
 
-int Restore(SSession* s, const std::string& path) {
-  return tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false);
-}
-
-class InstanceTest : public SessionTest {
+class InstanceTest : public FileTest {
  protected:
   // Restores bytes into a new session; a failure must leave it empty.
   int RestoreBytes(const std::string& bytes, SSession*& into) {
-    WriteFile(dir.File("case"), bytes);
     into = AllocSession();
-    int r = Restore(into, dir.File("case"));
+    int r = Restore(into, bytes);
     EXPECT_TRUE(r || into->GetAllProjects().empty());
     return r;
   }
   SCellInstance* U1(SSession* s) {
     return s->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
   }
-  ScratchDir dir;
 };
 
 }  // namespace
@@ -85,13 +78,9 @@ TEST_F(InstanceTest, SlotInstances) {
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, back);  // h.si is no longer held: the test owns it
   EXPECT_TRUE(h.u1->GetAllMemberSlotInstances().empty() && h.u2->GetMemberSlotInstance(6) == back);
   h.u1->CreateMemberSlotInstanceSlotInstance2(2, h.si);
-  ASSERT_EQ(session->Save(dir.File("moved").c_str()), 1);
-  SSession* s2 = AllocSession();
-  ASSERT_EQ(Restore(s2, dir.File("moved")), 1);
-  SRepresentation* sch = s2->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
+  SRepresentation* sch = Restored(SaveOf(session))->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
   EXPECT_EQ(sch->GetCellInstance("U2")->GetMemberSlotInstance(6)->GetAggregateCellInstance(), sch->GetCellInstance("U2"));
   EXPECT_TRUE(sch->DestroyCellInstance("U2") && sch->DestroyCellInstance("U1"));
-  delete s2;
   EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
