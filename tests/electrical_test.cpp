@@ -4,7 +4,6 @@
 // modules by name, virtual pins, and memory running out.
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 
 #include "file_test.h"
 
@@ -37,9 +36,9 @@ Strings Sorted(Strings s) {
 }
 
 // tests/data/pairs.tvn (the inspector's `pairs` test reads it): a cell
-// "board" with the modules M1 and M2, built alike from
-// the components "chip" (an active part) and "res" (a passive one), whose
-// ports t0 to t9 have the signal types 0 to 9. Nets of both modules:
+// "board" with the modules M1 and M2, built alike from the components "chip"
+// (an active part) and "res" (a passive one), whose ports t0 to t9 have the
+// signal types 0 to 9. Nets of both modules:
 //   N1   U1.3 out, U2.7 in, U3.1 in, R1.1 out (passive)
 //   BI   U1.5 and U2.5 bidirectional (type 3)
 //   DRV  U1.7 type 7, U2.8 type 8, U3.4 type 4
@@ -53,15 +52,12 @@ Strings Sorted(Strings s) {
 // M1 only: the electrical net E1 of E1a and E1b (built), the electrical
 // net EMISS over ONLY1 (a net M2 lacks), virtual pins on N1, ONLY1 and
 // BUSN, which is a scalar in M1 and a bus in M2.
-class Board : public SessionTest {
+class Board : public FileTest {
  protected:
   // Restored twice, so that every list is in the order it was built in.
   void SetUp() override {
     SessionTest::SetUp();
-    std::unique_ptr<SSession> once(AllocSession());
-    ASSERT_EQ(tavrin::SessionFiles::Restore(*once, TestData("pairs.tvn").c_str(), nullptr, false), 1);
-    ASSERT_EQ(once->Save(dir.File("once").c_str()), 1);
-    ASSERT_EQ(tavrin::SessionFiles::Restore(*session, dir.File("once").c_str(), nullptr, false), 1);
+    ASSERT_EQ(Restore(session, SaveOf(Restored(ReadFile(TestData("pairs.tvn"))))), 1);
     SCell* board = session->GetProject("P")->GetDesign("board");
     chip = session->GetProject("P")->GetDesign("chip");
     m1 = SModule::Cast(board->GetRepresentation("M1"));
@@ -81,18 +77,13 @@ class Board : public SessionTest {
   SPortInstanceScalar* Connect(SNetScalar* net, SPartInstance* u, const char* pin, int type) {
     SPortInstanceScalar* p = u->CreatePortInstanceScalar(pin);
     p->SetPort(u->GetCell()->GetInterface()->GetPort(("t" + std::to_string(type)).c_str()));
-    SPartPinInstance* ppi = u->CreatePartPinInstance(pin);
-    p->SetPartPinInstance(ppi);
-    ppi->SetPortInstanceScalar(p);
+    p->SetPartPinInstance(u->CreatePartPinInstance(pin));
+    p->GetPartPinInstance()->SetPortInstanceScalar(p);
     net->InsertPortInstanceScalar(p);
     p->SetNetScalar(net);
     return p;
   }
 
-  std::string SaveOf(SSession* s) {
-    EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
-    return ReadFile(dir.File("saved"));
-  }
   static SNetScalar* Net(SModule* m, const char* name) { return SNetScalar::Cast(m->GetNet(name)); }
   static Strings PairsOf(SModule* m, const char* net) { return Names(Net(m, net)->GetAllDriverReceiverPairs()); }
 
@@ -110,7 +101,6 @@ class Board : public SessionTest {
       }
   }
 
-  ScratchDir dir;
   SCell* chip = nullptr;
   SModule* m1 = nullptr;
   SModule* m2 = nullptr;

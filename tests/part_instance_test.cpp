@@ -105,25 +105,11 @@ TEST_F(PartInstanceTest, NetConnectsToPin) {
   EXPECT_EQ(net->NetConnectsToPin("u1", "3") + net->NetConnectsToPin("U1", "4") + net->NetConnectsToPin(nullptr, "3"), 0);
 }
 
-// A part instance outside any representation, with one pin instance: its
-// record after the 15 lines of the root reference and the design element
-// and cell instance records (all empty).
+// The record of a part instance (id 7, layer 2, "U5", 90 degrees, X 10, Y
+// -20) with one pin instance (id 8, drill "D", X 3), after the 15 lines of
+// the root reference and the empty design element and cell instance records.
 class PartInstanceRecord : public PartInstanceTest {
  protected:
-  void SetUp() override {
-    PartInstanceTest::SetUp();
-    pi = new (heap) SPartInstance();
-    pi->SetId(7);
-    pi->SetLayer(2);
-    pi->SetRefDes("U5");
-    pi->SetRotation(90);
-    pi->SetX(10, TAVRIN_UNIT_INTERNAL);
-    pi->SetY(-20, TAVRIN_UNIT_INTERNAL);
-    pin = pi->CreatePartPinInstance("1");
-    pin->SetId(8);
-    pin->SetDrillOverride("D");
-    pin->SetX(3, TAVRIN_UNIT_INTERNAL);
-  }
   static const std::size_t kHead = 15;
   // Item by item: layer, RefDes, rotation, id, one pin instance (key,
   // reference, design element record, overrides, four references, id, X, Y),
@@ -140,14 +126,13 @@ class PartInstanceRecord : public PartInstanceTest {
     all.insert(all.end(), tail.begin(), tail.end());
     return all;
   }
-  SPartInstance* pi = nullptr;
-  SPartPinInstance* pin = nullptr;
 };
 
 // Another identifier names the older form: each coordinate an optional
 // unitless value, whose integer is taken and which is then deleted (read
-// once outside a session, so the sanitizers see a value left over).
-TEST_F(PartInstanceRecord, OlderValueObjectForm) {
+// once outside a session, so the sanitizers see a value left over). A pad
+// stack reference of another class (here the pin instance itself) reads as null.
+TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   Lines tail = kTail;
   tail[kId] = "5";
   tail[kPinId] = "4";
@@ -182,14 +167,8 @@ TEST_F(PartInstanceRecord, OlderValueObjectForm) {
     WriteRecordFile(path, WithTail(twice), kClasses);
     EXPECT_EQ(LoadRecord<SPartInstance>(path, nullptr), nullptr) << again;
   }
-}
-
-// A pad stack reference of another class (here the pin instance itself)
-// reads as null.
-TEST_F(PartInstanceRecord, PadStackOfAnotherClass) {
   Lines padStack = kTail;
   padStack[kPadStack] = "2";
-  const std::string path = File();
   WriteRecordFile(path, WithTail(padStack), kClasses);
   SPartInstance* read = LoadRecord<SPartInstance>(path, heap);
   ASSERT_TRUE(read && read->GetAllPartPinInstances().size() == 1);
