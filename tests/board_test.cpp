@@ -23,13 +23,10 @@ class BoardTest : public FileTest {};
 TEST_F(BoardTest, RestoredBoard) {
   SSession* s = Restored(ReadFile(TestData("board.tvn")));
   SProject* p = s->GetProject("B");
-  SCell* chip = p->GetDesign("chip");
-  SCell* top = p->GetDesign("top");
-  ASSERT_TRUE(chip && top);
-  EXPECT_TRUE(chip->GetInstanceCount() == 3 && top->GetInstanceCount() == 0);
+  SCell *chip = p->GetDesign("chip"), *top = p->GetDesign("top");
+  ASSERT_TRUE(chip && top && chip->GetInstanceCount() == 3 && top->GetInstanceCount() == 0);
   auto* maps = dynamic_cast<SPinMappingLibrary*>(s->GetLibrary("maps"));
-  ASSERT_TRUE(maps && maps->GetPinMapping("pmA"));
-  EXPECT_EQ(maps->GetPinMapping("pmA")->GetPinMappingLibrary(), maps);
+  ASSERT_TRUE(maps && maps->GetPinMapping("pmA") && maps->GetPinMapping("pmA")->GetPinMappingLibrary() == maps);
   SPart* part = SPart::Cast(chip->GetRepresentation("cp"));
   ASSERT_TRUE(part && part->GetCell() == chip && part->GetPartPin("1") && part->GetPartPin("1")->GetPart() == part);
   // The part's mappings, read before the library's records, under their keys.
@@ -46,8 +43,7 @@ TEST_F(BoardTest, RestoredBoard) {
   auto* n1 = SNetScalar::Cast(brd->GetNet("N1"));
   ASSERT_TRUE(n1 && n1->NetConnectsToPin("R1", "1") == 1);
   SFromTo* ft = n1->GetFromTo("U2.1,U1.1");
-  ASSERT_TRUE(ft && ft->GetNetScalar() == n1 && ft->GetId() == 94);
-  ASSERT_EQ(n1->GetAllSegments().size(), 1u);
+  ASSERT_TRUE(ft && ft->GetNetScalar() == n1 && ft->GetId() == 94 && n1->GetAllSegments().size() == 1);
   EXPECT_EQ((*n1->GetAllSegments().begin())->GetNetScalar(), n1);
   SVirtualPin* v1 = n1->GetVirtualPin("V1");
   ASSERT_TRUE(v1 && v1->GetNetScalar() == n1);
@@ -97,8 +93,7 @@ TEST_F(BoardTest, DestroyDesignUncountsEveryInstance) {
   SCell* other = b.project->CreateDesignCell("other");
   b.part->CreateModuleInstance("MI", other);
   b.part->CreatePartInstance("PI", other);
-  EXPECT_EQ(other->GetInstanceCount(), 2);
-  EXPECT_EQ(b.chip->GetInstanceCount(), 3);
+  EXPECT_TRUE(other->GetInstanceCount() == 2 && b.chip->GetInstanceCount() == 3);
   EXPECT_FALSE(b.project->DestroyDesign("chip")) << "instanced";
   EXPECT_TRUE(b.project->DestroyDesign("top"));
   EXPECT_EQ(b.chip->GetInstanceCount(), 0) << "U1, U2 and M1 of the module";

@@ -80,8 +80,7 @@ TEST_F(HierarchyTest, RestoredBoard) {
   orig.n1->SetDiffNet("N2");
   SSession* s = Restored(SaveOf(session));
   SProject* p = s->GetProject("P");
-  SCell* board = p->GetDesign("board");
-  SCell* leaf = p->GetDesign("leaf");
+  SCell *board = p->GetDesign("board"), *leaf = p->GetDesign("leaf");
   ASSERT_TRUE(board && leaf && board->GetProject() == p);
   EXPECT_TRUE(leaf->GetInstanceCount() == 3 && board->GetInstanceCount() == 0) << "counts are the file's";
   SInterface* i = leaf->GetInterface();
@@ -91,8 +90,7 @@ TEST_F(HierarchyTest, RestoredBoard) {
   EXPECT_TRUE(lc && leaf->GetDefaultRepresentation() == lc && lc->GetCell() == leaf);
   auto* sch = SSchematicRepresentation::Cast(board->GetRepresentation("sch"));
   ASSERT_TRUE(sch && board->GetDefaultRepresentation() == sch && sch->GetCell() == board);
-  auto* u1 = SGenericCellInstance::Cast(sch->GetCellInstance("U1"));
-  auto* u2 = SGenericCellInstance::Cast(sch->GetCellInstance("U2"));
+  auto *u1 = SGenericCellInstance::Cast(sch->GetCellInstance("U1")), *u2 = SGenericCellInstance::Cast(sch->GetCellInstance("U2"));
   ASSERT_TRUE(u1 && u2 && u1->GetPortInstance("A")->GetCellInstance() == u1);
   SSlotInstance* si = u1->GetMemberSlotInstance(2);
   ASSERT_TRUE(si && si->GetAggregateCellInstance() == u1 && !strcmp(si->GetGateName(), "U2"));
