@@ -1,46 +1,30 @@
-// One board with parts, part instances and its electrical data, for every
-// test that needs a whole board: its save is tests/data/board.tvn.
-//
-// Pin-mapping library "maps" with the mappings pmA (id 41; global pair 1/A,
-// slot 2 pair 2/B, not saved) and pmB (id 42). Project "B" with the designs
-// "chip" and "top" (top is the top cell; created last, so written first).
-//   chip: an interface (id 31) with scalars "1" and "2"; the part "cp" (the
-//     default view; type 3, id 51; pins "1" (X 10, Y -20, id 52) and "2"
-//     (X 30, Y 40, id 53); pin mappings pmA and pmB, pmB selected; the pin
-//     pair "PP" (id 54); discrete pin pair "1-2", not saved).
-//   top: the modules "brd" (id 61, the default) and "brd2" (id 62), in that
-//     order. brd: layout (id 63); part instances U1 (ref. des. "R1", layer 2,
-//     rotation 90000, X 100, Y -200) and U2 (ref. des. "R2", layer 1, X 7) of
-//     chip, both in brd's index; module instance M1 of chip (id 64).
-//     U1: port instance scalars "1" (id 71) and "2", pin instances "1"
-//     (drill "d8", pad stack "ps2", X 5, Y 6, pin 1, scalar 1) and "2" (pin
-//     2, scalar 2); EBD pin "E" (group "g", pin instance 1; not saved);
-//     scalar 1 holds the connector pin instance "J1" (id 81). U2: scalar
-//     "1", pin instance "1" (pin 1, scalar 1, Y 9).
-//     Nets N1 (scalars U1.1 and U2.1, electrical net E1, driver-receiver
-//     pairs DR1 and DR2; from-tos "U1.1,U2.1" (scheduled, id 94; pins U1.1
-//     and V1) and "U2.1,V1"; routed from-to "U1.1,V1" (routed, segment S);
-//     virtual pins V1 (X 11, Y 12, id 93; guide flag and pin U1 not saved)
-//     and V2 (no position); segment S) and N2 (scalar U1.2, E1). Partners
-//     by name N1/N2 (not saved).
-//     Electrical nets E1 (id 91; N1, N2; DR1, DR2; pin pair "EP" and the
-//     differential flag not saved) and E2. Pin pairs DR1 (id 92; N1, E1;
-//     pins U1.1 seen as a pin, U2.1) and DR2 (pins V1 and the EBD pin).
-//     Differential pair "DP" (E1, E2; pin pair "DPP"), not saved.
+// The board with parts and electrical data, saved as tests/data/board.tvn.
+// Pin-mapping library "maps" (pmA, id 41, with a global and a slot pair
+// that are not saved; pmB, id 42). Project "B" with the designs "chip" and
+// "top" (the top cell; created last, so written first).
+//   chip: interface (id 31) with scalars "1" and "2"; part "cp" (type 3, id
+//     51; pins "1" (id 52) and "2" (id 53); mappings pmA and pmB, pmB
+//     selected; pin pair "PP" (id 54); a discrete pin pair, not saved).
+//   top: modules "brd" (id 61, the default; layout id 63) and "brd2" (id 62).
+//     brd: part instances U1 ("R1", layer 2, 90 degrees) and U2 ("R2") of
+//     chip, indexed; module instance M1 of chip (id 64). U1 has port
+//     instance scalars "1" (id 71, holding connector pin "J1", id 81) and
+//     "2", pin instances with overrides, EBD pin "E" (not saved). Nets N1
+//     (from-tos, a routed from-to, virtual pins V1 (id 93) and V2, segment
+//     S) and N2; electrical nets E1 (id 91; N1, N2) and E2; driver-receiver
+//     pairs DR1 (id 92) and DR2; differential pair "DP" (not saved).
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
-#include "fixture.h"
+#include "hierarchy_fixture.h"
 
 namespace tavrin_test {
 
 struct BoardFixture {
   explicit BoardFixture(SSession* s) {
     maps = s->CreatePinMappingLibrary("maps");
-    pmA = maps->CreatePinMapping("pmA");
-    pmB = maps->CreatePinMapping("pmB");
-    pmA->SetId(41);
-    pmB->SetId(42);
+    pmA = WithId(maps->CreatePinMapping("pmA"), 41);
+    pmB = WithId(maps->CreatePinMapping("pmB"), 42);
     pmA->AddGlobalEntry("1", "A");
     pmA->AddSlotEntry(2, "2", "B");
 
@@ -49,34 +33,26 @@ struct BoardFixture {
     top = project->CreateDesignCell("top");
     project->InsertTopCell(top);
 
-    iface = chip->CreateInterface();
-    iface->SetId(31);
+    iface = WithId(chip->CreateInterface(), 31);
     p1 = iface->CreatePortScalar("1");
     p2 = iface->CreatePortScalar("2");
-    part = chip->CreatePart("cp");
+    part = WithId(chip->CreatePart("cp"), 51);
     part->SetType(static_cast<TavrinPartType>(3));
-    part->SetId(51);
-    pin1 = part->CreatePartPin("1");
+    pin1 = WithId(part->CreatePartPin("1"), 52);
     pin1->SetX(10);
     pin1->SetY(-20);
-    pin1->SetId(52);
-    pin2 = part->CreatePartPin("2");
+    pin2 = WithId(part->CreatePartPin("2"), 53);
     pin2->SetX(30);
     pin2->SetY(40);
-    pin2->SetId(53);
     part->SetPinMapping("pmA", pmA);
     part->SetPinMapping("pmB", pmB);
     part->SetSelectedMapping(pmB);
     part->AddDiscretePinPair("1-2");
-    partPair = part->CreatePinPair("PP");
-    partPair->SetId(54);
+    partPair = WithId(part->CreatePinPair("PP"), 54);
 
-    brd = top->CreateModule("brd");
-    brd2 = top->CreateModule("brd2");
-    brd->SetId(61);
-    brd2->SetId(62);
-    layout = brd->CreateLayout();
-    layout->SetId(63);
+    brd = WithId(top->CreateModule("brd"), 61);
+    brd2 = WithId(top->CreateModule("brd2"), 62);
+    layout = WithId(brd->CreateLayout(), 63);
 
     u1 = brd->CreatePartInstance("U1", chip);
     u2 = brd->CreatePartInstance("U2", chip);
@@ -90,16 +66,14 @@ struct BoardFixture {
     u2->SetX(7, TAVRIN_UNIT_INTERNAL);
     brd->SetPartInstance("U1", u1);
     brd->SetPartInstance("U2", u2);
-    m1 = brd->CreateModuleInstance("M1", chip);
-    m1->SetId(64);
+    m1 = WithId(brd->CreateModuleInstance("M1", chip), 64);
 
-    u1a = u1->CreatePortInstanceScalar("1");
+    u1a = WithId(u1->CreatePortInstanceScalar("1"), 71);
     u1b = u1->CreatePortInstanceScalar("2");
     u2a = u2->CreatePortInstanceScalar("1");
     u1a->SetPort(p1);
     u1b->SetPort(p2);
     u2a->SetPort(p1);
-    u1a->SetId(71);
     ppi1 = u1->CreatePartPinInstance("1");
     ppi2 = u1->CreatePartPinInstance("2");
     ppi3 = u2->CreatePartPinInstance("1");
@@ -114,9 +88,8 @@ struct BoardFixture {
     ebd = u1->CreateEbdPin("E");
     ebd->SetGroup("g");
     ebd->InsertPin(ppi1);
-    connector = new (s->GetHeap()) SConnectorPinInstance();
+    connector = WithId(new (s->GetHeap()) SConnectorPinInstance(), 81);
     connector->SetName("J1");
-    connector->SetId(81);
     connector->SetPortInstanceScalar(u1a);
     u1a->SetConnectorPinInstance(connector);
 
@@ -127,36 +100,32 @@ struct BoardFixture {
     Connect(n2, u1b);
     brd->CreateDiffPair(n1, n2);
     seg = n1->CreateSegment();
-    v1 = n1->CreateVirtualPin("V1");
+    v1 = WithId(n1->CreateVirtualPin("V1"), 93);
     v2 = n1->CreateVirtualPin("V2");
     v1->SetX(11, TAVRIN_UNIT_INTERNAL);
     v1->SetY(12, TAVRIN_UNIT_INTERNAL);
-    v1->SetId(93);
     v1->SetGuidePin(true);
     v1->InsertPin(u1);
-    ft = n1->CreateFromTo("U1.1,U2.1");
+    ft = WithId(n1->CreateFromTo("U1.1,U2.1"), 94);
     ft2 = n1->CreateFromTo("U2.1,V1");
     ft->SetbScheduled(true);
     ft->SetbUserDefined(true);
-    ft->SetId(94);
     ft->InsertPin(u1a);
     ft->InsertPin(v1);
     rft = n1->CreateRoutedFromTo("U1.1,V1");
     rft->SetbRouted(true);
     rft->InsertSegment(seg);
 
-    e1 = brd->CreateElectricalNet("E1");
+    e1 = WithId(brd->CreateElectricalNet("E1"), 91);
     e2 = brd->CreateElectricalNet("E2");
-    e1->SetId(91);
     e1->SetbDiffPair(true);
     e1->InsertNetScalar(n1);
     e1->InsertNetScalar(n2);
     n1->SetElectricalNet(e1);
     n2->SetElectricalNet(e1);
     e1->CreatePinPair("EP");
-    dr1 = brd->CreatePinPair("DR1");
+    dr1 = WithId(brd->CreatePinPair("DR1"), 92);
     dr2 = brd->CreatePinPair("DR2");
-    dr1->SetId(92);
     dr1->SetNetScalar(n1);
     dr1->SetElectricalNet(e1);
     dr1->InsertPin(u1a);
@@ -205,6 +174,78 @@ struct BoardFixture {
   SElectricalNet *e1, *e2;
   SPinPair *dr1, *dr2;
   SDiffPair* dp;
+};
+
+// The stack-up board, saved as tests/data/stackup.tvn: project "P", design
+// "board", module "M" (id 20, layout 30). Its nets come before its layout in
+// the file: "GND" lists the power-plane regions PG and PU, "SIG" has a
+// segment on the signal region S1. Stack-up "SU" (id 31) with layers 1
+// "TOP" (signal regions S1, S2, insulator K1), 2 "GND" (power-plane regions
+// PG of type "GND" and PU still "<Unknown>") and 3 "BOT" (S3, K2).
+struct StackBoard {
+  explicit StackBoard(SSession* s) {
+    project = s->CreateProject("P");
+    cell = project->CreateDesignCell("board");
+    module = WithId(cell->CreateModule("M"), 20);
+    gnd = module->CreateNetScalar("GND");
+    sig = module->CreateNetScalar("SIG");
+    segment = sig->CreateSegment();
+    layout = WithId(module->CreateLayout(), 30);
+    su = WithId(layout->CreateStackUp(), 31);
+    su->SetName("SU");
+    l1 = WithId(su->CreateLayer(1), 32);
+    l2 = WithId(su->CreateLayer(2), 33);
+    l3 = WithId(su->CreateLayer(3), 34);
+    su->SetTopLayer(l1);
+    su->SetBottomLayer(l3);
+
+    l1->SetName("TOP");
+    l1->SetClientFlags(2);
+    l1->SetType("SIGNAL");
+    l1->SetConductor("COPPER");
+    l1->SetDielectricName("FR4");
+    l1->SetDielectricConstant(4.5);
+    l1->SetThickness(1.4, TAVRIN_UNIT_MIL);
+    l1->SetViaDiameter(10, TAVRIN_UNIT_MIL);
+    l1->SetNextLayer(l2);
+    s1 = WithId(l1->CreateSignalRegion("S1"), 41);
+    s1->SetTraceSpacing(5, TAVRIN_UNIT_MIL);
+    s1->SetTraceWidth(6, TAVRIN_UNIT_MIL);
+    s2 = WithId(l1->CreateSignalRegion("S2"), 42);
+    k1 = WithId(l1->CreateInsulatorRegion("K1"), 43);
+
+    l2->SetName("GND");
+    l2->SetType("PLANE");
+    l2->SetConductor("COPPER");
+    l2->SetNextLayer(l3);
+    pg = WithId(l2->CreatePowerPlaneRegion("PG"), 44);
+    pg->SetType("GND");
+    pu = WithId(l2->CreatePowerPlaneRegion("PU"), 45);
+
+    l3->SetName("BOT");
+    l3->SetType("SIGNAL");
+    l3->SetDielectricName("PREPREG");
+    l3->SetDielectricConstant(3.9);
+    l3->SetThickness(2, TAVRIN_UNIT_MIL);
+    s3 = WithId(l3->CreateSignalRegion("S3"), 46);
+    s3->SetTLF(3, TAVRIN_UNIT_MIL);
+    k2 = WithId(l3->CreateInsulatorRegion("K2"), 47);
+
+    gnd->InsertPowerPlaneRegion(pg);
+    gnd->InsertPowerPlaneRegion(pu);
+    segment->SetRegion(s1);
+  }
+  SProject* project;
+  SCell* cell;
+  SModule* module;
+  SNetScalar *gnd, *sig;
+  SSegment* segment;
+  SLayout* layout;
+  SStackUp* su;
+  SLayer *l1, *l2, *l3;
+  SSignalRegion *s1, *s2, *s3;
+  SInsulatorRegion *k1, *k2;
+  SPowerPlaneRegion *pg, *pu;
 };
 
 }  // namespace tavrin_test

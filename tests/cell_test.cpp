@@ -1,15 +1,13 @@
-// Cells, representations, configurations, sheets and the designs of a
-// project: takeover by name, unlinking versus deleting, instance counts,
-// refusals.
-#include <memory>
-
-#include "fixture.h"
+// Cells, interfaces and ports, representations, configurations, sheets and
+// the designs and top cells of a project: takeover by name, unlinking versus
+// deleting, instance counts, bus members and ranges, deletion outside a session.
+#include "file_test.h"
 
 using namespace tavrin_test;
 
 namespace {
 
-class CellTest : public SessionTest {
+class CellTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
@@ -58,15 +56,11 @@ TEST_F(CellTest, DestroyedInstanceLeavesTheSheets) {
   EXPECT_EQ(Items(one->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h});
   EXPECT_TRUE(two->GetAllGenericCellInstances().empty());
 
-  ScratchDir dir;
-  ASSERT_EQ(session->Save(dir.File("s").c_str()), 1);
-  std::unique_ptr<SSession> back(AllocSession());
-  ASSERT_EQ(back->Restore(dir.File("s").c_str()), 1);
+  SSession* back = Restored(SaveOf(session));
   auto* rv = SSchematicRepresentation::Cast(back->GetProject("p")->GetDesign("top")->GetRepresentation("v"));
   ASSERT_NE(rv, nullptr);
-  std::vector<SGenericCellInstance*> listed = Items(rv->GetSchematicSheet(1)->GetAllGenericCellInstances());
-  ASSERT_EQ(listed.size(), 1u);
-  EXPECT_EQ(listed[0], rv->GetCellInstance("h"));
+  EXPECT_EQ(Items(rv->GetSchematicSheet(1)->GetAllGenericCellInstances()),
+            std::vector<SGenericCellInstance*>{SGenericCellInstance::Cast(rv->GetCellInstance("h"))});
   EXPECT_TRUE(rv->GetSchematicSheet(2)->GetAllGenericCellInstances().empty());
 }
 
@@ -106,4 +100,68 @@ TEST(CellHeapless, DeletesWhatItOwns) {
   EXPECT_EQ(other->GetInstanceCount(), INT_MIN);
   delete c;
   delete other;
+  SProject* p = new SProject();  // and a project its files and designs
+  p->CreateFile("a")->SetAlias("x");
+  SCell* d = p->CreateDesignCell("d");
+  p->InsertTopCell(d);
+  d->CreateConnectivityRepresentation("v")->CreateGenericCellInstance("u", p->CreateDesignCell("e"));
+  delete p;
+}
+
+// Top cells: no duplicates; appended at the tail.
+TEST_F(CellTest, TopCells) {
+  SProject* p = project;
+  EXPECT_TRUE(p->InsertTopCell(cell) && p->InsertTopCell(leaf) && p->RemoveTopCell(cell) && p->InsertTopCell(cell));
+  EXPECT_FALSE(p->InsertTopCell(leaf) || p->RemoveTopCell(nullptr) || p->HasTopCell(nullptr));
+  EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{leaf, cell}));
+}
+
+// A swappable port is one direction per entry, and a port with a partner
+// refuses another; memberships are one-sided references. (Ports by name:
+// named_family_test.)
+TEST_F(CellTest, SwappablePortsAndMemberships) {
+  SInterface* interface = cell->CreateInterface();
+  SPortScalar* a1 = interface->CreatePortScalar("a");
+  SPortScalar* a2 = interface->CreatePortScalar("a2");
+  SPortBus* b = interface->CreatePortBus("b");
+  SPortBundle* u = interface->CreatePortBundle("u");
+  ASSERT_TRUE(a1 && a2 && b && u && a1->GetInterface() == interface);
+  EXPECT_TRUE(interface->SetSwappablePort(a1, a2) && !interface->SetSwappablePort(a1, b));
+  EXPECT_TRUE(interface->GetSwappablePort(a1) == a2 && !interface->GetSwappablePort(a2));
+  EXPECT_TRUE(interface->RemoveSwappablePort(a1) && !interface->RemoveSwappablePort(a1));
+  EXPECT_TRUE(u->InsertPort(a1) && !u->InsertPort(a1) && !a1->HasPortBundle(u)) << "one-sided";
+}
+
+// Members by exact index (negative too), taken indices refused; ranges are
+// owned by one bus; sub-buses are found by pointer except by HasSubPortBus,
+// which matches by value, and a null range is never bound.
+TEST_F(CellTest, BusMembersRangesAndSubBuses) {
+  SInterface* interface = cell->CreateInterface();
+  SPortBus* bus = interface->CreatePortBus("d");
+  SPortBus* other = interface->CreatePortBus("e");
+  SPortScalar* s = interface->CreatePortScalar("s");
+  SPortScalar* t = interface->CreatePortScalar("t");
+  EXPECT_EQ(bus->GetSize(), 0);
+  bus->SetSize(8);
+  EXPECT_TRUE(bus->GetSize() == 8 && bus->SetPortScalar(3, s) && bus->SetPortScalar(-1, s) && !bus->SetPortScalar(3, t));
+  EXPECT_TRUE(bus->GetPortScalar(3) == s && bus->GetPortScalar(-1) == s);
+  EXPECT_TRUE(bus->RemovePortScalar(3) && bus->SetPortScalar(3, t) && !bus->RemovePortScalar(7));
+
+  SRangeValue* r1 = bus->CreateIndicesRangeValue();
+  SRangeValue* r2 = bus->CreateIndicesRangeValue();
+  SRangeValue* foreign = other->CreateIndicesRangeValue();
+  ASSERT_TRUE(r1 && r2 && foreign);
+  EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{r2, r1}));
+  EXPECT_TRUE(!bus->DestroyIndices(foreign) && !bus->HasIndices(foreign) && other->HasIndices(foreign));
+  foreign->CreateLowerIntegerValue();  // still alive
+
+  // r1 and r2 have the same (absent) bounds, so they match by value.
+  EXPECT_TRUE(bus->SetSubPortBus(r1, other) && !bus->SetSubPortBus(r1, bus) && bus->HasSubPortBus(r2));
+  EXPECT_TRUE(!bus->GetSubPortBus(r2) && !bus->RemoveSubPortBus(r2) && bus->GetSubPortBus(r1) == other);
+  EXPECT_FALSE(bus->HasSubPortBus(foreign) || bus->HasSubPortBus(nullptr));
+  EXPECT_TRUE(bus->DestroyIndices(r2));
+  EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{r1}));
+  EXPECT_TRUE(bus->RemoveSubPortBus(r1));
+  EXPECT_FALSE(bus->HasSubPortBus(r1) || bus->DestroyIndices(nullptr));
+  EXPECT_TRUE(bus->SetSubPortBus(r1, other) && bus->DestroyIndices(r1) && bus->GetAllSubPortBi().empty());
 }

@@ -4,7 +4,6 @@
 // modules by name, virtual pins, and memory running out.
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 
 #include "file_test.h"
 
@@ -36,9 +35,10 @@ Strings Sorted(Strings s) {
   return s;
 }
 
-// The board: a cell "board" with the modules M1 and M2, built alike from
-// the components "chip" (an active part) and "res" (a passive one), whose
-// ports t0 to t9 have the signal types 0 to 9. Nets of both modules:
+// tests/data/pairs.tvn (the inspector's `pairs` test reads it): a cell
+// "board" with the modules M1 and M2, built alike from the components "chip"
+// (an active part) and "res" (a passive one), whose ports t0 to t9 have the
+// signal types 0 to 9. Nets of both modules:
 //   N1   U1.3 out, U2.7 in, U3.1 in, R1.1 out (passive)
 //   BI   U1.5 and U2.5 bidirectional (type 3)
 //   DRV  U1.7 type 7, U2.8 type 8, U3.4 type 4
@@ -52,47 +52,18 @@ Strings Sorted(Strings s) {
 // M1 only: the electrical net E1 of E1a and E1b (built), the electrical
 // net EMISS over ONLY1 (a net M2 lacks), virtual pins on N1, ONLY1 and
 // BUSN, which is a scalar in M1 and a bus in M2.
-class Board : public SessionTest {
+class Board : public FileTest {
  protected:
+  // Restored twice, so that every list is in the order it was built in.
   void SetUp() override {
     SessionTest::SetUp();
-    project = session->CreateProject("P");
-    board = project->CreateDesignCell("board");
-    chip = Component("chip", 2);
-    res = Component("res", 1);
-    m1 = board->CreateModule("M1");
-    m2 = board->CreateModule("M2");
-    ASSERT_TRUE(m1 && m2);
-    Populate(m1);
-    Populate(m2);
-
-    RelLinkedList<SNetScalar*> members;
-    members.insert(Net(m1, "E1a"), heap);
-    members.insert(Net(m1, "E1b"), heap);
-    m1->BuildElectricalNet("E1", members, kMax);
-    members.clear(heap);
+    ASSERT_EQ(Restore(session, SaveOf(Restored(ReadFile(TestData("pairs.tvn"))))), 1);
+    SCell* board = session->GetProject("P")->GetDesign("board");
+    chip = session->GetProject("P")->GetDesign("chip");
+    m1 = SModule::Cast(board->GetRepresentation("M1"));
+    m2 = SModule::Cast(board->GetRepresentation("M2"));
+    ASSERT_TRUE(chip && m1 && m2);
     e1 = m1->GetElectricalNet("E1");
-    ASSERT_NE(e1, nullptr);
-    e1->SetAttribute("IMPEDANCE", "50");
-    e1->SetConstraint("MAXLEN", "1000", 3);
-    SNetScalar* only = m1->CreateNetScalar("ONLY1");
-    SElectricalNet* emiss = m1->CreateElectricalNet("EMISS");
-    ASSERT_TRUE(only && emiss && emiss->InsertNetScalar(only));
-    SNetScalar* bus = m1->CreateNetScalar("BUSN");
-    ASSERT_TRUE(bus && m2->CreateNetBus("BUSN"));
-    SVirtualPin* v1 = Net(m1, "N1")->CreateVirtualPin("V1");
-    ASSERT_TRUE(v1 && v1->SetX(100, TAVRIN_UNIT_INTERNAL) && v1->SetY(-250, TAVRIN_UNIT_INTERNAL));
-    ASSERT_TRUE(Net(m1, "N1")->CreateVirtualPin("V2"));
-    ASSERT_TRUE(only->CreateVirtualPin("VO") && bus->CreateVirtualPin("VB"));
-  }
-
-  SCell* Component(const char* name, int partType) {
-    SCell* c = project->CreateDesignCell(name);
-    c->CreatePart("p")->SetType(static_cast<TavrinPartType>(partType));
-    SInterface* i = c->CreateInterface();
-    for (int t = 0; t <= 9; ++t)
-      i->CreatePortScalar(("t" + std::to_string(t)).c_str())->SetSignalType(static_cast<TavrinPortType>(t));
-    return c;
   }
 
   SPartInstance* Place(SModule* m, const char* name, SCell* cell, const char* refDes) {
@@ -106,47 +77,13 @@ class Board : public SessionTest {
   SPortInstanceScalar* Connect(SNetScalar* net, SPartInstance* u, const char* pin, int type) {
     SPortInstanceScalar* p = u->CreatePortInstanceScalar(pin);
     p->SetPort(u->GetCell()->GetInterface()->GetPort(("t" + std::to_string(type)).c_str()));
-    SPartPinInstance* ppi = u->CreatePartPinInstance(pin);
-    p->SetPartPinInstance(ppi);
-    ppi->SetPortInstanceScalar(p);
+    p->SetPartPinInstance(u->CreatePartPinInstance(pin));
+    p->GetPartPinInstance()->SetPortInstanceScalar(p);
     net->InsertPortInstanceScalar(p);
     p->SetNetScalar(net);
     return p;
   }
 
-  void Populate(SModule* m) {
-    for (const char* name : {"U1", "U2", "U3", "R1", "X1"})
-      Place(m, name, name[0] == 'R' ? res : chip, name[0] == 'X' ? nullptr : name);
-    struct Pin {
-      const char *net, *part, *pin;
-      int type;
-    };
-    static const Pin kPins[] = {
-        {"N1", "U1", "3", 2},   {"N1", "U2", "7", 1},   {"N1", "U3", "1", 1},   {"N1", "R1", "1", 2},
-        {"BI", "U1", "5", 3},   {"BI", "U2", "5", 3},   {"DRV", "U1", "7", 7},  {"DRV", "U2", "8", 8},
-        {"DRV", "U3", "4", 4},  {"IGN", "U3", "2", 1},  {"IGN", "U1", "10", 5}, {"IGN", "U2", "10", 6},
-        {"IGN", "U3", "10", 0}, {"IGN", "U1", "11", 9}, {"IGN", "U2", "11", 2}, {"IGN", "R1", "2", 2},
-        {"INC", "X1", "2", 2},  {"INC", "U3", "9", 1},  {"INC", "U1", "12", 2}, {"INC", "U2", "12", 2},
-        {"INC", "U3", "12", 2}, {"EQ", "U1", "20", 2},  {"EQ", "U2", "20", 2},  {"EQ", "U3", "20", 1},
-        {"EQ", "U3", "21", 1},  {"EQ", "U3", "22", 1},  {"EQ", "U3", "23", 1},  {"EQ", "U3", "24", 1},
-        {"VCC", "U1", "30", 2}, {"VCC", "U2", "30", 1}, {"E1a", "U1", "40", 2}, {"E1a", "U2", "40", 1},
-        {"E1b", "U3", "40", 1}};
-    for (const Pin& p : kPins) {
-      SNetScalar* net = Net(m, p.net) ? Net(m, p.net) : m->CreateNetScalar(p.net);
-      Connect(net, SPartInstance::Cast(m->GetCellInstance(p.part)), p.pin, p.type);
-    }
-    Port(m, "U2", "11")->GetPartPinInstance()->SetClientFlags(4);
-    Port(m, "U1", "12")->SetPartPinInstance(nullptr);
-    Port(m, "U2", "12")->SetPort(nullptr);
-    SPartPinInstance* loose = new (heap) SPartPinInstance();
-    loose->SetName("12");
-    Port(m, "U3", "12")->SetPartPinInstance(loose);
-    Net(m, "VCC")->SetbConstantVoltage(true);
-  }
-
-  static SPortInstanceScalar* Port(SModule* m, const char* part, const char* pin) {
-    return SPortInstanceScalar::Cast(m->GetCellInstance(part)->GetPortInstance(pin));
-  }
   static SNetScalar* Net(SModule* m, const char* name) { return SNetScalar::Cast(m->GetNet(name)); }
   static Strings PairsOf(SModule* m, const char* net) { return Names(Net(m, net)->GetAllDriverReceiverPairs()); }
 
@@ -164,10 +101,7 @@ class Board : public SessionTest {
       }
   }
 
-  SProject* project = nullptr;
-  SCell* board = nullptr;
   SCell* chip = nullptr;
-  SCell* res = nullptr;
   SModule* m1 = nullptr;
   SModule* m2 = nullptr;
   SElectricalNet* e1 = nullptr;
@@ -191,7 +125,7 @@ TEST_F(Board, PairNamesAndCounts) {
 // A net scalar needs drivers x receivers below the bound. An electrical
 // net gathers across its members and pairs at most the bound, yet counts
 // each member's call that ends at or above it as a failure.
-TEST_F(Board, BoundStrictForNetsInclusiveForElectricalNets) {
+TEST_F(Board, Bounds) {
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
   EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
   ExpectSoundPairs(m1);
@@ -225,18 +159,13 @@ TEST_F(Board, BoundStrictForNetsInclusiveForElectricalNets) {
   EXPECT_EQ(m2->CreateAllDriverReceiverPairs(kMax), 0);
   EXPECT_EQ(PairsOf(m2, "EQ"), Strings{}) << "the net scalar alone is not paired at 10";
   EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(nullptr, kMax), 0);
-}
-
-// A bound of 0 or below gathers nothing and fails; INT_MAX needs no more
-// room than the pins there are.
-TEST_F(Board, BoundsZeroNegativeAndLargest) {
+  // A bound of 0 or below gathers nothing and fails; INT_MAX needs no more
+  // room than the pins there are.
   for (int max : {0, INT_MIN}) {
-    EXPECT_EQ(m1->CreateAllDriverReceiverPairs(max), 0) << max;
-    EXPECT_TRUE(Net(m1, "N1")->GetAllDriverReceiverPairs().empty()) << max;
+    EXPECT_TRUE(!m1->CreateAllDriverReceiverPairs(max) && Net(m1, "N1")->GetAllDriverReceiverPairs().empty()) << max;
     EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, max), 0) << max;
   }
-  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(INT_MAX), 1);
-  EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
+  EXPECT_TRUE(m1->CreateAllDriverReceiverPairs(INT_MAX) && PairsOf(m1, "EQ").size() == 10u);
   EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, INT_MAX), 1);
 }
 
@@ -326,9 +255,20 @@ TEST_F(Board, CopyPinPairs) {
   EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
 }
 
-// Arrays too large for the pools come from the heap itself. When either
-// cannot be had, nothing changes: every net keeps its pairs.
-TEST_F(Board, ArrayAllocationFailure) {
+// Memory running out at any step of pairing gives 0, and every pair a net
+// lists is whole. Arrays too large for the pools come from the heap itself:
+// when either cannot be had, nothing changes and every net keeps its pairs.
+TEST_F(Board, PairingUnderExhaustion) {
+  bool failedOnce = false;
+  for (long n = 1; n < 60; ++n) {
+    Starve(m1->GetHeap());
+    FailAfter fail(n);
+    failedOnce = m1->CreateAllDriverReceiverPairs(kMax + 1) == 0 || failedOnce;
+    tavrin::HeapFailAfter(0);
+    ExpectSoundPairs(m1);
+  }
+  EXPECT_TRUE(failedOnce);
+
   SNetScalar* wide = m1->CreateNetScalar("WIDE");
   SPartInstance* u9 = Place(m1, "U9", chip, "U9");
   for (int i = 0; i <= 40; ++i) Connect(wide, u9, std::to_string(i).c_str(), i ? 1 : 2);
@@ -350,39 +290,12 @@ TEST_F(Board, ArrayAllocationFailure) {
   EXPECT_EQ(en->GetAllDriverReceiverPairs().size(), 40u);
 }
 
-// Memory running out at any step of pairing gives 0, and every pair a net
-// lists is whole; with memory back, pairing gives the same pairs again.
-TEST_F(Board, PairingUnderExhaustion) {
-  bool failedOnce = false;
-  for (long n = 1; n < 60; ++n) {
-    Starve(heap);
-    FailAfter fail(n);
-    failedOnce = m1->CreateAllDriverReceiverPairs(kMax + 1) == 0 || failedOnce;
-    tavrin::HeapFailAfter(0);
-    ExpectSoundPairs(m1);
-  }
-  EXPECT_TRUE(failedOnce);
-  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
-  EXPECT_EQ(Sorted(PairsOf(m1, "DRV")), (Strings{"U1.7->U3.4", "U2.8->U3.4"}));
-}
-
-// tests/data/pairs.tvn is this board as saved (the inspector's `pairs`
-// test reads it; TAVRIN_WRITE_GOLDEN=1 writes it anew). Restored, its
-// modules pair and copy as before.
+// The board saves as its file; restored, its modules pair as before.
 TEST_F(Board, SavedBoard) {
-  ScratchDir dir;
-  ASSERT_EQ(session->Save(dir.File("pairs.tvn").c_str()), 1);
-  const std::string saved = ReadFile(dir.File("pairs.tvn"));
-  if (std::getenv("TAVRIN_WRITE_GOLDEN")) WriteFile(TestData("pairs.tvn"), saved);
-  EXPECT_EQ(saved, ReadFile(TestData("pairs.tvn")));
-
-  std::unique_ptr<SSession> back(AllocSession());
-  ASSERT_EQ(tavrin::SessionFiles::Restore(*back, TestData("pairs.tvn").c_str(), nullptr, false), 1);
-  SModule* r1 = SModule::Cast(back->GetProject("P")->GetDesign("board")->GetRepresentation("M1"));
-  ASSERT_TRUE(r1);
-  EXPECT_EQ(r1->CreateAllDriverReceiverPairs(kMax + 1), 1);
-  EXPECT_EQ(Sorted(PairsOf(r1, "BI")), (Strings{"U1.5->U2.5", "U2.5->U1.5"}));
-  ASSERT_EQ(back->Save(dir.File("again.tvn").c_str()), 1) << "old and new pairs save";
+  EXPECT_EQ(SaveOf(session), ReadFile(TestData("pairs.tvn")));
+  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
+  EXPECT_EQ(Sorted(PairsOf(m1, "BI")), (Strings{"U1.5->U2.5", "U2.5->U1.5"}));
+  EXPECT_FALSE(SaveOf(session).empty()) << "old and new pairs save";
 }
 
 }  // namespace

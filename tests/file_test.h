@@ -1,6 +1,6 @@
 // Helpers of the tests that take a whole session through files: a recorder
-// of what a save writes, a session fixture that saves and restores bytes,
-// and edits of a golden file.
+// of what a save writes (through the inspector's save walk), a session
+// fixture that saves and restores bytes, and edits of a golden file.
 #ifndef TAVRIN_TESTS_FILE_TEST_H
 #define TAVRIN_TESTS_FILE_TEST_H
 
@@ -15,6 +15,7 @@
 #include "core/pool.h"
 #include "design/session_files.h"
 #include "hierarchy_fixture.h"
+#include "tools/save_trace.h"
 
 namespace tavrin_test {
 
@@ -122,35 +123,16 @@ inline std::string WithClass(const std::string& file, std::size_t index, const s
 
 // Everything a save would write of a session, with objects as addresses:
 // equal for a session whose objects and fields are all as they were.
-class Recorder : public PersistentStore {
+class Recorder : public tool::TraceSink {
  public:
-  Recorder() : PersistentStore(1) {}
   std::string text;
-  unsigned WriteUnsigned(const void* b, unsigned s, unsigned n) override { return Put('u', b, s * n, n); }
-  unsigned WriteDouble(const void* b, unsigned s, unsigned n) override { return Put('d', b, s * n, n); }
-  unsigned WriteFloat(const void* b, unsigned s, unsigned n) override { return Put('f', b, s * n, n); }
-  unsigned WriteLong(const void* b, unsigned s, unsigned n) override { return Put('l', b, s * n, n); }
-  unsigned WriteKey(const void* b, unsigned s, unsigned n) override { return Put('k', b, s * n, n); }
-  unsigned WriteInt(const void* b, unsigned s, unsigned n) override { return Put('i', b, s * n, n); }
-  unsigned WriteChars(const char* b, unsigned s, unsigned n) override { return Put('c', b, s * n, n); }
-  int WritePointer(const TavrinObject* o) override { return Put('p', &o, sizeof o, 1); }
-  unsigned ReadUnsigned(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadDouble(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadFloat(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadLong(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadInt(void*, unsigned, unsigned) override { return 0; }
-  unsigned ReadChars(char*, unsigned, unsigned) override { return 0; }
-  unsigned ReadLine(char*, unsigned, unsigned) override { return 0; }
-  long Tell() override { return 0; }
-  bool Seek(long) override { return false; }
-  TavrinObject* ReadPointer() override { return nullptr; }
+  void Open(const TavrinObject* o, uint32_t, int depth) override { text += Address('{', o) + std::to_string(depth); }
+  void Value(const tool::TraceValue& v) override { text += ' ' + v.Shown(); }
+  void Reference(const TavrinObject* o, uint32_t) override { text += Address('&', o); }
+  void Close(uint32_t) override { text += '}'; }
 
  private:
-  unsigned Put(char kind, const void* b, std::size_t bytes, unsigned n) {
-    text += kind;
-    text.append(static_cast<const char*>(b), bytes);
-    return n;
-  }
+  static std::string Address(char kind, const void* p) { return kind + std::to_string(reinterpret_cast<uintptr_t>(p)); }
 };
 
 class FileTest : public SessionTest {
@@ -163,7 +145,7 @@ class FileTest : public SessionTest {
     EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);
     delete scratch;
     Recorder r;
-    s->Serialize(r);
+    tool::SaveTrace(r).Run(*s);
     return r.text;
   }
   std::string SaveOf(SSession* s) {

@@ -1,64 +1,53 @@
-// One board of the design hierarchy, for every test that needs a whole
-// design: its save is tests/data/hierarchy.tvn.
-//
-// Project "P" (units "mm", file "f") with the designs "leaf" and "board"
-// (board is the top cell; its client flags are 4).
-//   leaf: an interface (id 11) with scalars A (signal type 2, global, id 12;
-//     in bus D and bundle K) and B (fans out to A), bus D (size 4, A at 0, B
-//     at 1, one range with upper bound 3) and bundle K (A, D); A swaps with
-//     B. Member slot 2 named "S2" (member cell board); the connectivity view
-//     "lc" (id 13, the default). Instantiated three times.
-//   board: global ports VCC (global) and bundle PWR (VCC); member slot 1
-//     (member cell leaf); aggregate slot S2 (leaf's, written before its
-//     owner); the schematic view "sch" (id 14, the default: units "mil",
-//     file f) and the connectivity view "conn" (id 15).
-//   sch: generic instances U1 (UID "u-1", id 21, on sheet 1) and U2 of leaf;
-//     U1 has the port instances A (port A, id 22; net N1, node P1, in bus D
-//     and bundle K), D (port D, size 4, A at 0, one empty range) and K (port
-//     K, member A), and slot instance 2 (id 23; slot S2, member U2, so gate
-//     name "U2"); U2 fills that slot instance in sch. Nets: N1 (UID "n-1",
-//     global, 1.5 V constant, id 0; bundle NK, sheet 1, bus NB, pin A;
-//     segments seg (impedance 50, velocity 0.5, end P1, victim net
-//     N2) and seg2, seg's victim segment seg2; node P1 at pin A with X 100),
-//     N2, bus NB (prefix "D", size 2, suffix "_n", N2 at 1, N1 at 0; ranges
-//     r0 with lower bound 1, keying sub-bus NB0, and r1), NB0, bundle NK
-//     (N1, NB). Configuration "cfg" (id 25, the default) selects lc for U1.
-//     Sheet key 1 has number 7, id 24, U1 and N1.
-//   conn: module instance M1 of leaf (id 26).
+// The design hierarchy board, saved as tests/data/hierarchy.tvn: project
+// "P" (units "mm", file "f") with the designs "leaf" and "board" (the top
+// cell, client flags 4).
+//   leaf: interface (id 11) with scalars A (type 2, global, id 12) and B,
+//     bus D (size 4) and bundle K, A swapping with B; member slot 2 "S2" of
+//     board; the connectivity view "lc" (id 13). Instantiated three times.
+//   board: global ports VCC and bundle PWR; member slot 1 of leaf, aggregate
+//     slot S2; the schematic view "sch" (id 14, the default) and the
+//     connectivity view "conn" (id 15, module instance M1 of leaf, id 26).
+//   sch: instances U1 (id 21; port instances A (id 22), D, K; slot instance
+//     2 (id 23) filled by U2) and U2 of leaf; nets N1 (global, constant 1.5
+//     V; segments seg and seg2, node P1), N2, buses NB (ranges r0 keying
+//     NB0, r1) and NB0, bundle NK; configuration "cfg" (id 25) selecting lc
+//     for U1; sheet 1 (number 7, id 24) holding U1 and N1.
 #ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 #define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <sstream>
 
 #include "fixture.h"
 
 namespace tavrin_test {
 
-// A saved file with its data lines edited (and, when `editTable` is given,
-// the lines of its object table after the "@@@@" line) and the header
-// positions made to fit again (the header is 37 bytes whatever the positions).
-inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit,
-                           const std::function<void(std::vector<std::string>&)>& editTable = nullptr) {
+// A saved file with its data lines edited and the header positions made to
+// fit again (the header is 37 bytes whatever the positions).
+inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit) {
   std::vector<std::string> all;
-  std::size_t from = 0;
-  for (std::size_t nl; (nl = file.find('\n', from)) != std::string::npos; from = nl + 1)
-    all.push_back(file.substr(from, nl - from));
-  std::size_t table = 7;
-  while (table < all.size() && all[table] != "@@@@") ++table;
-  std::vector<std::string> data(all.begin() + 7, all.begin() + table);
+  std::istringstream in(file);
+  for (std::string l; std::getline(in, l);) all.push_back(l);
+  const auto table = std::find(all.begin() + std::min<std::size_t>(7, all.size()), all.end(), "@@@@");
+  std::vector<std::string> data(all.begin() + std::min<std::size_t>(7, all.size()), table);
   edit(data);
-  std::string body, tail;
-  for (const std::string& l : data) body += l + "\n";
-  std::vector<std::string> objects(all.begin() + std::min(table + 1, all.size()), all.end());
-  if (editTable) editTable(objects);
-  if (table < all.size()) tail = all[table] + "\n";
-  for (const std::string& l : objects) tail += l + "\n";
-  char head[64];
-  std::snprintf(head, sizeof head, "%06zu\n%06zu\n", 37 + body.size(), 37 + body.size() + tail.size());
-  return "YO\n12\nVV\n33199\n" + std::string(head) +
-         std::string("2147483647\n2147483647\n").substr(std::strlen(head)) + body + tail;
+  if (all.end() - table < 2) return Frame(data, {});
+  return Frame(data, std::vector<std::string>(table + 2, all.end()), std::stol(*(table + 1)));
+}
+
+// Sets an identifier, protected or not, on a new object.
+template <class T>
+struct IdSetter : T {
+  static T* Set(T* o, long id) {
+    (o->*(&IdSetter::SetId))(id);
+    return o;
+  }
+};
+template <class T>
+T* WithId(T* o, long id) {
+  return IdSetter<T>::Set(o, id);
 }
 
 struct HierarchyBoard {
@@ -71,15 +60,13 @@ struct HierarchyBoard {
     project->InsertTopCell(board);
     board->SetClientFlags(4);
 
-    iface = leaf->CreateInterface();
-    iface->SetId(11);
-    pa = iface->CreatePortScalar("A");
+    iface = WithId(leaf->CreateInterface(), 11);
+    pa = WithId(iface->CreatePortScalar("A"), 12);
     pb = iface->CreatePortScalar("B");
     pd = iface->CreatePortBus("D");
     pk = iface->CreatePortBundle("K");
     pa->SetSignalType(static_cast<TavrinPortType>(2));
     pa->SetbIsGlobal(true);
-    pa->SetId(12);
     pa->InsertPortBus(pd);
     pa->InsertPortBundle(pk);
     pb->InsertPortScalarFan(pa);
@@ -93,8 +80,7 @@ struct HierarchyBoard {
     slot = leaf->CreateMemberSlotSlot(2);
     slot->SetName("S2");
     slot->SetMemberCell(board);
-    lc = leaf->CreateConnectivityRepresentation("lc");
-    lc->SetId(13);
+    lc = WithId(leaf->CreateConnectivityRepresentation("lc"), 13);
 
     vcc = board->CreateGlobalPortPortScalar("VCC");
     vcc->SetbIsGlobal(true);
@@ -103,20 +89,16 @@ struct HierarchyBoard {
     boardSlot = board->CreateMemberSlotSlot(1);
     boardSlot->SetMemberCell(leaf);
     board->InsertAggregateSlot(slot);
-    sch = board->CreateSchematicRepresentation("sch");
-    sch->SetId(14);
+    sch = WithId(board->CreateSchematicRepresentation("sch"), 14);
     sch->SetUnits("mil");
     sch->InsertFile(file);
-    conn = board->CreateConnectivityRepresentation("conn");
-    conn->SetId(15);
+    conn = WithId(board->CreateConnectivityRepresentation("conn"), 15);
 
-    u1 = sch->CreateGenericCellInstance("U1", leaf);
+    u1 = WithId(sch->CreateGenericCellInstance("U1", leaf), 21);
     u2 = sch->CreateGenericCellInstance("U2", leaf);
     u1->SetUID("u-1");
-    u1->SetId(21);
-    a = u1->CreatePortInstanceScalar("A");
+    a = WithId(u1->CreatePortInstanceScalar("A"), 22);
     a->SetPort(pa);
-    a->SetId(22);
     d = u1->CreatePortInstanceBus("D");
     d->SetPort(pd);
     d->SetSize(4);
@@ -127,14 +109,12 @@ struct HierarchyBoard {
     k->InsertPortInstance(a);
     a->InsertPortInstanceBundle(k);
     a->InsertPortInstanceBus(d);
-    si = u1->CreateMemberSlotInstanceSlotInstance(2);
+    si = WithId(u1->CreateMemberSlotInstanceSlotInstance(2), 23);
     si->SetSlot(slot);
     si->SetMemberCellInstance(u2);
-    si->SetId(23);
     u2->SetAggregateSlotInstance(sch, si);
-    sheet = sch->CreateSchematicSheet(1);
+    sheet = WithId(sch->CreateSchematicSheet(1), 24);
     sheet->SetNumber(7);
-    sheet->SetId(24);
     u1->SetSchematicSheet(sheet);
     sheet->InsertGenericCellInstance(u1);
 
@@ -177,13 +157,11 @@ struct HierarchyBoard {
     node->InsertSegment(seg);
     seg2 = n1->CreateSegment();
     n1->SetVictimSegment(seg, seg2);
-    cfg = sch->CreateConfiguration("cfg");
+    cfg = WithId(sch->CreateConfiguration("cfg"), 25);
     cfg->SetSelectedRepresentation(u1, lc);
-    cfg->SetId(25);
     sch->SetDefaultConfiguration(cfg);
 
-    m1 = conn->CreateModuleInstance("M1", leaf);
-    m1->SetId(26);
+    m1 = WithId(conn->CreateModuleInstance("M1", leaf), 26);
   }
 
   SProject* project;
@@ -210,6 +188,31 @@ struct HierarchyBoard {
   SSegment *seg, *seg2;
   SPhysicalNode* node;
   SConfiguration* cfg;
+};
+
+// tests/data/contexts.tvn: project P with constraint WIDTH (written after
+// the designs) and design c, whose connectivity view r (id 5) holds
+// contexts K1 (id 31; properties P1 (id 41, string "a"), then P2 (id 42))
+// and K2 (id 32; attributes W (id 51, integer 7), then W (id 52); constraint
+// instance CI (id 61) of WIDTH).
+struct ContextSession {
+  explicit ContextSession(SSession* s) {
+    project = s->CreateProject("P");
+    SCell* c = project->CreateDesignCell("c");
+    r = WithId(c->CreateConnectivityRepresentation("r"), 5);
+    SConstraint* width = project->CreateConstraint("WIDTH");
+    SOATContext* k1 = WithId(r->CreateOATContext("K1"), 31);
+    SProperty* p1 = WithId(k1->CreateProperty("P1"), 41);
+    p1->CreateStringValue()->SetValue("a");
+    WithId(k1->CreateProperty("P2"), 42);
+    SOATContext* k2 = WithId(r->CreateOATContext("K2"), 32);
+    SAttribute* w1 = WithId(k2->CreateAttribute("W"), 51);
+    w1->CreateIntegerValue()->SetValue(7);
+    WithId(k2->CreateAttribute("W"), 52);
+    WithId(k2->CreateConstraintInstance("CI", width), 61);
+  }
+  SProject* project;
+  SConnectivityRepresentation* r;
 };
 
 }  // namespace tavrin_test

@@ -4,8 +4,7 @@
 #include <functional>
 #include <set>
 
-#include "design/session_files.h"
-#include "hierarchy_fixture.h"
+#include "file_test.h"
 
 using namespace tavrin_test;
 
@@ -13,24 +12,18 @@ namespace {
 
 typedef std::vector<std::string> Lines;
 
-int Restore(SSession* s, const std::string& path) {
-  return tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false);
-}
-
-class InstanceTest : public SessionTest {
+class InstanceTest : public FileTest {
  protected:
   // Restores bytes into a new session; a failure must leave it empty.
   int RestoreBytes(const std::string& bytes, SSession*& into) {
-    WriteFile(dir.File("case"), bytes);
     into = AllocSession();
-    int r = Restore(into, dir.File("case"));
+    int r = Restore(into, bytes);
     EXPECT_TRUE(r || into->GetAllProjects().empty());
     return r;
   }
   SCellInstance* U1(SSession* s) {
     return s->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
   }
-  ScratchDir dir;
 };
 
 }  // namespace
@@ -55,20 +48,40 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
 
 // Numbers take over entries; Create2 moves a slot instance in (null is
 // ignored); aggregate entries refuse a taken representation; empty gate
-// texts fall back to the member instance.
+// texts fall back to the member instance. A slot instance is held by one
+// entry: entering it under another number, or in another cell instance,
+// takes it out of the entry it had, so the board still saves as a file that
+// restores and each owner deletes only its own.
 TEST_F(InstanceTest, SlotInstances) {
+  {
+    HierarchyBoard h(session);
+    SSlotInstance* second = h.u1->CreateMemberSlotInstanceSlotInstance(2);
+    EXPECT_TRUE(h.u1->GetMemberSlotInstance(2) == second && h.si->GetAggregateCellInstance() == h.u1);
+    EXPECT_TRUE(h.u1->DestroyMemberSlotInstance(2) && !h.u1->HasMemberSlotInstance(2));
+    h.u2->CreateMemberSlotInstanceSlotInstance2(5, h.si);
+    h.u2->CreateMemberSlotInstanceSlotInstance2(5, nullptr);
+    EXPECT_TRUE(h.u2->GetMemberSlotInstance(5) == h.si && h.si->GetAggregateCellInstance() == h.u2);
+    EXPECT_FALSE(h.u2->SetAggregateSlotInstance(h.sch, second));
+    EXPECT_TRUE(second->SetMemberCellInstance(h.u2) && !strcmp(second->GetGateName(), "U2"));
+    h.u2->SetUID("uid-2");  // the gate UID copied was null: falls back to the current one
+    EXPECT_STREQ(second->GetGateUID(), "uid-2");
+  }
+  delete session;
+  session = AllocSession();
   HierarchyBoard h(session);
-  SSlotInstance* second = h.u1->CreateMemberSlotInstanceSlotInstance(2);
-  EXPECT_TRUE(h.u1->GetMemberSlotInstance(2) == second && h.si->GetAggregateCellInstance() == h.u1);
-  EXPECT_TRUE(h.u1->DestroyMemberSlotInstance(2));
-  EXPECT_FALSE(h.u1->HasMemberSlotInstance(2) || h.u1->DestroyMemberSlotInstance(2));
   h.u2->CreateMemberSlotInstanceSlotInstance2(5, h.si);
-  h.u2->CreateMemberSlotInstanceSlotInstance2(5, nullptr);
-  EXPECT_TRUE(h.u2->GetMemberSlotInstance(5) == h.si && h.si->GetAggregateCellInstance() == h.u2);
-  EXPECT_FALSE(h.u2->SetAggregateSlotInstance(h.sch, second));
-  EXPECT_TRUE(second->SetMemberCellInstance(h.u2) && !strcmp(second->GetGateName(), "U2"));
-  h.u2->SetUID("uid-2");  // the gate UID copied was null: falls back to the current one
-  EXPECT_STREQ(second->GetGateUID(), "uid-2");
+  EXPECT_TRUE(!h.u1->HasMemberSlotInstance(2) && h.u2->GetMemberSlotInstance(5) == h.si);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
+  EXPECT_TRUE(h.u2->GetAllMemberSlotInstances().size() == 1 && h.si->GetAggregateCellInstance() == h.u2);
+  SSlotInstance* back = h.u1->CreateMemberSlotInstanceSlotInstance(2);
+  h.u2->CreateMemberSlotInstanceSlotInstance2(6, back);  // h.si is no longer held: the test owns it
+  EXPECT_TRUE(h.u1->GetAllMemberSlotInstances().empty() && h.u2->GetMemberSlotInstance(6) == back);
+  h.u1->CreateMemberSlotInstanceSlotInstance2(2, h.si);
+  SRepresentation* sch = Restored(SaveOf(session))->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
+  EXPECT_EQ(sch->GetCellInstance("U2")->GetMemberSlotInstance(6)->GetAggregateCellInstance(), sch->GetCellInstance("U2"));
+  EXPECT_TRUE(sch->DestroyCellInstance("U2") && sch->DestroyCellInstance("U1"));
+  EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
 // Outside any session owners delete what they own: every kind list's port
@@ -94,31 +107,6 @@ TEST(InstanceHeapless, DeletesOwnedChildren) {
     delete (otherFirst ? other : ci);
     delete (otherFirst ? ci : other);
   }
-}
-
-// A slot instance is held by one entry: entering it under another number,
-// or in another cell instance, takes it out of the entry it had, so the
-// board still saves as a file that restores and each owner deletes only
-// its own.
-TEST_F(InstanceTest, SlotInstanceEnteredAgainMoves) {
-  HierarchyBoard h(session);
-  h.u2->CreateMemberSlotInstanceSlotInstance2(5, h.si);
-  EXPECT_TRUE(!h.u1->HasMemberSlotInstance(2) && h.u2->GetMemberSlotInstance(5) == h.si);
-  h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
-  h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
-  EXPECT_TRUE(h.u2->GetAllMemberSlotInstances().size() == 1 && h.si->GetAggregateCellInstance() == h.u2);
-  SSlotInstance* back = h.u1->CreateMemberSlotInstanceSlotInstance(2);
-  h.u2->CreateMemberSlotInstanceSlotInstance2(6, back);  // h.si is no longer held: the test owns it
-  EXPECT_TRUE(h.u1->GetAllMemberSlotInstances().empty() && h.u2->GetMemberSlotInstance(6) == back);
-  h.u1->CreateMemberSlotInstanceSlotInstance2(2, h.si);
-  ASSERT_EQ(session->Save(dir.File("moved").c_str()), 1);
-  SSession* s2 = AllocSession();
-  ASSERT_EQ(Restore(s2, dir.File("moved")), 1);
-  SRepresentation* sch = s2->GetProject("P")->GetDesign("board")->GetRepresentation("sch");
-  EXPECT_EQ(sch->GetCellInstance("U2")->GetMemberSlotInstance(6)->GetAggregateCellInstance(), sch->GetCellInstance("U2"));
-  EXPECT_TRUE(sch->DestroyCellInstance("U2") && sch->DestroyCellInstance("U1"));
-  delete s2;
-  EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
 namespace {

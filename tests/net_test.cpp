@@ -1,4 +1,12 @@
-// Nets, buses and bundles: victim segments, keyed maps and deletion. Their records are tested on the shared board (hierarchy_test).
+// Nets, buses and bundles, physical nodes and segments: victim segments,
+// keyed maps, both sides of node-segment links, deletion, and a net's
+// port-instance list past the length at which the net also keeps a hash set
+// of its members (every Insert and Remove answers as a scan of the list
+// would, the list keeps its order, also when memory runs out). Their
+// records are tested on the shared board (hierarchy_test).
+#include <algorithm>
+#include <random>
+
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -29,6 +37,30 @@ TEST_F(NetTest, VictimSegmentsAndKeyedMaps) {
   EXPECT_TRUE(bus->RemoveNetScalar(3) && !bus->HasNetScalar(3) && !bus->RemoveNetScalar(3));
 }
 
+// Each side of a node-segment link is its own list; a segment takes any
+// number of nodes; Create sets the child's net and puts it first.
+TEST_F(NetTest, LinksAndOwnership) {
+  SNetScalar *net = new (heap) SNetScalar(), *other = new (heap) SNetScalar();
+  SSegment *s1 = net->CreateSegment(), *s2 = net->CreateSegment();
+  SPhysicalNode *a = net->CreatePhysicalNode(), *b = net->CreatePhysicalNode(), *c = net->CreatePhysicalNode();
+  EXPECT_EQ(Items(net->GetAllSegments()), (std::vector<SSegment*>{s2, s1}));
+  EXPECT_TRUE(s1->GetNetScalar() == net && a->GetNetScalar() == net);
+  EXPECT_TRUE(s1->InsertEndpoint(a) && s1->InsertEndpoint(b) && s1->InsertEndpoint(c));
+  EXPECT_FALSE(s1->InsertEndpoint(a) || s1->InsertEndpoint(nullptr));
+  EXPECT_EQ(Items(s1->GetAllEndpoints()), (std::vector<SPhysicalNode*>{c, b, a}));
+  EXPECT_TRUE(a->GetAllSegments().empty());
+  EXPECT_TRUE(a->InsertSegment(s1) && !a->InsertSegment(s1) && a->HasSegment(s1));
+  EXPECT_TRUE(s1->RemoveEndpoint(b) && !s1->RemoveEndpoint(b));
+  // Another net's children are refused and stay alive.
+  EXPECT_FALSE(other->DestroySegment(s1) || other->DestroyPhysicalNode(a) || other->DestroySegment(nullptr));
+  EXPECT_TRUE(net->HasSegment(s1) && net->HasPhysicalNode(a));
+  // A deleted segment stays listed at its nodes until the caller unlinks it.
+  EXPECT_TRUE(net->DestroySegment(s1) && !net->HasSegment(s1));
+  EXPECT_EQ(Items(a->GetAllSegments()), (std::vector<SSegment*>{s1}));
+  EXPECT_TRUE(net->DestroyPhysicalNode(b) && !net->HasPhysicalNode(b));
+  EXPECT_TRUE(s2->SetNetScalar(other) && s2->GetNetScalar() == other);
+}
+
 // Outside a session every block comes from the general allocator: the leak
 // checker sees what a deletion forgets, the address checker double deletions.
 TEST(NetDeletion, OwnedChildrenGoWithTheirOwner) {
@@ -56,6 +88,68 @@ TEST(NetDeletion, OwnedChildrenGoWithTheirOwner) {
   delete bundle;
   delete bus;
   delete n;
+}
+
+class NetPinSetTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    net = new (heap) SNetScalar();
+    for (int i = 0; i < 400; ++i) pins.push_back(new (heap) SPortInstanceScalar());
+  }
+  // The model of the list, head first, against the net's.
+  void ExpectList() { EXPECT_EQ(Items(net->GetAllPortInstanceScalars()), model); }
+  bool Listed(SPortInstanceScalar* p) const { return std::find(model.begin(), model.end(), p) != model.end(); }
+  // Without memory an absent element may be refused too.
+  void Insert(SPortInstanceScalar* p, bool memory = true) {
+    bool listed = Listed(p), done = net->InsertPortInstanceScalar(p);
+    if (listed || memory) {
+      EXPECT_EQ(done, !listed);
+    }
+    if (done) model.insert(model.begin(), p);
+  }
+  void Remove(SPortInstanceScalar* p) {
+    auto at = std::find(model.begin(), model.end(), p);
+    EXPECT_EQ(net->RemovePortInstanceScalar(p), at != model.end());
+    if (at != model.end()) model.erase(at);
+  }
+
+  SNetScalar* net = nullptr;
+  std::vector<SPortInstanceScalar*> pins;
+  std::vector<SPortInstanceScalar*> model;
+};
+
+// Seeded inserts, repeats and removals across the growth of the set: the
+// answers and the order are those of the list alone.
+TEST_F(NetPinSetTest, AnswersAsTheList) {
+  std::mt19937 random(13);
+  for (int step = 0; step < 6000; ++step) {
+    SPortInstanceScalar* p = pins[random() % (step < 3000 ? pins.size() : 60)];
+    if (random() % 3) Insert(p);
+    else Remove(p);
+  }
+  ExpectList();
+  for (SPortInstanceScalar* p : pins) Remove(p);
+  EXPECT_TRUE(net->GetAllPortInstanceScalars().empty());
+  for (SPortInstanceScalar* p : pins) Insert(p);
+  EXPECT_FALSE(net->InsertPortInstanceScalar(nullptr));
+  ExpectList();
+}
+
+// An allocation failing at each point of the set's first build and of its
+// growth loses no member: what Insert reported listed stays refused.
+TEST_F(NetPinSetTest, MemoryRunningOut) {
+  for (long n = 1; n <= 4; ++n) {
+    for (SPortInstanceScalar* p : pins) Remove(p);
+    for (size_t i = 0; i < pins.size(); ++i) {
+      bool failing = i == 31 || i == 48 || i == 96 || i == 192;
+      FailAfter fail(failing ? n : 0);
+      Insert(pins[i], !failing);
+    }
+    for (SPortInstanceScalar* p : pins) Insert(p);
+    ExpectList();
+    ASSERT_EQ(model.size(), pins.size());
+  }
 }
 
 }  // namespace

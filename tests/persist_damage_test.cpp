@@ -195,18 +195,3 @@ TEST_F(DamageTest, LargeTablesAndLongLines) {
   EXPECT_EQ(RestoreBytes(Frame({"   " + std::string(1 << 20, '9'), "0", "0", "0", "0"}, {}), "long number"), 1);
   EXPECT_EQ(session->GetId(), -1) << "a number beyond 64 bits saturates, then keeps 32 bits";
 }
-
-// An allocation failure anywhere in a restore, also while the records are
-// being linked into the session, leaves the session as it was.
-TEST_F(DamageTest, AllocationFailureLeavesTheSession) {
-  int failures = 0;
-  for (long k = 1; k < 100; ++k) {
-    heap->listNodeFree = nullptr;  // linking needs fresh node chunks
-    FailAfter fail(k);
-    if (RestoreBytes(Mixed(), "allocation " + std::to_string(k) + " fails") == 1) break;
-    ++failures;
-  }
-  EXPECT_GE(failures, 3);
-  EXPECT_TRUE(session->GetProject("p1") && session->GetProject("p1")->GetFile("f") && session->GetLibrary("pads2"));
-  EXPECT_EQ(session->GetAllProjects().size(), 3u) << "the file's Alpha takes over the session's";
-}

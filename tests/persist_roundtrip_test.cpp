@@ -72,12 +72,19 @@ TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
 }
 
 // Save fails, leaving the previous file alone, for a text or a key holding a
-// line feed and for a path it cannot write; Restore fails for what is no file.
-TEST_F(RoundTripTest, RefusedSavesAndRestores) {
+// line feed and for a path it cannot write; Restore fails for what is no
+// file. The reason of the last failure stays with its session until a call
+// of that session succeeds.
+TEST_F(RoundTripTest, RefusedSavesAndRestoresAndTheLastError) {
   std::string path = dir.File("target");
   WriteFile(path, "previous contents");
+  EXPECT_EQ(session->Restore(TestData("damaged_truncated.tvn").c_str()), 0);
+  EXPECT_STREQ(session->GetLastError(), "object table: entry count missing");
+  SSession* other = AllocSession();
+  EXPECT_STREQ(other->GetLastError(), "") << "each session keeps its own";
   session->CreateProject("p")->CreateFile("f")->SetAlias("two\nlines");
   EXPECT_EQ(session->Save(path.c_str()), 0);
+  EXPECT_NE(std::string(session->GetLastError()), "object table: entry count missing");
   session->GetProject("p")->GetFile("f")->SetAlias("one line");
   session->CreateProject("a\nb");
   EXPECT_EQ(session->Save(path.c_str()), 0) << "a key holding a line feed";
@@ -85,25 +92,12 @@ TEST_F(RoundTripTest, RefusedSavesAndRestores) {
   EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"target"});
   EXPECT_TRUE(session->Save(dir.File("no/such/folder/f").c_str()) == 0 && session->Save("") == 0 &&
               session->Save(nullptr) == 0 && session->Restore(dir.File("missing").c_str()) == 0);
-}
-
-// The reason of the last failed Save or Restore stays with its session
-// until a call of that session succeeds.
-TEST_F(RoundTripTest, LastErrorGivesTheReasonOfTheLastFailure) {
-  EXPECT_STREQ(session->GetLastError(), "");
-  EXPECT_EQ(session->Restore(TestData("damaged_truncated.tvn").c_str()), 0);
-  EXPECT_STREQ(session->GetLastError(), "object table: entry count missing");
-  SSession* other = AllocSession();
-  EXPECT_STREQ(other->GetLastError(), "") << "each session keeps its own";
-  session->CreateProject("a\nb");
-  EXPECT_EQ(session->Save(dir.File("f").c_str()), 0);
-  EXPECT_NE(std::string(session->GetLastError()), "object table: entry count missing");
   session->DestroyProject("a\nb");
-  EXPECT_EQ(session->Save(dir.File("f").c_str()), 1);
+  EXPECT_EQ(session->Save(path.c_str()), 1);
   EXPECT_STREQ(session->GetLastError(), "") << "a success clears the reason";
   {
     FailAfter fail(1);
-    EXPECT_EQ(other->Restore(dir.File("f").c_str()), 0);
+    EXPECT_EQ(other->Restore(path.c_str()), 0);
   }
   EXPECT_STREQ(other->GetLastError(), "out of memory");
   delete other;

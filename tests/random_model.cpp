@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include <tavrin/tavrin.h>
@@ -157,9 +158,7 @@ class Builder {
     }
   }
   SValue* Enum(SEnumeratedValue* v) {
-    if (!v) return v;
-    Id(v);
-    v->SetName(Name()), v->SetValue(Int());
+    if (v) Id(v), Opt(100, v, &SEnumeratedValue::SetName, &SEnumeratedValue::SetValue);
     return v;
   }
   template <class V, class X>
@@ -187,10 +186,32 @@ class Builder {
     return v;
   }
 
+  // Values drawn by the type a setter takes.
+  const char* Draw(const char*) { return Name(); }
+  int Draw(int) { return Int(); }
+  long Draw(long) { return Int(); }
+  float Draw(float) { return Float(); }
+  double Draw(double) { return Float(); }
+  bool Draw(bool) { return r_.Chance(50); }
+  template <class T, class C, class R, class A>
+  void Draw(int percent, T* o, R (C::*set)(A)) {
+    if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>()));
+  }
+  template <class T, class C, class R>
+  void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) {
+    if (r_.Chance(percent)) (o->*set)(Length(), Unit());
+  }
+  // Calls each setter with a drawn value (a length in a unit for two
+  // arguments), each with the given chance.
+  template <class T, class... S>
+  T* Opt(int percent, T* o, S... setters) {
+    (Draw(percent, o, setters), ...);
+    return o;
+  }
+
   void Library(SLibrary* l) {
     Id(l);
-    if (r_.Chance(50)) l->SetLocation(Name());
-    if (r_.Chance(30)) l->SetAccessType(Int());
+    Opt(50, l, &SLibrary::SetLocation), Opt(30, l, &SLibrary::SetAccessType);
   }
 
   void Libraries() {
@@ -198,30 +219,25 @@ class Builder {
       SPackageLibrary* lib = s_->CreatePackageLibrary(Name());
       Library(lib);
       for (int j = Count(3); j-- > 0;) {
-        SPackage* p = Add(packages_, lib->CreatePackage(Name()));
-        p->SetType(static_cast<TavrinPackageType>(Int())), p->SetPower(Float()), p->SetXLength(Int());
-        p->SetYLength(Int());
+        SPackage* p = Opt(100, Add(packages_, lib->CreatePackage(Name())), &SPackage::SetPower,
+                          &SPackage::SetXLength, &SPackage::SetYLength);
+        p->SetType(static_cast<TavrinPackageType>(Int()));
         if (r_.Chance(30)) p->SetPackageLibrary(lib);
-        for (int k = Count(3); k-- > 0;) {
-          SPackagePin* pin = Add(packagePins_, p->CreatePackagePin());
-          pin->SetName(Name()), pin->SetX(Int()), pin->SetY(Int());
-        }
+        for (int k = Count(3); k-- > 0;)
+          Opt(100, Add(packagePins_, p->CreatePackagePin()), &SPackagePin::SetName, &SPackagePin::SetX,
+              &SPackagePin::SetY);
       }
     }
     for (int i = Count(2); i-- > 0;) {
       SPadStackLibrary* lib = s_->CreatePadStackLibrary(Name());
       Library(lib);
       for (int j = Count(3); j-- > 0;) {
-        SPadStack* ps = Add(padStacks_, lib->CreatePadStack(Name()));
-        ps->SetBottomLayer(Int()), ps->SetTopLayer(Int());
+        SPadStack* ps = Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer,
+                            &SPadStack::SetTopLayer);
         if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
         if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
         if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
-        for (int k = Count(3); k-- > 0;) {
-          SPad* pad = Add(pads_, ps->CreatePad(r_.Below(4)));
-          if (r_.Chance(50)) Unitless(pad->CreateXValUnitlessValue());
-          if (r_.Chance(50)) Unitless(pad->CreateYValUnitlessValue());
-        }
+        for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
       }
     }
     for (int i = Count(2); i-- > 0;) {
@@ -234,17 +250,18 @@ class Builder {
       }
     }
   }
+  // Unitless coordinates, each present or not.
+  template <class T>
+  void XY(T* o) {
+    if (r_.Chance(50)) Unitless(o->CreateXValUnitlessValue());
+    if (r_.Chance(50)) Unitless(o->CreateYValUnitlessValue());
+  }
 
   void Project() {
-    SProject* p = Add(projects_, s_->CreateProject(Name()));
-    if (r_.Chance(50)) p->SetHostCAD(Name());
-    if (r_.Chance(50)) p->SetUnits(Name());
-    for (int i = Count(2); i-- > 0;) {
-      SFile* f = Keep(files_, p->CreateFile(Name()));
-      if (r_.Chance(50)) f->SetAlias(Name());
-      if (r_.Chance(50)) f->SetKind(Name());
-      f->SetTimeStamp(Int()), f->SetGMT(r_.Chance(50));
-    }
+    SProject* p = Opt(50, Add(projects_, s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Opt(50, Keep(files_, p->CreateFile(Name())), &SFile::SetAlias, &SFile::SetKind), &SFile::SetTimeStamp,
+          &SFile::SetGMT);
     for (int i = Count(3); i-- > 0;) Keep(constraints_, p->CreateConstraint(Name()));
     for (int i = Count(2); i-- > 0;) Keep(constraintSets_, p->CreateConstraintSet(Name()));
     for (int i = Count(2); i-- > 0;) Keep(constraintGroups_, p->CreateConstraintGroup(Name()));
@@ -256,7 +273,7 @@ class Builder {
 
   void Cell(SCell* c) {
     Decorate(c);
-    if (r_.Chance(30)) c->SetInstanceCount(Int());
+    Opt(30, c, &SCell::SetInstanceCount);
     if (r_.Chance(80)) {
       SInterface* iface = c->CreateInterface();
       Id(iface);
@@ -268,18 +285,13 @@ class Builder {
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortScalar(Name()));
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortBus(Name()));
     for (int i = r_.Below(2); i-- > 0;) Port(c->CreateGlobalPortPortBundle(Name()));
-    for (int i = Count(2); i-- > 0;) {
-      SSlot* slot = Add(slots_, c->CreateMemberSlotSlot(r_.Below(4)));
-      if (r_.Chance(50)) slot->SetName(Name());
-    }
+    for (int i = Count(2); i-- > 0;) Opt(50, Add(slots_, c->CreateMemberSlotSlot(r_.Below(4))), &SSlot::SetName);
     for (int i = Count(2); i-- > 0;) Representation(c->CreateConnectivityRepresentation(Name()));
     for (int i = Count(2); i-- > 0;) {
       SSchematicRepresentation* sch = c->CreateSchematicRepresentation(Name());
       Representation(sch);
-      for (int j = Count(2); j-- > 0;) {
-        SSchematicSheet* sheet = Add(sheets_, sch->CreateSchematicSheet(r_.Below(4)));
-        sheet->SetNumber(Int());
-      }
+      for (int j = Count(2); j-- > 0;)
+        Opt(100, Add(sheets_, sch->CreateSchematicSheet(r_.Below(4))), &SSchematicSheet::SetNumber);
     }
     for (int i = Count(2); i-- > 0;) Module(c->CreateModule(Name()));
     for (int i = Count(1); i-- > 0;) Part(c->CreatePart(Name()));
@@ -291,41 +303,33 @@ class Builder {
     p->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
     if (r_.Chance(30)) p->SetbIsGlobal(true);
     if (SPortScalar* s = SPortScalar::Cast(p)) portScalars_.push_back(s);
-    if (SPortBus* b = SPortBus::Cast(p)) {
-      b->SetSize(r_.Below(5));
-      for (int i = r_.Below(3); i-- > 0;) Range(b->CreateIndicesRangeValue());
-      portBuses_.push_back(b);
-    }
+    if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b, nullptr));
     if (SPortBundle* b = SPortBundle::Cast(p)) portBundles_.push_back(b);
+  }
+  // A size and index ranges (listed when `ranges` is given).
+  template <class B>
+  B* Indices(B* b, std::vector<SRangeValue*>* ranges) {
+    b->SetSize(r_.Below(5));
+    for (int i = r_.Below(3); i-- > 0;)
+      if (SRangeValue* v = Range(b->CreateIndicesRangeValue()); v && ranges) ranges->push_back(v);
+    return b;
   }
 
   void Representation(SRepresentation* rep) {
     Decorate(rep);
     reps_.push_back(rep);
-    if (r_.Chance(50)) rep->SetUnits(Name());
+    Opt(50, rep, &SRepresentation::SetUnits);
     for (int i = Count(2); i-- > 0;) Net(rep->CreateNetScalar(Name()));
-    for (int i = Count(1); i-- > 0;) {
-      SNetBus* b = Add(netBuses_, rep->CreateNetBus(Name()));
-      if (r_.Chance(50)) b->SetPrefix(Name());
-      if (r_.Chance(50)) b->SetSuffix(Name());
-      b->SetSize(r_.Below(5));
-      for (int j = r_.Below(3); j-- > 0;) ranges_.push_back(Range(b->CreateIndicesRangeValue()));
-    }
+    for (int i = Count(1); i-- > 0;)
+      Indices(Opt(50, Add(netBuses_, rep->CreateNetBus(Name())), &SNetBus::SetPrefix, &SNetBus::SetSuffix), &ranges_);
     for (int i = Count(1); i-- > 0;) Add(netBundles_, rep->CreateNetBundle(Name()));
-    for (int i = Count(2); i-- > 0;) {
+    for (int i = Count(2) + (every_ ? 3 : 0); i-- > 0;) {
       SCell* of = Pick(r_, cells_);
-      SCellInstance* ci = nullptr;
-      switch (r_.Below(3)) {
-        case 0: ci = rep->CreateGenericCellInstance(Name(), of); break;
-        case 1: ci = rep->CreateModuleInstance(Name(), of); break;
-        default: ci = rep->CreatePartInstance(Name(), of); break;
+      switch (every_ && i < 3 ? i : r_.Below(3)) {  // every kind once for a model of every class
+        case 0: CellInstance(rep->CreateGenericCellInstance(Name(), of)); break;
+        case 1: CellInstance(rep->CreateModuleInstance(Name(), of)); break;
+        default: CellInstance(rep->CreatePartInstance(Name(), of)); break;
       }
-      CellInstance(ci);
-    }
-    if (every_) {
-      CellInstance(rep->CreateGenericCellInstance(Name(), Pick(r_, cells_)));
-      CellInstance(rep->CreateModuleInstance(Name(), Pick(r_, cells_)));
-      CellInstance(rep->CreatePartInstance(Name(), Pick(r_, cells_)));
     }
     for (int i = Count(1); i-- > 0;) Add(configurations_, rep->CreateConfiguration(Name()));
     for (int i = Count(1); i-- > 0;) {
@@ -339,84 +343,56 @@ class Builder {
 
   void Net(SNetScalar* n) {
     Decorate(n);
-    if (r_.Chance(30)) n->SetUID(Name());
-    if (r_.Chance(30)) n->SetbIsGlobal(true);
-    n->SetVoltage(Float()), n->SetbConstantVoltage(r_.Chance(30));
+    Opt(30, n, &SNetScalar::SetUID, &SNetScalar::SetbIsGlobal);
+    Opt(100, n, &SNetScalar::SetVoltage, &SNetScalar::SetbConstantVoltage);
     nets_.push_back(n);
-    for (int i = Count(2); i-- > 0;) {
-      SSegment* seg = Keep(segments_, n->CreateSegment());
-      seg->SetImpedance(Float()), seg->SetVelocity(Float());
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SPhysicalNode* node = Add(nodes_, n->CreatePhysicalNode());
-      if (r_.Chance(50)) node->SetName(Name());
-      if (r_.Chance(50)) Unitless(node->CreateXValUnitlessValue());
-      if (r_.Chance(50)) Unitless(node->CreateYValUnitlessValue());
-    }
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Keep(segments_, n->CreateSegment()), &SSegment::SetImpedance, &SSegment::SetVelocity);
+    for (int i = Count(2); i-- > 0;) XY(Opt(50, Add(nodes_, n->CreatePhysicalNode()), &SPhysicalNode::SetName));
     for (int i = Count(1); i-- > 0;) PinPair(n->CreatePinPair(Name()));
     for (int i = Count(1); i-- > 0;) PinPair(n->CreateDriverReceiverPair(Name()));
-    for (int i = Count(2); i-- > 0;) {
-      SFromTo* ft = Add(fromTos_, r_.Chance(50) ? n->CreateFromTo(Name()) : n->CreateRoutedFromTo(Name()));
-      ft->SetbScheduled(r_.Chance(50)), ft->SetbRouted(r_.Chance(50)), ft->SetbUserDefined(r_.Chance(50));
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SVirtualPin* v = Add(virtualPins_, n->CreateVirtualPin(Name()));
-      if (r_.Chance(50)) v->SetX(Length(), Unit());
-      if (r_.Chance(50)) v->SetY(Length(), Unit());
-      v->SetGuidePin(r_.Chance(50));
-    }
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Add(fromTos_, r_.Chance(50) ? n->CreateFromTo(Name()) : n->CreateRoutedFromTo(Name())),
+          &SFromTo::SetbScheduled, &SFromTo::SetbRouted, &SFromTo::SetbUserDefined);
+    for (int i = Count(2); i-- > 0;)
+      Opt(100, Opt(50, Add(virtualPins_, n->CreateVirtualPin(Name())), &SVirtualPin::SetX, &SVirtualPin::SetY),
+          &SVirtualPin::SetGuidePin);
   }
 
   void PinPair(SPinPair* pp) {
-    if (!pp) return;
-    Decorate(pp);
-    pinPairs_.push_back(pp);
+    if (pp) Add(pinPairs_, pp);
   }
 
   void CellInstance(SCellInstance* ci) {
     if (!ci) return;
     Decorate(ci);
-    if (r_.Chance(30)) ci->SetUID(Name());
+    Opt(30, ci, &SCellInstance::SetUID);
     cellInstances_.push_back(ci);
     for (int i = Count(3); i-- > 0;) Add(portInstScalars_, ci->CreatePortInstanceScalar(Name()));
-    for (int i = Count(1); i-- > 0;) {
-      SPortInstanceBus* b = Add(portInstBuses_, ci->CreatePortInstanceBus(Name()));
-      b->SetSize(r_.Below(5));
-      for (int j = r_.Below(3); j-- > 0;) ranges_.push_back(Range(b->CreateIndicesRangeValue()));
-    }
+    for (int i = Count(1); i-- > 0;) Indices(Add(portInstBuses_, ci->CreatePortInstanceBus(Name())), &ranges_);
     for (int i = Count(1); i-- > 0;) Add(portInstBundles_, ci->CreatePortInstanceBundle(Name()));
-    for (int i = Count(1); i-- > 0;) {
-      SSlotInstance* si = Add(slotInstances_, ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4)));
-      if (r_.Chance(50)) si->SetGateName(Name());
-      if (r_.Chance(50)) si->SetGateUID(Name());
-    }
+    for (int i = Count(1); i-- > 0;)
+      Opt(50, Add(slotInstances_, ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4))),
+          &SSlotInstance::SetGateName, &SSlotInstance::SetGateUID);
     if (SGenericCellInstance* g = SGenericCellInstance::Cast(ci)) genericInstances_.push_back(g);
-    if (SPartInstance* pi = SPartInstance::Cast(ci)) {
-      if (r_.Chance(50)) pi->SetRefDes(Name());
-      pi->SetLayer(Int()), pi->SetRotation(r_.Below(720) - 360);
-      if (r_.Chance(70)) pi->SetX(Length(), Unit());
-      if (r_.Chance(70)) pi->SetY(Length(), Unit());
-      partInstances_.push_back(pi);
-      for (int i = Count(3); i-- > 0;) {
-        SPartPinInstance* ppi = Add(partPinInstances_, pi->CreatePartPinInstance(Name()));
-        if (r_.Chance(30)) ppi->SetDrillOverride(Name());
-        if (r_.Chance(30)) ppi->SetPadStackOverride(Name());
-        if (r_.Chance(50)) ppi->SetX(Length(), Unit());
-        if (r_.Chance(50)) ppi->SetY(Length(), Unit());
-      }
-      for (int i = Count(1); i-- > 0;) {
-        SEbdPin* e = Add(ebdPins_, pi->CreateEbdPin(Name()));
-        if (r_.Chance(50)) e->SetGroup(Name());
-      }
-    }
+    SPartInstance* pi = SPartInstance::Cast(ci);
+    if (!pi) return;
+    Opt(50, pi, &SPartInstance::SetRefDes), Opt(100, pi, &SPartInstance::SetLayer);
+    pi->SetRotation(r_.Below(720) - 360);
+    Opt(70, pi, &SPartInstance::SetX, &SPartInstance::SetY);
+    partInstances_.push_back(pi);
+    for (int i = Count(3); i-- > 0;)
+      Opt(50, Opt(30, Add(partPinInstances_, pi->CreatePartPinInstance(Name())), &SPartPinInstance::SetDrillOverride,
+                  &SPartPinInstance::SetPadStackOverride),
+          &SPartPinInstance::SetX, &SPartPinInstance::SetY);
+    for (int i = Count(1); i-- > 0;) Opt(50, Add(ebdPins_, pi->CreateEbdPin(Name())), &SEbdPin::SetGroup);
   }
 
   void Module(SModule* m) {
     Representation(m);
     modules_.push_back(m);
     for (int i = Count(2); i-- > 0;) {
-      SElectricalNet* e = Add(electricalNets_, m->CreateElectricalNet(Name()));
-      e->SetbDiffPair(r_.Chance(50));
+      SElectricalNet* e = Opt(100, Add(electricalNets_, m->CreateElectricalNet(Name())), &SElectricalNet::SetbDiffPair);
       for (int j = Count(1); j-- > 0;) PinPair(e->CreatePinPair(Name()));
       for (int j = r_.Below(2); j-- > 0;) PinPair(e->CreateConnPinPair(Name()));
     }
@@ -437,7 +413,7 @@ class Builder {
       for (int j = Count(2); j-- > 0;) {
         SObject* o = t->CreateObject(Name());
         Decorate(o);
-        o->SetLevel(Name()), o->SetCompObj(r_.Chance(50));
+        Opt(100, o, &SObject::SetLevel, &SObject::SetCompObj);
         if (SObject* child = o->CreateObject(Name())) Decorate(child);
       }
     }
@@ -459,29 +435,18 @@ class Builder {
   void StackUp(SStackUp* su) {
     if (!su) return;
     Id(su);
-    if (r_.Chance(50)) su->SetName(Name());
-    stackUps_.push_back(su);
+    stackUps_.push_back(Opt(50, su, &SStackUp::SetName));
     std::vector<SLayer*> layers;
     for (int i = Count(3); i-- > 0;) {
-      SLayer* l = Add(layers_, su->CreateLayer(r_.Below(5)));
-      if (r_.Chance(50)) l->SetType(Name());
-      if (r_.Chance(50)) l->SetConductor(Name());
-      if (r_.Chance(50)) l->SetDielectricName(Name());
-      l->SetDielectricConstant(Float());
-      if (r_.Chance(50)) l->SetThickness(Length(), Unit());
-      if (r_.Chance(50)) l->SetViaDiameter(Length(), Unit());
+      SLayer* l = Opt(50, Add(layers_, su->CreateLayer(r_.Below(5))), &SLayer::SetType, &SLayer::SetConductor,
+                      &SLayer::SetDielectricName, &SLayer::SetThickness, &SLayer::SetViaDiameter);
+      Opt(100, l, &SLayer::SetDielectricConstant);
       layers.push_back(l);
-      for (int j = Count(2); j-- > 0;) {
-        SSignalRegion* sr = Add(regions_, l->CreateSignalRegion(Name()));
-        if (r_.Chance(50)) sr->SetTLF(Length(), Unit());
-        if (r_.Chance(50)) sr->SetTraceSpacing(Length(), Unit());
-        if (r_.Chance(50)) sr->SetTraceWidth(Length(), Unit());
-      }
-      for (int j = Count(1); j-- > 0;) {
-        SPowerPlaneRegion* pr = Add(regions_, l->CreatePowerPlaneRegion(Name()));
-        if (r_.Chance(50)) pr->SetType(Name());
-        powerRegions_.push_back(pr);
-      }
+      for (int j = Count(2); j-- > 0;)
+        Opt(50, Add(regions_, l->CreateSignalRegion(Name())), &SSignalRegion::SetTLF, &SSignalRegion::SetTraceSpacing,
+            &SSignalRegion::SetTraceWidth);
+      for (int j = Count(1); j-- > 0;)
+        powerRegions_.push_back(Opt(50, Add(regions_, l->CreatePowerPlaneRegion(Name())), &SPowerPlaneRegion::SetType));
       for (int j = Count(1); j-- > 0;) Add(regions_, l->CreateInsulatorRegion(Name()));
     }
     su->SetTopLayer(Pick(r_, layers)), su->SetBottomLayer(Pick(r_, layers));
@@ -495,169 +460,126 @@ class Builder {
     Decorate(p);
     p->SetType(static_cast<TavrinPartType>(r_.Below(8)));
     parts_.push_back(p);
-    for (int i = Count(3); i-- > 0;) {
-      SPartPin* pin = Add(partPins_, p->CreatePartPin(Name()));
-      pin->SetX(Int()), pin->SetY(Int());
-    }
+    for (int i = Count(3); i-- > 0;) Opt(100, Add(partPins_, p->CreatePartPin(Name())), &SPartPin::SetX, &SPartPin::SetY);
     for (int i = r_.Below(3); i-- > 0;) PinPair(p->CreatePinPair(Name()));
     for (int i = r_.Below(2); i-- > 0;) p->AddDiscretePinPair(Name());
   }
 
+  // Each object of `of` takes, with the given chance, one drawn from `from`
+  // through `link` (a member or a lambda); a chance of 0 takes none to two.
+  template <class T, class U, class F>
+  void Link(const std::vector<T*>& of, int percent, const std::vector<U*>& from, F link) {
+    for (T* o : of)
+      for (int i = percent ? r_.Chance(percent) : r_.Below(3); i-- > 0;) std::invoke(link, o, Pick(r_, from));
+  }
+  template <class T, class U, class F>
+  void Keyed(const std::vector<T*>& of, const std::vector<U*>& from, F link) {
+    Link(of, 0, from, [&](T* o, U* u) { if (u) std::invoke(link, o, u->GetName(), u); });
+  }
+  // Bus members at indices 0 to 3, and a sub-bus at the first index range.
+  template <class B, class M, class S, class F, class G>
+  void Bus(const std::vector<B*>& of, const std::vector<M*>& members, F member, G sub, const std::vector<S*>& subs) {
+    Link(of, 0, members, [&](B* b, M* m) { std::invoke(member, b, r_.Below(4), m); });
+    Link(of, 30, subs, [&](B* b, S* s) {
+      if (!b->GetAllIndiceses().empty()) std::invoke(sub, b, *b->GetAllIndiceses().begin(), s);
+    });
+  }
+
   // References between the objects made: each drawn from all of its kind.
   void References() {
-    for (SConstraint* c : constraints_) {
-      if (r_.Chance(50)) c->SetBasis(Pick(r_, values_));
-      if (r_.Chance(50)) c->SetDefaultValue(Pick(r_, values_));
-    }
-    for (SConstraintSet* cs : constraintSets_) {
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SConstraint* c = Pick(r_, constraints_)) cs->SetConstraint(c->GetName(), c);
-      for (int i = r_.Below(2); i-- > 0;) cs->InsertTargetSet(Pick(r_, constraintSets_));
-    }
-    for (SConstraintGroup* g : constraintGroups_)
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SConstraintSet* cs = Pick(r_, constraintSets_)) g->SetConstraintSet(cs->GetName(), cs);
-    for (SCell* c : cells_) {
-      if (r_.Chance(50)) c->SetDefaultRepresentation(Pick(r_, reps_));
-      if (r_.Chance(30)) c->InsertAggregateSlot(Pick(r_, slots_));
-    }
-    for (SSlot* s : slots_) {
-      if (r_.Chance(50)) s->SetMemberCell(Pick(r_, cells_));
-      if (r_.Chance(50)) s->SetAggregateCell(Pick(r_, cells_));
-    }
-    for (SPortScalar* p : portScalars_) {
-      if (r_.Chance(30)) p->InsertPortBus(Pick(r_, portBuses_));
-      if (r_.Chance(30)) p->InsertPortBundle(Pick(r_, portBundles_));
-      if (r_.Chance(30)) p->InsertPortScalarFan(Pick(r_, portScalars_));
-    }
-    for (SPortBus* b : portBuses_) {
-      for (int i = r_.Below(3); i-- > 0;) b->SetPortScalar(r_.Below(4), Pick(r_, portScalars_));
-      if (r_.Chance(30) && !b->GetAllIndiceses().empty()) b->SetSubPortBus(*b->GetAllIndiceses().begin(), Pick(r_, portBuses_));
-    }
-    for (SPortBundle* b : portBundles_)
-      for (int i = r_.Below(3); i-- > 0;) b->InsertPort(Pick(r_, portScalars_));
-    for (SRepresentation* rep : reps_) {
-      if (r_.Chance(50)) rep->InsertFile(Pick(r_, files_));
-      if (r_.Chance(50)) rep->SetDefaultConfiguration(Pick(r_, configurations_));
-    }
-    for (SConfiguration* cfg : configurations_)
-      for (int i = r_.Below(3); i-- > 0;) cfg->SetSelectedRepresentation(Pick(r_, cellInstances_), Pick(r_, reps_));
-    for (SSchematicSheet* sheet : sheets_) {
-      for (int i = r_.Below(3); i-- > 0;) sheet->InsertGenericCellInstance(Pick(r_, genericInstances_));
-      for (int i = r_.Below(3); i-- > 0;) sheet->InsertNet(Pick(r_, nets_));
-    }
-    for (SGenericCellInstance* g : genericInstances_)
-      if (r_.Chance(50)) g->SetSchematicSheet(Pick(r_, sheets_));
-    for (SCellInstance* ci : cellInstances_)
-      if (r_.Chance(30)) ci->SetAggregateSlotInstance(Pick(r_, reps_), Pick(r_, slotInstances_));
-    for (SSlotInstance* si : slotInstances_) {
-      if (r_.Chance(50)) si->SetSlot(Pick(r_, slots_));
-      if (r_.Chance(50)) si->SetMemberCellInstance(Pick(r_, cellInstances_));
-      if (r_.Chance(50)) si->SetAggregateCellInstance(Pick(r_, cellInstances_));
-    }
+    Link(constraints_, 50, values_, &SConstraint::SetBasis);
+    Link(constraints_, 50, values_, &SConstraint::SetDefaultValue);
+    Keyed(constraintSets_, constraints_, &SConstraintSet::SetConstraint);
+    Link(constraintSets_, 0, constraintSets_, &SConstraintSet::InsertTargetSet);
+    Keyed(constraintGroups_, constraintSets_, &SConstraintGroup::SetConstraintSet);
+    Link(cells_, 50, reps_, &SCell::SetDefaultRepresentation);
+    Link(cells_, 30, slots_, &SCell::InsertAggregateSlot);
+    Link(slots_, 50, cells_, &SSlot::SetMemberCell);
+    Link(slots_, 50, cells_, &SSlot::SetAggregateCell);
+    Link(portScalars_, 30, portBuses_, &SPortScalar::InsertPortBus);
+    Link(portScalars_, 30, portBundles_, &SPortScalar::InsertPortBundle);
+    Link(portScalars_, 30, portScalars_, &SPortScalar::InsertPortScalarFan);
+    Bus(portBuses_, portScalars_, &SPortBus::SetPortScalar, &SPortBus::SetSubPortBus, portBuses_);
+    Link(portBundles_, 0, portScalars_, &SPortBundle::InsertPort);
+    Link(reps_, 50, files_, &SRepresentation::InsertFile);
+    Link(reps_, 50, configurations_, &SRepresentation::SetDefaultConfiguration);
+    Link(configurations_, 0, cellInstances_,
+         [this](SConfiguration* c, SCellInstance* ci) { c->SetSelectedRepresentation(ci, Pick(r_, reps_)); });
+    Link(sheets_, 0, genericInstances_, &SSchematicSheet::InsertGenericCellInstance);
+    Link(sheets_, 0, nets_, &SSchematicSheet::InsertNet);
+    Link(genericInstances_, 50, sheets_, &SGenericCellInstance::SetSchematicSheet);
+    Link(cellInstances_, 30, reps_, [this](SCellInstance* ci, SRepresentation* rep) {
+      ci->SetAggregateSlotInstance(rep, Pick(r_, slotInstances_));
+    });
+    Link(slotInstances_, 50, slots_, &SSlotInstance::SetSlot);
+    Link(slotInstances_, 50, cellInstances_, &SSlotInstance::SetMemberCellInstance);
+    Link(slotInstances_, 50, cellInstances_, &SSlotInstance::SetAggregateCellInstance);
+    Link(portInstScalars_, 70, portScalars_, [](SPortInstanceScalar* p, SPortScalar* s) { p->SetPort(s); });
+    Link(portInstScalars_, 50, nets_, [this](SPortInstanceScalar* p, SNetScalar* n) {
+      p->SetNetScalar(n);
+      if (n && r_.Chance(90)) n->InsertPortInstanceScalar(p);
+    });
+    Link(portInstScalars_, 30, nodes_, &SPortInstanceScalar::SetPhysicalNode);
+    Link(portInstScalars_, 50, partPinInstances_, &SPortInstanceScalar::SetPartPinInstance);
+    Link(portInstScalars_, 30, portInstBuses_, &SPortInstanceScalar::InsertPortInstanceBus);
+    Link(portInstScalars_, 30, portInstBundles_, &SPortInstanceScalar::InsertPortInstanceBundle);
     for (SPortInstanceScalar* p : portInstScalars_) {
-      if (r_.Chance(70)) p->SetPort(Pick(r_, portScalars_));
-      if (r_.Chance(50)) {
-        SNetScalar* n = Pick(r_, nets_);
-        p->SetNetScalar(n);
-        if (n && r_.Chance(90)) n->InsertPortInstanceScalar(p);
-      }
-      if (r_.Chance(30)) p->SetPhysicalNode(Pick(r_, nodes_));
-      if (r_.Chance(50)) p->SetPartPinInstance(Pick(r_, partPinInstances_));
-      if (r_.Chance(30)) p->InsertPortInstanceBus(Pick(r_, portInstBuses_));
-      if (r_.Chance(30)) p->InsertPortInstanceBundle(Pick(r_, portInstBundles_));
-      if (r_.Chance(every_ ? 100 : 10)) {
-        SConnectorPinInstance* cpi = new (s_->GetHeap()) SConnectorPinInstance();
-        cpi->SetName(Name());
-        Id(cpi);
-        cpi->SetPortInstanceScalar(p);
-        p->SetConnectorPinInstance(cpi);
-      }
+      if (!r_.Chance(every_ ? 100 : 10)) continue;
+      SConnectorPinInstance* cpi = new (s_->GetHeap()) SConnectorPinInstance();
+      cpi->SetName(Name());
+      Id(cpi);
+      cpi->SetPortInstanceScalar(p);
+      p->SetConnectorPinInstance(cpi);
     }
-    for (SPortInstanceBus* b : portInstBuses_) {
-      if (r_.Chance(50)) b->SetPort(Pick(r_, portBuses_));
-      for (int i = r_.Below(3); i-- > 0;) b->SetPortInstanceScalar(r_.Below(4), Pick(r_, portInstScalars_));
-      if (r_.Chance(30) && !b->GetAllIndiceses().empty())
-        b->SetSubPortInstanceBus(*b->GetAllIndiceses().begin(), Pick(r_, portInstBuses_));
-    }
-    for (SPortInstanceBundle* b : portInstBundles_) {
-      if (r_.Chance(50)) b->SetPort(Pick(r_, portBundles_));
-      for (int i = r_.Below(3); i-- > 0;) b->InsertPortInstance(Pick(r_, portInstScalars_));
-    }
-    for (SNetScalar* n : nets_) {
-      if (r_.Chance(30)) n->InsertNetBus(Pick(r_, netBuses_));
-      if (r_.Chance(30)) n->InsertNetBundle(Pick(r_, netBundles_));
-      if (r_.Chance(30)) n->InsertPowerPlaneRegion(Pick(r_, powerRegions_));
-      if (r_.Chance(30)) n->InsertSchematicSheet(Pick(r_, sheets_));
-      if (r_.Chance(30)) n->InsertDriverReceiverPair(Pick(r_, pinPairs_));
-      if (r_.Chance(30)) n->SetElectricalNet(Pick(r_, electricalNets_));
-      if (r_.Chance(20)) n->SetVictimSegment(Pick(r_, segments_), Pick(r_, segments_));
-    }
-    for (SNetBus* b : netBuses_) {
-      for (int i = r_.Below(3); i-- > 0;) b->SetNetScalar(r_.Below(4), Pick(r_, nets_));
-      if (r_.Chance(30) && !b->GetAllIndiceses().empty()) b->SetSubNetBus(*b->GetAllIndiceses().begin(), Pick(r_, netBuses_));
-    }
-    for (SNetBundle* b : netBundles_)
-      for (int i = r_.Below(3); i-- > 0;) b->InsertNet(r_.Chance(50) ? static_cast<SNet*>(Pick(r_, nets_)) : Pick(r_, netBuses_));
-    for (SSegment* seg : segments_) {
-      if (r_.Chance(50)) seg->InsertEndpoint(Pick(r_, nodes_));
-      if (r_.Chance(30)) seg->SetRegion(Pick(r_, regions_));
-      if (r_.Chance(30)) seg->SetVictimNet(Pick(r_, nets_));
-    }
-    for (SPhysicalNode* node : nodes_) {
-      if (r_.Chance(30)) node->InsertSegment(Pick(r_, segments_));
-      if (r_.Chance(30)) node->SetPortInstanceScalar(Pick(r_, portInstScalars_));
-      if (r_.Chance(30)) node->SetPadStack(Pick(r_, padStacks_));
-      if (r_.Chance(30)) node->SetVirtualPin(Pick(r_, virtualPins_));
-    }
-    for (SPinPair* pp : pinPairs_) {
-      for (int i = r_.Below(3); i-- > 0;) pp->InsertPin(Pin());
-      if (r_.Chance(30)) pp->SetNetScalar(Pick(r_, nets_));
-      if (r_.Chance(30)) pp->SetElectricalNet(Pick(r_, electricalNets_));
-    }
-    for (SFromTo* ft : fromTos_) {
-      for (int i = r_.Below(3); i-- > 0;) ft->InsertPin(Pin());
-      if (r_.Chance(30)) ft->InsertSegment(Pick(r_, segments_));
-    }
-    for (SVirtualPin* v : virtualPins_) {
-      if (r_.Chance(30)) v->InsertPin(Pick(r_, partInstances_));
-      if (r_.Chance(30)) v->SetPhysicalNode(Pick(r_, nodes_));
-    }
-    for (SEbdPin* e : ebdPins_)
-      if (r_.Chance(50)) e->InsertPin(Pick(r_, partPinInstances_));
-    for (SElectricalNet* e : electricalNets_) {
-      for (int i = r_.Below(3); i-- > 0;) e->InsertNetScalar(Pick(r_, nets_));
-      if (r_.Chance(30)) e->InsertElectricalNet(Pick(r_, electricalNets_));
-      if (r_.Chance(30)) e->InsertDriverReceiverPair(Pick(r_, pinPairs_));
-      if (r_.Chance(20)) e->SetElectricalNet(Pick(r_, electricalNets_));
-    }
-    for (SModule* m : modules_)
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SPartInstance* pi = Pick(r_, partInstances_)) m->SetPartInstance(pi->GetName(), pi);
-    for (SPart* p : parts_) {
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SPackage* pk = Pick(r_, packages_)) p->SetPackage(pk->GetName(), pk);
-      for (int i = r_.Below(3); i-- > 0;)
-        if (SPinMapping* pm = Pick(r_, pinMappings_)) p->SetPinMapping(pm->GetName(), pm);
-      if (r_.Chance(50)) p->SetSelectedPackage(Pick(r_, packages_));
-      if (r_.Chance(50)) p->SetSelectedMapping(Pick(r_, pinMappings_));
-    }
-    for (SPartPin* pin : partPins_)
-      if (r_.Chance(50)) pin->SetPackagePin(Pick(r_, packagePins_));
-    for (SPartPinInstance* ppi : partPinInstances_) {
-      if (r_.Chance(50)) ppi->SetPartPin(Pick(r_, partPins_));
-      if (r_.Chance(50)) ppi->SetPortInstanceScalar(Pick(r_, portInstScalars_));
-      if (r_.Chance(30)) ppi->SetPadStack(Pick(r_, padStacks_));
-    }
-    for (SPadStack* ps : padStacks_) {
-      if (r_.Chance(30)) ps->SetPartPinInstance(Pick(r_, partPinInstances_));
-      if (r_.Chance(30)) ps->SetPhysicalNode(Pick(r_, nodes_));
-      if (r_.Chance(30)) ps->SetStackUp(Pick(r_, stackUps_));
-    }
-    for (SPad* pad : pads_)
-      for (int i = r_.Below(3); i-- > 0;) pad->InsertRegion(Pick(r_, regions_));
-    for (SStackUp* su : stackUps_)
-      for (int i = r_.Below(3); i-- > 0;) su->InsertPadStack(Pick(r_, padStacks_));
+    Link(portInstBuses_, 50, portBuses_, [](SPortInstanceBus* b, SPortBus* p) { b->SetPort(p); });
+    Bus(portInstBuses_, portInstScalars_, &SPortInstanceBus::SetPortInstanceScalar,
+        &SPortInstanceBus::SetSubPortInstanceBus, portInstBuses_);
+    Link(portInstBundles_, 50, portBundles_, [](SPortInstanceBundle* b, SPortBundle* p) { b->SetPort(p); });
+    Link(portInstBundles_, 0, portInstScalars_, &SPortInstanceBundle::InsertPortInstance);
+    Link(nets_, 30, netBuses_, &SNetScalar::InsertNetBus);
+    Link(nets_, 30, netBundles_, &SNetScalar::InsertNetBundle);
+    Link(nets_, 30, powerRegions_, &SNetScalar::InsertPowerPlaneRegion);
+    Link(nets_, 30, sheets_, &SNetScalar::InsertSchematicSheet);
+    Link(nets_, 30, pinPairs_, &SNetScalar::InsertDriverReceiverPair);
+    Link(nets_, 30, electricalNets_, &SNetScalar::SetElectricalNet);
+    Link(nets_, 20, segments_, [this](SNetScalar* n, SSegment* s) { n->SetVictimSegment(s, Pick(r_, segments_)); });
+    Bus(netBuses_, nets_, &SNetBus::SetNetScalar, &SNetBus::SetSubNetBus, netBuses_);
+    Link(netBundles_, 0, nets_, [this](SNetBundle* b, SNetScalar* n) {
+      b->InsertNet(r_.Chance(50) ? static_cast<SNet*>(n) : Pick(r_, netBuses_));
+    });
+    Link(segments_, 50, nodes_, &SSegment::InsertEndpoint);
+    Link(segments_, 30, regions_, &SSegment::SetRegion);
+    Link(segments_, 30, nets_, &SSegment::SetVictimNet);
+    Link(nodes_, 30, segments_, &SPhysicalNode::InsertSegment);
+    Link(nodes_, 30, portInstScalars_, &SPhysicalNode::SetPortInstanceScalar);
+    Link(nodes_, 30, padStacks_, &SPhysicalNode::SetPadStack);
+    Link(nodes_, 30, virtualPins_, &SPhysicalNode::SetVirtualPin);
+    Link(pinPairs_, 0, pinPairs_, [this](SPinPair* pp, SPinPair*) { pp->InsertPin(Pin()); });
+    Link(pinPairs_, 30, nets_, &SPinPair::SetNetScalar);
+    Link(pinPairs_, 30, electricalNets_, &SPinPair::SetElectricalNet);
+    Link(fromTos_, 0, fromTos_, [this](SFromTo* ft, SFromTo*) { ft->InsertPin(Pin()); });
+    Link(fromTos_, 30, segments_, &SFromTo::InsertSegment);
+    Link(virtualPins_, 30, partInstances_, &SVirtualPin::InsertPin);
+    Link(virtualPins_, 30, nodes_, &SVirtualPin::SetPhysicalNode);
+    Link(ebdPins_, 50, partPinInstances_, &SEbdPin::InsertPin);
+    Link(electricalNets_, 0, nets_, &SElectricalNet::InsertNetScalar);
+    Link(electricalNets_, 30, electricalNets_, &SElectricalNet::InsertElectricalNet);
+    Link(electricalNets_, 30, pinPairs_, &SElectricalNet::InsertDriverReceiverPair);
+    Link(electricalNets_, 20, electricalNets_, &SElectricalNet::SetElectricalNet);
+    Keyed(modules_, partInstances_, &SModule::SetPartInstance);
+    Keyed(parts_, packages_, &SPart::SetPackage);
+    Keyed(parts_, pinMappings_, &SPart::SetPinMapping);
+    Link(parts_, 50, packages_, &SPart::SetSelectedPackage);
+    Link(parts_, 50, pinMappings_, &SPart::SetSelectedMapping);
+    Link(partPins_, 50, packagePins_, &SPartPin::SetPackagePin);
+    Link(partPinInstances_, 50, partPins_, &SPartPinInstance::SetPartPin);
+    Link(partPinInstances_, 50, portInstScalars_, &SPartPinInstance::SetPortInstanceScalar);
+    Link(partPinInstances_, 30, padStacks_, &SPartPinInstance::SetPadStack);
+    Link(padStacks_, 30, partPinInstances_, &SPadStack::SetPartPinInstance);
+    Link(padStacks_, 30, nodes_, &SPadStack::SetPhysicalNode);
+    Link(padStacks_, 30, stackUps_, &SPadStack::SetStackUp);
+    Link(pads_, 0, regions_, &SPad::InsertRegion);
+    Link(stackUps_, 0, padStacks_, &SStackUp::InsertPadStack);
   }
 
   SPin* Pin() {

@@ -1,17 +1,13 @@
 // Conditional rules, rule sets and OAT contexts: object kinds and their
 // texts, rule sets by their own name, a module's rules and object types,
-// contexts with one name map over three kinds; a session with contexts
-// through files (the hand-computed tests/data/contexts.tvn, damage, memory
-// running out) and a rule with its rule sets in a file of its own.
+// contexts with one name map over three kinds, memory running out; a session
+// with contexts through files (tests/data/contexts.tvn) and a rule with its
+// rule sets in a file of its own.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <thread>
 
-#include "core/pool.h"
-#include "design/session_files.h"
 #include "file_test.h"
-#include "hierarchy_fixture.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -19,17 +15,8 @@ using namespace tavrin_test;
 namespace {
 
 typedef SCondRule R;
-typedef std::vector<std::string> Strings;
 
-// A read, failed or not, replaces the value every design element record
-// carries; a file that holds 0 there puts it back before a save.
-void ResetShared() {
-  SSession* scratch = AllocSession();
-  EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);
-  delete scratch;
-}
-
-class RulesTest : public SessionTest {
+class RulesTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
@@ -41,8 +28,9 @@ class RulesTest : public SessionTest {
   SProject* project = nullptr;
   SCell* cell = nullptr;
   SModule* m = nullptr;
-  ScratchDir dir;
 };
+
+using ContextFileTest = FileTest;
 
 }  // namespace
 
@@ -130,8 +118,7 @@ TEST_F(RulesTest, ModuleRules) {
 // name; Destroy deletes only a type of this module's index.
 TEST_F(RulesTest, ModuleObjectTypes) {
   SObjectType* t = m->CreateObjectType("T");
-  ASSERT_NE(t, nullptr);
-  EXPECT_FALSE(m->CreateObjectType("T") || m->CreateObjectType(nullptr));
+  EXPECT_FALSE(!t || m->CreateObjectType("T") || m->CreateObjectType(nullptr));
   SObjectType* u = new (heap) SObjectType();
   u->SetName("U");
   EXPECT_TRUE(m->SetObjectType("A", u) && m->GetObjectType("U") == u && !m->HasObjectType("A"));
@@ -180,69 +167,16 @@ TEST_F(RulesTest, ContextAssignments) {
   delete p;
   delete ci;
   EXPECT_FALSE(k->CreateProperty(nullptr) || k->CreateAttribute(nullptr) || k->CreateConstraintInstance(nullptr, c));
-  SOATContext* k2 = m->CreateOATContext("K2");
-  EXPECT_TRUE(m->DestroyOATContext("K2") && !m->HasOATContext("K2") && !m->DestroyOATContext("K2"));
-  delete k2;
 }
 
-namespace {
-
-// tests/data/contexts.tvn: project P with constraint WIDTH (written after
-// the designs) and design c, whose connectivity view r (id 5) holds
-// contexts K1 (id 31; properties P1 (id 41, string "a"), then P2 (id 42))
-// and K2 (id 32; attributes W (id 51, integer 7), then W (id 52); constraint
-// instance CI (id 61) of WIDTH).
-// Sets the identifier an assignment class keeps protected.
-template <class T>
-struct IdSetter : T {
-  static T* Set(T* o, long id) {
-    (o->*(&IdSetter::SetId))(id);
-    return o;
-  }
-};
-
-struct ContextSession {
-  explicit ContextSession(SSession* s) {
-    project = s->CreateProject("P");
-    SCell* c = project->CreateDesignCell("c");
-    r = c->CreateConnectivityRepresentation("r");
-    r->SetId(5);
-    SConstraint* width = project->CreateConstraint("WIDTH");
-    SOATContext* k1 = r->CreateOATContext("K1");
-    k1->SetId(31);
-    SProperty* p1 = IdSetter<SProperty>::Set(k1->CreateProperty("P1"), 41);
-    p1->CreateStringValue()->SetValue("a");
-    IdSetter<SProperty>::Set(k1->CreateProperty("P2"), 42);
-    SOATContext* k2 = r->CreateOATContext("K2");
-    k2->SetId(32);
-    SAttribute* w1 = IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 51);
-    w1->CreateIntegerValue()->SetValue(7);
-    IdSetter<SAttribute>::Set(k2->CreateAttribute("W"), 52);
-    IdSetter<SConstraintInstance>::Set(k2->CreateConstraintInstance("CI", width), 61);
-  }
-  SProject* project;
-  SConnectivityRepresentation* r;
-};
-
-class ContextFileTest : public FileTest {
- protected:
-  std::string SaveOf(SSession* s) {
-    ResetShared();
-    return FileTest::SaveOf(s);
-  }
-};
-
-}  // namespace
-
-// The save is the hand-computed file; restored, the later "W" read holds
-// the entry and the constraint instance is on the constraint the project
-// wrote after it; the next round trip gives the file again.
-TEST_F(ContextFileTest, GoldenFileAndRoundTrips) {
-  ContextSession built(session);
+// Restored, the later "W" read holds the entry and the constraint instance
+// is on the constraint the project wrote after it (the golden file and its
+// cuts: hierarchy_test). Damage is refused and leaves the session as it
+// was: every owned class swapped for another, an assignment claimed twice
+// or null, a context where none can be.
+TEST_F(ContextFileTest, RestoredAndDamaged) {
   const std::string golden = ReadFile(TestData("contexts.tvn"));
-  ASSERT_EQ(SaveOf(session), golden);
-  SSession* s = Restored(golden);
-  SProject* p = s->GetProject("P");
+  SProject* p = Restored(golden)->GetProject("P");
   SOATContext* k2 = SConnectivityRepresentation::Cast(p->GetDesign("c")->GetRepresentation("r"))->GetOATContext("K2");
   ASSERT_NE(k2, nullptr);
   std::vector<SAttribute*> ws = Items(k2->GetAllAttributes());
@@ -250,34 +184,21 @@ TEST_F(ContextFileTest, GoldenFileAndRoundTrips) {
   EXPECT_TRUE(ws[0]->GetId() == 51 && k2->GetAssignment("W") == ws[0]) << "the W read last holds the entry";
   SConstraintInstance* ci = SConstraintInstance::Cast(k2->GetAssignment("CI"));
   ASSERT_TRUE(ci && ci->GetConstraint() && ci->GetConstraint() == p->GetConstraint("WIDTH"));
-  const std::string second = SaveOf(s);
-  EXPECT_NE(second, golden);
-  EXPECT_EQ(SaveOf(Restored(second)), golden);
-}
 
-// Damage is refused and leaves the session as it was: every cut of the
-// data section in a sound frame, every owned class swapped for another, an
-// assignment claimed twice or null, a context where none can be.
-TEST_F(ContextFileTest, DamageLeavesTheSession) {
   ContextSession built(session);
-  const std::string golden = ReadFile(TestData("contexts.tvn"));
-  const std::string before = SaveOf(session);
+  const std::string before = Fingerprint(session);
   auto refused = [&](const std::string& bytes, const std::string& what, bool check = true) {
     ASSERT_EQ(Restore(session, bytes), 0) << what;
     if (check) {
-      ASSERT_EQ(SaveOf(session), before) << what;
+      ASSERT_EQ(Fingerprint(session), before) << what;
     }
   };
-  std::vector<std::string> data;
-  Reframe(golden, [&data](std::vector<std::string>& d) { data = d; });
-  for (std::size_t n = 0; n < data.size(); ++n)
-    refused(Reframe(golden, [n](std::vector<std::string>& d) { d.resize(n); }), "cut at line " + std::to_string(n),
-            n % 8 == 0);
+  const Strings data = DataLines(golden);
   // Each index of the table is an owned child; any other class is damage.
   for (std::size_t i = 1; i <= 13; ++i)
     for (const char* cls : {"SFile", "SProperty", "SAttribute", "SOATContext", "SConstraintInstance"})
       if (WithClass(golden, i, cls) != golden) refused(WithClass(golden, i, cls), "index " + std::to_string(i) + " a " + cls, false);
-  EXPECT_EQ(SaveOf(session), before);
+  EXPECT_EQ(Fingerprint(session), before);
   // P2's record (reference 11, global, name, no value, id), then P1's
   // reference (12): P2 claimed again there, a null, an unclaimed value.
   const std::size_t p1 = std::find(data.begin(), data.end(), "P1") - data.begin();
@@ -291,11 +212,17 @@ TEST_F(ContextFileTest, DamageLeavesTheSession) {
   refused(edited(p1 - 9, "10"), "the context itself as its property");
 }
 
-namespace {
-
-// Rule U1 -> U2 (Net, PinPair; id 77) with rule sets A (id 3), then B (id 4).
-// The file holds the rule, then each rule set's reference and record.
-Lines RuleFile(const std::string& path, SCondRule* r) {
+// Rule U1 -> U2 (Net, PinPair; id 77) with rule sets A (id 3), then B (id
+// 4): the file holds the rule, then each rule set's reference and record.
+// A rule set listed twice, a null or a rule as a rule set is damage, and
+// nothing is deleted twice.
+TEST_F(RulesTest, RuleFiles) {
+  SCondRule* r = m->CreateCondRule("U1", "Net", "U2", "PinPair");
+  r->SetId(77);
+  r->CreateRuleSet("A")->SetId(3);
+  r->CreateRuleSet("B")->SetId(4);
+  const std::string path = dir.File("rule");
+  Fingerprint(session);  // puts back the value every design element record carries
   {
     PersistentFile f(path.c_str(), 1, nullptr);
     f.WritePointer(r);
@@ -304,53 +231,21 @@ Lines RuleFile(const std::string& path, SCondRule* r) {
       f.WritePointer(*it);
       (*it)->Serialize(f);
     }
-    EXPECT_TRUE(f.Close()) << f.GetError();
+    ASSERT_TRUE(f.Close()) << f.GetError();
   }
-  std::istringstream in(ReadFile(path));
-  Lines out;
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return Lines(out.begin() + 7, out.end());
-}
-
-// Reads the rule, then as many rule sets as follow; null when damaged.
-SCondRule* ReadRuleFile(const std::string& path, HANDLEMA* heap) {
-  PersistentFile f(path.c_str(), 0, heap);
-  if (!f.IsOK()) return nullptr;
-  SCondRule* r = tavrin::Record(f, heap).Root<SCondRule>();
-  for (std::size_t i = 0; r && i < r->GetAllRuleSets().size(); ++i) {
-    SRuleSet* rs = SRuleSet::Cast(f.ReadPointer());
-    if (!rs || rs->Serialize(f) != 0) return nullptr;
-  }
-  if (!r || !f.FinishData()) return nullptr;
-  return f.Close() ? r : nullptr;
-}
-
-}  // namespace
-
-TEST_F(RulesTest, RuleFileRoundTrips) {
-  SCondRule* r = m->CreateCondRule("U1", "Net", "U2", "PinPair");
-  r->SetId(77);
-  r->CreateRuleSet("A")->SetId(3);
-  r->CreateRuleSet("B")->SetId(4);
-  const std::string path = dir.File("rule");
-  ResetShared();
   // source, target, kinds, id, two rule sets by reference; then B and A:
   // design element (flags, name, shared, 0, 0, no assignments), name, id.
-  const Lines golden = {"1", "2", "U1", "2", "U2", "2", "4", "77", "2", "2", "3",
-                        "2", "0", "0", "0", "0", "0", "0", "0", "1", "B", "4",
-                        "3", "0", "0", "0", "0", "0", "0", "0", "1", "A", "3",
-                        "@@@@", "4", "SCondRule", "SRuleSet", "1"};
-  ASSERT_EQ(RuleFile(path, r), golden);
-  SCondRule* back = ReadRuleFile(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_EQ(back->GetAllRuleSets().size(), 2u);
-  delete back;
-}
+  EXPECT_EQ(ReadFile(path).substr(37), "1\n2\nU1\n2\nU2\n2\n4\n77\n2\n2\n3\n2\n0\n0\n0\n0\n0\n0\n0\n1\nB\n4\n"
+                                       "3\n0\n0\n0\n0\n0\n0\n0\n1\nA\n3\n@@@@\n4\nSCondRule\nSRuleSet\n1\n");
+  {
+    PersistentFile f(path.c_str(), 0, heap);
+    SCondRule* back = tavrin::Record(f, heap).Root<SCondRule>();
+    ASSERT_TRUE(back && back->GetAllRuleSets().size() == 2);
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(SRuleSet::Cast(f.ReadPointer())->Serialize(f), 0);
+    EXPECT_TRUE(f.FinishData() && f.Close());
+    delete back;
+  }
 
-// A rule set listed twice, a null or a rule as a rule set is damage, and
-// nothing is deleted twice.
-TEST_F(RulesTest, DamagedRuleFiles) {
-  const std::string path = dir.File("bad");
   const Lines head = {"1", "1", "s", "1", "t", "2", "2", "0", "2"};
   auto read = [&](const Lines& refs, const Lines& classes) {
     Lines data = head;

@@ -15,7 +15,7 @@ if(VALGRIND_EXECUTABLE AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_TSAN)
   if(TARGET board_test)
     add_test(NAME valgrind_board_test
       COMMAND ${VALGRIND_EXECUTABLE} --leak-check=full --error-exitcode=1 -q
-              $<TARGET_FILE:board_test> --gtest_filter=BoardTest.Session*:BoardTest.BoardDestructors:BoardTest.DestroyDesign*:BoardTest.RestoredBoard)
+              $<TARGET_FILE:board_test> --gtest_filter=BoardTest.DiscretePinPairsAndDestructors:BoardTest.DestroyDesign*:BoardTest.RestoredBoard)
     set_tests_properties(valgrind_board_test PROPERTIES LABELS valgrind TIMEOUT 600)
   endif()
 endif()
