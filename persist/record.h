@@ -59,26 +59,10 @@ class Record {
   // Integers of a text-encoded save go straight into the output buffer;
   // plain number lines of a text-encoded restore come straight from the
   // input buffer (any other line takes the primitives).
-  void Unsigned(uint32_t& v) {
-    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(static_cast<int32_t>(v));
-    if (DirectNumber(v)) return;
-    Scalar(&PersistentStore::WriteUnsigned, &PersistentStore::ReadUnsigned, v);
-  }
-  void Int(int32_t& v) {
-    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
-    if (DirectNumber(v)) return;
-    Scalar(&PersistentStore::WriteInt, &PersistentStore::ReadInt, v);
-  }
-  void Key(int32_t& v) {
-    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
-    if (DirectNumber(v)) return;
-    Scalar(&PersistentStore::WriteKey, &PersistentStore::ReadInt, v);
-  }
-  void Long(int32_t& v) {
-    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(v);
-    if (DirectNumber(v)) return;
-    Scalar(&PersistentStore::WriteLong, &PersistentStore::ReadLong, v);
-  }
+  void Unsigned(uint32_t& v) { Integer(&PersistentStore::WriteUnsigned, &PersistentStore::ReadUnsigned, v); }
+  void Int(int32_t& v) { Integer(&PersistentStore::WriteInt, &PersistentStore::ReadInt, v); }
+  void Key(int32_t& v) { Integer(&PersistentStore::WriteKey, &PersistentStore::ReadInt, v); }
+  void Long(int32_t& v) { Integer(&PersistentStore::WriteLong, &PersistentStore::ReadLong, v); }
   void Float(float& v) { Scalar(&PersistentStore::WriteFloat, &PersistentStore::ReadFloat, v); }
   void Double(double& v) { Scalar(&PersistentStore::WriteDouble, &PersistentStore::ReadDouble, v); }
   // A boolean: 0 or 1; true after reading exactly when the value was 1.
@@ -493,6 +477,14 @@ class Record {
     if (!in->TryReadPlainNumber(n)) return false;
     v = static_cast<V>(static_cast<uint32_t>(static_cast<uint64_t>(n)));
     return true;
+  }
+
+  template <class V>
+  void Integer(unsigned (PersistentStore::*write)(const void*, unsigned, unsigned),
+               unsigned (PersistentStore::*read)(void*, unsigned, unsigned), V& v) {
+    if (OutputFile* out = m_s.DirectOutput()) return out->PutIntLine(static_cast<int32_t>(v));
+    if (DirectNumber(v)) return;
+    Scalar(write, read, v);
   }
 
   template <class V>
