@@ -43,7 +43,30 @@ SPortInstanceScalar::SPortInstanceScalar() {}
 
 int SPortInstanceScalar::WritePointer(PersistentStore& s) { return s.WritePointer(tavrin::AsObject(this)); }
 
-SPortInstanceScalar::~SPortInstanceScalar() { m_portInstanceBi.clear(m_heap); }
+SPortInstanceScalar::~SPortInstanceScalar() {
+  m_portInstanceBi.clear(m_heap);
+  tavrin::PoolFree(m_rare);
+}
+
+SPortInstanceScalar::RareLinks* SPortInstanceScalar::Rare(bool make) {
+  if (!m_rare && make) {
+    m_rare = static_cast<RareLinks*>(tavrin::PoolAlloc(m_heap, sizeof(RareLinks)));
+    if (m_rare) *m_rare = RareLinks{nullptr, nullptr};
+  }
+  return m_rare;
+}
+
+bool SPortInstanceScalar::SetPhysicalNode(SPhysicalNode* node) {
+  RareLinks* rare = Rare(node != nullptr);
+  if (rare) rare->physicalNode = node;
+  return rare || !node;
+}
+
+bool SPortInstanceScalar::SetConnectorPinInstance(SConnectorPinInstance* pin) {
+  RareLinks* rare = Rare(pin != nullptr);
+  if (rare) rare->connectorPinInstance = pin;
+  return rare || !pin;
+}
 
 bool SPortInstanceScalar::InsertPortInstanceBus(SPortInstanceBus* bus) {
   return tavrin::InsertOnce(m_portInstanceBi, bus, m_heap);
@@ -59,9 +82,9 @@ Persistent::Error SPortInstanceScalar::Serialize(PersistentStore& s) {
   tavrin::Record r(s, m_heap);
   r.ReferenceList(m_portInstanceBi, m_heap);
   r.Reference(m_netScalar);
-  r.Reference(m_physicalNode);
+  r.Reference(this, &SPortInstanceScalar::GetPhysicalNode, &SPortInstanceScalar::SetPhysicalNode);
   r.Reference(m_partPinInstance);
-  r.Reference(m_connectorPinInstance);
+  r.Reference(this, &SPortInstanceScalar::GetConnectorPinInstance, &SPortInstanceScalar::SetConnectorPinInstance);
   r.Long(m_id);
   return r.Result();
 }

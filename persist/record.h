@@ -109,6 +109,15 @@ class Record {
     p = ReadCast<T>(ReadRef());
   }
 
+  // A reference the object keeps behind an accessor pair. The setter's
+  // false while reading is memory run out.
+  template <class O, class T>
+  void Reference(O* owner, T* (O::*get)() const, bool (O::*set)(T*)) {
+    T* p = (owner->*get)();
+    Reference(p);
+    if (Reading() && ok() && !(owner->*set)(p)) m_s.MarkOutOfMemory();
+  }
+
   // An owned child that may be absent: its reference, then its record.
   // Reading stores the child (or null) in p, the child also when its record
   // is damaged. A reference to an object of another class, or one already

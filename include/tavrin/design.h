@@ -1163,28 +1163,32 @@ class TAVRIN_API SPortInstanceScalar : public SPortInstance, public SPin {
     m_netScalar = net;
     return true;
   }
-  SPhysicalNode* GetPhysicalNode() const { return m_physicalNode; }
-  bool SetPhysicalNode(SPhysicalNode* node) {
-    m_physicalNode = node;
-    return true;
-  }
+  SPhysicalNode* GetPhysicalNode() const { return m_rare ? m_rare->physicalNode : nullptr; }
+  // False when the block the physical node and the connector pin instance
+  // share cannot be had (the reference is then unchanged).
+  bool SetPhysicalNode(SPhysicalNode* node);
   SPartPinInstance* GetPartPinInstance() const { return m_partPinInstance; }
   bool SetPartPinInstance(SPartPinInstance* pin) {
     m_partPinInstance = pin;
     return true;
   }
-  SConnectorPinInstance* GetConnectorPinInstance() const { return m_connectorPinInstance; }
-  bool SetConnectorPinInstance(SConnectorPinInstance* pin) {
-    m_connectorPinInstance = pin;
-    return true;
-  }
+  SConnectorPinInstance* GetConnectorPinInstance() const { return m_rare ? m_rare->connectorPinInstance : nullptr; }
+  bool SetConnectorPinInstance(SConnectorPinInstance* pin);
 
  private:
+  // The two references few instances have live in a pool block of their
+  // own, made when one is first set: without them an instance fits the
+  // 120-byte pool class, where boards hold hundreds of thousands.
+  struct RareLinks {
+    SPhysicalNode* physicalNode;
+    SConnectorPinInstance* connectorPinInstance;
+  };
+  RareLinks* Rare(bool make);
+
   RelLinkedList<SPortInstanceBus*> m_portInstanceBi;
   SNetScalar* m_netScalar = nullptr;
-  SPhysicalNode* m_physicalNode = nullptr;
   SPartPinInstance* m_partPinInstance = nullptr;
-  SConnectorPinInstance* m_connectorPinInstance = nullptr;
+  RareLinks* m_rare = nullptr;
 };
 
 // The instance of a bus port: member scalars by index, owned index ranges
