@@ -21,6 +21,8 @@
 
 namespace tavrin_test {
 
+typedef std::vector<std::string> Lines;
+
 // A fresh session per test.
 class SessionTest : public ::testing::Test {
  protected:
@@ -53,6 +55,13 @@ class FailAfter {
   ~FailAfter() { tavrin::HeapFailAfter(0); }
   FailAfter(const FailAfter&) = delete;
   FailAfter& operator=(const FailAfter&) = delete;
+};
+
+// The pools' counters, as GetCntTavrin reports them now.
+struct Counts {
+  int large = -1, zero = -1, classes = -1, result = -1;
+  int* chunks = nullptr;
+  Counts() { result = GetCntTavrin(large, zero, classes, chunks); }
 };
 
 // Bytes held by the private heap behind a session record.
