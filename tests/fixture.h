@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -66,6 +67,21 @@ struct Counts {
 
 // Bytes held by the private heap behind a session record.
 inline std::size_t HeapBytes(const HANDLEMA* heap) { return tavrin::HeapBytesInUse(heap->heap); }
+
+// Runs `body` in a child process after `setup` (limits, an alarm): the
+// child's exit status, or 128 + the signal that ended it.
+template <class Setup, class F>
+int InChild(Setup setup, F body) {
+  std::fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    setup();
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 // A folder removed with its contents after the test.
 class ScratchDir {
