@@ -171,7 +171,7 @@ TEST_F(ConstraintTest, InstanceAndOverrideRecords) {
 }
 
 // The project's families survive a session save and restore, instances
-// referring to the restored constraints; a destroyed entry is only unlinked.
+// referring to the restored constraints.
 TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   SProject* p = session->CreateProject("P");
   SConstraint* c = p->CreateConstraint("WIDTH");
@@ -180,9 +180,8 @@ TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   p->CreateConstraintGroup("G")->SetConstraintSet("S1", s);
   p->CreateConstraintInstance("W", c);
   p->SetConstraint("W", "10", 2);
-  SConstraint* gone = p->CreateConstraint("T");
+  p->CreateConstraint("T");
   EXPECT_TRUE(p->DestroyConstraint("T"));
-  EXPECT_STREQ(gone->GetName(), "T");
   ASSERT_EQ(session->Save(File().c_str()), 1);
   std::string saved = ReadFile(dir.File("f1"));
   EXPECT_LT(saved.find("\nS1\n"), saved.find("\nWIDTH\n")) << "a project's sets are saved before its constraints";

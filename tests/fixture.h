@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +21,8 @@
 #include "platform/private_heap.h"
 
 namespace tavrin_test {
+
+typedef std::vector<std::string> Lines;
 
 // A fresh session per test.
 class SessionTest : public ::testing::Test {
@@ -55,8 +58,30 @@ class FailAfter {
   FailAfter& operator=(const FailAfter&) = delete;
 };
 
+// The pools' counters, as GetCntTavrin reports them now.
+struct Counts {
+  int large = -1, zero = -1, classes = -1, result = -1;
+  int* chunks = nullptr;
+  Counts() { result = GetCntTavrin(large, zero, classes, chunks); }
+};
+
 // Bytes held by the private heap behind a session record.
 inline std::size_t HeapBytes(const HANDLEMA* heap) { return tavrin::HeapBytesInUse(heap->heap); }
+
+// Runs `body` in a child process after `setup` (limits, an alarm): the
+// child's exit status, or 128 + the signal that ended it.
+template <class Setup, class F>
+int InChild(Setup setup, F body) {
+  std::fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    setup();
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 // A folder removed with its contents after the test.
 class ScratchDir {

@@ -131,24 +131,9 @@ TEST_F(ObjectsTest, ObjectsThenTheirType) {
   SObject* o2 = o1->CreateObject();
   o2->SetId(12);
   const std::string path = dir.File("objects");
-  {
-    PersistentFile f(path.c_str(), 1, heap);
-    for (SObject* o : {o1, o2}) {
-      f.WritePointer(o);
-      o->Serialize(f);
-    }
-    f.WritePointer(type);
-    type->Serialize(f);
-    ASSERT_TRUE(f.Close()) << f.GetError();
-  }
-  const Lines golden = {"1", "0", "2", "o1", "0", "0", "0", "0", "0", "1", "L", "2", "11", "1",
-                        "3", "0", "0", "0", "0", "0", "0", "0", "0", "2", "12", "0",
-                        "2", "1", "T", "9",
-                        "@@@@", "4", "SObject", "SObjectType", "0"};
-  std::istringstream in(ReadFile(path));
-  Lines lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  ASSERT_EQ(Lines(lines.begin() + 7, lines.end()), golden);
+  EXPECT_EQ(SaveRecord(path, o1, heap, o2, type),
+            (Lines{"1", "0", "2", "o1", "0", "0", "0", "0", "0", "1", "L", "2", "11", "1",
+                   "3", "0", "0", "0", "0", "0", "0", "0", "0", "2", "12", "0", "2", "1", "T", "9"}));
   PersistentFile f(path.c_str(), 0, heap);
   SObject* r[2];
   for (SObject*& o : r) ASSERT_TRUE((o = SObject::Cast(f.ReadPointer())) && o->Serialize(f) == 0);

@@ -2,8 +2,6 @@
 // previous file as it was; a save costs about one write per 64 KiB.
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "fixture.h"
 #include "persist/output_file.h"
@@ -36,18 +34,12 @@ class SaveIoTest : public SessionTest {
 // Runs body in a child whose files stay under 100000 bytes: exit status or 128 + signal.
 template <class F>
 int InChildWithFileLimit(bool ignoreSignal, F body) {
-  fflush(stdout);
-  pid_t pid = fork();
-  if (pid == 0) {
+  return InChild([ignoreSignal] {
     struct rlimit core = {0, 0}, fsize = {100000, 100000};
     setrlimit(RLIMIT_CORE, &core);
     setrlimit(RLIMIT_FSIZE, &fsize);
     if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }, body);
 }
 
 }  // namespace

@@ -48,8 +48,6 @@ using namespace tavrin_test;
 
 namespace {
 
-typedef std::vector<std::string> Lines;
-
 // A session with project "p" whose attribute "a" holds `lists` list values
 // nested in one another: the project's record is at nesting level 1, the
 // attribute's at 2 and the lists' at 3 and below.

@@ -1,74 +1,46 @@
 // Save and restore: the second round trip, reversed lists, long texts, refused saves.
 #include <cstdlib>
 
-#include "design/session_files.h"
-#include "fixture.h"
+#include "file_test.h"
+#include "random_model.h"
 
 using namespace tavrin_test;
 
 namespace {
 
-class RoundTripTest : public SessionTest {
- protected:
-  // Projects with files, an empty-named one with texts longer than any
-  // buffer, libraries of every kind (three package ones, for the order).
-  void Populate() {
-    SProject* a = session->CreateProject("Alpha");
-    a->SetHostCAD("layout tool 7");
-    a->SetUnits("mil");
-    a->SetClientFlags(0x55);
-    SFile* f = a->CreateFile("top.net");
-    f->SetAlias("netlist");
-    f->SetKind("NET");
-    f->SetTimeStamp(1700000000);
-    f->SetGMT(true);
-    a->CreateFile("parts.lib")->SetTimeStamp(-3);
-    session->CreateProject("Beta")->CreateFile("only");
-    for (const char* name : {"pkgA", "pkgB", "pkgC"}) session->CreatePackageLibrary(name)->SetLocation(name);
-    session->CreatePinMappingLibrary("pins")->SetAccessType(2);
-    session->CreatePadStackLibrary("pads");
-    SProject* e = session->CreateProject("");
-    e->SetHostCAD(LongText().c_str());
-    e->CreateFile("")->SetAlias(LongText().c_str());
-  }
-  static std::string LongText() { return std::string(100000, 'x') + " " + std::string(100000, 'y'); }
-  std::string SaveOf(SSession* s, const std::string& name) {
-    EXPECT_EQ(s->Save(dir.File(name).c_str()), 1);
-    return ReadFile(dir.File(name));
-  }
-  SSession* Restored(const std::string& name) {
-    SSession* s = AllocSession();
-    EXPECT_EQ(s->Restore(dir.File(name).c_str()), 1) << name;
-    return s;
-  }
-  ScratchDir dir;
-};
+using RoundTripTest = FileTest;
+
+std::string LongText() { return std::string(100000, 'x') + " " + std::string(100000, 'y'); }
 
 }  // namespace
 
 // The first restore reverses every list, so its save differs; the second
-// gives the first file back byte for byte, so every saved field reads back,
-// whatever PID_SIZE holds.
+// gives the first file back byte for byte, whatever PID_SIZE holds: a model
+// of every class, a project "" with texts longer than any buffer, a file
+// whose GMT flag is not saved.
 TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
-  Populate();
-  std::string first = SaveOf(session, "first");
-  SSession* second = Restored("first");
-  std::string reversed = SaveOf(second, "second");
-  EXPECT_TRUE(reversed.size() == first.size() && reversed != first);
-  SSession* third = Restored("second");
-  EXPECT_EQ(SaveOf(third, "third"), first);
+  SSession* model = BuildRandomModel(4, true);
+  sessions.emplace_back(model);
+  model->CreateProject("Alpha")->CreateFile("top.net")->SetGMT(true);
+  SProject* e = model->CreateProject("");
+  e->SetHostCAD(LongText().c_str());
+  e->CreateFile("")->SetAlias(LongText().c_str());
+  for (const char* name : {"pkgA", "pkgB"}) model->CreatePackageLibrary(name);
+  std::string first = SaveOf(model);
+  SSession* second = Restored(first);
+  std::string reversed = SaveOf(second);
+  EXPECT_NE(reversed, first);
+  SSession* third = Restored(reversed);
+  EXPECT_EQ(SaveOf(third), first);
   for (const char* value : {"1", "-5", "abc", "99999999999"}) {  // any chunk size of the reference numbering
     setenv("PID_SIZE", value, 1);
-    EXPECT_EQ(SaveOf(third, "tuned"), first) << value;
+    EXPECT_EQ(SaveOf(third), first) << value;
   }
   unsetenv("PID_SIZE");
-  SProject* a = second->GetProject("Alpha");
-  ASSERT_NE(a, nullptr);
-  EXPECT_FALSE(a->GetFile("top.net")->GetIsGMT()) << "the GMT flag is not saved";
+  EXPECT_FALSE(second->GetProject("Alpha")->GetFile("top.net")->GetIsGMT());
   EXPECT_EQ(second->GetProject("")->GetFile("")->GetAlias(), LongText());
-  EXPECT_STREQ((*second->GetAllPackageLibraries().begin())->GetName(), "pkgA");
-  delete second;
-  delete third;
+  Strings libraries = Names(model->GetAllPackageLibraries());
+  EXPECT_EQ(Names(second->GetAllPackageLibraries()), Strings(libraries.rbegin(), libraries.rend()));
 }
 
 // Save fails, leaving the previous file alone, for a text or a key holding a

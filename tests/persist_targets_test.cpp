@@ -2,7 +2,6 @@
 // anything but a regular file is refused at once, long names still save.
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "design/session_files.h"
 #include "fixture.h"
@@ -40,19 +39,11 @@ class TargetTest : public SessionTest {
   std::string saved;
 };
 
-// Runs body in a child that an alarm ends after two seconds: its exit
-// status, or 128 + the signal, so a read that blocks fails the test.
+// Runs body in a child that an alarm ends after two seconds, so a read that
+// blocks fails the test.
 template <class F>
 int Prompt(F body) {
-  fflush(stdout);
-  pid_t pid = fork();
-  if (pid == 0) {
-    alarm(2);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return InChild([] { alarm(2); }, body);
 }
 
 }  // namespace

@@ -11,13 +11,7 @@ using namespace tavrin;
 using tavrin_test::FailAfter;
 using tavrin_test::HeapBytes;
 
-namespace {
-struct Counts {
-  int large = -1, zero = -1, classes = -1, result = -1;
-  int* chunks = nullptr;
-  Counts() { result = GetCntTavrin(large, zero, classes, chunks); }
-};
-}  // namespace
+using tavrin_test::Counts;
 
 // The tables live from the first live session to the last and come back with
 // zeroed chunk counters; a session that cannot be allocated changes nothing.

@@ -12,24 +12,20 @@ using SessionLibraries = tavrin_test::SessionTest;
 using tavrin_test::Items;
 
 // Each library goes to the shared map under its own name (case-sensitive)
-// and to the list of its kind only; a second one of the same name takes over
-// the map entry while the first stays listed. Destroy unlinks from map and
-// list without deleting; a second time, or a null or absent name, gives false.
+// and to the list of its kind only, where one that lost its map entry to a
+// second of the same name stays; Destroy takes it off the list too. (Take-over
+// and unlinking of every named family: named_family_test.)
 TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnList) {
   SPackageLibrary* pkg = session->CreatePackageLibrary("Lib");
   SPadStackLibrary* pads = session->CreatePadStackLibrary("Pads");
-  SPinMappingLibrary* pins = session->CreatePinMappingLibrary("Pins");
-  ASSERT_TRUE(pkg && pads && pins);
+  ASSERT_TRUE(pkg && pads && session->CreatePinMappingLibrary("Pins"));
   EXPECT_TRUE(session->GetLibrary("Pads") == pads && !session->GetLibrary("lib"));
   SPackageLibrary* again = session->CreatePackageLibrary("Lib");
-  EXPECT_TRUE(again != pkg && session->GetLibrary("Lib") == again);
   EXPECT_EQ(Items(session->GetAllPackageLibraries()), (std::vector<SPackageLibrary*>{again, pkg}));
   EXPECT_EQ(Items(session->GetAllPadStackLibraries()), std::vector<SPadStackLibrary*>{pads});
   EXPECT_TRUE(session->DestroyLibrary("Pads") && session->DestroyLibrary("Lib"));
-  EXPECT_FALSE(session->DestroyLibrary("Pads") || session->DestroyLibrary(nullptr) || session->DestroyLibrary("none"));
   EXPECT_TRUE(session->GetAllPadStackLibraries().empty() && session->GetAllLibraries().size() == 1u);
-  EXPECT_EQ(Items(session->GetAllPackageLibraries()), std::vector<SPackageLibrary*>{pkg});  // the older one stays
-  EXPECT_EQ(std::string(pads->GetName()) + again->GetName(), "PadsLib");  // unlinked, still valid
+  EXPECT_EQ(Items(session->GetAllPackageLibraries()), std::vector<SPackageLibrary*>{pkg});
   EXPECT_FALSE(session->CreatePackageLibrary(nullptr) || session->CreatePinMappingLibrary(nullptr));
 }
 

@@ -36,8 +36,6 @@ inline std::pair<int, std::string> TextOf(E* e, const char* n) { CString o("x");
 inline std::pair<int, std::string> StrOf(E* e, const char* n) { CString o("x"); int r = e->GetConstraintStr(n, o); return {r, o.str()}; }
 inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"); int r = e->GetAttribute(n, o); return {r, o.str()}; }
 
-typedef std::vector<std::string> Lines;
-
 inline Lines Texts(const RelLinkedList<char*>& list) { return Items<char*, std::string>(list); }
 
 // A session, an element on its heap, and numbered files in a scratch folder.
@@ -56,14 +54,16 @@ class ElementTest : public SessionTest {
 // ---- single records in real files ------------------------------------------------
 // A record file holds one root object: its reference, then its record.
 
-// Saves the object as a file's root (reference, then record); returns the
-// data lines (between the seven header lines and "@@@@").
-template <class T>
-Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap) {
+// Saves the object as a file's root (reference, then record), and `more`
+// after it the same way; returns the data lines (between the seven header
+// lines and "@@@@").
+template <class T, class... More>
+Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... more) {
   {
     PersistentFile f(path.c_str(), 1, heap);
     f.WritePointer(object);
     object->Serialize(f);
+    ((f.WritePointer(more), more->Serialize(f)), ...);
     EXPECT_TRUE(f.Close()) << f.GetError();
   }
   std::istringstream in(ReadFile(path));

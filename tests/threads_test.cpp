@@ -83,11 +83,9 @@ std::string Round(const ScratchDir& dir, const std::string& who, long seed) {
 
 // The id counter, the counted large allocations and the chunk counters.
 std::vector<long> Now() {
-  int large = 0, zero = 0, classes = 0;
-  int* chunks = nullptr;
-  GetCntTavrin(large, zero, classes, chunks);
-  std::vector<long> out = {GTavrinServer::GetCurrent()->GetIdCounter(), large};
-  if (chunks) out.insert(out.end(), chunks, chunks + classes);
+  Counts c;
+  std::vector<long> out = {GTavrinServer::GetCurrent()->GetIdCounter(), c.large};
+  if (c.chunks) out.insert(out.end(), c.chunks, c.chunks + c.classes);
   return out;
 }
 
@@ -162,11 +160,9 @@ TEST(ThreadsSessions, TablesStayBuiltWhileAnyThreadHoldsASession) {
     workers.emplace_back([&] {
       do {
         SSession* s = AllocSession();
-        int large = 0, zero = 0, classes = 0;
-        int* chunks = nullptr;
-        GetCntTavrin(large, zero, classes, chunks);
+        Counts c;
         void* block = s ? tavrin::PoolAlloc(s->GetHeap(), 40) : nullptr;
-        bool sound = s && chunks && classes == tavrin::kSizeClassCount && tavrin::TablesBuilt() &&
+        bool sound = s && c.chunks && c.classes == tavrin::kSizeClassCount && tavrin::TablesBuilt() &&
                      tavrin::SizeClassOf(40) == 3 && block && tavrin::BlockTag(block) == 3u &&
                      s->CreateProject("p") && s->GetProject("p");
         if (!sound) bad.fetch_add(1);
