@@ -3,12 +3,11 @@
 // data anywhere or memory running out anywhere in its restore leaves the
 // session as it was.
 // Then the hierarchy board: what a restore sets, ids, taken-over names and
-// crafted damage (a byte changed anywhere among it).
+// crafted damage.
 #include <functional>
 
 #include "board_fixture.h"
 #include "file_test.h"
-#include "library_fixture.h"
 
 using namespace tavrin_test;
 
@@ -140,10 +139,10 @@ TEST_F(HierarchyTest, IdsAndTakenOverNames) {
 }
 
 // A damaged copy is refused and the session holding the board saves as
-// before; no change of a byte crashes a restore.
+// before (random damage anywhere: the fuzz corpus replay).
 TEST_F(HierarchyTest, DamageLeavesTheSession) {
   HierarchyBoard b(session);
-  std::string before = Fingerprint(session);
+  const std::string before = Fingerprint(session);
   auto refused = [&](const std::string& bytes, const std::string& what) {
     EXPECT_EQ(Restore(session, bytes), 0) << what;
     EXPECT_TRUE(Fingerprint(session) == before) << what;
@@ -151,6 +150,7 @@ TEST_F(HierarchyTest, DamageLeavesTheSession) {
   const std::pair<const char*, Edits> cases[] = {
       {"an instance claimed twice", {{134, "10"}}},
       {"a null instance", {{114, "0"}}},
+      {"a reference one past the object table", {{114, "41"}}},
       {"a schematic view in the connectivity list", {{56, "4"}}},
       {"a port as the interface", {{539, "38"}}},
       {"an integer value as a range", {{604, "40"}}},
@@ -179,20 +179,4 @@ TEST_F(HierarchyTest, DamageLeavesTheSession) {
     EXPECT_EQ((*it)->GetRegion(), nullptr);
   EXPECT_EQ((*n1->GetAllPhysicalNodes().begin())->GetPadStack(), nullptr);
 
-  const std::string good = ReadFile(TestData("hierarchy.tvn"));
-  int read = 0;
-  for (std::size_t at = 0; at < good.size(); ++at) {
-    std::string damaged = good;
-    damaged[at] ^= 1;  // digits and letters to their neighbours, a line feed to a vertical tab
-    if (Restore(session, damaged) == 0) {
-      ASSERT_TRUE(Fingerprint(session) == before) << "byte " << at;
-    } else {  // damage inside a number or a text may still read
-      ++read;
-      delete session;
-      session = AllocSession();
-      HierarchyBoard again(session);
-      before = Fingerprint(session);
-    }
-  }
-  EXPECT_LT(read, int(good.size()) / 2);
 }

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "file_test.h"
-#include "library_fixture.h"
+#include "board_fixture.h"
 
 using namespace tavrin_test;
 

@@ -6,7 +6,6 @@
 #include <set>
 #include <sstream>
 
-#include "board_fixture.h"
 #include "file_test.h"
 
 using namespace tavrin_test;
