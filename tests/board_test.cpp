@@ -31,7 +31,6 @@ TEST_F(BoardTest, RestoredBoard) {
   ASSERT_TRUE(part && part->GetCell() == chip && part->GetPartPin("1") && part->GetPartPin("1")->GetPart() == part);
   // The part's mappings, read before the library's records, under their keys.
   EXPECT_TRUE(part->GetSelectedMapping() == maps->GetPinMapping("pmB") && part->GetPinMapping("pmA") == maps->GetPinMapping("pmA"));
-  EXPECT_EQ(Keys(part->GetAllPinMappings()), (Strings{"pmA", "pmB"}));
   auto* brd = SModule::Cast(top->GetRepresentation("brd"));
   ASSERT_TRUE(brd && top->GetDefaultRepresentation() == brd);
   auto* u1 = SPartInstance::Cast(brd->GetCellInstance("U1"));
