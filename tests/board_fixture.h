@@ -16,46 +16,48 @@
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
+#include <cstdint>
+
 #include "hierarchy_fixture.h"
 
 namespace tavrin_test {
 
 struct BoardFixture {
   explicit BoardFixture(SSession* s) {
-    maps = s->CreatePinMappingLibrary("maps");
-    pmA = WithId(maps->CreatePinMapping("pmA"), 41);
-    pmB = WithId(maps->CreatePinMapping("pmB"), 42);
+    SPinMappingLibrary* maps = s->CreatePinMappingLibrary("maps");
+    SPinMapping* pmA = WithId(maps->CreatePinMapping("pmA"), 41);
+    SPinMapping* pmB = WithId(maps->CreatePinMapping("pmB"), 42);
     pmA->AddGlobalEntry("1", "A");
     pmA->AddSlotEntry(2, "2", "B");
 
     project = s->CreateProject("B");
     chip = project->CreateDesignCell("chip");
-    top = project->CreateDesignCell("top");
+    SCell* top = project->CreateDesignCell("top");
     project->InsertTopCell(top);
 
-    iface = WithId(chip->CreateInterface(), 31);
-    p1 = iface->CreatePortScalar("1");
-    p2 = iface->CreatePortScalar("2");
+    SInterface* iface = WithId(chip->CreateInterface(), 31);
+    SPortScalar* p1 = iface->CreatePortScalar("1");
+    SPortScalar* p2 = iface->CreatePortScalar("2");
     part = WithId(chip->CreatePart("cp"), 51);
     part->SetType(static_cast<TavrinPartType>(3));
-    pin1 = WithId(part->CreatePartPin("1"), 52);
+    SPartPin* pin1 = WithId(part->CreatePartPin("1"), 52);
     pin1->SetX(10);
     pin1->SetY(-20);
-    pin2 = WithId(part->CreatePartPin("2"), 53);
+    SPartPin* pin2 = WithId(part->CreatePartPin("2"), 53);
     pin2->SetX(30);
     pin2->SetY(40);
     part->SetPinMapping("pmA", pmA);
     part->SetPinMapping("pmB", pmB);
     part->SetSelectedMapping(pmB);
     part->AddDiscretePinPair("1-2");
-    partPair = WithId(part->CreatePinPair("PP"), 54);
+    WithId(part->CreatePinPair("PP"), 54);
 
-    brd = WithId(top->CreateModule("brd"), 61);
-    brd2 = WithId(top->CreateModule("brd2"), 62);
-    layout = WithId(brd->CreateLayout(), 63);
+    SModule* brd = WithId(top->CreateModule("brd"), 61);
+    WithId(top->CreateModule("brd2"), 62);
+    WithId(brd->CreateLayout(), 63);
 
-    u1 = brd->CreatePartInstance("U1", chip);
-    u2 = brd->CreatePartInstance("U2", chip);
+    SPartInstance* u1 = brd->CreatePartInstance("U1", chip);
+    SPartInstance* u2 = brd->CreatePartInstance("U2", chip);
     u1->SetRefDes("R1");
     u1->SetLayer(2);
     u1->SetRotation(90);
@@ -66,17 +68,17 @@ struct BoardFixture {
     u2->SetX(7, TAVRIN_UNIT_INTERNAL);
     brd->SetPartInstance("U1", u1);
     brd->SetPartInstance("U2", u2);
-    m1 = WithId(brd->CreateModuleInstance("M1", chip), 64);
+    WithId(brd->CreateModuleInstance("M1", chip), 64);
 
-    u1a = WithId(u1->CreatePortInstanceScalar("1"), 71);
-    u1b = u1->CreatePortInstanceScalar("2");
-    u2a = u2->CreatePortInstanceScalar("1");
+    SPortInstanceScalar* u1a = WithId(u1->CreatePortInstanceScalar("1"), 71);
+    SPortInstanceScalar* u1b = u1->CreatePortInstanceScalar("2");
+    SPortInstanceScalar* u2a = u2->CreatePortInstanceScalar("1");
     u1a->SetPort(p1);
     u1b->SetPort(p2);
     u2a->SetPort(p1);
-    ppi1 = u1->CreatePartPinInstance("1");
-    ppi2 = u1->CreatePartPinInstance("2");
-    ppi3 = u2->CreatePartPinInstance("1");
+    SPartPinInstance* ppi1 = u1->CreatePartPinInstance("1");
+    SPartPinInstance* ppi2 = u1->CreatePartPinInstance("2");
+    SPartPinInstance* ppi3 = u2->CreatePartPinInstance("1");
     Place(ppi1, pin1, u1a);
     Place(ppi2, pin2, u1b);
     Place(ppi3, pin1, u2a);
@@ -85,47 +87,47 @@ struct BoardFixture {
     ppi1->SetX(5, TAVRIN_UNIT_INTERNAL);
     ppi1->SetY(6, TAVRIN_UNIT_INTERNAL);
     ppi3->SetY(9, TAVRIN_UNIT_INTERNAL);
-    ebd = u1->CreateEbdPin("E");
+    SEbdPin* ebd = u1->CreateEbdPin("E");
     ebd->SetGroup("g");
     ebd->InsertPin(ppi1);
-    connector = WithId(new (s->GetHeap()) SConnectorPinInstance(), 81);
+    SConnectorPinInstance* connector = WithId(new (s->GetHeap()) SConnectorPinInstance(), 81);
     connector->SetName("J1");
     connector->SetPortInstanceScalar(u1a);
     u1a->SetConnectorPinInstance(connector);
 
-    n1 = brd->CreateNetScalar("N1");
-    n2 = brd->CreateNetScalar("N2");
+    SNetScalar* n1 = brd->CreateNetScalar("N1");
+    SNetScalar* n2 = brd->CreateNetScalar("N2");
     Connect(n1, u1a);
     Connect(n1, u2a);
     Connect(n2, u1b);
     brd->CreateDiffPair(n1, n2);
-    seg = n1->CreateSegment();
-    v1 = WithId(n1->CreateVirtualPin("V1"), 93);
-    v2 = n1->CreateVirtualPin("V2");
+    SSegment* seg = n1->CreateSegment();
+    SVirtualPin* v1 = WithId(n1->CreateVirtualPin("V1"), 93);
+    n1->CreateVirtualPin("V2");
     v1->SetX(11, TAVRIN_UNIT_INTERNAL);
     v1->SetY(12, TAVRIN_UNIT_INTERNAL);
     v1->SetGuidePin(true);
     v1->InsertPin(u1);
-    ft = WithId(n1->CreateFromTo("U1.1,U2.1"), 94);
-    ft2 = n1->CreateFromTo("U2.1,V1");
+    SFromTo* ft = WithId(n1->CreateFromTo("U1.1,U2.1"), 94);
+    n1->CreateFromTo("U2.1,V1");
     ft->SetbScheduled(true);
     ft->SetbUserDefined(true);
     ft->InsertPin(u1a);
     ft->InsertPin(v1);
-    rft = n1->CreateRoutedFromTo("U1.1,V1");
+    SFromTo* rft = n1->CreateRoutedFromTo("U1.1,V1");
     rft->SetbRouted(true);
     rft->InsertSegment(seg);
 
-    e1 = WithId(brd->CreateElectricalNet("E1"), 91);
-    e2 = brd->CreateElectricalNet("E2");
+    SElectricalNet* e1 = WithId(brd->CreateElectricalNet("E1"), 91);
+    SElectricalNet* e2 = brd->CreateElectricalNet("E2");
     e1->SetbDiffPair(true);
     e1->InsertNetScalar(n1);
     e1->InsertNetScalar(n2);
     n1->SetElectricalNet(e1);
     n2->SetElectricalNet(e1);
     e1->CreatePinPair("EP");
-    dr1 = WithId(brd->CreatePinPair("DR1"), 92);
-    dr2 = brd->CreatePinPair("DR2");
+    SPinPair* dr1 = WithId(brd->CreatePinPair("DR1"), 92);
+    SPinPair* dr2 = brd->CreatePinPair("DR2");
     dr1->SetNetScalar(n1);
     dr1->SetElectricalNet(e1);
     dr1->InsertPin(u1a);
@@ -136,7 +138,7 @@ struct BoardFixture {
       n1->InsertDriverReceiverPair(dr);
       e1->InsertDriverReceiverPair(dr);
     }
-    dp = brd->CreateDiffPair2("DP", e1, e2);
+    SDiffPair* dp = brd->CreateDiffPair2("DP", e1, e2);
     dp->CreatePinPair("DPP");
   }
 
@@ -150,30 +152,9 @@ struct BoardFixture {
     at->SetNetScalar(net);
   }
 
-  SPinMappingLibrary* maps;
-  SPinMapping *pmA, *pmB;
   SProject* project;
-  SCell *chip, *top;
-  SInterface* iface;
-  SPortScalar *p1, *p2;
+  SCell* chip;
   SPart* part;
-  SPartPin *pin1, *pin2;
-  SPinPair* partPair;
-  SModule *brd, *brd2;
-  SLayout* layout;
-  SPartInstance *u1, *u2;
-  SModuleInstance* m1;
-  SPortInstanceScalar *u1a, *u1b, *u2a;
-  SPartPinInstance *ppi1, *ppi2, *ppi3;
-  SEbdPin* ebd;
-  SConnectorPinInstance* connector;
-  SNetScalar *n1, *n2;
-  SSegment* seg;
-  SVirtualPin *v1, *v2;
-  SFromTo *ft, *ft2, *rft;
-  SElectricalNet *e1, *e2;
-  SPinPair *dr1, *dr2;
-  SDiffPair* dp;
 };
 
 // The stack-up board, saved as tests/data/stackup.tvn: project "P", design
@@ -184,18 +165,18 @@ struct BoardFixture {
 // PG of type "GND" and PU still "<Unknown>") and 3 "BOT" (S3, K2).
 struct StackBoard {
   explicit StackBoard(SSession* s) {
-    project = s->CreateProject("P");
-    cell = project->CreateDesignCell("board");
-    module = WithId(cell->CreateModule("M"), 20);
-    gnd = module->CreateNetScalar("GND");
-    sig = module->CreateNetScalar("SIG");
-    segment = sig->CreateSegment();
-    layout = WithId(module->CreateLayout(), 30);
-    su = WithId(layout->CreateStackUp(), 31);
+    SProject* project = s->CreateProject("P");
+    SCell* cell = project->CreateDesignCell("board");
+    SModule* module = WithId(cell->CreateModule("M"), 20);
+    SNetScalar* gnd = module->CreateNetScalar("GND");
+    SNetScalar* sig = module->CreateNetScalar("SIG");
+    SSegment* segment = sig->CreateSegment();
+    SLayout* layout = WithId(module->CreateLayout(), 30);
+    SStackUp* su = WithId(layout->CreateStackUp(), 31);
     su->SetName("SU");
-    l1 = WithId(su->CreateLayer(1), 32);
-    l2 = WithId(su->CreateLayer(2), 33);
-    l3 = WithId(su->CreateLayer(3), 34);
+    SLayer* l1 = WithId(su->CreateLayer(1), 32);
+    SLayer* l2 = WithId(su->CreateLayer(2), 33);
+    SLayer* l3 = WithId(su->CreateLayer(3), 34);
     su->SetTopLayer(l1);
     su->SetBottomLayer(l3);
 
@@ -208,44 +189,116 @@ struct StackBoard {
     l1->SetThickness(1.4, TAVRIN_UNIT_MIL);
     l1->SetViaDiameter(10, TAVRIN_UNIT_MIL);
     l1->SetNextLayer(l2);
-    s1 = WithId(l1->CreateSignalRegion("S1"), 41);
+    SSignalRegion* s1 = WithId(l1->CreateSignalRegion("S1"), 41);
     s1->SetTraceSpacing(5, TAVRIN_UNIT_MIL);
     s1->SetTraceWidth(6, TAVRIN_UNIT_MIL);
-    s2 = WithId(l1->CreateSignalRegion("S2"), 42);
-    k1 = WithId(l1->CreateInsulatorRegion("K1"), 43);
+    WithId(l1->CreateSignalRegion("S2"), 42);
+    WithId(l1->CreateInsulatorRegion("K1"), 43);
 
     l2->SetName("GND");
     l2->SetType("PLANE");
     l2->SetConductor("COPPER");
     l2->SetNextLayer(l3);
-    pg = WithId(l2->CreatePowerPlaneRegion("PG"), 44);
+    SPowerPlaneRegion* pg = WithId(l2->CreatePowerPlaneRegion("PG"), 44);
     pg->SetType("GND");
-    pu = WithId(l2->CreatePowerPlaneRegion("PU"), 45);
+    SPowerPlaneRegion* pu = WithId(l2->CreatePowerPlaneRegion("PU"), 45);
 
     l3->SetName("BOT");
     l3->SetType("SIGNAL");
     l3->SetDielectricName("PREPREG");
     l3->SetDielectricConstant(3.9);
     l3->SetThickness(2, TAVRIN_UNIT_MIL);
-    s3 = WithId(l3->CreateSignalRegion("S3"), 46);
+    SSignalRegion* s3 = WithId(l3->CreateSignalRegion("S3"), 46);
     s3->SetTLF(3, TAVRIN_UNIT_MIL);
-    k2 = WithId(l3->CreateInsulatorRegion("K2"), 47);
+    WithId(l3->CreateInsulatorRegion("K2"), 47);
 
     gnd->InsertPowerPlaneRegion(pg);
     gnd->InsertPowerPlaneRegion(pu);
     segment->SetRegion(s1);
   }
-  SProject* project;
-  SCell* cell;
-  SModule* module;
-  SNetScalar *gnd, *sig;
-  SSegment* segment;
-  SLayout* layout;
-  SStackUp* su;
-  SLayer *l1, *l2, *l3;
-  SSignalRegion *s1, *s2, *s3;
-  SInsulatorRegion *k1, *k2;
-  SPowerPlaneRegion *pg, *pu;
+};
+
+// The package and pad-stack libraries whose children are referred to from the
+// project (written before the libraries), saved as
+// tests/data/libraries_full.tvn. Project "P": part "U" of cell "chip"
+// (packages SO8 and DIP, DIP selected; pin "1" on SO8's pin "1"); module
+// "M" of cell "board" with a node "n1" on pad stack VIA, part instance "U1"
+// whose pin instance "1" is on pad stack PIN, and a stack-up whose layer 1
+// holds the regions R1 and R2. Package library "pkgs": SO8 (pins "1" and
+// "2") and DIP (pin "A"). Pad-stack library "pads": VIA (layers 1 to 4,
+// pads on 1 and 4) and PIN (layers 2 to 3, pad on 2).
+struct LibraryBoard {
+  explicit LibraryBoard(SSession* s) {
+    SProject* project = s->CreateProject("P");
+    SCell* chip = project->CreateDesignCell("chip");
+    SCell* board = project->CreateDesignCell("board");
+    SPart* part = WithId(chip->CreatePart("U"), 7071);
+    SModule* module = board->CreateModule("M");
+    SNetScalar* net = module->CreateNetScalar("N");
+    SPhysicalNode* node = net->CreatePhysicalNode();
+    node->SetName("n1");
+    SPartInstance* instance = module->CreatePartInstance("U1", chip);
+    SPartPinInstance* pinInstance = instance->CreatePartPinInstance("1");
+    SStackUp* stackUp = module->CreateLayout()->CreateStackUp();
+    SLayer* layer = stackUp->CreateLayer(1);
+    SSignalRegion* r1 = layer->CreateSignalRegion("R1");
+    SInsulatorRegion* r2 = layer->CreateInsulatorRegion("R2");
+
+    pkgs = s->CreatePackageLibrary("pkgs");
+    SPackage* so8 = Package("SO8", INT32_MAX, 2.5f, 100, 200, 7031);
+    SPackagePin* so8pin1 = Pin(so8, "1", 11, 12, 7032);
+    Pin(so8, "2", -13, 14, 7033);
+    SPackage* dip = Package("DIP", INT32_MIN, 0.25f, 300, 400, 7034);
+    Pin(dip, "A", 15, 16, 7035);
+
+    SPadStackLibrary* pads = s->CreatePadStackLibrary("pads");
+    SPadStack* via = WithId(pads->CreatePadStack("VIA"), 7041);
+    via->SetBottomLayer(1);
+    via->SetTopLayer(4);
+    via->SetPhysicalNode(node);
+    via->SetStackUp(stackUp);
+    via->CreateXExtentValUnitlessValue()->SetValue(1503);
+    SPad* via1 = WithId(via->CreatePad(1), 7042);
+    via1->CreateXValUnitlessValue()->SetValue(1501);
+    via1->InsertRegion(r1);
+    via1->InsertRegion(r2);
+    SPad* via4 = WithId(via->CreatePad(4), 7043);
+    via4->CreateYValUnitlessValue()->SetValue(1502);
+    SPadStack* pin = WithId(pads->CreatePadStack("PIN"), 7044);
+    pin->SetBottomLayer(2);
+    pin->SetTopLayer(3);
+    pin->SetPartPinInstance(pinInstance);
+    pin->CreateYExtentValUnitlessValue()->SetValue(1506);
+    SPad* pin2 = WithId(pin->CreatePad(2), 7045);
+    pin2->CreateXValUnitlessValue()->SetValue(1504);
+    pin2->CreateYValUnitlessValue()->SetValue(1505);
+
+    node->SetPadStack(via);
+    pinInstance->SetPadStack(pin);
+    part->SetPackage("SO8", so8);
+    part->SetPackage("DIP", dip);
+    part->SetSelectedPackage(dip);
+    SPartPin* partPin = WithId(part->CreatePartPin("1"), 7072);
+    partPin->SetPackagePin(so8pin1);
+  }
+
+  SPackage* Package(const char* name, int type, float power, int x, int y, long id) {
+    SPackage* p = WithId(pkgs->CreatePackage(name), id);
+    p->SetType(static_cast<TavrinPackageType>(type));
+    p->SetPower(power);
+    p->SetXLength(x);
+    p->SetYLength(y);
+    return p;
+  }
+  static SPackagePin* Pin(SPackage* p, const char* name, int x, int y, long id) {
+    SPackagePin* pin = WithId(p->CreatePackagePin(), id);
+    pin->SetName(name);
+    pin->SetX(x);
+    pin->SetY(y);
+    return pin;
+  }
+
+  SPackageLibrary* pkgs;
 };
 
 }  // namespace tavrin_test

@@ -1,20 +1,16 @@
 // Whole sessions through files: every shared board saves as its golden file,
 // comes back reversed and then as the golden file again, and a cut of its
-// data anywhere or memory running out anywhere in its restore leaves the
-// session as it was.
-// Then the hierarchy board: what a restore sets, ids, taken-over names and
-// crafted damage (a byte changed anywhere among it).
+// data anywhere, memory running out anywhere in its restore or crafted
+// damage leaves the session as it was.
+// Then the hierarchy board: what a restore sets, ids, taken-over names.
 #include <functional>
 
 #include "board_fixture.h"
 #include "file_test.h"
-#include "library_fixture.h"
 
 using namespace tavrin_test;
 
 namespace {
-
-std::string Edited(const Edits& edits) { return tavrin_test::Edited("hierarchy.tvn", edits); }
 
 class HierarchyTest : public FileTest {
  protected:
@@ -25,24 +21,77 @@ class HierarchyTest : public FileTest {
   }
 };
 
-const std::pair<const char*, std::function<void(SSession*)>> kBoards[] = {
-    {"hierarchy.tvn", [](SSession* s) { HierarchyBoard b(s); }},
-    {"board.tvn", [](SSession* s) { BoardFixture b(s); }},
-    {"libraries_full.tvn", [](SSession* s) { LibraryBoard b(s); }},
-    {"stackup.tvn", [](SSession* s) { StackBoard b(s); }},
-    {"contexts.tvn", [](SSession* s) { ContextSession b(s); }},
+// A golden board, its builder and damage a restore of it must refuse
+// (lines numbered as in an editor).
+struct Board {
+  const char* file;
+  std::function<void(SSession*)> build;
+  std::vector<std::pair<const char*, Edits>> damage;
+};
+
+const Board kBoards[] = {
+    {"hierarchy.tvn", [](SSession* s) { HierarchyBoard b(s); },
+     {{"an instance claimed twice", {{134, "10"}}},
+      {"a null instance", {{114, "0"}}},
+      {"a reference one past the object table", {{114, "41"}}},
+      {"a schematic view in the connectivity list", {{56, "4"}}},
+      {"a port as the interface", {{539, "38"}}},
+      {"an integer value as a range", {{604, "40"}}},
+      {"a null segment", {{288, "0"}}},
+      {"a node as a segment", {{288, "18"}}},
+      {"an integer value as a position", {{322, "32"}}},
+      {"the X value claimed again as Y", {{325, "28"}}},
+      {"a port instance as a slot instance", {{211, "13"}}},
+      {"a design key read twice", {{497, "5"}, {498, "board"}}},
+      {"a count beyond the file", {{230, "2147483647"}}},
+      {"a module", {{95, "1"}}},
+      {"a part", {{536, "1"}}},
+      {"a part instance", {{88, "1"}}},
+      {"an OAT context", {{93, "1"}}},
+      {"a driver-receiver pair", {{250, "1"}}},
+      {"a from-to", {{255, "1"}}},
+      {"a routed from-to", {{256, "1"}}},
+      {"a virtual pin", {{257, "1"}}}}},
+    {"board.tvn", [](SSession* s) { BoardFixture b(s); },
+     {{"a pin pair claimed twice", {{453, "22"}}},
+      {"an electrical net claimed as a pin pair", {{438, "21"}}},
+      {"a layout of another class", {{477, "19"}}},
+      {"a module as the layout", {{477, "35"}}},
+      {"a part pin instance claimed by two part instances", {{121, "18"}}},
+      {"a part pin claimed twice", {{606, "20"}}},
+      {"a pin mapping claimed twice", {{685, "38"}}},
+      {"a connector pin instance as an electrical net", {{409, "19"}}},
+      {"a null electrical net", {{409, "0"}}},
+      {"a from-to key read twice", {{327, "U2.1,V1"}, {326, "7"}}},
+      {"a part-instance index beyond the file", {{469, "2147483647"}}},
+      {"a stack-up", {{479, "1"}}},
+      {"a package list beyond the file", {{585, "1"}}}}},
+    {"libraries_full.tvn", [](SSession* s) { LibraryBoard b(s); },
+     {{"a pad claimed twice (PIN's pad as VIA's pad 1)", {{419, "31"}}},
+      {"a value claimed twice (PIN's Y extent as VIA's pad X)", {{437, "32"}}},
+      {"a package pin claimed twice (DIP's as SO8's)", {{333, "23"}}},
+      {"a package in a pad-stack library", {{401, "18"}}}}},
+    {"stackup.tvn", [](SSession* s) { StackBoard b(s); },
+     {{"a null layer in the layers", {{149, "0"}}},
+      {"a value claimed twice (via diameter as thickness)", {{323, "23"}}},
+      {"a region claimed twice (S2 as S1)", {{276, "6"}}}}},
+    {"contexts.tvn", [](SSession* s) { ContextSession b(s); },
+     {{"a property claimed twice", {{108, "11"}}},
+      {"a null property", {{102, "0"}}},
+      {"a string value as a property", {{102, "13"}}},
+      {"the context itself as its property", {{102, "10"}}}}},
 };
 
 }  // namespace
 
 TEST_F(HierarchyTest, GoldenFilesCutsAndExhaustion) {
   for (const auto& board : kBoards) {
-    SCOPED_TRACE(board.first);
+    SCOPED_TRACE(board.file);
     delete session;
     session = AllocSession();
     heap = session->GetHeap();
-    board.second(session);
-    const std::string golden = ReadFile(TestData(board.first)), before = Fingerprint(session);
+    board.build(session);
+    const std::string golden = ReadFile(TestData(board.file)), before = Fingerprint(session);
     ASSERT_EQ(SaveOf(session), golden);
     const std::string reversed = SaveOf(Restored(golden));
     EXPECT_NE(reversed, golden);
@@ -51,6 +100,10 @@ TEST_F(HierarchyTest, GoldenFilesCutsAndExhaustion) {
     for (std::size_t n = 0; n < DataLines(golden).size(); ++n) {
       ASSERT_EQ(Restore(session, Reframe(golden, [n](Strings& d) { d.resize(n); })), 0) << "cut at line " << n;
       ASSERT_EQ(Fingerprint(session), before) << "cut at line " << n;
+    }
+    for (const auto& c : board.damage) {
+      EXPECT_EQ(Restore(session, Edited(board.file, c.second)), 0) << c.first;
+      ASSERT_EQ(Fingerprint(session), before) << c.first;
     }
     int failures = 0;
     for (long k = 1; k < 1000; ++k) {
@@ -82,7 +135,6 @@ TEST_F(HierarchyTest, RestoredBoard) {
   SProject* p = s->GetProject("P");
   SCell *board = p->GetDesign("board"), *leaf = p->GetDesign("leaf");
   ASSERT_TRUE(board && leaf && board->GetProject() == p);
-  EXPECT_TRUE(leaf->GetInstanceCount() == 3 && board->GetInstanceCount() == 0) << "counts are the file's";
   SInterface* i = leaf->GetInterface();
   ASSERT_TRUE(i && i->GetCell() == leaf && i->GetPort("A")->GetInterface() == i);
   EXPECT_EQ(leaf->GetMemberSlot(2)->GetAggregateCell(), leaf);
@@ -120,7 +172,7 @@ TEST_F(HierarchyTest, IdsAndTakenOverNames) {
                          482, 496, 512, 535, 544, 562, 580, 602, 605, 609, 628, 646};
   Edits edits;
   for (int line : idLines) edits.emplace_back(line, std::to_string(line * 1000 + 7));
-  const std::string withIds = Edited(edits);
+  const std::string withIds = Edited("hierarchy.tvn", edits);
   SSession* r = Restored(withIds);
   SCell* rb = r->GetProject("P")->GetDesign("board");
   EXPECT_TRUE(rb && rb->GetId() == 54007 && rb->GetMemberSlot(1)->GetId() == 496007);
@@ -139,60 +191,12 @@ TEST_F(HierarchyTest, IdsAndTakenOverNames) {
   EXPECT_EQ(SaveOf(Restored(SaveOf(s))), first);
 }
 
-// A damaged copy is refused and the session holding the board saves as
-// before; no change of a byte crashes a restore.
-TEST_F(HierarchyTest, DamageLeavesTheSession) {
-  HierarchyBoard b(session);
-  std::string before = Fingerprint(session);
-  auto refused = [&](const std::string& bytes, const std::string& what) {
-    EXPECT_EQ(Restore(session, bytes), 0) << what;
-    EXPECT_TRUE(Fingerprint(session) == before) << what;
-  };
-  const std::pair<const char*, Edits> cases[] = {
-      {"an instance claimed twice", {{134, "10"}}},
-      {"a null instance", {{114, "0"}}},
-      {"a schematic view in the connectivity list", {{56, "4"}}},
-      {"a port as the interface", {{539, "38"}}},
-      {"an integer value as a range", {{604, "40"}}},
-      {"a null segment", {{288, "0"}}},
-      {"a node as a segment", {{288, "18"}}},
-      {"an integer value as a position", {{322, "32"}}},
-      {"the X value claimed again as Y", {{325, "28"}}},
-      {"a port instance as a slot instance", {{211, "13"}}},
-      {"a design key read twice", {{497, "5"}, {498, "board"}}},
-      {"a count beyond the file", {{230, "2147483647"}}},
-      {"a module", {{95, "1"}}},
-      {"a part", {{536, "1"}}},
-      {"a part instance", {{88, "1"}}},
-      {"an OAT context", {{93, "1"}}},
-      {"a driver-receiver pair", {{250, "1"}}},
-      {"a from-to", {{255, "1"}}},
-      {"a routed from-to", {{256, "1"}}},
-      {"a virtual pin", {{257, "1"}}},
-  };
-  for (const auto& c : cases) refused(Edited(c.second), c.first);
-  // A segment's region or a node's pad stack of another class reads as null.
-  SSession* s = Restored(Edited({{292, "17"}, {316, "13"}}));
+// A segment's region or a node's pad stack of another class reads as null.
+TEST_F(HierarchyTest, ReferencesOfAnotherClassReadAsNull) {
+  SSession* s = Restored(Edited("hierarchy.tvn", {{292, "17"}, {316, "13"}}));
   SNetScalar* n1 = SNetScalar::Cast(s->GetProject("P")->GetDesign("board")->GetRepresentation("sch")->GetNet("N1"));
   ASSERT_NE(n1, nullptr);
   for (auto it = n1->GetAllSegments().begin(); it != n1->GetAllSegments().end(); ++it)
     EXPECT_EQ((*it)->GetRegion(), nullptr);
   EXPECT_EQ((*n1->GetAllPhysicalNodes().begin())->GetPadStack(), nullptr);
-
-  const std::string good = ReadFile(TestData("hierarchy.tvn"));
-  int read = 0;
-  for (std::size_t at = 0; at < good.size(); ++at) {
-    std::string damaged = good;
-    damaged[at] ^= 1;  // digits and letters to their neighbours, a line feed to a vertical tab
-    if (Restore(session, damaged) == 0) {
-      ASSERT_TRUE(Fingerprint(session) == before) << "byte " << at;
-    } else {  // damage inside a number or a text may still read
-      ++read;
-      delete session;
-      session = AllocSession();
-      HierarchyBoard again(session);
-      before = Fingerprint(session);
-    }
-  }
-  EXPECT_LT(read, int(good.size()) / 2);
 }

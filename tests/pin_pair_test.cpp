@@ -1,6 +1,7 @@
 // Electrical nets, differential pairs, pin pairs, from-tos, virtual pins and
 // board-description pins: operations, the two-base objects (heap, deletion,
-// one reference index), a net's record damaged.
+// a port instance scalar listed as a pin and as a port instance saving
+// under one index: board.tvn), a net's record damaged.
 #include "file_test.h"
 #include "test_element.h"
 
@@ -86,27 +87,6 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   delete n;
   EXPECT_STREQ(dr->GetName(), "dr");
   delete dr;
-}
-
-// A port instance scalar listed as a pin (its pin view) and as a port
-// instance (its design element view) is one object with one index.
-TEST_F(PinPairTest, OneObjectOneIndex) {
-  SNetScalar* n = new (heap) SNetScalar();
-  SPortInstanceScalar* pin = new (heap) SPortInstanceScalar();
-  n->InsertPortInstanceScalar(pin);
-  SFromTo* f = n->CreateFromTo("f");
-  f->InsertPin(pin);
-  f->InsertPin(f->GetNetScalar() ? n->CreateVirtualPin("v") : nullptr);
-  SaveRecord(File(), n, heap);
-  const std::string file = ReadFile(dir.File("f1"));
-  EXPECT_EQ(file.substr(file.find("@@@@\n") + 5, 2), "5\n") << "null, net, port instance, from-to, virtual pin";
-  SNetScalar* back = LoadRecord<SNetScalar>(dir.File("f1"), heap);
-  ASSERT_TRUE(back);
-  SFromTo* fb = back->GetFromTo("f");
-  ASSERT_TRUE(fb && fb->GetAllPins().size() == 2);
-  SPortInstanceScalar* listed = *back->GetAllPortInstanceScalars().begin();
-  EXPECT_TRUE(fb->HasPin(listed) && fb->HasPin(back->GetVirtualPin("v")));
-  EXPECT_EQ(fb->GetNetScalar(), back);
 }
 
 // A from-to claimed twice in a net's record file is damage, and a from-to
