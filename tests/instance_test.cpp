@@ -171,4 +171,17 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
     EXPECT_EQ(ci->GetMemberSlotInstance(3), si);
     delete s;
   }
+  // The physical node and connector pin instance share a block made on the
+  // first set: refused, the set fails and the instance keeps no reference.
+  SSession* s = AllocSession();
+  SPortInstanceScalar* p = (new (s->GetHeap()) SModuleInstance())->CreatePortInstanceScalar("A");
+  auto* node = reinterpret_cast<SPhysicalNode*>(p);  // only compared, never used
+  Starve(s->GetHeap());
+  {
+    FailAfter fail(1);
+    EXPECT_FALSE(p->SetPhysicalNode(node));
+  }
+  EXPECT_TRUE(p->GetPhysicalNode() == nullptr && p->GetConnectorPinInstance() == nullptr && p->SetPhysicalNode(nullptr));
+  EXPECT_TRUE(p->SetPhysicalNode(node) && p->GetPhysicalNode() == node && p->GetConnectorPinInstance() == nullptr);
+  delete s;
 }

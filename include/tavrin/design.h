@@ -1183,7 +1183,7 @@ class TAVRIN_API SPortInstanceScalar : public SPortInstance, public SPin {
     SPhysicalNode* physicalNode;
     SConnectorPinInstance* connectorPinInstance;
   };
-  RareLinks* Rare(bool make);
+  TAVRIN_LOCAL RareLinks* Rare(bool make);
 
   RelLinkedList<SPortInstanceBus*> m_portInstanceBi;
   SNetScalar* m_netScalar = nullptr;
