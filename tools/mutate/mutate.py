@@ -96,8 +96,9 @@ def main():
                         break
                     rc, out = sh("./%s --gtest_brief=1 --gtest_break_on_failure=0" % p, build + "/tests", 120)
                     if rc != 0:
-                        failed = [l.split("]", 1)[1].split()[0] for l in out.splitlines()
-                                  if l.startswith("[  FAILED  ]") and "," not in l]
+                        # The library's own diagnostics may precede the marker on its line.
+                        failed = [l.split("[  FAILED  ]", 1)[1].split()[0] for l in out.splitlines()
+                                  if "[  FAILED  ]" in l and "," not in l]
                         verdict, by = "killed", "%s %s" % (p, failed[0] if failed else "(crash or time-out)")
                         break
         finally:
