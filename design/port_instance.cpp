@@ -48,24 +48,22 @@ SPortInstanceScalar::~SPortInstanceScalar() {
   tavrin::PoolFree(m_rare);
 }
 
-SPortInstanceScalar::RareLinks* SPortInstanceScalar::Rare(bool make) {
-  if (!m_rare && make) {
+template <class T>
+bool SPortInstanceScalar::SetRare(T* RareLinks::*field, T* value) {
+  if (!m_rare) {
+    if (!value) return true;  // nothing to keep: no block
     m_rare = static_cast<RareLinks*>(tavrin::PoolAlloc(m_heap, sizeof(RareLinks)));
-    if (m_rare) *m_rare = RareLinks{nullptr, nullptr};
+    if (!m_rare) return false;
+    *m_rare = RareLinks{nullptr, nullptr};
   }
-  return m_rare;
+  m_rare->*field = value;
+  return true;
 }
 
-bool SPortInstanceScalar::SetPhysicalNode(SPhysicalNode* node) {
-  RareLinks* rare = Rare(node != nullptr);
-  if (rare) rare->physicalNode = node;
-  return rare || !node;
-}
+bool SPortInstanceScalar::SetPhysicalNode(SPhysicalNode* node) { return SetRare(&RareLinks::physicalNode, node); }
 
 bool SPortInstanceScalar::SetConnectorPinInstance(SConnectorPinInstance* pin) {
-  RareLinks* rare = Rare(pin != nullptr);
-  if (rare) rare->connectorPinInstance = pin;
-  return rare || !pin;
+  return SetRare(&RareLinks::connectorPinInstance, pin);
 }
 
 bool SPortInstanceScalar::InsertPortInstanceBus(SPortInstanceBus* bus) {

@@ -1183,7 +1183,9 @@ class TAVRIN_API SPortInstanceScalar : public SPortInstance, public SPin {
     SPhysicalNode* physicalNode;
     SConnectorPinInstance* connectorPinInstance;
   };
-  TAVRIN_LOCAL RareLinks* Rare(bool make);
+  // Sets one of them, making the block for a first non-null value.
+  template <class T>
+  TAVRIN_LOCAL bool SetRare(T* RareLinks::*field, T* value);
 
   RelLinkedList<SPortInstanceBus*> m_portInstanceBi;
   SNetScalar* m_netScalar = nullptr;
