@@ -1,5 +1,4 @@
-// Damaged files: truncated or damaged at every byte, or crafted to break a
-// rule. A restore that fails must leave the session exactly as it was.
+// Damaged files, truncated, damaged at every byte or crafted: a failed restore changes nothing.
 #include "core/shared_record_value.h"
 #include "file_test.h"
 
@@ -13,8 +12,7 @@ Lines Concat(std::initializer_list<Lines> parts) {
   return out;
 }
 
-// A project with no children: design element; host CAD, units, top cells,
-// id; files, designs, sets, constraints, groups.
+// A childless project: design element; host CAD, units, top cells, id; five empty families.
 Lines ProjectRecord(const std::string& name) {
   return {"0", std::to_string(name.size()), name, "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
 }
@@ -28,12 +26,9 @@ std::string OneProject(const Lines& classes, int ref = 1, const Lines& entry = {
   return Frame(Concat({{"0", count}, entry.empty() ? ProjectEntry("a", ref, "a") : entry, {"0", "0", "0"}}), classes);
 }
 
-// A valid file with two projects, one taking over a session entry, and
-// libraries of two kinds; class line "0" names the first class again.
+// Two projects (one taking over an entry), two kinds of library; class line "0" repeats SProject.
 std::string Mixed() {
-  // p1 holds the file "f": design element, host CAD, units, top cells, id,
-  // one file entry (key, reference, alias, kind, name, stamp, id), then the
-  // four empty families.
+  // p1 holds file "f" (key, reference, alias, kind, name, stamp, id) before four empty families.
   Lines p1 = {"2", "p1", "1", "0", "2", "p1", "0", "0", "0", "0", "0", "0", "0", "0", "0",
               "1", "1", "f", "2", "0", "0", "1", "f", "0", "0", "0", "0", "0", "0"};
   return Frame(Concat({{"0", "2"}, p1, ProjectEntry("Alpha", 3, "Alpha"), {"1", "4"},
@@ -51,8 +46,7 @@ class DamageTest : public FileTest {
     session->CreatePadStackLibrary("pads");
     before = Fingerprint(session);
   }
-  // Restores bytes into the session; a failure must leave it unchanged, also
-  // the value that every design element record carries.
+  // A failure must leave the session unchanged, also the value every design element record carries.
   int RestoreBytes(const std::string& bytes, const std::string& what) {
     WriteFile(dir.File("case"), bytes);
     tavrin::SetSharedRecordValue(77);
@@ -66,9 +60,7 @@ class DamageTest : public FileTest {
 
 }  // namespace
 
-// Every truncation is refused. Each byte set to 0x00, to 0xFF and with its
-// top bit flipped: no crash, and a damaged file that is refused leaves the
-// session.
+// Every truncation is refused; each byte set to 0x00, 0xFF or its top bit flipped never crashes.
 TEST_F(DamageTest, TruncationAndDamageAtEveryByte) {
   std::string bytes = Mixed();
   for (std::size_t k = 0; k < bytes.size(); ++k)
@@ -106,11 +98,7 @@ TEST_F(DamageTest, CraftedDamage) {
   std::string edge = nameAs("99", "a");
   std::size_t textAt = edge.find("\n99\na\n") + 4;
   std::string tail = std::to_string(std::stol(edge.substr(15, 6)) - long(textAt));
-  const struct Case {
-    const char* what;
-    std::string bytes;
-    std::string reason;
-  } cases[] = {
+  const struct Case { const char* what; std::string bytes, reason; } cases[] = {
       {"reference out of range", OneProject({"SProject"}, 5), inconsistent(47)},
       {"null child", OneProject({"SProject"}, 0), inconsistent(47)},
       {"child of the wrong class", OneProject({"SFile"}), inconsistent(47)},
@@ -155,8 +143,7 @@ TEST_F(DamageTest, CraftedDamage) {
   }
 }
 
-// No fixed limits: more than 256 class names, class lines and data lines of
-// any length. (The crafted helpers make valid files.)
+// No fixed limits: over 256 class names, class and data lines of any length.
 TEST_F(DamageTest, LargeTablesAndLongLines) {
   Lines classes;
   for (int i = 0; i < 300; ++i) classes.push_back("SUnknown" + std::to_string(i));
