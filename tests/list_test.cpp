@@ -1,6 +1,4 @@
 // RelLinkedList, with a session record and with none (general allocator).
-#include <vector>
-
 #include "fixture.h"
 
 namespace {
@@ -18,9 +16,8 @@ class ListTest : public tavrin_test::SessionHeapOrNot {
   RelLinkedList<int*> list;
 };
 
-// Head insertion reverses, append keeps order; insertion at a position other than end() warns and
-// still goes to the head. A copy shares the nodes: a new head of one is not seen by the other, a
-// node removed from one is gone from both, and the copy's destructor frees none of them.
+// Insertion at a position other than end() warns and goes to the head. A copy shares the nodes: a
+// new head of one is not seen by the other, a removed node is gone from both, none freed twice.
 TEST_P(ListTest, InsertAppendAndCopies) {
   for (int* p : {&a, &b, &c}) ASSERT_TRUE(list.insert(p, heap));
   EXPECT_EQ(Items(list), (V{&c, &b, &a}));
@@ -42,8 +39,7 @@ TEST_P(ListTest, InsertAppendAndCopies) {
   EXPECT_EQ(Items(list), (V{&c, &c, &a, &b}));
 }
 
-// Removal by value takes the first occurrence only; by position only a node
-// of this list; both report false when nothing is removed.
+// Removal by value takes the first occurrence; by position only a node of this list.
 TEST_P(ListTest, EraseByValueAndPosition) {
   EXPECT_FALSE(list.erase(&a, heap));  // empty list
   for (int* p : {&a, &b, &a, &c}) list.append(p, heap);

@@ -1,15 +1,11 @@
-// RelMap against std::map and an insertion-order model: randomized insert,
-// replace and erase (also while walking), AVL and thread-list invariants.
+// RelMap against std::map and an insertion-order model: random insert, replace and erase (also
+// while walking), AVL and thread-list invariants.
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <list>
 #include <map>
 #include <random>
 #include <set>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "fixture.h"
 
@@ -21,7 +17,7 @@ struct Obj {
 int g_values[64];
 std::deque<std::string> g_texts;  // stable storage for the text keys
 
-// Key kinds: a random key, and how the reference model sees it.
+// A random key of each kind, and how the model sees it.
 CharM MakeKey(std::mt19937& rng, CharM*) {
   static const char alphabet[] = {'A', 'B', 'a', 'b', 'N', 'n', '\x7f', '\x80', '\xff'};
   std::string s;
@@ -51,7 +47,6 @@ struct Harness {
     ASSERT_EQ(viaIndex ? std::exchange(slot, value) : nullptr, nullptr);
     ASSERT_EQ(slot, value);
   }
-  // Afterwards the key is absent: find misses it, eraseKey refuses it.
   void EraseByFind(K key) {
     auto it = map.find(key);
     ASSERT_TRUE(it != map.end() && map.erase(it));
@@ -74,7 +69,7 @@ struct Harness {
     model.erase(m);
     order.remove(m);
   }
-  // Returns the height of the subtree, listing its nodes in order.
+  // The subtree's height; its nodes are listed in order.
   int CheckTree(Node* n, std::vector<Node*>& inorder) {
     if (!n) return 0;
     int hl = CheckTree(n->left, inorder);
@@ -84,7 +79,7 @@ struct Harness {
     return 1 + std::max(hl, hr);
   }
   void Check() {
-    // In order, the tree follows the model; a replaced entry holds the new key pointer and value.
+    // A replaced entry holds the new key pointer and value.
     std::vector<Node*> inorder;
     CheckTree(map.root(), inorder);
     ASSERT_EQ(inorder.size(), model.size());
@@ -144,8 +139,8 @@ TEST_P(MapTest, TextKeys) { RunRandomized<CharM>(heap); }
 TEST_P(MapTest, IntKeys) { RunRandomized<int>(heap); }
 TEST_P(MapTest, PointerKeys) { RunRandomized<Obj*>(heap); }
 
-// A node that cannot be allocated: the failure slot, and the map unchanged.
-// Left full, a map without a record frees its nodes (leak checkers verify).
+// A node that cannot be allocated: the failure slot, the map unchanged. Left full, a map without a
+// record frees its nodes (leak checkers verify).
 TEST_P(MapTest, FailedNodeAllocationChangesNothing) {
   Harness<CharM> h(heap);
   if (heap) {  // only a record's node pool can be made to fail

@@ -1,9 +1,4 @@
-// Sessions and libraries: creation by name, kind lists, lookup, unlinking,
-// null names and allocation failure.
-#include <cstdint>
-#include <string>
-#include <vector>
-
+// Session libraries: the shared map, the kind lists, allocation failure.
 #include "file_test.h"
 
 namespace {
@@ -11,10 +6,8 @@ namespace {
 using SessionLibraries = tavrin_test::SessionTest;
 using tavrin_test::Items;
 
-// Each library goes to the shared map under its own name (case-sensitive)
-// and to the list of its kind only, where one that lost its map entry to a
-// second of the same name stays; Destroy takes it off the list too. (Take-over
-// and unlinking of every named family: named_family_test.)
+// A library goes to the map (case-sensitive) and to its kind's list, where it stays when a second
+// of its name takes its entry; Destroy takes it off the list too.
 TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnList) {
   SPackageLibrary* pkg = session->CreatePackageLibrary("Lib");
   SPadStackLibrary* pads = session->CreatePadStackLibrary("Pads");
@@ -26,12 +19,10 @@ TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnList) {
   EXPECT_TRUE(session->DestroyLibrary("Pads") && session->DestroyLibrary("Lib"));
   EXPECT_TRUE(session->GetAllPadStackLibraries().empty() && session->GetAllLibraries().size() == 1u);
   EXPECT_EQ(Items(session->GetAllPackageLibraries()), std::vector<SPackageLibrary*>{pkg});
-  EXPECT_FALSE(session->CreatePackageLibrary(nullptr) || session->CreatePinMappingLibrary(nullptr));
 }
 
-// Creating a library (new, or taking over an entry) fails at each of its
-// allocations in turn (block, name, list node, map node) until one
-// succeeds; each failure returns null and leaves maps and lists as they were.
+// Creating a library, new or taking over an entry, fails at each allocation in turn (block, name,
+// list node, map node): null, and maps and lists as they were.
 TEST_F(SessionLibraries, AllocationFailureReturnsNullAndLeavesTheSessionAsItWas) {
   ASSERT_NE(session->CreatePackageLibrary("X"), nullptr);
   auto address = [](const void* p) { return " " + std::to_string(reinterpret_cast<std::uintptr_t>(p)); };
