@@ -1,5 +1,4 @@
-// RelMap against std::map and an insertion-order model: random insert, replace and erase (also
-// while walking), AVL and thread-list invariants.
+// RelMap against std::map and a newest-first list: random insert, replace, erase, AVL and thread links.
 #include <algorithm>
 #include <deque>
 #include <list>
@@ -11,9 +10,7 @@
 
 namespace {
 
-struct Obj {
-  int v;
-} g_objs[600];
+struct Obj { int v; } g_objs[600];
 int g_values[64];
 std::deque<std::string> g_texts;  // stable storage for the text keys
 
@@ -65,10 +62,7 @@ struct Harness {
     }
     ASSERT_EQ(visited, expected);
   }
-  void Forget(const M& m) {
-    model.erase(m);
-    order.remove(m);
-  }
+  void Forget(const M& m) { model.erase(m), order.remove(m); }
   // The subtree's height; its nodes are listed in order.
   int CheckTree(Node* n, std::vector<Node*>& inorder) {
     if (!n) return 0;
@@ -79,14 +73,13 @@ struct Harness {
     return 1 + std::max(hl, hr);
   }
   void Check() {
-    // A replaced entry holds the new key pointer and value.
     std::vector<Node*> inorder;
     CheckTree(map.root(), inorder);
     ASSERT_EQ(inorder.size(), model.size());
     auto mit = model.begin();
     for (Node* n : inorder) {
       ASSERT_EQ(Model(n->first), mit->first);
-      ASSERT_TRUE(n->second == mit->second.second && n->first == (mit++)->second.first);
+      ASSERT_TRUE(n->second == mit->second.second && n->first == (mit++)->second.first);  // a replaced key too
     }
     // The thread list holds the same nodes, newest first, doubly linked.
     std::set<Node*> treeNodes(inorder.begin(), inorder.end());
@@ -113,15 +106,10 @@ void RunRandomized(HANDLEMA* heap) {
     Harness<K> h(heap);
     for (int step = 0; step < 1500 && !::testing::Test::HasFailure(); ++step) {
       unsigned op = rng() % 100;
-      if (op < 55 || h.model.empty()) {
+      if (op < 55 || h.model.empty())
         h.Insert(MakeKey(rng, static_cast<K*>(nullptr)), &g_values[rng() % 64], op % 5 == 0);
-      } else if (op < 97) {
-        auto it = h.model.begin();
-        std::advance(it, rng() % h.model.size());
-        h.EraseByFind(it->second.first);
-      } else {
-        h.WalkErasing(rng, 35);
-      }
+      else if (op < 97) h.EraseByFind(std::next(h.model.begin(), rng() % h.model.size())->second.first);
+      else h.WalkErasing(rng, 35);
       if (!::testing::Test::HasFatalFailure()) h.Check();
     }
     if (::testing::Test::HasFailure()) return;
@@ -139,8 +127,7 @@ TEST_P(MapTest, TextKeys) { RunRandomized<CharM>(heap); }
 TEST_P(MapTest, IntKeys) { RunRandomized<int>(heap); }
 TEST_P(MapTest, PointerKeys) { RunRandomized<Obj*>(heap); }
 
-// A node that cannot be allocated: the failure slot, the map unchanged. Left full, a map without a
-// record frees its nodes (leak checkers verify).
+// A node that cannot be allocated gives the failure slot; a full map without a record frees its nodes.
 TEST_P(MapTest, FailedNodeAllocationChangesNothing) {
   Harness<CharM> h(heap);
   if (heap) {  // only a record's node pool can be made to fail

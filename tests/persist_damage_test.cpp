@@ -46,7 +46,6 @@ class DamageTest : public FileTest {
     session->CreatePadStackLibrary("pads");
     before = Fingerprint(session);
   }
-  // A failure must leave the session unchanged, also the value every design element record carries.
   int RestoreBytes(const std::string& bytes, const std::string& what) {
     WriteFile(dir.File("case"), bytes);
     tavrin::SetSharedRecordValue(77);
@@ -83,9 +82,8 @@ TEST_F(DamageTest, TruncationAndDamageAtEveryByte) {
 // Rules the checking tool's damaged data files do not already break.
 TEST_F(DamageTest, CraftedDamage) {
   std::string good = OneProject({"SProject"});
-  // A project "a" whose record holds `rest` after its name.
-  auto projectWith = [&](const Lines& rest) {
-    return OneProject({"SProject"}, 1, Concat({{"1", "a", "1", "0", "1", "a"}, rest}));
+  auto projectWith = [&](const Lines& rest, const Lines& classes = {"SProject"}) {
+    return OneProject(classes, 1, Concat({{"1", "a", "1", "0", "1", "a"}, rest}));
   };
   auto nameAs = [&](const std::string& length, const std::string& text) {
     return OneProject({"SProject"}, 1, Concat({{length, text, "1"}, ProjectRecord("a")}));
@@ -107,10 +105,8 @@ TEST_F(DamageTest, CraftedDamage) {
        inconsistent(79)},
       {"designs in a project", projectWith(Concat({Lines(10, "0"), {"1"}, Lines(7, "0")})), inconsistent(79)},
       {"a key repeated in a project's files",
-       OneProject({"SProject", "SFile", "1"}, 1,
-                  Concat({{"1", "a", "1", "0", "1", "a"}, Lines(9, "0"),
-                          {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
-                          {"1", "f", "3", "0", "0", "1", "f", "0", "0"}, Lines(4, "0")})),
+       projectWith(Concat({Lines(9, "0"), {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
+                           {"1", "f", "3", "0", "0", "1", "f", "0", "0"}, Lines(4, "0")}), {"SProject", "SFile", "1"}),
        inconsistent(97)},
       {"attributes on a project", projectWith(Concat({{"0", "0", "0", "1"}, Lines(12, "0")})), inconsistent(63)},
       {"data goes on after the records",

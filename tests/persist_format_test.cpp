@@ -7,15 +7,12 @@ namespace {
 
 class FormatTest : public SessionTest {
  protected:
-  // The bytes after the header of a file written through `body`.
   template <class F>
   std::string Written(const std::string& path, F body) {
-    {
-      PersistentFile f(path.c_str(), 1, heap);
-      EXPECT_TRUE(f.IsOK());
-      body(f);
-      EXPECT_TRUE(f.Close());
-    }
+    PersistentFile f(path.c_str(), 1, heap);
+    EXPECT_TRUE(f.IsOK());
+    body(f);
+    EXPECT_TRUE(f.Close());
     return ReadFile(path).substr(37);
   }
   ScratchDir dir;
@@ -107,18 +104,16 @@ TEST_F(FormatTest, IntegersAtEveryDecimalBoundary) {
   std::string expect;
   for (int32_t v : values) expect += std::to_string(v) + "\n";
   std::string path = dir.File("ints");
-  std::string data = Written(path, [&](PersistentFile& f) {
-    EXPECT_EQ(f.WriteLong(values.data(), 4, values.size()), values.size());
-  });
+  const std::size_t n = values.size();
+  std::string data = Written(path, [&](PersistentFile& f) { EXPECT_EQ(f.WriteLong(values.data(), 4, n), n); });
   EXPECT_EQ(data.substr(0, data.find("@@@@")), expect);
   PersistentFile f(path.c_str(), 0, heap);
-  std::vector<int32_t> back(values.size());
-  ASSERT_EQ(f.ReadLong(back.data(), 4, back.size()), back.size());
+  std::vector<int32_t> back(n);
+  ASSERT_EQ(f.ReadLong(back.data(), 4, n), n);
   EXPECT_TRUE(back == values && f.FinishData());
 }
 
-// A header without the "VV" and revision lines ("YO", "12", then the positions) reads. GetObjtabPos
-// reads the header only: no object is made (that would raise the current server's counter).
+// No "VV" and revision lines; GetObjtabPos makes no object (that would raise the server's counter).
 TEST_F(FormatTest, HeaderWithoutRevisionLinesAndObjtabPos) {
   std::string path = TestData("no_revision.tvn");
   EXPECT_EQ(GetDBFileVersion(path.c_str()), 12);

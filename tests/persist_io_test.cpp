@@ -16,7 +16,6 @@ class SaveIoTest : public SessionTest {
     io::ResetFaults();
     SessionTest::TearDown();
   }
-  // About `files` * 60 bytes of file.
   static void Fill(SSession* s, int files) {
     SProject* p = s->CreateProject("project");
     for (int i = 0; i < files; ++i)

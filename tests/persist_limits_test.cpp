@@ -51,17 +51,13 @@ std::string NestedLists(int lists) {
   return Frame(d, classes);
 }
 
-// Runs f on a thread whose stack is `size` bytes.
 template <class F>
 void OnStack(std::size_t size, F f) {
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   ASSERT_EQ(pthread_attr_setstacksize(&attr, size), 0);
   pthread_t t;
-  ASSERT_EQ(pthread_create(&t, &attr, [](void* p) -> void* {
-    (*static_cast<F*>(p))();
-    return nullptr;
-  }, &f), 0);
+  ASSERT_EQ(pthread_create(&t, &attr, [](void* p) -> void* { return (*static_cast<F*>(p))(), nullptr; }, &f), 0);
   pthread_join(t, nullptr);
   pthread_attr_destroy(&attr);
 }
@@ -80,9 +76,8 @@ std::size_t InUse(HANDLEMA* heap) {
 class LimitsTest : public SessionTest {
  protected:
   std::string Write(const std::string& name, const std::string& bytes) {
-    std::string path = dir.File(name);
-    WriteFile(path, bytes);
-    return path;
+    WriteFile(dir.File(name), bytes);
+    return dir.File(name);
   }
   int Restore(const std::string& path, std::string* reason = nullptr) {
     return tavrin::SessionFiles::Restore(*session, path.c_str(), reason, false);
@@ -92,8 +87,7 @@ class LimitsTest : public SessionTest {
 
 }  // namespace
 
-// The deepest nesting allowed restores and saves again on a 64 KiB stack; deeper is damage, not a
-// crash. (The deepest file needs under 30 KiB here, some 45 KiB with AddressSanitizer's guard zones.)
+// Nesting deeper than allowed is damage, not a crash (the deepest file needs under 30 KiB of stack).
 TEST_F(LimitsTest, RestoresOnASmallStack) {
 #if defined(__SANITIZE_ADDRESS__)
   const std::size_t stack = 128 * 1024;
@@ -123,8 +117,7 @@ TEST_F(LimitsTest, RestoresOnASmallStack) {
   EXPECT_EQ(ReadFile(dir.File("again")), NestedLists(deepest));
 }
 
-// A restore takes at most 32 bytes per byte of file plus 16 MiB (peak resident growth, in a child),
-// here for a table of a million entries that no data refers to.
+// At most 32 bytes per byte of file plus 16 MiB, here for a table of a million entries no data names.
 TEST_F(LimitsTest, MemoryPerByteOfFile) {
   Lines table(1000000, "0");
   table[0] = "SProject";
@@ -147,8 +140,7 @@ TEST_F(LimitsTest, MemoryPerByteOfFile) {
             }), 0);
 }
 
-// Memory running out anywhere in a restore (general allocator or pools, also while linking) gives 0,
-// "out of memory" and the session as it was, "kept" included; in a save, the previous file.
+// Out of memory anywhere in a restore or a save: 0, the session (its "kept" too) or file as it was.
 TEST_F(LimitsTest, OutOfMemoryIsAFailureNotAnException) {
   SSession* source = AllocSession();
   SProject* p = source->CreateProject("p");
@@ -198,7 +190,6 @@ TEST_F(LimitsTest, OutOfMemoryIsAFailureNotAnException) {
   delete source;
 }
 
-// The cross-reference loader meets memory running out with 0, never an exception.
 TEST_F(LimitsTest, LoaderOutOfMemoryIsAFailure) {
   std::string path = Write("board.pxr", "Net_Cross_Reference\n(GND \"GND\")\n(N12 \"CLK\")\n(N12 \"CLK_TERM\")\n"
                                         "End_\nPin_Cross_Reference\n(\"U1\"\n  (\"CPU\"\n    (A1 VCC)\n  )\n)\nEnd_\n");
@@ -214,8 +205,7 @@ TEST_F(LimitsTest, LoaderOutOfMemoryIsAFailure) {
   EXPECT_GE(failures, 4);
 }
 
-// A server file listing 200000 sessions creates (and prints) one at most; a text length of
-// 4294967295 is damage, not a wrapped-around allocation.
+// A table of 200000 sessions creates (and prints) one at most; a text length of 2^32 - 1 is damage.
 TEST_F(LimitsTest, TablesAndLengthsDoNotAskForMore) {
   Lines classes(200000, "0");
   classes[0] = "SSession";
@@ -238,8 +228,7 @@ TEST_F(LimitsTest, TablesAndLengthsDoNotAskForMore) {
   }
 }
 
-// A project whose top cells are n cells no record owns passes every other check, but each cell
-// takes more memory than its few bytes of file allow.
+// Cells that only references name pass every other check but take more memory than their bytes.
 TEST_F(LimitsTest, ReferencesBeyondTheMemoryBudgetAreRefused) {
   const int n = 100000;
   Lines d = {"0", "1", "1", "p", "1", "0", "1", "p", "0", "0", "0", "0", "0", "0", "0", std::to_string(n)};

@@ -39,8 +39,7 @@ TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   EXPECT_EQ(Names(second->GetAllPackageLibraries()), Strings(libraries.rbegin(), libraries.rend()));
 }
 
-// Save fails, leaving the previous file, for a line feed in a text or a key and for a path it cannot
-// write. The reason of the last failure stays with its session until a call of that session succeeds.
+// The reason of a session's last failure stays with it until a call of that session succeeds.
 TEST_F(RoundTripTest, RefusedSavesAndRestoresAndTheLastError) {
   std::string path = dir.File("target");
   WriteFile(path, "previous contents");

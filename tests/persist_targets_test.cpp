@@ -56,8 +56,7 @@ TEST_F(TargetTest, SaveRefusesWhatIsNoRegularFile) {
   EXPECT_TRUE(Kind(fifo) == S_IFIFO && ListDir(folder).empty() && ListDir(dir.path()).size() == 4u);
 }
 
-// A chain of links ending in a relative one (to its own folder) stays; the file at the end is
-// replaced and keeps its mode; a dangling link makes its file. Names up to 255 bytes save.
+// Links stay (a relative one is relative to its folder); the file at the end keeps its mode.
 TEST_F(TargetTest, SaveFollowsLinksAndTakesLongNames) {
   ASSERT_EQ(mkdir(dir.File("real").c_str(), 0700) + mkdir(dir.File("links").c_str(), 0700), 0);
   std::string real = dir.File("real/design.tvn"), chain = dir.File("chain"), dangling = dir.File("links/dangling");
@@ -81,8 +80,7 @@ TEST_F(TargetTest, SaveFollowsLinksAndTakesLongNames) {
   EXPECT_EQ(ListDir(dir.path()).size(), 3u) << "no temporary file left";
 }
 
-// Restore, the header readers and the cross-reference loader refuse a FIFO without a writer, an
-// endless device and a folder at once.
+// Restore, the header readers and the loader refuse a FIFO, an endless device, a folder at once.
 TEST_F(TargetTest, ReadersRefuseWhatIsNoRegularFile) {
   std::string fifo = dir.File("pipe");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

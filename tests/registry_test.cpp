@@ -8,8 +8,7 @@ namespace {
 
 using RegistryTest = tavrin_test::SessionTest;
 
-// Every factory is registered once and creates its own class on the given heap; only the exact
-// name without the "class " prefix creates anything. Cast checks the dynamic class, also bases.
+// Every factory, registered once, creates its class on the heap from the exact name without "class ".
 TEST_F(RegistryTest, EveryFactoryCreatesItsOwnClassAndCastChecksIt) {
   std::set<std::string> names;
   int count = 0;

@@ -27,8 +27,7 @@ class ServerTest : public ::testing::Test {
 
 }  // namespace
 
-// Restoring makes the current server, whose counter counts constructions and wraps at its largest
-// value; saving writes the same bytes; a failed restore keeps the current server.
+// Restoring makes the current server, whose counter wraps; a failed restore keeps the current one.
 TEST_F(ServerTest, FileRoundTripAndFailedRestore) {
   EXPECT_FALSE(GTavrinServer::Save(dir.File("none").c_str())) << "no current server";
   SSession* s = AllocSession();

@@ -6,8 +6,7 @@ namespace {
 using SessionLibraries = tavrin_test::SessionTest;
 using tavrin_test::Items;
 
-// A library goes to the map (case-sensitive) and to its kind's list, where it stays when a second
-// of its name takes its entry; Destroy takes it off the list too.
+// A library stays on its kind's list when a second of its name takes its map entry, until Destroy.
 TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnList) {
   SPackageLibrary* pkg = session->CreatePackageLibrary("Lib");
   SPadStackLibrary* pads = session->CreatePadStackLibrary("Pads");
@@ -21,8 +20,7 @@ TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnList) {
   EXPECT_EQ(Items(session->GetAllPackageLibraries()), std::vector<SPackageLibrary*>{pkg});
 }
 
-// Creating a library, new or taking over an entry, fails at each allocation in turn (block, name,
-// list node, map node): null, and maps and lists as they were.
+// Each allocation of a new or a take-over library fails in turn: null, maps and lists as they were.
 TEST_F(SessionLibraries, AllocationFailureReturnsNullAndLeavesTheSessionAsItWas) {
   ASSERT_NE(session->CreatePackageLibrary("X"), nullptr);
   auto address = [](const void* p) { return " " + std::to_string(reinterpret_cast<std::uintptr_t>(p)); };
