@@ -62,20 +62,17 @@ class DamageTest : public FileTest {
 // Every truncation is refused; each byte set to 0x00, 0xFF or its top bit flipped never crashes.
 TEST_F(DamageTest, TruncationAndDamageAtEveryByte) {
   std::string bytes = Mixed();
-  for (std::size_t k = 0; k < bytes.size(); ++k)
+  for (std::size_t k = 0; k < bytes.size(); ++k)  // into the whole fixture session, "Alpha" taken over
     ASSERT_EQ(RestoreBytes(bytes.substr(0, k), "cut at " + std::to_string(k)), 0) << "cut at " << k;
   int failed = 0, read = 0;
-  for (std::size_t k = 0; k < bytes.size(); ++k) {
+  for (std::size_t k = 0; k < bytes.size(); ++k)
     for (char c : {'\0', '\xFF', static_cast<char>(bytes[k] ^ 0x80)}) {
-      std::string damaged = bytes;
-      damaged[k] = c;
       delete session;
       session = AllocSession();  // a damaged file that still reads adds to it
       session->CreateProject("Existing");
       before = Fingerprint(session);
-      (RestoreBytes(damaged, "byte " + std::to_string(k)) ? read : failed)++;
+      (RestoreBytes(bytes.substr(0, k) + c + bytes.substr(k + 1), "byte " + std::to_string(k)) ? read : failed)++;
     }
-  }
   EXPECT_GT(failed, read) << "most damage is detected; damage inside a text or a number is not";
 }
 

@@ -79,9 +79,6 @@ class LimitsTest : public SessionTest {
     WriteFile(dir.File(name), bytes);
     return dir.File(name);
   }
-  int Restore(const std::string& path, std::string* reason = nullptr) {
-    return tavrin::SessionFiles::Restore(*session, path.c_str(), reason, false);
-  }
   ScratchDir dir;
 };
 
@@ -165,7 +162,7 @@ TEST_F(LimitsTest, OutOfMemoryIsAFailureNotAnException) {
       std::size_t inUse = InUse(heap);
       FailAfter fail(general ? 0 : k);
       g_failNew = general ? k : 0;
-      int r = Restore(path, &reason);
+      int r = tavrin::SessionFiles::Restore(*session, path.c_str(), &reason, false);
       g_failNew = 0;
       if (r == 1) break;
       ++failures;
@@ -237,7 +234,7 @@ TEST_F(LimitsTest, ReferencesBeyondTheMemoryBudgetAreRefused) {
   Lines classes(n + 1, "1");
   classes[0] = "SProject", classes[1] = "SCell";
   std::string reason;
-  EXPECT_EQ(Restore(Write("cells", Frame(d, classes)), &reason), 0);
+  EXPECT_EQ(tavrin::SessionFiles::Restore(*session, Write("cells", Frame(d, classes)).c_str(), &reason, false), 0);
   EXPECT_NE(reason.find("create more objects than a file of"), std::string::npos) << reason;
   EXPECT_TRUE(session->GetAllProjects().empty());
 }
