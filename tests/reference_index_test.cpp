@@ -9,15 +9,9 @@
 
 namespace {
 
-struct Left : TavrinObject {
-  const char* GetClassName() const override { return "class Left"; }
-};
-struct Right : TavrinObject {
-  const char* GetClassName() const override { return "class Right"; }
-};
-struct Both : Left, Right {
-  const char* GetClassName() const override { return "class Both"; }
-};
+struct Left : TavrinObject { const char* GetClassName() const override { return "class Left"; } };
+struct Right : TavrinObject { const char* GetClassName() const override { return "class Right"; } };
+struct Both : Left, Right { const char* GetClassName() const override { return "class Both"; } };
 
 const TavrinObject* ViaRight(const Both& b) { return static_cast<const Right*>(&b); }
 const TavrinObject* ViaLeft(const Both& b) { return static_cast<const Left*>(&b); }

@@ -29,8 +29,7 @@ TEST_F(RegistryTest, EveryFactoryCreatesItsOwnClassAndCastChecksIt) {
   for (const char* bad : {"class SSession", "ssession", "SSess", "SSessionX", "", "SDesignElement",
                           "SLibrary", static_cast<const char*>(nullptr)})
     EXPECT_EQ(Dynamic::CreateByClassName(bad, heap), nullptr) << (bad ? bad : "null");
-  TavrinObject* pkg = session->CreatePackageLibrary("P");
-  TavrinObject* ses = session;
+  TavrinObject *pkg = session->CreatePackageLibrary("P"), *ses = session;
   EXPECT_TRUE(SLibrary::Cast(pkg) == pkg && SPackageLibrary::Cast(pkg) == pkg && SSession::Cast(ses) == session);
   EXPECT_TRUE(!SPadStackLibrary::Cast(pkg) && !SLibrary::Cast(ses) && !SDesignElement::Cast(ses) &&
               !SSession::Cast(nullptr));

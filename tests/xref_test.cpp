@@ -40,8 +40,7 @@ class PxrTest : public ::testing::Test {
 // name replaces its physical name; carriage returns are white space; the last line needs no line feed.
 TEST_F(PxrTest, NetPairLines) {
   ASSERT_EQ(Load("Net_Cross_Reference\n(A B C)\n  (\"QP\"   \"QL\")  \n\t( SOLO )\n"
-                 "(P1 L1)\r\n(P1 L2)\n(P2 L1)\nEnd_Net\nNet_Cross_Reference\n(P3 L3)"),
-            1);
+                 "(P1 L1)\r\n(P1 L2)\n(P2 L1)\nEnd_Net\nNet_Cross_Reference\n(P3 L3)"), 1);
   EXPECT_EQ(Net("C") + Net("A") + Net("QL") + Net("SOLO"), "A|--|CQP|-SOLO|SOLO");
   EXPECT_EQ(Net("P1") + Net("L1") + Net("L3") + Net("c"), "-|L1,L2P2|-P3|--|-");  // case-sensitive
 }
@@ -70,8 +69,7 @@ TEST_F(PxrTest, ComponentStateMachine) {
                  "( \t\"IC 7\"  \n  (x \"has \"inner\" quotes\" y)\n  )\n  (\"lonely)\n  )\n)\n"
                  "U3\n(\"A\")\nPin_Cross_Reference\n"  // a title restarts: expect a component
                  "U4\n(\"B\")\n)\n)\n)\n(\"ORPHAN\")\n"
-                 "End_Pins\n(\"AFTER\"\n"),
-            1);
+                 "End_Pins\n(\"AFTER\"\n"), 1);
   EXPECT_EQ(Comp("U1") + Comp("LU1B") + Comp("PIN"), "-|LU1,LU1BU1|--|-");  // block contents are not stored
   // The name line loses "( \t\"" and "\" \t" at its ends; a logical name lies between the first and
   // the last quote, empty with a single quote.
