@@ -48,10 +48,9 @@ TEST_F(PxrTest, NetPairLines) {
 // Titles (trimmed, case-sensitive) switch section anywhere; "End_..." ends one; the other mode's title
 // is a data line.
 TEST_F(PxrTest, SectionTitlesAndEndLines) {
-  const std::string text =
-      "(O1 OUT)\nNet_Cross_Reference\n(P1 L1)\nInternal_Net_Cross_Reference\nEndless\n"
-      "End_Of_Nets\n(P9 L9)\n  Internal_Net_Cross_Reference  \n(I1 IL1)\n"
-      "Net_Cross_Reference\n(P2 L2)\nnet_cross_reference\nEnd_\n(P4 L4)\n";
+  const std::string text = "(O1 OUT)\nNet_Cross_Reference\n(P1 L1)\nInternal_Net_Cross_Reference\nEndless\n"
+                           "End_Of_Nets\n(P9 L9)\n  Internal_Net_Cross_Reference  \n(I1 IL1)\n"
+                           "Net_Cross_Reference\n(P2 L2)\nnet_cross_reference\nEnd_\n(P4 L4)\n";
   ASSERT_EQ(Load(text, 0), 1);
   EXPECT_EQ(Net("OUT") + Net("L1") + Net("L9") + Net("IL1") + Net("L2") + Net("L4"), "-|-P1|--|--|-P2|--|-");
   for (const char* data : {"Internal_Net_Cross_Reference", "Endless", "net_cross_reference"})
@@ -68,8 +67,7 @@ TEST_F(PxrTest, ComponentStateMachine) {
                  "(\"U1\"\n  (\"LU1\" a b)\n    (1 A1)\n  )\n  (\"LU1B\")\n    (\"PIN\")\n  )\n)\n"
                  "( \t\"IC 7\"  \n  (x \"has \"inner\" quotes\" y)\n  )\n  (\"lonely)\n  )\n)\n"
                  "U3\n(\"A\")\nPin_Cross_Reference\n"  // a title restarts: expect a component
-                 "U4\n(\"B\")\n)\n)\n)\n(\"ORPHAN\")\n"
-                 "End_Pins\n(\"AFTER\"\n"), 1);
+                 "U4\n(\"B\")\n)\n)\n)\n(\"ORPHAN\")\nEnd_Pins\n(\"AFTER\"\n"), 1);
   EXPECT_EQ(Comp("U1") + Comp("LU1B") + Comp("PIN"), "-|LU1,LU1BU1|--|-");  // block contents are not stored
   // The name line loses "( \t\"" and "\" \t" at its ends; a logical name lies between the first and
   // the last quote, empty with a single quote.
