@@ -14,7 +14,6 @@ struct Obj { int v; } g_objs[600];
 int g_values[64];
 std::deque<std::string> g_texts;  // stable storage for the text keys
 
-// A random key of each kind, and how the model sees it.
 CharM MakeKey(std::mt19937& rng, CharM*) {
   static const char alphabet[] = {'A', 'B', 'a', 'b', 'N', 'n', '\x7f', '\x80', '\xff'};
   std::string s;

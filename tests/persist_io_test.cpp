@@ -25,7 +25,6 @@ class SaveIoTest : public SessionTest {
   const std::string target = dir.File("design.tvn"), previous = "the previous file\n";
 };
 
-// Runs body in a child whose files stay under 100000 bytes: exit status or 128 + signal.
 template <class F>
 int InChildWithFileLimit(bool ignoreSignal, F body) {
   return InChild([ignoreSignal] {

@@ -123,9 +123,7 @@ TEST(PoolDebugDeathTest, WriteAfterFreeIsFoundOnReuse) {
   SSession* s = AllocSession();
   HANDLEMA* h = s->GetHeap();
   char* live = static_cast<char*>(PoolAlloc(h, 40));
-  EXPECT_FALSE(BlockFreed(live));
   PoolFree(live);
-  EXPECT_TRUE(BlockFreed(live));
   EXPECT_TRUE(PoolAlloc(h, 40) == live && !BlockFreed(live)) << "an untouched freed block is handed out again";
   PoolFree(live);
 #ifndef __SANITIZE_ADDRESS__  // there AddressSanitizer stops the write itself

@@ -53,7 +53,6 @@ std::string Round(const ScratchDir& dir, const std::string& who, long seed) {
   return problem.empty() ? problem : who + " seed " + std::to_string(seed) + ": " + problem;
 }
 
-// The id counter, the counted large allocations and the chunk counters.
 std::vector<long> Now() {
   Counts c;
   std::vector<long> out = {GTavrinServer::GetCurrent()->GetIdCounter(), c.large};
