@@ -1,27 +1,19 @@
-// RelMap against std::map and an insertion-order model: randomized insert,
-// replace and erase (also while walking), AVL and thread-list invariants.
+// RelMap against std::map and a newest-first list: random insert, replace, erase, AVL and thread links.
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <list>
 #include <map>
 #include <random>
 #include <set>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "fixture.h"
 
 namespace {
 
-struct Obj {
-  int v;
-} g_objs[600];
+struct Obj { int v; } g_objs[600];
 int g_values[64];
 std::deque<std::string> g_texts;  // stable storage for the text keys
 
-// Key kinds: a random key, and how the reference model sees it.
 CharM MakeKey(std::mt19937& rng, CharM*) {
   static const char alphabet[] = {'A', 'B', 'a', 'b', 'N', 'n', '\x7f', '\x80', '\xff'};
   std::string s;
@@ -51,7 +43,6 @@ struct Harness {
     ASSERT_EQ(viaIndex ? std::exchange(slot, value) : nullptr, nullptr);
     ASSERT_EQ(slot, value);
   }
-  // Afterwards the key is absent: find misses it, eraseKey refuses it.
   void EraseByFind(K key) {
     auto it = map.find(key);
     ASSERT_TRUE(it != map.end() && map.erase(it));
@@ -70,11 +61,8 @@ struct Harness {
     }
     ASSERT_EQ(visited, expected);
   }
-  void Forget(const M& m) {
-    model.erase(m);
-    order.remove(m);
-  }
-  // Returns the height of the subtree, listing its nodes in order.
+  void Forget(const M& m) { model.erase(m), order.remove(m); }
+  // The subtree's height; its nodes are listed in order.
   int CheckTree(Node* n, std::vector<Node*>& inorder) {
     if (!n) return 0;
     int hl = CheckTree(n->left, inorder);
@@ -84,14 +72,13 @@ struct Harness {
     return 1 + std::max(hl, hr);
   }
   void Check() {
-    // In order, the tree follows the model; a replaced entry holds the new key pointer and value.
     std::vector<Node*> inorder;
     CheckTree(map.root(), inorder);
     ASSERT_EQ(inorder.size(), model.size());
     auto mit = model.begin();
     for (Node* n : inorder) {
       ASSERT_EQ(Model(n->first), mit->first);
-      ASSERT_TRUE(n->second == mit->second.second && n->first == (mit++)->second.first);
+      ASSERT_TRUE(n->second == mit->second.second && n->first == (mit++)->second.first);  // a replaced key too
     }
     // The thread list holds the same nodes, newest first, doubly linked.
     std::set<Node*> treeNodes(inorder.begin(), inorder.end());
@@ -118,15 +105,10 @@ void RunRandomized(HANDLEMA* heap) {
     Harness<K> h(heap);
     for (int step = 0; step < 1500 && !::testing::Test::HasFailure(); ++step) {
       unsigned op = rng() % 100;
-      if (op < 55 || h.model.empty()) {
+      if (op < 55 || h.model.empty())
         h.Insert(MakeKey(rng, static_cast<K*>(nullptr)), &g_values[rng() % 64], op % 5 == 0);
-      } else if (op < 97) {
-        auto it = h.model.begin();
-        std::advance(it, rng() % h.model.size());
-        h.EraseByFind(it->second.first);
-      } else {
-        h.WalkErasing(rng, 35);
-      }
+      else if (op < 97) h.EraseByFind(std::next(h.model.begin(), rng() % h.model.size())->second.first);
+      else h.WalkErasing(rng, 35);
       if (!::testing::Test::HasFatalFailure()) h.Check();
     }
     if (::testing::Test::HasFailure()) return;
@@ -144,8 +126,7 @@ TEST_P(MapTest, TextKeys) { RunRandomized<CharM>(heap); }
 TEST_P(MapTest, IntKeys) { RunRandomized<int>(heap); }
 TEST_P(MapTest, PointerKeys) { RunRandomized<Obj*>(heap); }
 
-// A node that cannot be allocated: the failure slot, and the map unchanged.
-// Left full, a map without a record frees its nodes (leak checkers verify).
+// A node that cannot be allocated gives the failure slot; a full map without a record frees its nodes.
 TEST_P(MapTest, FailedNodeAllocationChangesNothing) {
   Harness<CharM> h(heap);
   if (heap) {  // only a record's node pool can be made to fail

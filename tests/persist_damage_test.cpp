@@ -1,5 +1,4 @@
-// Damaged files: truncated or damaged at every byte, or crafted to break a
-// rule. A restore that fails must leave the session exactly as it was.
+// Damaged files, truncated, damaged at every byte or crafted: a failed restore changes nothing.
 #include "core/shared_record_value.h"
 #include "file_test.h"
 
@@ -13,8 +12,7 @@ Lines Concat(std::initializer_list<Lines> parts) {
   return out;
 }
 
-// A project with no children: design element; host CAD, units, top cells,
-// id; files, designs, sets, constraints, groups.
+// A childless project: design element; host CAD, units, top cells, id; five empty families.
 Lines ProjectRecord(const std::string& name) {
   return {"0", std::to_string(name.size()), name, "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
 }
@@ -28,12 +26,9 @@ std::string OneProject(const Lines& classes, int ref = 1, const Lines& entry = {
   return Frame(Concat({{"0", count}, entry.empty() ? ProjectEntry("a", ref, "a") : entry, {"0", "0", "0"}}), classes);
 }
 
-// A valid file with two projects, one taking over a session entry, and
-// libraries of two kinds; class line "0" names the first class again.
+// Two projects (one taking over an entry), two kinds of library; class line "0" repeats SProject.
 std::string Mixed() {
-  // p1 holds the file "f": design element, host CAD, units, top cells, id,
-  // one file entry (key, reference, alias, kind, name, stamp, id), then the
-  // four empty families.
+  // p1 holds file "f" (key, reference, alias, kind, name, stamp, id) before four empty families.
   Lines p1 = {"2", "p1", "1", "0", "2", "p1", "0", "0", "0", "0", "0", "0", "0", "0", "0",
               "1", "1", "f", "2", "0", "0", "1", "f", "0", "0", "0", "0", "0", "0"};
   return Frame(Concat({{"0", "2"}, p1, ProjectEntry("Alpha", 3, "Alpha"), {"1", "4"},
@@ -51,8 +46,6 @@ class DamageTest : public FileTest {
     session->CreatePadStackLibrary("pads");
     before = Fingerprint(session);
   }
-  // Restores bytes into the session; a failure must leave it unchanged, also
-  // the value that every design element record carries.
   int RestoreBytes(const std::string& bytes, const std::string& what) {
     WriteFile(dir.File("case"), bytes);
     tavrin::SetSharedRecordValue(77);
@@ -66,34 +59,28 @@ class DamageTest : public FileTest {
 
 }  // namespace
 
-// Every truncation is refused. Each byte set to 0x00, to 0xFF and with its
-// top bit flipped: no crash, and a damaged file that is refused leaves the
-// session.
+// Every truncation is refused; each byte set to 0x00, 0xFF or its top bit flipped never crashes.
 TEST_F(DamageTest, TruncationAndDamageAtEveryByte) {
   std::string bytes = Mixed();
-  for (std::size_t k = 0; k < bytes.size(); ++k)
+  for (std::size_t k = 0; k < bytes.size(); ++k)  // into the whole fixture session, "Alpha" taken over
     ASSERT_EQ(RestoreBytes(bytes.substr(0, k), "cut at " + std::to_string(k)), 0) << "cut at " << k;
   int failed = 0, read = 0;
-  for (std::size_t k = 0; k < bytes.size(); ++k) {
+  for (std::size_t k = 0; k < bytes.size(); ++k)
     for (char c : {'\0', '\xFF', static_cast<char>(bytes[k] ^ 0x80)}) {
-      std::string damaged = bytes;
-      damaged[k] = c;
       delete session;
       session = AllocSession();  // a damaged file that still reads adds to it
       session->CreateProject("Existing");
       before = Fingerprint(session);
-      (RestoreBytes(damaged, "byte " + std::to_string(k)) ? read : failed)++;
+      (RestoreBytes(bytes.substr(0, k) + c + bytes.substr(k + 1), "byte " + std::to_string(k)) ? read : failed)++;
     }
-  }
   EXPECT_GT(failed, read) << "most damage is detected; damage inside a text or a number is not";
 }
 
 // Rules the checking tool's damaged data files do not already break.
 TEST_F(DamageTest, CraftedDamage) {
   std::string good = OneProject({"SProject"});
-  // A project "a" whose record holds `rest` after its name.
-  auto projectWith = [&](const Lines& rest) {
-    return OneProject({"SProject"}, 1, Concat({{"1", "a", "1", "0", "1", "a"}, rest}));
+  auto projectWith = [&](const Lines& rest, const Lines& classes = {"SProject"}) {
+    return OneProject(classes, 1, Concat({{"1", "a", "1", "0", "1", "a"}, rest}));
   };
   auto nameAs = [&](const std::string& length, const std::string& text) {
     return OneProject({"SProject"}, 1, Concat({{length, text, "1"}, ProjectRecord("a")}));
@@ -106,11 +93,7 @@ TEST_F(DamageTest, CraftedDamage) {
   std::string edge = nameAs("99", "a");
   std::size_t textAt = edge.find("\n99\na\n") + 4;
   std::string tail = std::to_string(std::stol(edge.substr(15, 6)) - long(textAt));
-  const struct Case {
-    const char* what;
-    std::string bytes;
-    std::string reason;
-  } cases[] = {
+  const struct Case { const char* what; std::string bytes, reason; } cases[] = {
       {"reference out of range", OneProject({"SProject"}, 5), inconsistent(47)},
       {"null child", OneProject({"SProject"}, 0), inconsistent(47)},
       {"child of the wrong class", OneProject({"SFile"}), inconsistent(47)},
@@ -119,10 +102,8 @@ TEST_F(DamageTest, CraftedDamage) {
        inconsistent(79)},
       {"designs in a project", projectWith(Concat({Lines(10, "0"), {"1"}, Lines(7, "0")})), inconsistent(79)},
       {"a key repeated in a project's files",
-       OneProject({"SProject", "SFile", "1"}, 1,
-                  Concat({{"1", "a", "1", "0", "1", "a"}, Lines(9, "0"),
-                          {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
-                          {"1", "f", "3", "0", "0", "1", "f", "0", "0"}, Lines(4, "0")})),
+       projectWith(Concat({Lines(9, "0"), {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
+                           {"1", "f", "3", "0", "0", "1", "f", "0", "0"}, Lines(4, "0")}), {"SProject", "SFile", "1"}),
        inconsistent(97)},
       {"attributes on a project", projectWith(Concat({{"0", "0", "0", "1"}, Lines(12, "0")})), inconsistent(63)},
       {"data goes on after the records",
@@ -155,8 +136,7 @@ TEST_F(DamageTest, CraftedDamage) {
   }
 }
 
-// No fixed limits: more than 256 class names, class lines and data lines of
-// any length. (The crafted helpers make valid files.)
+// No fixed limits: over 256 class names, class and data lines of any length.
 TEST_F(DamageTest, LargeTablesAndLongLines) {
   Lines classes;
   for (int i = 0; i < 300; ++i) classes.push_back("SUnknown" + std::to_string(i));

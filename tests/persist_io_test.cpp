@@ -1,5 +1,4 @@
-// Saving: a failure of any output operation, or a full disk, leaves the
-// previous file as it was; a save costs about one write per 64 KiB.
+// Saving: a failure of any output operation, or a full disk, leaves the previous file as it was.
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -13,15 +12,10 @@ namespace {
 
 class SaveIoTest : public SessionTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    WriteFile(target, previous);
-  }
   void TearDown() override {
     io::ResetFaults();
     SessionTest::TearDown();
   }
-  // About `files` * 60 bytes of file.
   static void Fill(SSession* s, int files) {
     SProject* p = s->CreateProject("project");
     for (int i = 0; i < files; ++i)
@@ -31,7 +25,6 @@ class SaveIoTest : public SessionTest {
   const std::string target = dir.File("design.tvn"), previous = "the previous file\n";
 };
 
-// Runs body in a child whose files stay under 100000 bytes: exit status or 128 + signal.
 template <class F>
 int InChildWithFileLimit(bool ignoreSignal, F body) {
   return InChild([ignoreSignal] {
@@ -44,14 +37,12 @@ int InChildWithFileLimit(bool ignoreSignal, F body) {
 
 }  // namespace
 
-// The k-th operation of each kind fails, for every k the save reaches: Save
-// gives 0, the previous file stays, no temporary file is left. The folder's
-// open, sync and close follow the rename, when the new file is complete.
+// The k-th operation of each kind fails, for every k a save reaches: 0, the previous file, no
+// temporary file. The folder's open, sync and close (k == 2) follow the rename of the complete file.
 TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
   Fill(session, 4000);  // several buffers' worth
-  ASSERT_EQ(session->Save(dir.File("reference").c_str()), 1);
-  const std::string expected = ReadFile(dir.File("reference"));
-  std::remove(dir.File("reference").c_str());
+  ASSERT_EQ(session->Save(target.c_str()), 1);
+  const std::string expected = ReadFile(target);
   ASSERT_GT(expected.size(), 3 * tavrin::OutputFile::kBufferSize);
   for (int i = 0; i < io::kOpCount; ++i) {
     io::Op op = static_cast<io::Op>(i);
@@ -75,16 +66,10 @@ TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
   }
 }
 
-// Over the size limit Save fails, or the limit's signal kills the process
-// mid-save; the previous file stays either way. Under the limit it saves.
+// Over the size limit Save fails, or the limit's signal kills the process; the previous file stays.
 TEST_F(SaveIoTest, FullDisk) {
-  auto save = [this](int files) {
-    SSession* s = AllocSession();
-    Fill(s, files);
-    int r = s->Save(target.c_str());
-    delete s;
-    return r;
-  };
+  WriteFile(target, previous);
+  auto save = [this](int files) { Fill(session, files); return session->Save(target.c_str()); };  // in the child
   EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(5000); }), 0);
   EXPECT_EQ(ReadFile(target), previous);
   EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"});

@@ -1,6 +1,4 @@
 // Save and restore: the second round trip, reversed lists, long texts, refused saves.
-#include <cstdlib>
-
 #include "file_test.h"
 #include "random_model.h"
 
@@ -14,10 +12,8 @@ std::string LongText() { return std::string(100000, 'x') + " " + std::string(100
 
 }  // namespace
 
-// The first restore reverses every list, so its save differs; the second
-// gives the first file back byte for byte, whatever PID_SIZE holds: a model
-// of every class, a project "" with texts longer than any buffer, a file
-// whose GMT flag is not saved.
+// The second round trip gives the first file back byte for byte whatever PID_SIZE holds: every
+// class, a project "" with texts longer than any buffer, a file whose GMT flag is not saved.
 TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   SSession* model = BuildRandomModel(4, true);
   sessions.emplace_back(model);
@@ -43,10 +39,7 @@ TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   EXPECT_EQ(Names(second->GetAllPackageLibraries()), Strings(libraries.rbegin(), libraries.rend()));
 }
 
-// Save fails, leaving the previous file alone, for a text or a key holding a
-// line feed and for a path it cannot write; Restore fails for what is no
-// file. The reason of the last failure stays with its session until a call
-// of that session succeeds.
+// The reason of a session's last failure stays with it until a call of that session succeeds.
 TEST_F(RoundTripTest, RefusedSavesAndRestoresAndTheLastError) {
   std::string path = dir.File("target");
   WriteFile(path, "previous contents");

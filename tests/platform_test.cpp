@@ -1,33 +1,25 @@
 // The text class of the interface.
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "fixture.h"
 
 namespace {
 
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Printf(const char* format, ...) {
+// Formats into s and wants what printf prints.
+template <class... A>
+void LikePrintf(CString& s, const char* format, A... a) {
   std::vector<char> buf(4096);
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(buf.data(), buf.size(), format, args);
-  va_end(args);
-  return std::string(buf.data(), n < 0 ? 0 : static_cast<std::size_t>(n));
+  int n = std::snprintf(buf.data(), buf.size(), format, a...);
+  s.Format(format, a...);
+  EXPECT_EQ(s.str(), std::string(buf.data(), n < 0 ? 0 : std::size_t(n))) << format;
 }
 
-// Format replaces the text with exactly what printf prints, also past any
-// small internal buffer (3.4e38 printed in full is 46 digits).
+// Format gives exactly what printf prints, past any internal buffer (3.4e38 in full is 46 digits).
 TEST(CStringTest, FormatFollowsPrintf) {
   CString s("old contents");
-  s.Format("%d|%5d|%ld|%f|%.12lf|%g", -42, 7, 2147483646L, 0.1, 1.0 / 3.0, 3.4e38);
-  EXPECT_EQ(s.str(), Printf("%d|%5d|%ld|%f|%.12lf|%g", -42, 7, 2147483646L, 0.1, 1.0 / 3.0, 3.4e38));
-  s.Format("%f %f %s", 3.4e38, 1e300, std::string(300, 'x').c_str());
-  EXPECT_EQ(s.str(), Printf("%f %f %s", 3.4e38, 1e300, std::string(300, 'x').c_str()));
+  LikePrintf(s, "%d|%5d|%ld|%f|%.12lf|%g", -42, 7, 2147483646L, 0.1, 1.0 / 3.0, 3.4e38);
+  LikePrintf(s, "%f %f %s", 3.4e38, 1e300, std::string(300, 'x').c_str());
   s.Format("%s", "");
   EXPECT_TRUE(s.IsEmpty());
-  // Every length around the internal buffer of 128 bytes comes back whole.
+  // Every length around the internal buffer of 128 bytes.
   for (std::size_t n : {1, 126, 127, 128, 129, 130, 255, 256, 257}) {
     s.Format("%s|%d", std::string(n - 1, 'x').c_str(), 7);
     EXPECT_EQ(s.str(), std::string(n - 1, 'x') + "|7") << n;
@@ -35,8 +27,7 @@ TEST(CStringTest, FormatFollowsPrintf) {
   }
 }
 
-// Trimming keeps the last character that is not trimmed; a list keeps its
-// tail through additions at either end and removals.
+// Trimming keeps the last character not trimmed; a list keeps its tail through additions and removals.
 TEST(CStringTest, TrimAndListEnds) {
   CString t("  ab  ");
   EXPECT_EQ(t.TrimRight().str(), "  ab");

@@ -1,5 +1,4 @@
-// The reference numbering of a save: one index per object, whichever base
-// a pointer names and wherever the object lies, kept while the table grows.
+// The reference numbering of a save: one index per object, whatever base a pointer names.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,21 +9,14 @@
 
 namespace {
 
-struct Left : TavrinObject {
-  const char* GetClassName() const override { return "class Left"; }
-};
-struct Right : TavrinObject {
-  const char* GetClassName() const override { return "class Right"; }
-};
-struct Both : Left, Right {
-  const char* GetClassName() const override { return "class Both"; }
-};
+struct Left : TavrinObject { const char* GetClassName() const override { return "class Left"; } };
+struct Right : TavrinObject { const char* GetClassName() const override { return "class Right"; } };
+struct Both : Left, Right { const char* GetClassName() const override { return "class Both"; } };
 
 const TavrinObject* ViaRight(const Both& b) { return static_cast<const Right*>(&b); }
 const TavrinObject* ViaLeft(const Both& b) { return static_cast<const Left*>(&b); }
 
-// Objects on the general heap and on the stack lie in different address
-// windows; whichever comes first, both are numbered alike.
+// Objects on the heap and on the stack lie in different address windows; either may come first.
 TEST(ReferenceIndexTest, OneIndexPerObjectWhateverBaseOrPlaceAcrossGrowth) {
   for (bool stackFirst : {true, false}) {
     tavrin::ReferenceIndex refs(0);

@@ -1,6 +1,4 @@
 // The server and visitor files, and the visitor's identifier.
-#include <cstdlib>
-
 #include "fixture.h"
 
 using namespace tavrin_test;
@@ -29,9 +27,7 @@ class ServerTest : public ::testing::Test {
 
 }  // namespace
 
-// Restoring makes the current server; constructions count on from its
-// counter, which wraps at its largest value instead of overflowing; saving
-// writes the same bytes; a failed restore keeps the current server.
+// Restoring makes the current server, whose counter wraps; a failed restore keeps the current one.
 TEST_F(ServerTest, FileRoundTripAndFailedRestore) {
   EXPECT_FALSE(GTavrinServer::Save(dir.File("none").c_str())) << "no current server";
   SSession* s = AllocSession();
@@ -51,7 +47,6 @@ TEST_F(ServerTest, FileRoundTripAndFailedRestore) {
   for (const std::string& bytes : damaged)
     EXPECT_TRUE(!GTavrinServer::Restore(Put("bad", bytes).c_str()) && GTavrinServer::GetCurrent() == server) << bytes;
   EXPECT_EQ(server->GetIdCounter(), 41);
-  // A second restore replaces the current server.
   ASSERT_TRUE(GTavrinServer::Restore(
       Put("max", "YO\n12\nVV\n33199\n000054\n000075\n7483647\n1\n2147483647\n1\n0\n@@@@\n2\nGTavrinServer\n").c_str()));
   EXPECT_EQ(GTavrinServer::GetCurrent()->GetIdCounter(), 2147483647);
@@ -60,8 +55,7 @@ TEST_F(ServerTest, FileRoundTripAndFailedRestore) {
   delete s;
 }
 
-// The visitor file round trip; a failed restore keeps the current visitor.
-// The generator is seeded by the first Initialize only.
+// A failed restore keeps the current visitor; only the first Initialize seeds the generator.
 TEST_F(ServerTest, VisitorFileAndIdentifier) {
   EXPECT_FALSE(GVisitor::Save(dir.File("none").c_str()));
   ASSERT_TRUE(GVisitor::Restore(Put("visitor", kVisitorFile).c_str()));
