@@ -38,9 +38,7 @@ T* Pick(Rng& r, const std::vector<T*>& v) {
 
 // Sets an identifier on the classes whose setter is public.
 template <class T>
-auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) {
-  o->SetId(id);
-}
+auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) { o->SetId(id); }
 template <class T>
 void SetIdIf(T*, long, long) {}
 
@@ -94,9 +92,7 @@ class Builder {
   double Length() { return static_cast<double>(r_.Below(200000)) / 100.0; }
   g_TavrinUnitType Unit() { return static_cast<g_TavrinUnitType>(r_.Below(7)); }
   template <class T>
-  void Id(T* o) {
-    if (r_.Chance(50)) SetIdIf(o, Int(), 0);
-  }
+  void Id(T* o) { if (r_.Chance(50)) SetIdIf(o, Int(), 0); }
 
   // Attributes of every value kind and constraint instances on a design element.
   void Decorate(SDesignElement* e) {
@@ -112,17 +108,9 @@ class Builder {
   }
   // Lists a new object, decorated (Add) or given an identifier (Keep).
   template <class L, class T>
-  T* Add(L& list, T* o) {
-    Decorate(o);
-    list.push_back(o);
-    return o;
-  }
+  T* Add(L& list, T* o) { Decorate(o); list.push_back(o); return o; }
   template <class L, class T>
-  T* Keep(L& list, T* o) {
-    Id(o);
-    list.push_back(o);
-    return o;
-  }
+  T* Keep(L& list, T* o) { Id(o); list.push_back(o); return o; }
   void Assignment(SAssignment* a) {
     if (!a) return;
     Id(a);
@@ -181,31 +169,19 @@ class Builder {
   double Draw(double) { return Float(); }
   bool Draw(bool) { return r_.Chance(50); }
   template <class T, class C, class R, class A>
-  void Draw(int percent, T* o, R (C::*set)(A)) {
-    if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>()));
-  }
+  void Draw(int percent, T* o, R (C::*set)(A)) { if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>())); }
   template <class T, class C, class R>
-  void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) {
-    if (r_.Chance(percent)) (o->*set)(Length(), Unit());
-  }
+  void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) { if (r_.Chance(percent)) (o->*set)(Length(), Unit()); }
   // Calls each setter, with the given chance, with a drawn value (or length and unit).
   template <class T, class... S>
-  T* Opt(int percent, T* o, S... setters) {
-    (Draw(percent, o, setters), ...);
-    return o;
-  }
-
-  void Library(SLibrary* l) {
-    Id(l);
-    Opt(50, l, &SLibrary::SetLocation), Opt(30, l, &SLibrary::SetAccessType);
-  }
+  T* Opt(int percent, T* o, S... setters) { (Draw(percent, o, setters), ...); return o; }
 
   // Libraries made by `create`, each with up to `n` members made by `member`.
   template <class L, class F>
   void Libraries(L* (SSession::*create)(const char*), int n, F member) {
     for (int i = Count(2); i-- > 0;) {
       L* lib = (s_->*create)(Name());
-      Library(lib);
+      Id(static_cast<SLibrary*>(lib)), Opt(50, lib, &SLibrary::SetLocation), Opt(30, lib, &SLibrary::SetAccessType);
       for (int j = Count(n); j-- > 0;) member(lib);
     }
   }
