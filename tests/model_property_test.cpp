@@ -1,13 +1,8 @@
-// Seeded random whole-model sessions (tests/random_model.h), each saved,
-// restored, saved, restored and saved again. Lists come back reversed, so
-// the second file is the first with its lists turned round and the third
-// must equal the first byte for byte; `tavrin diff` must find the first and
-// second equal. Every fourth seed makes each kind of object at least once.
-//
-//   TAVRIN_MODEL_SEEDS=N   seeds 1 to N (default 1000)
-//   TAVRIN_MODEL_SEED=S    seed S alone (a failing seed prints itself)
-//   TAVRIN_MODEL_KEEP=DIR  with one seed: its three files are left in DIR
-//   TAVRIN_MODEL_DIFF=K    `tavrin diff` on every K-th seed (default 10; 1 for all)
+// Seeded random whole-model sessions saved, restored and saved three times: lists come back
+// reversed, so the third file must equal the first and `tavrin diff` find the first two equal.
+// Every fourth seed makes each kind of object. TAVRIN_MODEL_SEEDS=N (seeds 1 to N, default
+// 1000), TAVRIN_MODEL_SEED=S (S alone), TAVRIN_MODEL_KEEP=DIR (one seed's files kept there),
+// TAVRIN_MODEL_DIFF=K (`tavrin diff` on every K-th seed, default 10).
 #include <sys/wait.h>
 
 #include <cstdint>
@@ -29,7 +24,7 @@ std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
   return *end ? fallback : n;
 }
 
-// The reason the round trip of `seed` fails, or empty.
+// Why the round trip of `seed` fails, or empty.
 std::string RoundTrip(std::uint64_t seed, const std::string& dir, bool diff) {
   const std::string name = dir + "/seed" + std::to_string(seed);
   const std::string files[3] = {name + ".1.tdb", name + ".2.tdb", name + ".3.tdb"};

@@ -1,5 +1,4 @@
-// Support for the value, attribute and constraint tests: an element class
-// restorable as "TestElement", and single records in real files.
+// An element class restorable as "TestElement", and single records in real files.
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
@@ -51,12 +50,8 @@ class ElementTest : public SessionTest {
   int files = 0;
 };
 
-// ---- single records in real files ------------------------------------------------
-// A record file holds one root object: its reference, then its record.
-
-// Saves the object as a file's root (reference, then record), and `more`
-// after it the same way; returns the data lines (between the seven header
-// lines and "@@@@").
+// Saves the object as a file's root (reference, then record) and `more` after it the same
+// way; returns the data lines (between the seven header lines and "@@@@").
 template <class T, class... More>
 Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... more) {
   {
