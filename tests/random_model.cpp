@@ -316,9 +316,7 @@ class Builder {
           &SVirtualPin::SetGuidePin);
   }
 
-  void PinPair(SPinPair* pp) {
-    if (pp) Add(pinPairs_, pp);
-  }
+  void PinPair(SPinPair* pp) { if (pp) Add(pinPairs_, pp); }
 
   void CellInstance(SCellInstance* ci) {
     if (!ci) return;

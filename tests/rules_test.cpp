@@ -189,11 +189,9 @@ TEST_F(RulesTest, RuleFiles) {
     Lines data = head;
     data.insert(data.end(), refs.begin(), refs.end());
     WriteRecordFile(path, data, classes);
-    PersistentFile f(path.c_str(), 0, nullptr);
-    SCondRule* r = tavrin::Record(f, nullptr).Root<SCondRule>();
-    if (!r || !f.FinishData() || !f.Close()) return false;  // the store deletes what it read
+    SCondRule* r = LoadRecord<SCondRule>(path, nullptr);  // on damage the store deletes what it read
     delete r;
-    return true;
+    return r != nullptr;
   };
   EXPECT_TRUE(read({"2", "3"}, {"SCondRule", "SRuleSet", "SRuleSet"}));
   EXPECT_FALSE(read({"2", "2"}, {"SCondRule", "SRuleSet"}));
