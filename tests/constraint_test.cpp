@@ -1,5 +1,4 @@
 // Constraints of design elements and the records of the constraint classes.
-#include <cmath>
 #include <cstring>
 
 #include "core/pool.h"

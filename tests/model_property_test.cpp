@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "design/session_files.h"
@@ -28,23 +29,17 @@ std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
 std::string RoundTrip(std::uint64_t seed, const std::string& dir, bool diff) {
   const std::string name = dir + "/seed" + std::to_string(seed);
   const std::string files[3] = {name + ".1.tdb", name + ".2.tdb", name + ".3.tdb"};
-  SSession* s = BuildRandomModel(seed, seed % 4 == 0);
-  if (!s) return "no session";
+  std::unique_ptr<SSession> s(BuildRandomModel(seed, seed % 4 == 0));
   for (int i = 0; i < 3; ++i) {
-    if (s->Save(files[i].c_str()) != 1) {
-      std::string why = "save " + std::to_string(i + 1) + " fails: " + s->GetLastError();
-      delete s;
-      return why;
-    }
-    delete s;
+    if (!s) return "no session";
+    if (s->Save(files[i].c_str()) != 1) return "save " + std::to_string(i + 1) + " fails: " + s->GetLastError();
     if (i == 2) break;
-    s = AllocSession();
+    s.reset(AllocSession());
     std::string reason;
-    if (!s || tavrin::SessionFiles::Restore(*s, files[i].c_str(), &reason, false) != 1) {
-      delete s;
+    if (s && tavrin::SessionFiles::Restore(*s, files[i].c_str(), &reason, false) != 1)
       return "restore of file " + std::to_string(i + 1) + " fails: " + reason;
-    }
   }
+  s.reset();
   const std::string first = ReadFile(files[0]);
   if (first != ReadFile(files[2])) return "the third file differs from the first";
 #ifdef TAVRIN_TOOL
