@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "core/pool.h"
+#include "file_test.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -93,15 +94,13 @@ TEST_F(ConstraintTest, SetRemoveAndCopy) {
   e->CreateConstraintInstance("Empty", nullptr);
   TestElement* t = new (heap) TestElement();
   t->CopyConstraintInstances(e);
-  Lines names;
-  for (SConstraintInstance* x : Items(t->GetAllConstraintInstances())) names.push_back(x->GetName());
-  EXPECT_EQ(names, (Lines{"I", "R", "S"}));
+  EXPECT_EQ(Names(t->GetAllConstraintInstances()), (Lines{"I", "R", "S"}));
   SConstraintInstance* s = static_cast<SConstraintInstance*>(t->GetConstraint("S"));
   EXPECT_TRUE(!s->GetConstraint() && s->GetDrcCode() == 0);
   EXPECT_EQ(StrOf(t, "R"), P(1, "1.500000000000"));  // still a real value
 }
 
-// Constraint, set and override records (text lists come back reversed).
+// Constraint, set, override and group records (text lists come back reversed).
 TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   SConstraint* c = new (heap) SConstraint();
   c->SetName("C");
@@ -128,16 +127,12 @@ TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   o->SetCurrentValue(c->GetBasis());
   o->SetConstraint(c);  // flags, current value, static flags, flag, constraint, id
   EXPECT_EQ(SaveRecord(path, o, heap), (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
-}
-
-// A group read after its set files it under the set's name, whatever key
-// was written; a reference to anything but a set is skipped.
-TEST_F(ConstraintTest, GroupSetsComeBackUnderTheirOwnNames) {
-  std::string path = File();
+  // A group read after its set files it under the set's name, whatever key was written; a
+  // reference to anything but a set is skipped.
   WriteRecordFile(path, {"1", "2", "S1", "0", "0", "0", "0", "0", "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"},
                   {"SConstraintSet", "SConstraintGroup", "SConstraint"});
   PersistentFile f(path.c_str(), 0, heap);
-  SConstraintSet* set = SConstraintSet::Cast(f.ReadPointer());
+  set = SConstraintSet::Cast(f.ReadPointer());
   ASSERT_EQ(set->Serialize(f), 0);
   SConstraintGroup* g = SConstraintGroup::Cast(f.ReadPointer());
   ASSERT_EQ(g->Serialize(f), 0);

@@ -60,19 +60,15 @@ TEST(Values, ListDestroy) {
 }
 
 // A range: id, then each bound (reference and record, or 0); a bound not a number is damage.
-TEST_F(ValueFiles, RangeRecords) {
+// A list: id, then the typed lists (enumerated, boolean, string, integer, real, unitless,
+// list, range). Read back, all values run from the last range read to the first enumerated.
+TEST_F(ValueFiles, RangeAndListRecords) {
   SRangeValue* r = new (heap) SRangeValue();
   r->CreateUpperIntegerValue()->SetValue(42);
   std::string path = File();
   EXPECT_EQ(SaveRecord(path, r, heap), (Lines{"1", "0", "0", "2", "42", "0", "0"}));
   WriteRecordFile(path, {"1", "0", "2", "1", "x", "0", "0", "0"}, {"SRangeValue", "SStringValue"});
   EXPECT_EQ(LoadRecord<SRangeValue>(path, heap), nullptr);
-}
-
-// A list: id, then the typed lists (enumerated, boolean, string, integer, real, unitless,
-// list, range). Read back, all values run from the last range read to the first enumerated.
-TEST_F(ValueFiles, ListRecords) {
-  std::string path = File();
   SListValue* l = new (heap) SListValue();
   l->CreateIntegerValue()->SetValue(7);
   l->CreateBooleanValue()->SetValue(true);
