@@ -29,8 +29,7 @@ RelLinkedList<char*> TextList(HANDLEMA* heap, Lines texts) {
 }
 }  // namespace
 
-// Not found (attributes do not count): the sentinels, drc untouched. Strings
-// convert: decimal for numbers, "FALSE" in any case or "0" for booleans.
+// Not found (attributes do not count): sentinels, drc untouched. Texts: decimal, or "FALSE"/"0".
 TEST_F(ConstraintTest, SentinelsAndTextRules) {
   e->SetAttribute("M", "5");
   ExpectSentinels(e, "M");
@@ -51,8 +50,7 @@ TEST_F(ConstraintTest, SentinelsAndTextRules) {
   }
 }
 
-// Native mode off stores texts with drc 0; on, typed values with the drc, read as texts;
-// a value of another type gives the sentinels.
+// Native mode off stores texts with drc 0; on, typed values with the drc; another type: sentinels.
 TEST_F(ConstraintTest, NativeModes) {
   int drc = -1;
   CString out;
@@ -76,8 +74,7 @@ TEST_F(ConstraintTest, NativeModes) {
   EXPECT_TRUE(IntOf(e, "R") == std::make_pair(0, 2147483646) && BoolOf(e, "I") == std::make_pair(0, -1));
 }
 
-// Setting keeps the instance and its constraint; removing unlinks it; copying takes string,
-// real and integer values by name, without constraint or drc, each copy at the front.
+// Set keeps instance and constraint; Remove unlinks; copies take texts and numbers, no constraint.
 TEST_F(ConstraintTest, SetRemoveAndCopy) {
   NativeMode on(true);
   SConstraint* c = new (heap) SConstraint();
@@ -142,8 +139,7 @@ TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
 }
 
-// A project saves its constraint sets before its constraints (the whole-model round trip
-// proves the families come back).
+// A project saves its constraint sets before its constraints (the model round trip does the rest).
 TEST_F(ConstraintTest, ProjectConstraintFamilies) {
   SProject* p = session->CreateProject("P");
   p->CreateConstraint("WIDTH");

@@ -1,8 +1,6 @@
-// Seeded random whole-model sessions saved, restored and saved three times: lists come back
-// reversed, so the third file must equal the first and `tavrin diff` find the first two equal.
-// Every fourth seed makes each kind of object. TAVRIN_MODEL_SEEDS=N (seeds 1 to N, default
-// 1000), TAVRIN_MODEL_SEED=S (S alone), TAVRIN_MODEL_KEEP=DIR (one seed's files kept there),
-// TAVRIN_MODEL_DIFF=K (`tavrin diff` on every K-th seed, default 10).
+// Random models saved and restored thrice: lists come back reversed, so the third file must equal
+// the first and `tavrin diff` find the first two equal. TAVRIN_MODEL_SEEDS=N (default 1000),
+// TAVRIN_MODEL_SEED=S alone, TAVRIN_MODEL_KEEP=DIR for its files, TAVRIN_MODEL_DIFF=K (default 10).
 #include <sys/wait.h>
 
 #include <cstdint>

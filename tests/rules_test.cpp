@@ -1,5 +1,4 @@
-// Conditional rules and rule sets, a module's rules and object types, OAT
-// contexts, memory running out, and their files.
+// Rules and rule sets, a module's rules and object types, contexts, failed creates, files.
 #include <thread>
 
 #include "file_test.h"
@@ -48,8 +47,7 @@ TEST(RuleKinds, TextsBothWays) {
   EXPECT_EQ(seen + mine.str(), "GroupLayer");
 }
 
-// Rule sets by their own name, newest first; Add refuses null and one already listed (a
-// double delete); Destroy takes only a rule set of this rule, and a module only its own rule.
+// Rule sets by own name, newest first; Add refuses null and a listed one; Destroy takes only its own.
 TEST_F(RulesTest, RuleSetsAndRules) {
   SCondRule* r = m->CreateCondRule();
   SCondRule* other = m->CreateCondRule();
@@ -90,8 +88,7 @@ TEST_F(RulesTest, ModuleRules) {
   EXPECT_EQ(cell->CreateModule("M2")->GetNextCondRule("U1", "U2", it), r2);  // from the iterator alone
 }
 
-// A name already a key creates nothing; Set files under the type's own name; Destroy
-// deletes only a type of this module's index.
+// A name already a key creates nothing; Set files under the type's name; Destroy takes only its own.
 TEST_F(RulesTest, ModuleObjectTypes) {
   SObjectType* t = m->CreateObjectType("T");
   EXPECT_FALSE(!t || m->CreateObjectType("T") || m->CreateObjectType(nullptr));
@@ -140,8 +137,8 @@ TEST_F(RulesTest, ContextAssignments) {
   EXPECT_FALSE(k->CreateProperty(nullptr) || k->CreateAttribute(nullptr) || k->CreateConstraintInstance(nullptr, c));
 }
 
-// Restored, the "W" read last holds the entry and the instance is on the constraint written
-// after it; an owned child of another owned class is refused, leaving the session as it was.
+// The "W" read last holds the entry, the instance finds a later constraint; a child of another
+// owned class is refused, leaving the session as it was.
 TEST_F(ContextFileTest, RestoredAndDamaged) {
   const std::string golden = ReadFile(TestData("contexts.tvn"));
   SProject* p = Restored(golden)->GetProject("P");
@@ -163,9 +160,8 @@ TEST_F(ContextFileTest, RestoredAndDamaged) {
   EXPECT_EQ(Fingerprint(session), before);
 }
 
-// The rule (source, target, kinds, id, rule sets by reference), then rule sets B and A
-// (design element, name, id). A rule set twice, a null or a rule among the rule sets is
-// damage, and nothing is deleted twice.
+// The rule (source, target, kinds, id, rule sets), then B and A (design element, name, id). A rule
+// set twice, a null or a rule among them is damage, and nothing is deleted twice.
 TEST_F(RulesTest, RuleFiles) {
   SCondRule* r = m->CreateCondRule("U1", "Net", "U2", "PinPair");
   r->SetId(77);

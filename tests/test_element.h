@@ -47,8 +47,7 @@ class ElementTest : public SessionTest {
   int files = 0;
 };
 
-// Saves the object as a file's root (reference, then record) and `more` after it the same
-// way; returns the data lines (between the seven header lines and "@@@@").
+// Saves the object as a file's root and `more` after it; the data lines between header and "@@@@".
 template <class T, class... More>
 Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... more) {
   {

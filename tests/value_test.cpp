@@ -13,8 +13,7 @@ const int32_t kMin = std::numeric_limits<int32_t>::min();
 class ValueFiles : public ElementTest {};
 }  // namespace
 
-// Factors of the seven units, truncation toward zero, unknown units (0), saturation at the
-// 32-bit range, for units and real values.
+// Unit factors, truncation toward zero, unknown units (0), saturation at the 32-bit range.
 TEST(Values, UnitsAndConversions) {
   const long factors[] = {1, 38100, 15000000, 1500000, 1500, 38100000, 15};
   SUnitlessValue v;
@@ -39,8 +38,7 @@ TEST(Values, UnitsAndConversions) {
   }
 }
 
-// DestroyValue only for members, unlinked from the typed list too; a destroyed bound is gone;
-// deep nesting is deleted without recursion.
+// DestroyValue takes members only, off their typed list too; deep nesting deletes without recursion.
 TEST(Values, ListDestroy) {
   SListValue* l = new SListValue();
   SBooleanValue* b1 = l->CreateBooleanValue();
@@ -59,9 +57,8 @@ TEST(Values, ListDestroy) {
   delete l;
 }
 
-// A range: id, then each bound (reference and record, or 0); a bound not a number is damage.
-// A list: id, then the typed lists (enumerated, boolean, string, integer, real, unitless,
-// list, range). Read back, all values run from the last range read to the first enumerated.
+// A range: id, each bound (reference and record, or 0); a bound not a number is damage. A list:
+// id, the eight typed lists; read back, all values run from the last range to the first enumerated.
 TEST_F(ValueFiles, RangeAndListRecords) {
   SRangeValue* r = new (heap) SRangeValue();
   r->CreateUpperIntegerValue()->SetValue(42);
