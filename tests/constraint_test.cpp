@@ -30,7 +30,8 @@ RelLinkedList<char*> TextList(HANDLEMA* heap, Lines texts) {
 }  // namespace
 
 // Not found (attributes do not count): sentinels, drc untouched. Texts: decimal, or "FALSE"/"0".
-TEST_F(ConstraintTest, SentinelsAndTextRules) {
+// Native mode off stores texts with drc 0; on, typed values with the drc; another type: sentinels.
+TEST_F(ConstraintTest, TypedGettersAndNativeModes) {
   e->SetAttribute("M", "5");
   ExpectSentinels(e, "M");
   int drc = 55;
@@ -48,12 +49,6 @@ TEST_F(ConstraintTest, SentinelsAndTextRules) {
     e->SetConstraint("B", c.first, 0);
     EXPECT_EQ(BoolOf(e, "B"), std::make_pair(1, c.second)) << c.first;
   }
-}
-
-// Native mode off stores texts with drc 0; on, typed values with the drc; another type: sentinels.
-TEST_F(ConstraintTest, NativeModes) {
-  int drc = -1;
-  CString out;
   {
     NativeMode off(false);
     EXPECT_EQ(e->SetBoolConstraint("B", 5, 7) + e->SetConstraint("F", 2.5f, 9) + e->SetConstraint("I", -40, 9), 3);
@@ -97,8 +92,8 @@ TEST_F(ConstraintTest, SetRemoveAndCopy) {
   EXPECT_EQ(StrOf(t, "R"), P(1, "1.500000000000"));  // still a real value
 }
 
-// Constraint, set, override and group records (text lists come back reversed).
-TEST_F(ConstraintTest, ConstraintAndSetRecords) {
+// Constraint, set, override and group records (text lists come back reversed), project files.
+TEST_F(ConstraintTest, ConstraintFamilyRecords) {
   SConstraint* c = new (heap) SConstraint();
   c->SetName("C");
   c->SetBasis((new (heap) SListValue())->CreateIntegerValue());
@@ -137,14 +132,11 @@ TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   EXPECT_EQ(g->GetConstraintSet("S1"), set);
   EXPECT_EQ(g->GetAllConstraintSets().size(), 1u);
   EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
-}
-
-// A project saves its constraint sets before its constraints (the model round trip does the rest).
-TEST_F(ConstraintTest, ProjectConstraintFamilies) {
+  // A project saves its constraint sets before its constraints (the model round trip does the rest).
   SProject* p = session->CreateProject("P");
   p->CreateConstraint("WIDTH");
   p->CreateConstraintSet("S1");
-  std::string path = File();
+  path = File();
   ASSERT_EQ(session->Save(path.c_str()), 1);
   std::string saved = ReadFile(path);
   EXPECT_LT(saved.find("\nS1\n"), saved.find("\nWIDTH\n"));

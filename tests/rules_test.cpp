@@ -48,6 +48,7 @@ TEST(RuleKinds, TextsBothWays) {
 }
 
 // Rule sets by own name, newest first; Add refuses null and a listed one; Destroy takes only its own.
+// A module's three creates, the lookup by kinds and texts, the walk by texts (newest first).
 TEST_F(RulesTest, RuleSetsAndRules) {
   SCondRule* r = m->CreateCondRule();
   SCondRule* other = m->CreateCondRule();
@@ -63,17 +64,13 @@ TEST_F(RulesTest, RuleSetsAndRules) {
   SCondRule* foreign = m2->CreateCondRule();
   EXPECT_FALSE(m->DestroyCondRule(foreign) || m->DestroyCondRule(nullptr) || m->RemoveCondRule(foreign));
   EXPECT_TRUE(m2->DestroyCondRule(foreign) && m->DestroyCondRule(r) && !m->DestroyCondRule(r));
-}
-
-// The three creates, the lookup by kinds and texts, the walk by texts (newest first).
-TEST_F(RulesTest, ModuleRules) {
   SCondRule* first = m->CreateCondRule();
   SCondRule* r1 = m->CreateCondRule("U1", R::RULE_NET, "U2", R::RULE_PIN_PAIR);
   SCondRule* r2 = m->CreateCondRule("U1", "Net", "U2", "Layer");
   SCondRule* r3 = m->CreateCondRule("U1", "Net", "U3", "Layer");
   SCondRule* r4 = m->CreateCondRule("U1", "net", "U2", "PinPair");
   SCondRule* unset = m->CreateCondRule(nullptr, "Net", "U2", "Net");
-  EXPECT_EQ(Items(m->GetAllCondRules()), (std::vector<SCondRule*>{unset, r4, r3, r2, r1, first}));
+  EXPECT_EQ(Items(m->GetAllCondRules()), (std::vector<SCondRule*>{unset, r4, r3, r2, r1, first, other}));
   EXPECT_EQ(m->GetCondRule("U1", R::RULE_NET, "U2", R::RULE_LAYER), r2);
   EXPECT_EQ(m->GetCondRule("U1", R::RULE_NONE, "U2", R::RULE_PIN_PAIR), r4);  // "net" is no kind
   EXPECT_FALSE(m->GetCondRule("u1", R::RULE_NET, "U2", R::RULE_PIN_PAIR) ||
@@ -81,11 +78,11 @@ TEST_F(RulesTest, ModuleRules) {
 
   SModule::CondRuleIterator it;
   std::vector<SCondRule*> walk;
-  for (SCondRule* r = m->GetFirstCondRule("U1", "U2", it); r; r = m->GetNextCondRule("U1", "U2", it)) walk.push_back(r);
+  for (SCondRule* x = m->GetFirstCondRule("U1", "U2", it); x; x = m->GetNextCondRule("U1", "U2", it)) walk.push_back(x);
   EXPECT_EQ(walk, (std::vector<SCondRule*>{r4, r2, r1}));
   EXPECT_FALSE(m->GetNextCondRule("U1", "U2", it) || m->GetFirstCondRule(nullptr, "U2", it));
   EXPECT_EQ(m->GetFirstCondRule("U1", "U3", it), r3);
-  EXPECT_EQ(cell->CreateModule("M2")->GetNextCondRule("U1", "U2", it), r2);  // from the iterator alone
+  EXPECT_EQ(m2->GetNextCondRule("U1", "U2", it), r2);  // from the iterator alone
 }
 
 // A name already a key creates nothing; Set files under the type's name; Destroy takes only its own.
