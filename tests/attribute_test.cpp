@@ -10,22 +10,9 @@ namespace {
 class AttributeTest : public ElementTest {};
 }  // namespace
 
-// Deleting an element returns its texts and its block to their classes (SetText: pool_test).
-TEST_F(AttributeTest, DeletingAnElementFreesItsTexts) {
-  EXPECT_STREQ(SDesignElement::kClassName, "class SDesignElement");
-  TestElement* d = new (heap) TestElement();
-  EXPECT_TRUE(d->GetHeap() == heap && d->GetName() == nullptr && d->GetId() == 0);
-  d->SetName("abc");  // class 8
-  d->SetPinNum("123456789");
-  char *name = d->GetName(), *pinBlock = d->GetPinNum();
-  delete d;
-  EXPECT_EQ(tavrin::TextAlloc(heap, 4), name);
-  EXPECT_EQ(tavrin::TextAlloc(heap, 10), pinBlock);
-  EXPECT_EQ(new (heap) TestElement(), d);
-}
-
-// Look-up finds constraint instances before attributes, newest first.
-TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
+// Look-up finds constraint instances before attributes, newest first. Native mode off stores
+// "%d" / "%f" texts; on, typed values reused across sets.
+TEST_F(AttributeTest, LookUpOrderAndNativeModes) {
   SAttribute* a = e->CreateAttribute("W");
   SConstraintInstance* ci = e->CreateConstraintInstance("W", nullptr);
   EXPECT_EQ(e->GetAssignment("W"), ci);
@@ -34,10 +21,6 @@ TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
   EXPECT_EQ(a->GetValue(), nullptr);
   SAttribute* newer = e->CreateAttribute("W");  // hides the older attribute
   EXPECT_EQ(e->GetAttribute("W"), newer);
-}
-
-// Native mode off stores "%d" / "%f" texts; on, typed values reused across sets.
-TEST_F(AttributeTest, NativeModesAndTextForms) {
   {
     NativeMode off(false);
     e->SetAttribute("I", -12);
@@ -89,8 +72,19 @@ TEST_F(AttributeTest, CopyingAndUnlinking) {
   delete g;  // deletes what is still listed
 }
 
-// The element record; damaged lists fail; reading over an assignment frees its old name and value.
-TEST_F(AttributeTest, ElementRecord) {
+// Deleting an element returns its texts and its block to their classes (SetText: pool_test). The
+// element record; damaged lists fail; reading over an assignment frees its old name and value.
+TEST_F(AttributeTest, ElementMemoryAndRecord) {
+  EXPECT_STREQ(SDesignElement::kClassName, "class SDesignElement");
+  TestElement* d = new (heap) TestElement();
+  EXPECT_TRUE(d->GetHeap() == heap && d->GetName() == nullptr && d->GetId() == 0);
+  d->SetName("abc");  // class 8
+  d->SetPinNum("123456789");
+  char *name = d->GetName(), *pinBlock = d->GetPinNum();
+  delete d;
+  EXPECT_EQ(tavrin::TextAlloc(heap, 4), name);
+  EXPECT_EQ(tavrin::TextAlloc(heap, 10), pinBlock);
+  EXPECT_EQ(new (heap) TestElement(), d);
   e->SetName("U1");
   e->SetClientFlags(5);
   SAttribute* a = e->CreateAttribute("A");

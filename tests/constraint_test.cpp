@@ -20,11 +20,8 @@ void ExpectSentinels(SDesignElement* e, const char* name) {
 
 RelLinkedList<char*> TextList(HANDLEMA* heap, Lines texts) {
   RelLinkedList<char*> list;
-  for (auto it = texts.rbegin(); it != texts.rend(); ++it) {
-    char* t = nullptr;
-    tavrin::SetText(heap, t, it->c_str());
-    list.insert(t, heap);
-  }
+  for (auto it = texts.rbegin(); it != texts.rend(); ++it)
+    if (char* t = nullptr; tavrin::SetText(heap, t, it->c_str())) list.insert(t, heap);
   return list;
 }
 }  // namespace

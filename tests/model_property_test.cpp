@@ -17,10 +17,9 @@ namespace {
 
 std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
   const char* v = std::getenv(name);
-  if (!v || !*v) return fallback;
   char* end = nullptr;
-  unsigned long long n = std::strtoull(v, &end, 10);
-  return *end ? fallback : n;
+  unsigned long long n = v && *v ? std::strtoull(v, &end, 10) : 0;
+  return end && !*end ? n : fallback;
 }
 
 // Why the round trip of `seed` fails, or empty.
