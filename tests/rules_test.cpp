@@ -24,8 +24,6 @@ class RulesTest : public FileTest {
   SModule* m = nullptr;
 };
 
-using ContextFileTest = FileTest;
-
 }  // namespace
 
 static_assert(sizeof(R::CondRuleObjType) == 4 && sizeof(TavrinPortType) == 4 && sizeof(TavrinPartType) == 4,
@@ -136,7 +134,7 @@ TEST_F(RulesTest, ContextAssignments) {
 
 // The "W" read last holds the entry, the instance finds a later constraint; a child of another
 // owned class is refused, leaving the session as it was.
-TEST_F(ContextFileTest, RestoredAndDamaged) {
+TEST_F(RulesTest, ContextsRestoredAndDamaged) {
   const std::string golden = ReadFile(TestData("contexts.tvn"));
   SProject* p = Restored(golden)->GetProject("P");
   SOATContext* k2 = SConnectivityRepresentation::Cast(p->GetDesign("c")->GetRepresentation("r"))->GetOATContext("K2");
