@@ -75,9 +75,7 @@ TEST_F(ConstraintTest, SetRemoveAndCopy) {
   EXPECT_TRUE(e->GetAllConstraintInstances().size() == 1 && ci->GetConstraint() == c);
   e->RemoveConstraint("W");
   EXPECT_TRUE(!e->GetConstraint("W") && !ci->GetValue() && !strcmp(ci->GetName(), "W"));
-  e->SetConstraint("I", 4, 9);
-  e->SetConstraint("R", 1.5f, 9);
-  e->SetBoolConstraint("B", 1, 9);
+  EXPECT_EQ(e->SetConstraint("I", 4, 9) + e->SetConstraint("R", 1.5f, 9) + e->SetBoolConstraint("B", 1, 9), 3);
   e->CreateConstraintInstance("S", c);
   e->SetConstraint("S", "txt", 9);
   e->CreateConstraintInstance("Empty", nullptr);

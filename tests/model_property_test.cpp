@@ -62,8 +62,7 @@ TEST(ModelProperty, SaveRestoreSaveIsStable) {
   const std::string dir = keep && first == last ? std::string(keep) : scratch.path();
   int failures = 0;
   for (std::uint64_t seed = first; seed <= last && failures < 10; ++seed) {
-    bool diff = first == last || (diffEvery > 0 && seed % diffEvery == 0);
-    std::string why = RoundTrip(seed, dir, diff);
+    std::string why = RoundTrip(seed, dir, first == last || (diffEvery > 0 && seed % diffEvery == 0));
     if (!why.empty()) {
       ++failures;
       ADD_FAILURE() << "seed " << seed << ": " << why << "\n  replay: TAVRIN_MODEL_SEED=" << seed

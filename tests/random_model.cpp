@@ -49,8 +49,7 @@ template <class T>
 struct Made : AnyList, std::vector<T*> {
   explicit Made(std::vector<AnyList*>& all) { all.push_back(this); }
   void Forget(const TavrinObject* o) override {
-    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }),
-                this->end());
+    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }), this->end());
   }
 };
 
@@ -536,11 +535,9 @@ class Builder {
   }
 
   SPin* Pin() {
-    switch (r_.Below(3)) {
-      case 0: return Pick(r_, portInstScalars_);
-      case 1: return Pick(r_, virtualPins_);
-      default: return Pick(r_, ebdPins_);
-    }
+    const int k = r_.Below(3);
+    if (k == 0) return Pick(r_, portInstScalars_);
+    return k == 1 ? static_cast<SPin*>(Pick(r_, virtualPins_)) : Pick(r_, ebdPins_);
   }
 
   static void Forget(const TavrinObject* o) {

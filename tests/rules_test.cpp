@@ -167,13 +167,10 @@ TEST_F(RulesTest, RuleFiles) {
             (Lines{"1", "2", "U1", "2", "U2", "2", "4", "77", "2", "2", "3", "2", "0", "0", "0", "0", "0", "0", "0", "1",
                    "B", "4", "3", "0", "0", "0", "0", "0", "0", "0", "1", "A", "3"}));
   const Lines head = {"1", "1", "s", "1", "t", "2", "2", "0", "2"};
-  auto read = [&](const Lines& refs, const Lines& classes) {
-    Lines data = head;
-    data.insert(data.end(), refs.begin(), refs.end());
-    WriteRecordFile(path, data, classes);
-    SCondRule* r = LoadRecord<SCondRule>(path, nullptr);  // on damage the store deletes what it read
-    delete r;
-    return r != nullptr;
+  auto read = [&](Lines refs, const Lines& classes) {
+    refs.insert(refs.begin(), head.begin(), head.end());
+    WriteRecordFile(path, refs, classes);
+    return std::unique_ptr<SCondRule>(LoadRecord<SCondRule>(path, nullptr)) != nullptr;  // damage: the store deletes
   };
   EXPECT_TRUE(read({"2", "3"}, {"SCondRule", "SRuleSet", "SRuleSet"}));
   EXPECT_FALSE(read({"2", "2"}, {"SCondRule", "SRuleSet"}));
