@@ -17,17 +17,10 @@ class ValueFiles : public ElementTest {};
 TEST(Values, UnitsAndConversions) {
   const long factors[] = {1, 38100, 15000000, 1500000, 1500, 38100000, 15};
   SUnitlessValue v;
-  for (int u = 0; u < 7; ++u) {
-    EXPECT_TRUE(v.SetInUnits(1.0, Unit(u)));
-    EXPECT_EQ(v.GetValue(), factors[u]);
-    EXPECT_DOUBLE_EQ(v.GetInUnits(Unit(u)), 1.0);
-  }
+  for (int u = 0; u < 7; ++u)
+    EXPECT_TRUE(v.SetInUnits(1.0, Unit(u)) && v.GetValue() == factors[u] && v.GetInUnits(Unit(u)) == 1.0) << u;
   EXPECT_EQ(tavrin::FromUnits(-1.9999, TAVRIN_UNIT_MICRON), -2999);
-  for (int u : {7, -1}) {
-    EXPECT_EQ(v.GetInUnits(Unit(u)), 0.0);
-    EXPECT_TRUE(v.SetInUnits(5.0, Unit(u)));
-    EXPECT_EQ(v.GetValue(), 0);
-  }
+  for (int u : {7, -1}) EXPECT_TRUE(v.GetInUnits(Unit(u)) == 0.0 && v.SetInUnits(5.0, Unit(u)) && v.GetValue() == 0) << u;
   EXPECT_EQ(tavrin::FromUnits(1e6, TAVRIN_UNIT_INCH), kMax);
   EXPECT_EQ(tavrin::FromUnits(-1e6, TAVRIN_UNIT_INCH), kMin);
   EXPECT_EQ(tavrin::FromUnits(std::nan(""), TAVRIN_UNIT_MM), 0);
