@@ -100,9 +100,8 @@ TEST_F(AttributeTest, ElementMemoryAndRecord) {
       {"1", "3", "0", "1", "A", "4", "0", "0"},       // a value that is not a value
       {"0", "1", "3", "0", "1", "A", "0", "0"},       // an attribute among the instances
   };
-  for (const Lines& tail : cases) {
-    Lines lines = {"1", "0", "0", "0", "0", "0"};
-    lines.insert(lines.end(), tail.begin(), tail.end());
+  for (Lines lines : cases) {
+    lines.insert(lines.begin(), {"1", "0", "0", "0", "0", "0"});
     WriteRecordFile(path, lines, classes);
     EXPECT_EQ(LoadRecord<TestElement>(path, heap), nullptr);
   }

@@ -121,9 +121,7 @@ TEST_F(ConstraintTest, ConstraintFamilyRecords) {
   ASSERT_EQ(set->Serialize(f), 0);
   SConstraintGroup* g = SConstraintGroup::Cast(f.ReadPointer());
   ASSERT_EQ(g->Serialize(f), 0);
-  EXPECT_TRUE(f.FinishData());
-  EXPECT_EQ(g->GetConstraintSet("S1"), set);
-  EXPECT_EQ(g->GetAllConstraintSets().size(), 1u);
+  EXPECT_TRUE(f.FinishData() && g->GetConstraintSet("S1") == set && g->GetAllConstraintSets().size() == 1);
   EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
   // A project saves its constraint sets before its constraints (the model round trip does the rest).
   SProject* p = session->CreateProject("P");
