@@ -1,5 +1,6 @@
-// Attributes: look-up order, native modes, text forms, copying, records.
+// Design elements: their texts, attributes (look-up, native modes, copying), their record.
 #include "core/pool.h"
+#include "file_test.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -7,16 +8,11 @@ using P = std::pair<int, std::string>;
 
 namespace {
 class AttributeTest : public ElementTest {};
-
-std::string Names(const RelLinkedList<SAttribute*>& list) {
-  std::string out;
-  for (SAttribute* a : Items(list)) out += std::string(a->GetName()) + " ";
-  return out;
-}
 }  // namespace
 
-// Look-up finds constraint instances before attributes, newest first.
-TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
+// Look-up finds constraint instances before attributes, newest first. Native mode off stores
+// "%d" / "%f" texts; on, typed values reused across sets.
+TEST_F(AttributeTest, LookUpOrderAndNativeModes) {
   SAttribute* a = e->CreateAttribute("W");
   SConstraintInstance* ci = e->CreateConstraintInstance("W", nullptr);
   EXPECT_EQ(e->GetAssignment("W"), ci);
@@ -25,10 +21,6 @@ TEST_F(AttributeTest, ConstraintInstancesAreLookedUpFirst) {
   EXPECT_EQ(a->GetValue(), nullptr);
   SAttribute* newer = e->CreateAttribute("W");  // hides the older attribute
   EXPECT_EQ(e->GetAttribute("W"), newer);
-}
-
-// Native mode off stores "%d" / "%f" texts; on, typed values reused across sets.
-TEST_F(AttributeTest, NativeModesAndTextForms) {
   {
     NativeMode off(false);
     e->SetAttribute("I", -12);
@@ -40,21 +32,17 @@ TEST_F(AttributeTest, NativeModesAndTextForms) {
   NativeMode on(true);
   e->SetAttribute("N", 7);
   SValue* first = e->GetAssignment("N")->GetValue();
-  e->SetAttribute("N", 9);
+  e->SetAttribute("N", -2147483647 - 1);
   EXPECT_EQ(e->GetAssignment("N")->GetValue(), first);
-  EXPECT_TRUE(AttrInt(e, "N") == std::make_pair(1, 9) && AttrFloat(e, "N") == std::make_pair(0, 7.0f));
+  EXPECT_TRUE(AttrInt(e, "N") == std::make_pair(1, -2147483647 - 1) && AttrFloat(e, "N") == std::make_pair(0, 7.0f));
+  EXPECT_EQ(AttrText(e, "N"), P(1, "-2147483648"));
   e->SetAttribute("R", 0.1f);
   EXPECT_TRUE(AttrFloat(e, "R") == std::make_pair(1, 0.1f) && AttrText(e, "R") == P(1, "0.100000001490"));
   e->SetAttribute("T", 4);  // a string value is replaced
   EXPECT_EQ(AttrInt(e, "T"), std::make_pair(1, 4));
-  e->CreateAttribute("Min")->CreateIntegerValue()->SetValue(-2147483647 - 1);
-  EXPECT_EQ(AttrText(e, "Min"), P(1, "-2147483648"));
-  e->CreateAttribute("Flag")->CreateBooleanValue();
-  EXPECT_EQ(AttrText(e, "Flag"), P(0, ""));  // no text form
 }
 
-// Copies as texts, skipping "LASTSYSCONFIG"; self-copies and unlinking are
-// sound (general allocator: a leak, double delete or stale text shows).
+// Copies as texts, skipping "LASTSYSCONFIG"; self-copies and unlinking leak or double-free nothing.
 TEST_F(AttributeTest, CopyingAndUnlinking) {
   TestElement* src = new (heap) TestElement();
   src->SetAttribute("A", "1");
@@ -63,9 +51,8 @@ TEST_F(AttributeTest, CopyingAndUnlinking) {
   src->SetAttribute("B", "2");
   e->SetAttribute("B", "old");
   e->CopyAttributes(src);
-  EXPECT_EQ(Names(e->GetAllAttributes()), "A Real B ");  // each copy goes to the front
-  EXPECT_EQ(AttrText(e, "B"), P(1, "2"));
-  EXPECT_EQ(AttrText(e, "Real"), P(1, ""));
+  EXPECT_EQ(Names(e->GetAllAttributes()), (Strings{"A", "Real", "B"}));  // each copy goes to the front
+  EXPECT_TRUE(AttrText(e, "B") == P(1, "2") && AttrText(e, "Real") == P(1, ""));
   TestElement* g = new TestElement();
   g->SetAttribute("A", "a fairly long attribute text");
   g->SetAttribute("B", "2");
@@ -84,34 +71,37 @@ TEST_F(AttributeTest, CopyingAndUnlinking) {
   delete g;  // deletes what is still listed
 }
 
-// The element record with its two lists (read back reversed); damaged lists
-// fail the read; reading over an assignment releases its old name and value.
-TEST_F(AttributeTest, ElementRecord) {
+// Deleting an element returns its texts and its block to their classes (SetText: pool_test). The
+// element record; damaged lists fail; reading over an assignment frees its old name and value.
+TEST_F(AttributeTest, ElementMemoryAndRecord) {
+  EXPECT_STREQ(SDesignElement::kClassName, "class SDesignElement");
+  TestElement* d = new (heap) TestElement();
+  EXPECT_TRUE(d->GetHeap() == heap && d->GetName() == nullptr && d->GetId() == 0);
+  d->SetName("abc");  // class 8
+  d->SetPinNum("123456789");
+  char *name = d->GetName(), *pinBlock = d->GetPinNum();
+  delete d;
+  EXPECT_EQ(tavrin::TextAlloc(heap, 4), name);
+  EXPECT_EQ(tavrin::TextAlloc(heap, 10), pinBlock);
+  EXPECT_EQ(new (heap) TestElement(), d);
   e->SetName("U1");
   e->SetClientFlags(5);
   SAttribute* a = e->CreateAttribute("A");
   a->SetIsGlobal(true);
   a->CreateIntegerValue()->SetValue(3);
-  e->CreateAttribute("B");
   e->SetConstraint("C", "x", 4);
   std::string path = File();
   EXPECT_EQ(SaveRecord(path, e, heap), (Lines{"1", "5", "2", "U1", "0", "0", "0",                        // element
-                                "2", "2", "0", "1", "B", "0", "0",                         // B
-                                "3", "1", "1", "A", "4", "3", "0", "0",                    // A
-                                "1", "5", "0", "1", "C", "6", "1", "x", "0", "0", "0"}));  // C
-  TestElement* back = LoadRecord<TestElement>(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_EQ(Names(back->GetAllAttributes()), "A B ");
-  EXPECT_EQ(TextOf(back, "C"), P(1, "x"));
+                                              "1", "2", "1", "1", "A", "3", "3", "0", "0",               // A
+                                              "1", "4", "0", "1", "C", "5", "1", "x", "0", "0", "0"}));  // C
   const Lines classes = {"TestElement", "SConstraintInstance", "SAttribute", "SConstraint"};
   const Lines cases[] = {
       {"1", "2", "0", "1", "C", "0", "0", "0", "0"},  // an instance among the attributes
       {"1", "3", "0", "1", "A", "4", "0", "0"},       // a value that is not a value
       {"0", "1", "3", "0", "1", "A", "0", "0"},       // an attribute among the instances
   };
-  for (const Lines& tail : cases) {
-    Lines lines = {"1", "0", "0", "0", "0", "0"};
-    lines.insert(lines.end(), tail.begin(), tail.end());
+  for (Lines lines : cases) {
+    lines.insert(lines.begin(), {"1", "0", "0", "0", "0", "0"});
     WriteRecordFile(path, lines, classes);
     EXPECT_EQ(LoadRecord<TestElement>(path, heap), nullptr);
   }
@@ -122,9 +112,7 @@ TEST_F(AttributeTest, ElementRecord) {
   WriteRecordFile(path, {"1", "0", "3", "new", "0", "12"}, {"SProperty"});
   PersistentFile f(path.c_str(), 0, heap);
   f.ReadPointer();  // the root's reference; its record is read over p
-  ASSERT_TRUE(f.IsOK() && p->Serialize(f) == 0 && f.FinishData());
-  EXPECT_STREQ(p->GetName(), "new");
-  EXPECT_EQ(p->GetId(), 12);
+  ASSERT_TRUE(f.IsOK() && p->Serialize(f) == 0 && f.FinishData() && p->GetId() == 12);
   EXPECT_EQ(tavrin::TextAlloc(heap, 4), oldName);  // the pools hand the last released block out first
   EXPECT_EQ(tavrin::ObjectAlloc(heap, sizeof(SRealValue)), static_cast<void*>(oldValue));
 }

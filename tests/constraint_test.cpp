@@ -1,9 +1,8 @@
-// Constraints of design elements (sentinels, text rules, native modes), and
-// the records of the constraint classes.
-#include <cmath>
+// Constraints of design elements and the records of the constraint classes.
 #include <cstring>
 
 #include "core/pool.h"
+#include "file_test.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
@@ -12,31 +11,24 @@ using P = std::pair<int, std::string>;
 namespace {
 class ConstraintTest : public ElementTest {};
 
-// The three sentinels of a typed getter that finds nothing of its type.
+// What the typed getters give for a name without a value of their type.
 void ExpectSentinels(SDesignElement* e, const char* name) {
   EXPECT_EQ(IntOf(e, name), std::make_pair(0, 2147483646)) << name;
-  float f = FloatOf(e, name).second;
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  EXPECT_EQ(bits, 0x7F7FC99Eu) << name;
+  EXPECT_EQ(FloatOf(e, name), std::make_pair(0, 3.4e38f)) << name;  // 0x7F7FC99E
   EXPECT_EQ(BoolOf(e, name), std::make_pair(0, -1)) << name;
 }
 
-// A text list on the heap, head first as given.
 RelLinkedList<char*> TextList(HANDLEMA* heap, Lines texts) {
   RelLinkedList<char*> list;
-  for (auto it = texts.rbegin(); it != texts.rend(); ++it) {
-    char* t = nullptr;
-    tavrin::SetText(heap, t, it->c_str());
-    list.insert(t, heap);
-  }
+  for (auto it = texts.rbegin(); it != texts.rend(); ++it)
+    if (char* t = nullptr; tavrin::SetText(heap, t, it->c_str())) list.insert(t, heap);
   return list;
 }
 }  // namespace
 
-// Not found (attributes do not count): the sentinels, drc untouched. Strings
-// convert: decimal for numbers, "FALSE" in any case or "0" for booleans.
-TEST_F(ConstraintTest, SentinelsAndTextRules) {
+// Not found (attributes do not count): sentinels, drc untouched. Texts: decimal, or "FALSE"/"0".
+// Native mode off stores texts with drc 0; on, typed values with the drc; another type: sentinels.
+TEST_F(ConstraintTest, TypedGettersAndNativeModes) {
   e->SetAttribute("M", "5");
   ExpectSentinels(e, "M");
   int drc = 55;
@@ -54,13 +46,6 @@ TEST_F(ConstraintTest, SentinelsAndTextRules) {
     e->SetConstraint("B", c.first, 0);
     EXPECT_EQ(BoolOf(e, "B"), std::make_pair(1, c.second)) << c.first;
   }
-}
-
-// Native mode off stores texts with drc 0; on, typed values with the drc, read
-// as "%.12lf" / "%ld" texts; a value of another type gives the sentinels.
-TEST_F(ConstraintTest, NativeModes) {
-  int drc = -1;
-  CString out;
   {
     NativeMode off(false);
     EXPECT_EQ(e->SetBoolConstraint("B", 5, 7) + e->SetConstraint("F", 2.5f, 9) + e->SetConstraint("I", -40, 9), 3);
@@ -81,9 +66,7 @@ TEST_F(ConstraintTest, NativeModes) {
   EXPECT_TRUE(IntOf(e, "R") == std::make_pair(0, 2147483646) && BoolOf(e, "I") == std::make_pair(0, -1));
 }
 
-// Setting keeps the instance and its constraint; removing unlinks it
-// without deleting it; copying takes string, real and integer values by
-// name, without constraint or drc, each copy at the front.
+// Set keeps instance and constraint; Remove unlinks; copies take texts and numbers, no constraint.
 TEST_F(ConstraintTest, SetRemoveAndCopy) {
   NativeMode on(true);
   SConstraint* c = new (heap) SConstraint();
@@ -92,24 +75,20 @@ TEST_F(ConstraintTest, SetRemoveAndCopy) {
   EXPECT_TRUE(e->GetAllConstraintInstances().size() == 1 && ci->GetConstraint() == c);
   e->RemoveConstraint("W");
   EXPECT_TRUE(!e->GetConstraint("W") && !ci->GetValue() && !strcmp(ci->GetName(), "W"));
-  e->SetConstraint("I", 4, 9);
-  e->SetConstraint("R", 1.5f, 9);
-  e->SetBoolConstraint("B", 1, 9);
+  EXPECT_EQ(e->SetConstraint("I", 4, 9) + e->SetConstraint("R", 1.5f, 9) + e->SetBoolConstraint("B", 1, 9), 3);
   e->CreateConstraintInstance("S", c);
   e->SetConstraint("S", "txt", 9);
   e->CreateConstraintInstance("Empty", nullptr);
   TestElement* t = new (heap) TestElement();
   t->CopyConstraintInstances(e);
-  Lines names;
-  for (SConstraintInstance* x : Items(t->GetAllConstraintInstances())) names.push_back(x->GetName());
-  EXPECT_EQ(names, (Lines{"I", "R", "S"}));
+  EXPECT_EQ(Names(t->GetAllConstraintInstances()), (Lines{"I", "R", "S"}));
   SConstraintInstance* s = static_cast<SConstraintInstance*>(t->GetConstraint("S"));
   EXPECT_TRUE(!s->GetConstraint() && s->GetDrcCode() == 0);
   EXPECT_EQ(StrOf(t, "R"), P(1, "1.500000000000"));  // still a real value
 }
 
-// Constraint and set records: text lists and target sets come back reversed.
-TEST_F(ConstraintTest, ConstraintAndSetRecords) {
+// Constraint, set, override and group records (text lists come back reversed), project files.
+TEST_F(ConstraintTest, ConstraintFamilyRecords) {
   SConstraint* c = new (heap) SConstraint();
   c->SetName("C");
   c->SetBasis((new (heap) SListValue())->CreateIntegerValue());
@@ -124,79 +103,34 @@ TEST_F(ConstraintTest, ConstraintAndSetRecords) {
   set->SetConstraint("C", c);
   set->InsertTargetSet(new (heap) SConstraintSet());
   set->InsertTargetSet(new (heap) SConstraintSet());
-  // name, qualifiers, constraints (key, reference), target sets, id, 0
-  EXPECT_EQ(SaveRecord(path, set, heap),
+  EXPECT_EQ(SaveRecord(path, set, heap),  // name, qualifiers, constraints (key, reference), target sets, id, 0
             (Lines{"1", "3", "SET", "2", "2", "q1", "2", "q2", "1", "1", "C", "2", "2", "3", "4", "0", "0"}));
-  SConstraintSet* back = LoadRecord<SConstraintSet>(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_EQ(Texts(back->GetQualifiers()), (Lines{"q2", "q1"}));
-  EXPECT_EQ(back->GetAllTargetSets().size(), 2u);
-}
-
-// A group read after its set files it under the set's name, whatever key
-// was written; a reference to anything but a set is skipped.
-TEST_F(ConstraintTest, GroupSetsComeBackUnderTheirOwnNames) {
-  std::string path = File();
-  WriteRecordFile(path, {"1", "2", "S1", "0", "0", "0", "0", "0", "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"},
-                  {"SConstraintSet", "SConstraintGroup", "SConstraint"});
-  PersistentFile f(path.c_str(), 0, heap);
-  SConstraintSet* set = SConstraintSet::Cast(f.ReadPointer());
-  ASSERT_EQ(set->Serialize(f), 0);
-  SConstraintGroup* g = SConstraintGroup::Cast(f.ReadPointer());
-  ASSERT_EQ(g->Serialize(f), 0);
-  EXPECT_TRUE(f.FinishData());
-  EXPECT_EQ(g->GetConstraintSet("S1"), set);
-  EXPECT_EQ(g->GetAllConstraintSets().size(), 1u);
-  EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
-}
-
-// Instance: assignment, constraint reference, id (no drcCode). Override:
-// flags, current value, static flags, flag, constraint reference, id.
-TEST_F(ConstraintTest, InstanceAndOverrideRecords) {
-  SConstraint* c = new (heap) SConstraint();
-  SConstraintInstance* ci = e->CreateConstraintInstance("CI", c);
-  ci->SetDrcCode(5);
-  ci->CreateUnitlessValue()->SetValue(-1500);
-  std::string path = File();
-  EXPECT_EQ(SaveRecord(path, ci, heap), (Lines{"1", "0", "2", "CI", "2", "-1500", "0", "3", "0"}));
-  SConstraintInstance* back = LoadRecord<SConstraintInstance>(path, heap);
-  EXPECT_EQ(back ? back->GetDrcCode() : -1, 0);
   SConstraintOverride* o = new (heap) SConstraintOverride();
   o->SetClientFlags(3);
   o->SetStaticClientFlags(-4);
   o->SetbOverridden(true);
-  o->SetCurrentValue(ci->GetValue());
-  o->SetConstraint(c);
+  o->SetCurrentValue(c->GetBasis());
+  o->SetConstraint(c);  // flags, current value, static flags, flag, constraint, id
   EXPECT_EQ(SaveRecord(path, o, heap), (Lines{"1", "3", "2", "-4", "1", "3", "0"}));
-}
-
-// The project's families survive a session save and restore, instances
-// referring to the restored constraints.
-TEST_F(ConstraintTest, ProjectConstraintFamilies) {
+  // A group read after its set files it under the set's name, whatever key was written; a
+  // reference to anything but a set is skipped.
+  WriteRecordFile(path, {"1", "2", "S1", "0", "0", "0", "0", "0", "2", "1", "G", "2", "3", "old", "1", "1", "x", "3", "4"},
+                  {"SConstraintSet", "SConstraintGroup", "SConstraint"});
+  PersistentFile f(path.c_str(), 0, heap);
+  set = SConstraintSet::Cast(f.ReadPointer());
+  ASSERT_EQ(set->Serialize(f), 0);
+  SConstraintGroup* g = SConstraintGroup::Cast(f.ReadPointer());
+  ASSERT_EQ(g->Serialize(f), 0);
+  EXPECT_TRUE(f.FinishData() && g->GetConstraintSet("S1") == set && g->GetAllConstraintSets().size() == 1);
+  EXPECT_EQ(SaveRecord(File(), g, heap), (Lines{"1", "1", "G", "1", "2", "S1", "2", "4"}));
+  // A project saves its constraint sets before its constraints (the model round trip does the rest).
   SProject* p = session->CreateProject("P");
-  SConstraint* c = p->CreateConstraint("WIDTH");
-  SConstraintSet* s = p->CreateConstraintSet("S1");
-  s->SetConstraint("WIDTH", c);
-  p->CreateConstraintGroup("G")->SetConstraintSet("S1", s);
-  p->CreateConstraintInstance("W", c);
-  p->SetConstraint("W", "10", 2);
-  p->CreateConstraint("T");
-  EXPECT_TRUE(p->DestroyConstraint("T"));
-  ASSERT_EQ(session->Save(File().c_str()), 1);
-  std::string saved = ReadFile(dir.File("f1"));
-  EXPECT_LT(saved.find("\nS1\n"), saved.find("\nWIDTH\n")) << "a project's sets are saved before its constraints";
-  SSession* other = AllocSession();
-  ASSERT_EQ(other->Restore(dir.File("f1").c_str()), 1);
-  SProject* q = other->GetProject("P");
-  SConstraintSet* s2 = q ? q->GetConstraintSet("S1") : nullptr;
-  ASSERT_NE(s2, nullptr);
-  EXPECT_EQ(s2->GetConstraint("WIDTH"), q->GetConstraint("WIDTH"));
-  EXPECT_EQ(q->GetConstraintGroup("G")->GetConstraintSet("S1"), s2);
-  EXPECT_FALSE(q->HasConstraint("T"));
-  EXPECT_EQ(IntOf(q, "W"), std::make_pair(1, 10));
-  SAssignment* w = static_cast<SDesignElement*>(q)->GetConstraint("W");
-  EXPECT_EQ(static_cast<SConstraintInstance*>(w)->GetConstraint(), q->GetConstraint("WIDTH"));
-  delete other;
+  p->CreateConstraint("WIDTH");
+  p->CreateConstraintSet("S1");
+  path = File();
+  ASSERT_EQ(session->Save(path.c_str()), 1);
+  std::string saved = ReadFile(path);
+  EXPECT_LT(saved.find("\nS1\n"), saved.find("\nWIDTH\n"));
   SProject* loose = new SProject();  // outside a session it deletes its definitions (or they leak)
   loose->CreateConstraintSet("S")->SetConstraint("C", loose->CreateConstraint("C"));
   delete loose;

@@ -1,17 +1,11 @@
-// Seeded random whole-model sessions (tests/random_model.h), each saved,
-// restored, saved, restored and saved again. Lists come back reversed, so
-// the second file is the first with its lists turned round and the third
-// must equal the first byte for byte; `tavrin diff` must find the first and
-// second equal. Every fourth seed makes each kind of object at least once.
-//
-//   TAVRIN_MODEL_SEEDS=N   seeds 1 to N (default 1000)
-//   TAVRIN_MODEL_SEED=S    seed S alone (a failing seed prints itself)
-//   TAVRIN_MODEL_KEEP=DIR  with one seed: its three files are left in DIR
-//   TAVRIN_MODEL_DIFF=K    `tavrin diff` on every K-th seed (default 10; 1 for all)
+// Random models saved and restored thrice: lists come back reversed, so the third file must equal
+// the first and `tavrin diff` find the first two equal. TAVRIN_MODEL_SEEDS=N (default 1000),
+// TAVRIN_MODEL_SEED=S alone, TAVRIN_MODEL_KEEP=DIR for its files, TAVRIN_MODEL_DIFF=K (default 10).
 #include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "design/session_files.h"
@@ -23,33 +17,26 @@ namespace {
 
 std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
   const char* v = std::getenv(name);
-  if (!v || !*v) return fallback;
   char* end = nullptr;
-  unsigned long long n = std::strtoull(v, &end, 10);
-  return *end ? fallback : n;
+  unsigned long long n = v && *v ? std::strtoull(v, &end, 10) : 0;
+  return end && !*end ? n : fallback;
 }
 
-// The reason the round trip of `seed` fails, or empty.
+// Why the round trip of `seed` fails, or empty.
 std::string RoundTrip(std::uint64_t seed, const std::string& dir, bool diff) {
   const std::string name = dir + "/seed" + std::to_string(seed);
   const std::string files[3] = {name + ".1.tdb", name + ".2.tdb", name + ".3.tdb"};
-  SSession* s = BuildRandomModel(seed, seed % 4 == 0);
-  if (!s) return "no session";
+  std::unique_ptr<SSession> s(BuildRandomModel(seed, seed % 4 == 0));
   for (int i = 0; i < 3; ++i) {
-    if (s->Save(files[i].c_str()) != 1) {
-      std::string why = "save " + std::to_string(i + 1) + " fails: " + s->GetLastError();
-      delete s;
-      return why;
-    }
-    delete s;
+    if (!s) return "no session";
+    if (s->Save(files[i].c_str()) != 1) return "save " + std::to_string(i + 1) + " fails: " + s->GetLastError();
     if (i == 2) break;
-    s = AllocSession();
+    s.reset(AllocSession());
     std::string reason;
-    if (!s || tavrin::SessionFiles::Restore(*s, files[i].c_str(), &reason, false) != 1) {
-      delete s;
+    if (s && tavrin::SessionFiles::Restore(*s, files[i].c_str(), &reason, false) != 1)
       return "restore of file " + std::to_string(i + 1) + " fails: " + reason;
-    }
   }
+  s.reset();
   const std::string first = ReadFile(files[0]);
   if (first != ReadFile(files[2])) return "the third file differs from the first";
 #ifdef TAVRIN_TOOL
@@ -75,8 +62,7 @@ TEST(ModelProperty, SaveRestoreSaveIsStable) {
   const std::string dir = keep && first == last ? std::string(keep) : scratch.path();
   int failures = 0;
   for (std::uint64_t seed = first; seed <= last && failures < 10; ++seed) {
-    bool diff = first == last || (diffEvery > 0 && seed % diffEvery == 0);
-    std::string why = RoundTrip(seed, dir, diff);
+    std::string why = RoundTrip(seed, dir, first == last || (diffEvery > 0 && seed % diffEvery == 0));
     if (!why.empty()) {
       ++failures;
       ADD_FAILURE() << "seed " << seed << ": " << why << "\n  replay: TAVRIN_MODEL_SEED=" << seed

@@ -1,13 +1,10 @@
-// The random whole-model session: first the ownership tree (libraries,
-// projects, cells with their interfaces, representations and instances,
-// nets and the physical data), then references drawn from everything made
-// so far, across owners, projects and libraries.
+// The random whole-model session: the ownership tree first, then references
+// drawn from everything made, across owners, projects and libraries.
 #include "random_model.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <climits>
-#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -16,21 +13,17 @@
 namespace tavrin_test {
 namespace {
 
-// splitmix64: fixed output on every platform and standard library.
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
+// splitmix64: the same stream on every platform and standard library.
+struct Rng {
+  std::uint64_t state;
   std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ull);
+    std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
     return z ^ (z >> 31);
   }
   int Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
   bool Chance(int percent) { return Below(100) < percent; }
-
- private:
-  std::uint64_t state_;
 };
 
 // Names drawn from a small pool, so that duplicates are frequent.
@@ -44,9 +37,7 @@ T* Pick(Rng& r, const std::vector<T*>& v) {
 
 // Sets an identifier on the classes whose setter is public.
 template <class T>
-auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) {
-  o->SetId(id);
-}
+auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) { o->SetId(id); }
 template <class T>
 void SetIdIf(T*, long, long) {}
 
@@ -58,21 +49,18 @@ template <class T>
 struct Made : AnyList, std::vector<T*> {
   explicit Made(std::vector<AnyList*>& all) { all.push_back(this); }
   void Forget(const TavrinObject* o) override {
-    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }),
-                this->end());
+    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }), this->end());
   }
 };
 
 class Builder {
  public:
-  Builder(std::uint64_t seed, bool every) : r_(seed), every_(every) {}
+  Builder(std::uint64_t seed, bool every) : r_{seed}, every_(every) {}
 
   SSession* Build() {
     s_ = AllocSession();
     if (!s_) return nullptr;
-    // A name made twice replaces (and deletes) the first object of that
-    // name, and a value made anew deletes the old one: what the library
-    // deletes must leave the lists references are drawn from.
+    // What the library deletes (a name made twice, a value made anew) leaves the lists.
     building_ = this;
     tavrin::SetDestroyObserver(&Builder::Forget);
     if (r_.Chance(50)) s_->SetVersion(Name());
@@ -102,9 +90,7 @@ class Builder {
   double Length() { return static_cast<double>(r_.Below(200000)) / 100.0; }
   g_TavrinUnitType Unit() { return static_cast<g_TavrinUnitType>(r_.Below(7)); }
   template <class T>
-  void Id(T* o) {
-    if (r_.Chance(50)) SetIdIf(o, Int(), 0);
-  }
+  void Id(T* o) { if (r_.Chance(50)) SetIdIf(o, Int(), 0); }
 
   // Attributes of every value kind and constraint instances on a design element.
   void Decorate(SDesignElement* e) {
@@ -114,35 +100,22 @@ class Builder {
     for (int i = Count(2); i-- > 0;) Assignment(e->CreateAttribute(Name()));
     if (r_.Chance(30)) e->SetAttribute(Name(), Int());
     if (r_.Chance(30)) e->SetConstraint(Name(), Float(), Int());
-    for (int i = every_ ? 1 : r_.Below(2); i-- > 0;) {
-      SConstraintInstance* ci = e->CreateConstraintInstance(Name(), Pick(r_, constraints_));
-      if (ci) {
-        ci->SetDrcCode(Int());
-        Assignment(ci);
-      }
-    }
+    for (int i = every_ ? 1 : r_.Below(2); i-- > 0;)
+      if (SConstraintInstance* ci = e->CreateConstraintInstance(Name(), Pick(r_, constraints_)))
+        ci->SetDrcCode(Int()), Assignment(ci);
   }
-  // Decorates (or gives an identifier to) a new object and lists it.
+  // Lists a new object, decorated (Add) or given an identifier (Keep).
   template <class L, class T>
-  T* Add(L& list, T* o) {
-    Decorate(o);
-    list.push_back(o);
-    return o;
-  }
+  T* Add(L& list, T* o) { Decorate(o); list.push_back(o); return o; }
   template <class L, class T>
-  T* Keep(L& list, T* o) {
-    Id(o);
-    list.push_back(o);
-    return o;
-  }
+  T* Keep(L& list, T* o) { Id(o); list.push_back(o); return o; }
   void Assignment(SAssignment* a) {
     if (!a) return;
     Id(a);
     if (r_.Chance(30)) a->SetIsGlobal(true);
     if (SValue* v = Value(a, every_ ? 8 : 9, 2)) values_.push_back(v);
   }
-  // A value of a random kind made by `h` (an assignment or a list); below
-  // depth 0 no list, and a draw past the kinds makes none.
+  // A value of a random kind made by an assignment or a list; none past the kinds.
   template <class H>
   SValue* Value(H* h, int kinds, int depth) {
     switch (r_.Below(kinds)) {
@@ -173,7 +146,7 @@ class Builder {
     for (int i = r_.Below(4); i-- > 0;) Value(v, depth > 0 ? 8 : 7, depth);
     return v;
   }
-  // Each bound (lower, upper, step) absent or of one of the three numeric kinds.
+  // Each bound absent or of one of the three numeric kinds.
   SRangeValue* Range(SRangeValue* v) {
     if (!v) return v;
     Id(v);
@@ -194,61 +167,44 @@ class Builder {
   double Draw(double) { return Float(); }
   bool Draw(bool) { return r_.Chance(50); }
   template <class T, class C, class R, class A>
-  void Draw(int percent, T* o, R (C::*set)(A)) {
-    if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>()));
-  }
+  void Draw(int percent, T* o, R (C::*set)(A)) { if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>())); }
   template <class T, class C, class R>
-  void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) {
-    if (r_.Chance(percent)) (o->*set)(Length(), Unit());
-  }
-  // Calls each setter with a drawn value (a length in a unit for two
-  // arguments), each with the given chance.
+  void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) { if (r_.Chance(percent)) (o->*set)(Length(), Unit()); }
+  // Calls each setter, with the given chance, with a drawn value (or length and unit).
   template <class T, class... S>
-  T* Opt(int percent, T* o, S... setters) {
-    (Draw(percent, o, setters), ...);
-    return o;
-  }
+  T* Opt(int percent, T* o, S... setters) { (Draw(percent, o, setters), ...); return o; }
 
-  void Library(SLibrary* l) {
-    Id(l);
-    Opt(50, l, &SLibrary::SetLocation), Opt(30, l, &SLibrary::SetAccessType);
+  // Libraries made by `create`, each with up to `n` members made by `member`.
+  template <class L, class F>
+  void Libraries(L* (SSession::*create)(const char*), int n, F member) {
+    for (int i = Count(2); i-- > 0;) {
+      L* lib = (s_->*create)(Name());
+      Id(static_cast<SLibrary*>(lib)), Opt(50, lib, &SLibrary::SetLocation), Opt(30, lib, &SLibrary::SetAccessType);
+      for (int j = Count(n); j-- > 0;) member(lib);
+    }
   }
-
   void Libraries() {
-    for (int i = Count(2); i-- > 0;) {
-      SPackageLibrary* lib = s_->CreatePackageLibrary(Name());
-      Library(lib);
-      for (int j = Count(3); j-- > 0;) {
-        SPackage* p = Opt(100, Add(packages_, lib->CreatePackage(Name())), &SPackage::SetPower,
-                          &SPackage::SetXLength, &SPackage::SetYLength);
-        p->SetType(static_cast<TavrinPackageType>(Int()));
-        if (r_.Chance(30)) p->SetPackageLibrary(lib);
-        for (int k = Count(3); k-- > 0;)
-          Opt(100, Add(packagePins_, p->CreatePackagePin()), &SPackagePin::SetName, &SPackagePin::SetX,
-              &SPackagePin::SetY);
-      }
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SPadStackLibrary* lib = s_->CreatePadStackLibrary(Name());
-      Library(lib);
-      for (int j = Count(3); j-- > 0;) {
-        SPadStack* ps = Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer,
-                            &SPadStack::SetTopLayer);
-        if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
-        if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
-        if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
-        for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
-      }
-    }
-    for (int i = Count(2); i-- > 0;) {
-      SPinMappingLibrary* lib = s_->CreatePinMappingLibrary(Name());
-      Library(lib);
-      for (int j = Count(2); j-- > 0;) {
-        SPinMapping* m = Keep(pinMappings_, lib->CreatePinMapping(Name()));
-        for (int k = r_.Below(3); k-- > 0;) m->AddGlobalEntry(Name(), Name());
-        for (int k = r_.Below(3); k-- > 0;) m->AddSlotEntry(r_.Below(3), Name(), Name());
-      }
-    }
+    Libraries(&SSession::CreatePackageLibrary, 3, [this](SPackageLibrary* lib) {
+      SPackage* p = Opt(100, Add(packages_, lib->CreatePackage(Name())), &SPackage::SetPower, &SPackage::SetXLength,
+                        &SPackage::SetYLength);
+      p->SetType(static_cast<TavrinPackageType>(Int()));
+      if (r_.Chance(30)) p->SetPackageLibrary(lib);
+      for (int k = Count(3); k-- > 0;)
+        Opt(100, Add(packagePins_, p->CreatePackagePin()), &SPackagePin::SetName, &SPackagePin::SetX, &SPackagePin::SetY);
+    });
+    Libraries(&SSession::CreatePadStackLibrary, 3, [this](SPadStackLibrary* lib) {
+      SPadStack* ps =
+          Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer, &SPadStack::SetTopLayer);
+      if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
+      if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
+      if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
+      for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
+    });
+    Libraries(&SSession::CreatePinMappingLibrary, 2, [this](SPinMappingLibrary* lib) {
+      SPinMapping* m = Keep(pinMappings_, lib->CreatePinMapping(Name()));
+      for (int k = r_.Below(3); k-- > 0;) m->AddGlobalEntry(Name(), Name());
+      for (int k = r_.Below(3); k-- > 0;) m->AddSlotEntry(r_.Below(3), Name(), Name());
+    });
   }
   // Unitless coordinates, each present or not.
   template <class T>
@@ -303,15 +259,14 @@ class Builder {
     p->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
     if (r_.Chance(30)) p->SetbIsGlobal(true);
     if (SPortScalar* s = SPortScalar::Cast(p)) portScalars_.push_back(s);
-    if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b, nullptr));
+    if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b));
     if (SPortBundle* b = SPortBundle::Cast(p)) portBundles_.push_back(b);
   }
-  // A size and index ranges (listed when `ranges` is given).
+  // A size and index ranges.
   template <class B>
-  B* Indices(B* b, std::vector<SRangeValue*>* ranges) {
+  B* Indices(B* b) {
     b->SetSize(r_.Below(5));
-    for (int i = r_.Below(3); i-- > 0;)
-      if (SRangeValue* v = Range(b->CreateIndicesRangeValue()); v && ranges) ranges->push_back(v);
+    for (int i = r_.Below(3); i-- > 0;) Range(b->CreateIndicesRangeValue());
     return b;
   }
 
@@ -321,7 +276,7 @@ class Builder {
     Opt(50, rep, &SRepresentation::SetUnits);
     for (int i = Count(2); i-- > 0;) Net(rep->CreateNetScalar(Name()));
     for (int i = Count(1); i-- > 0;)
-      Indices(Opt(50, Add(netBuses_, rep->CreateNetBus(Name())), &SNetBus::SetPrefix, &SNetBus::SetSuffix), &ranges_);
+      Indices(Opt(50, Add(netBuses_, rep->CreateNetBus(Name())), &SNetBus::SetPrefix, &SNetBus::SetSuffix));
     for (int i = Count(1); i-- > 0;) Add(netBundles_, rep->CreateNetBundle(Name()));
     for (int i = Count(2) + (every_ ? 3 : 0); i-- > 0;) {
       SCell* of = Pick(r_, cells_);
@@ -359,9 +314,7 @@ class Builder {
           &SVirtualPin::SetGuidePin);
   }
 
-  void PinPair(SPinPair* pp) {
-    if (pp) Add(pinPairs_, pp);
-  }
+  void PinPair(SPinPair* pp) { if (pp) Add(pinPairs_, pp); }
 
   void CellInstance(SCellInstance* ci) {
     if (!ci) return;
@@ -369,7 +322,7 @@ class Builder {
     Opt(30, ci, &SCellInstance::SetUID);
     cellInstances_.push_back(ci);
     for (int i = Count(3); i-- > 0;) Add(portInstScalars_, ci->CreatePortInstanceScalar(Name()));
-    for (int i = Count(1); i-- > 0;) Indices(Add(portInstBuses_, ci->CreatePortInstanceBus(Name())), &ranges_);
+    for (int i = Count(1); i-- > 0;) Indices(Add(portInstBuses_, ci->CreatePortInstanceBus(Name())));
     for (int i = Count(1); i-- > 0;) Add(portInstBundles_, ci->CreatePortInstanceBundle(Name()));
     for (int i = Count(1); i-- > 0;)
       Opt(50, Add(slotInstances_, ci->CreateMemberSlotInstanceSlotInstance(r_.Below(4))),
@@ -465,8 +418,7 @@ class Builder {
     for (int i = r_.Below(2); i-- > 0;) p->AddDiscretePinPair(Name());
   }
 
-  // Each object of `of` takes, with the given chance, one drawn from `from`
-  // through `link` (a member or a lambda); a chance of 0 takes none to two.
+  // Each object of `of` links, with the given chance (0: none to two), one drawn from `from`.
   template <class T, class U, class F>
   void Link(const std::vector<T*>& of, int percent, const std::vector<U*>& from, F link) {
     for (T* o : of)
@@ -583,11 +535,9 @@ class Builder {
   }
 
   SPin* Pin() {
-    switch (r_.Below(3)) {
-      case 0: return Pick(r_, portInstScalars_);
-      case 1: return Pick(r_, virtualPins_);
-      default: return Pick(r_, ebdPins_);
-    }
+    const int k = r_.Below(3);
+    if (k == 0) return Pick(r_, portInstScalars_);
+    return k == 1 ? static_cast<SPin*>(Pick(r_, virtualPins_)) : Pick(r_, ebdPins_);
   }
 
   static void Forget(const TavrinObject* o) {
@@ -599,24 +549,24 @@ class Builder {
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
-  std::vector<AnyList*> all_;  // every list below, to forget deleted objects
+  std::vector<AnyList*> all_;  // every list below
   Made<SProject> projects_{all_}; Made<SFile> files_{all_}; Made<SConstraint> constraints_{all_};
   Made<SConstraintSet> constraintSets_{all_}; Made<SConstraintGroup> constraintGroups_{all_};
-  Made<SValue> values_{all_}; Made<SRangeValue> ranges_{all_}; Made<SCell> cells_{all_};
-  Made<SPortScalar> portScalars_{all_}; Made<SPortBus> portBuses_{all_}; Made<SPortBundle> portBundles_{all_};
-  Made<SSlot> slots_{all_}; Made<SRepresentation> reps_{all_}; Made<SModule> modules_{all_};
-  Made<SConfiguration> configurations_{all_}; Made<SSchematicSheet> sheets_{all_};
-  Made<SCellInstance> cellInstances_{all_}; Made<SGenericCellInstance> genericInstances_{all_};
-  Made<SPartInstance> partInstances_{all_}; Made<SPortInstanceScalar> portInstScalars_{all_};
-  Made<SPortInstanceBus> portInstBuses_{all_}; Made<SPortInstanceBundle> portInstBundles_{all_};
-  Made<SSlotInstance> slotInstances_{all_}; Made<SPartPinInstance> partPinInstances_{all_};
-  Made<SEbdPin> ebdPins_{all_}; Made<SNetScalar> nets_{all_}; Made<SNetBus> netBuses_{all_};
-  Made<SNetBundle> netBundles_{all_}; Made<SSegment> segments_{all_}; Made<SPhysicalNode> nodes_{all_};
-  Made<SPinPair> pinPairs_{all_}; Made<SFromTo> fromTos_{all_}; Made<SVirtualPin> virtualPins_{all_};
-  Made<SElectricalNet> electricalNets_{all_}; Made<SStackUp> stackUps_{all_}; Made<SLayer> layers_{all_};
-  Made<SRegion> regions_{all_}; Made<SPowerPlaneRegion> powerRegions_{all_}; Made<SPart> parts_{all_};
-  Made<SPartPin> partPins_{all_}; Made<SPackage> packages_{all_}; Made<SPackagePin> packagePins_{all_};
-  Made<SPadStack> padStacks_{all_}; Made<SPad> pads_{all_}; Made<SPinMapping> pinMappings_{all_};
+  Made<SValue> values_{all_}; Made<SCell> cells_{all_}; Made<SPortScalar> portScalars_{all_};
+  Made<SPortBus> portBuses_{all_}; Made<SPortBundle> portBundles_{all_}; Made<SSlot> slots_{all_};
+  Made<SRepresentation> reps_{all_}; Made<SModule> modules_{all_}; Made<SConfiguration> configurations_{all_};
+  Made<SSchematicSheet> sheets_{all_}; Made<SCellInstance> cellInstances_{all_};
+  Made<SGenericCellInstance> genericInstances_{all_}; Made<SPartInstance> partInstances_{all_};
+  Made<SPortInstanceScalar> portInstScalars_{all_}; Made<SPortInstanceBus> portInstBuses_{all_};
+  Made<SPortInstanceBundle> portInstBundles_{all_}; Made<SSlotInstance> slotInstances_{all_};
+  Made<SPartPinInstance> partPinInstances_{all_}; Made<SEbdPin> ebdPins_{all_}; Made<SNetScalar> nets_{all_};
+  Made<SNetBus> netBuses_{all_}; Made<SNetBundle> netBundles_{all_}; Made<SSegment> segments_{all_};
+  Made<SPhysicalNode> nodes_{all_}; Made<SPinPair> pinPairs_{all_}; Made<SFromTo> fromTos_{all_};
+  Made<SVirtualPin> virtualPins_{all_}; Made<SElectricalNet> electricalNets_{all_}; Made<SStackUp> stackUps_{all_};
+  Made<SLayer> layers_{all_}; Made<SRegion> regions_{all_}; Made<SPowerPlaneRegion> powerRegions_{all_};
+  Made<SPart> parts_{all_}; Made<SPartPin> partPins_{all_}; Made<SPackage> packages_{all_};
+  Made<SPackagePin> packagePins_{all_}; Made<SPadStack> padStacks_{all_}; Made<SPad> pads_{all_};
+  Made<SPinMapping> pinMappings_{all_};
 };
 
 thread_local Builder* Builder::building_ = nullptr;

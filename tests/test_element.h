@@ -1,5 +1,4 @@
-// Support for the value, attribute and constraint tests: an element class
-// restorable as "TestElement", and single records in real files.
+// An element class restorable as "TestElement", and single records in real files.
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
@@ -41,29 +40,20 @@ inline Lines Texts(const RelLinkedList<char*>& list) { return Items<char*, std::
 // A session, an element on its heap, and numbered files in a scratch folder.
 class ElementTest : public SessionTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    e = new (heap) TestElement();
-  }
+  void SetUp() override { SessionTest::SetUp(); e = new (heap) TestElement(); }
   std::string File() { return dir.File("f" + std::to_string(++files)); }
   TestElement* e = nullptr;
   ScratchDir dir;
   int files = 0;
 };
 
-// ---- single records in real files ------------------------------------------------
-// A record file holds one root object: its reference, then its record.
-
-// Saves the object as a file's root (reference, then record), and `more`
-// after it the same way; returns the data lines (between the seven header
-// lines and "@@@@").
+// Saves the object as a file's root and `more` after it; the data lines between header and "@@@@".
 template <class T, class... More>
 Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... more) {
   {
     PersistentFile f(path.c_str(), 1, heap);
-    f.WritePointer(object);
-    object->Serialize(f);
-    ((f.WritePointer(more), more->Serialize(f)), ...);
+    auto put = [&f](auto* o) { f.WritePointer(o); o->Serialize(f); };
+    put(object), (put(more), ...);
     EXPECT_TRUE(f.Close()) << f.GetError();
   }
   std::istringstream in(ReadFile(path));
@@ -83,9 +73,7 @@ T* LoadRecord(const std::string& path, HANDLEMA* heap) {
 }
 
 // Writes a file of data lines; classes[i] is the class of index i + 1.
-inline void WriteRecordFile(const std::string& path, const Lines& data, const Lines& classes) {
-  WriteFile(path, Frame(data, classes));
-}
+inline void WriteRecordFile(const std::string& path, const Lines& data, const Lines& classes) { WriteFile(path, Frame(data, classes)); }
 
 }  // namespace tavrin_test
 
