@@ -1,5 +1,4 @@
-// Modules: renaming collections, removing the electrical data, package
-// types. Their records are those of the shared board (board_test).
+// Modules: renaming collections, removing the electrical data, package types.
 #include <cstring>
 
 #include "file_test.h"
@@ -8,27 +7,12 @@ using namespace tavrin_test;
 
 namespace {
 
-class ModuleTest : public FileTest {
- protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    project = session->CreateProject("P");
-    board = project->CreateDesignCell("board");
-    chip = project->CreateDesignCell("chip");
-    m = board->CreateModule("M1");
-    ASSERT_NE(m, nullptr);
-  }
-  SProject* project = nullptr;
-  SCell* board = nullptr;
-  SCell* chip = nullptr;
-  SModule* m = nullptr;
-};
+using ModuleTest = SceneTest;
 
 }  // namespace
 
 // Rename moves the entry found by the old name, whatever it holds; a name
-// that is not a key changes nothing; out of memory for a longer name, the
-// name and the entry stay.
+// that is not a key changes nothing; out of memory, name and entry stay.
 TEST_F(ModuleTest, RenameCollection) {
   SElectricalNet* a = m->CreateElectricalNet("A");
   SElectricalNet* b = m->CreateElectricalNet("B");
@@ -46,12 +30,12 @@ TEST_F(ModuleTest, RenameCollection) {
   EXPECT_TRUE(m->GetCollection("E") == b && !strcmp(b->GetName(), "E"));
 }
 
-// Nothing of the view keeps pointing at what RemoveElectrical deletes, and
-// what belongs elsewhere is left alone.
+// Nothing of the view keeps pointing at what RemoveElectrical deletes; what
+// belongs elsewhere is left alone.
 TEST_F(ModuleTest, RemoveElectrical) {
   SNetScalar *n1 = m->CreateNetScalar("n1"), *n2 = m->CreateNetScalar("n2"), *n3 = m->CreateNetScalar("n3"),
              *n4 = m->CreateNetScalar("n4");
-  SModule* other = board->CreateModule("M2");
+  SModule* other = top->CreateModule("M2");
   SElectricalNet* foreign = other->CreateElectricalNet("F");
   SElectricalNet *e = m->CreateElectricalNet("E"), *e2 = m->CreateElectricalNet("E2");
   SPinPair* pp = m->CreatePinPair("PP");
@@ -74,8 +58,7 @@ TEST_F(ModuleTest, RemoveElectrical) {
   EXPECT_TRUE(m->GetAllElectricalNets().empty() && m->GetAllPinPairs().empty() && m->GetAllCollections().empty());
   EXPECT_EQ(Items(m->GetAllDiffPairs()), (std::vector<SDiffPair*>{d}));
   EXPECT_TRUE(d->GetAllElectricalNets().empty() && !m->GetDiffPair2("D") && other->GetAllElectricalNets().size() == 1);
-  // The view saves without meeting anything deleted.
-  EXPECT_FALSE(SaveOf(session).empty());
+  EXPECT_FALSE(SaveOf(session).empty()) << "the view saves without meeting anything deleted";
 }
 
 // An empty package type finds any instance; otherwise the instance's
