@@ -3,6 +3,7 @@
 #include <climits>
 #include <functional>
 #include <set>
+#include <sstream>
 
 #include "file_test.h"
 
@@ -154,34 +155,65 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
   delete s2;
 }
 
-// Memory running out in a Create returns null and leaves nothing behind.
+// Memory running out in any Create or setter of the model's children: each
+// failing call gives null or false and leaves every list, map and value as it
+// was (a listed child is taken out of its list again); a value already held
+// stays. Pools starved, so each allocation can be refused.
 TEST_F(InstanceTest, CreateUnderExhaustion) {
-  for (long k = 1; k < 12; ++k) {
-    SSession* s = AllocSession();
-    SCellInstance* ci = new (s->GetHeap()) SModuleInstance();
-    SPortInstanceScalar* p;
-    SSlotInstance* si;
-    {
-      FailAfter fail(k);
-      p = ci->CreatePortInstanceScalar("A");
-      si = ci->CreateMemberSlotInstanceSlotInstance(3);
-    }
-    EXPECT_EQ(ci->GetPortInstance("A"), p);
-    EXPECT_EQ(ci->GetAllPortInstanceScalars().size(), p ? 1u : 0u);
-    EXPECT_EQ(ci->GetMemberSlotInstance(3), si);
-    delete s;
-  }
-  // The physical node and connector pin instance share a block made on the
-  // first set: refused, the set fails and the instance keeps no reference.
-  SSession* s = AllocSession();
-  SPortInstanceScalar* p = (new (s->GetHeap()) SModuleInstance())->CreatePortInstanceScalar("A");
-  auto* node = reinterpret_cast<SPhysicalNode*>(p);  // only compared, never used
-  Starve(s->GetHeap());
-  {
-    FailAfter fail(1);
-    EXPECT_FALSE(p->SetPhysicalNode(node));
-  }
-  EXPECT_TRUE(p->GetPhysicalNode() == nullptr && p->GetConnectorPinInstance() == nullptr && p->SetPhysicalNode(nullptr));
-  EXPECT_TRUE(p->SetPhysicalNode(node) && p->GetPhysicalNode() == node && p->GetConnectorPinInstance() == nullptr);
-  delete s;
+  SCellInstance* ci = new (heap) SModuleInstance();
+  SPortInstanceScalar* p = nullptr;
+  auto* node = reinterpret_cast<SPhysicalNode*>(ci);  // only compared, never used
+  SPackageLibrary* pkgs = session->CreatePackageLibrary("pkgs");
+  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
+  SPackage* pkg = pkgs->CreatePackage("pkg");
+  SPadStack* ps = pads->CreatePadStack("ps");
+  SPad* pad = ps->CreatePad(1);
+  ASSERT_TRUE(pad && ps->CreateXExtentValUnitlessValue() && pad->CreateYValUnitlessValue());
+  SLayout* layout = new (heap) SLayout();
+  SStackUp* su = (new (heap) SLayout())->CreateStackUp();
+  SLayer* l = su->CreateLayer(1);
+  SSignalRegion* sr = l->CreateSignalRegion("S");
+  SPowerPlaneRegion* pp = l->CreatePowerPlaneRegion("P");
+  SObjectType* type = new (heap) SObjectType();
+  SObject *a = type->CreateObject("a"), *b = new (heap) SObject(), *none = nullptr;
+  auto state = [&] {
+    std::ostringstream o;
+    o << ci->GetAllPortInstanceScalars().size() << ci->GetPortInstance("A") << ci->GetAllMemberSlotInstances().size()
+      << ci->GetMemberSlotInstance(3) << (p ? p->GetPhysicalNode() : nullptr) << (p ? p->GetConnectorPinInstance() : nullptr)
+      << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size() << pads->GetAllPadStacks().size()
+      << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << pad->GetXVal() << pad->GetYVal()
+      << ' ' << layout->GetStackUp() << su->GetAllLayers().size() << l->GetAllRegions().size()
+      << l->GetAllSignalRegions().size() << l->GetAllPowerPlaneRegions().size() << l->GetAllInsulatorRegions().size()
+      << l->GetThicknessVal() << sr->GetTLFVal() << (pp->GetType() ? pp->GetType() : "")
+      << ' ' << type->GetObjectsCount() << a->GetObjectsCount();
+    return o.str();
+  };
+  const char* name = "a fairly long name or type, so that its text needs a block";
+  const std::pair<const char*, std::function<bool()>> creates[] = {
+      {"port instance", [&] { return (p = ci->CreatePortInstanceScalar("A")) != nullptr; }},
+      {"slot instance", [&] { return ci->CreateMemberSlotInstanceSlotInstance(3) != nullptr; }},
+      {"rare block", [&] { return p->SetPhysicalNode(node); }},
+      {"package", [&] { return pkgs->CreatePackage(name) != nullptr; }},
+      {"package pin", [&] { return pkg->CreatePackagePin() != nullptr; }},
+      {"pad stack", [&] { return pads->CreatePadStack(name) != nullptr; }},
+      {"pad", [&] { return ps->CreatePad(3) != nullptr; }},
+      {"held X extent", [&] { return ps->CreateXExtentValUnitlessValue() != nullptr; }},
+      {"Y extent", [&] { return ps->CreateYExtentValUnitlessValue() != nullptr; }},
+      {"pad X", [&] { return pad->CreateXValUnitlessValue() != nullptr; }},
+      {"held pad Y", [&] { return pad->CreateYValUnitlessValue() != nullptr; }},
+      {"stack-up", [&] { return layout->CreateStackUp() != nullptr; }},
+      {"layer", [&] { return su->CreateLayer(5) != nullptr; }},
+      {"signal region", [&] { return l->CreateSignalRegion(name) != nullptr; }},
+      {"power-plane region", [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }},
+      {"insulator region", [&] { return l->CreateInsulatorRegion(name) != nullptr; }},
+      {"thickness", [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }},
+      {"TLF", [&] { return sr->SetTLF(1, TAVRIN_UNIT_MIL); }},
+      {"power-plane type", [&] { pp->SetType(name); return !std::strcmp(pp->GetType(), name); }},
+      {"object", [&] { return type->AddObject(b) != nullptr; }},
+      {"object behind", [&] { return type->InsObject(b, a) != nullptr; }},
+      {"child object", [&] { return a->InsObject(b, none) != nullptr; }},
+      {"created child", [&] { return a->CreateObject("child") != nullptr; }},
+  };
+  for (const auto& create : creates) EXPECT_GT(EachFailure(heap, create.second, state), 0) << create.first;
+  EXPECT_TRUE(p->GetPhysicalNode() == node && !p->GetConnectorPinInstance() && p->SetPhysicalNode(nullptr));
 }

@@ -1,10 +1,7 @@
-// Generic objects: the position lists of object types and objects (append,
-// insert behind, walks both ways, removal), child objects, deletion of
-// whole trees (deep ones too), memory running out; object and type records
-// in files of their own, objects before the type they refer to.
+// Generic objects: the position lists of types and objects, child objects,
+// deletion of deep trees, records (memory running out: instance_test).
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 #include "file_test.h"
 #include "test_element.h"
@@ -15,8 +12,7 @@ namespace {
 
 typedef std::vector<SObject*> Objects;
 
-// Head to tail with GetFirstObject / GetNextObject, then tail to head with
-// GetLastObject / GetPrevObject; the second walk is reversed back.
+// The objects head to tail, or walked tail to head and reversed back.
 template <class H>
 Objects Walk(const H* holder, bool backwards = false) {
   Objects out;
@@ -81,23 +77,6 @@ TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
   for (SObject* o : {b, c, d, x}) delete o;
   SModule* m = session->CreateProject("p")->CreateDesignCell("c")->CreateModule("m");
   EXPECT_TRUE(m->CreateObjectType("T") && !m->CreateObjectType("T"));
-}
-
-// Memory running out: no node, no object, nothing changed, nothing thrown.
-TEST_F(ObjectsTest, ExhaustionChangesNothing) {
-  SObject* a = type->CreateObject("a");
-  SObject* b = New("b");
-  SObject* none = nullptr;
-  const std::function<bool()> steps[] = {
-      [&] { return type->AddObject(b) != nullptr; }, [&] { return type->InsObject(b, a) != nullptr; },
-      [&] { return a->InsObject(b, none) != nullptr; }, [&] { return a->CreateObject("child") != nullptr; }};
-  for (const auto& run : steps) {
-    Starve(heap);
-    FailAfter fail(1);
-    EXPECT_FALSE(run());
-  }
-  EXPECT_TRUE(Walk(type) == (Objects{a}) && a->GetObjectsCount() == 0);
-  delete b;
 }
 
 // Deleting a type deletes its objects and their whole trees, however deep,

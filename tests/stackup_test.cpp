@@ -1,10 +1,7 @@
-// Stack-ups, layers and regions: layers by number, regions by name and kind,
-// the power-plane type that starts as "<Unknown>", memory running out in
-// every Create and setter; the board through files (identifiers in
-// place, regions of another class; its golden file and line damage: hierarchy_test).
-#include <functional>
+// Stack-ups, layers and regions: regions by name and kind, the power-plane
+// type that starts as "<Unknown>", the board through files (memory running
+// out: instance_test).
 #include <set>
-#include <sstream>
 
 #include "file_test.h"
 
@@ -22,9 +19,8 @@ class StackUpTest : public FileTest {
   SStackUp* su = nullptr;
 };
 
-// Regions of three kinds share one name map; a later region takes the
-// entry over, and Destroy unlinks it from the map and from the kind list of
-// the class the entry holds, leaving the older one listed.
+// Regions of three kinds share one name map; a later region takes the entry
+// over; Destroy unlinks it from the map and its kind list, the older stays listed.
 TEST_F(StackUpTest, RegionsShareOneNameMap) {
   SLayer* l = su->CreateLayer(1);
   SSignalRegion* s = l->CreateSignalRegion("S");
@@ -42,9 +38,8 @@ TEST_F(StackUpTest, RegionsShareOneNameMap) {
   delete i2;
 }
 
-// The type starts as the shared "<Unknown>", which is never given to the
-// pool: setting, clearing and deleting take it for no text. Outside a
-// session the general allocator would report a free of it.
+// The type starts as the shared "<Unknown>", which setting, clearing and
+// deleting never free (the general allocator would report it).
 TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
   SLayer* l = new (heap) SLayer();
   SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
@@ -59,42 +54,6 @@ TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
 
 INSTANTIATE_TEST_SUITE_P(Heaps, SessionHeapOrNot, ::testing::Values(true, false));
 
-// Memory running out in any Create or setter changes nothing; a failed
-// power-plane type stays as it was.
-TEST_F(StackUpTest, EveryCreateFailsCleanly) {
-  SLayer* l = su->CreateLayer(1);
-  SSignalRegion* s = l->CreateSignalRegion("S");
-  SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
-  auto state = [&] {
-    std::ostringstream o;
-    for (auto it = su->GetAllLayers().begin(); it != su->GetAllLayers().end(); ++it) o << it->first << it->second;
-    o << l->GetAllRegions().size() << l->GetAllSignalRegions().size() << l->GetAllPowerPlaneRegions().size()
-      << l->GetAllInsulatorRegions().size() << l->GetThicknessVal() << s->GetTLFVal() << (p->GetType() ? p->GetType() : "");
-    return o.str();
-  };
-  const char* name = "a fairly long region name or type, so its text needs a block";
-  const std::function<bool()> creates[] = {
-      [&] { return su->CreateLayer(5) != nullptr; },
-      [&] { return l->CreateSignalRegion(name) != nullptr; },
-      [&] { return l->CreatePowerPlaneRegion(name) != nullptr; },
-      [&] { return l->CreateInsulatorRegion(name) != nullptr; },
-      [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); },
-      [&] { return s->SetTLF(1, TAVRIN_UNIT_MIL); },
-      [&] { p->SetType(name); return !std::strcmp(p->GetType(), name); },
-  };
-  for (const auto& create : creates) EXPECT_GT(EachFailure(heap, create, state), 0);
-  // A failed CreateStackUp holds none. (The old stack-up's blocks would
-  // serve the new one, so the layout starts without.)
-  SLayout* layout = new (heap) SLayout();
-  {
-    Starve(heap);
-    FailAfter fail(1);
-    EXPECT_EQ(layout->CreateStackUp(), nullptr);
-  }
-  EXPECT_TRUE(!layout->GetStackUp() && layout->CreateStackUp());
-  delete layout;
-}
-
 // A "<Unknown>" read back is a text of its own, replaced in place.
 TEST_F(StackUpTest, UnknownTypeReadBack) {
   SLayer* l2 = (*Restored(ReadFile(TestData("stackup.tvn")))->GetProject("P")->GetDesign("board")->GetAllModules().begin())
@@ -105,9 +64,8 @@ TEST_F(StackUpTest, UnknownTypeReadBack) {
   pu->SetType("PWR");
 }
 
-// Identifier fields read at the wrong place would pass a byte round trip;
-// this file holds a distinct identifier in every one (the values' too), and
-// its top layer is 2, whose chain 2, 3 returns to 2.
+// Ids read at the wrong place would pass a byte round trip: this file has a
+// distinct one in every field; its top layer is 2, whose chain 2, 3 returns to 2.
 TEST_F(StackUpTest, DistinctIdentifiers) {
   SSession* s = Restored(ReadFile(TestData("stackup_ids.tvn")));
   SProject* p = s->GetProject("P");
@@ -140,9 +98,8 @@ std::string WithClassLine(const std::string& file, const std::string& name) {
   return out.replace(out.find('\n', 19) + 1, 6, end);  // the second position line
 }
 
-// Another class where a typed list holds a region: PG (the second index
-// the net "GND" lists: PU came first, newest first) made a signal region or
-// a net, S2 a power-plane region (line damage: hierarchy_test).
+// Another class where a typed list holds a region: PG (the net GND's second
+// index: newest first) made a signal region or a net, S2 a power-plane region.
 TEST_F(StackUpTest, RegionsOfAnotherClass) {
   session->CreateProject("Existing")->CreateDesignCell("kept")->CreateModule("m");
   const std::string before = Fingerprint(session), golden = ReadFile(TestData("stackup.tvn"));
