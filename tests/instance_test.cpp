@@ -1,5 +1,6 @@
-// Cell instances, port instances, slots and slot instances: operations on
-// the shared board, instance counts, deletion, repeated slot numbers in a file.
+// Cell instances, port instances and slot instances: instance counts,
+// deletion, repeated slot numbers in a file; memory running out in the
+// model's creates.
 #include <climits>
 #include <functional>
 #include <set>
@@ -10,8 +11,6 @@
 using namespace tavrin_test;
 
 namespace {
-
-typedef std::vector<std::string> Lines;
 
 class InstanceTest : public FileTest {
  protected:
@@ -29,8 +28,8 @@ class InstanceTest : public FileTest {
 
 }  // namespace
 
-// SetCell moves one count; a null cell is refused; destroying an instance
-// drops it from configurations, uncounts it and deletes it with its children.
+// SetCell moves one count; destroying an instance drops it from
+// configurations and uncounts it.
 TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   HierarchyBoard h(session);
   EXPECT_TRUE(h.u1->SetCell(h.board));
@@ -48,11 +47,9 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
 }
 
 // Numbers take over entries; Create2 moves a slot instance in (null is
-// ignored); aggregate entries refuse a taken representation; empty gate
-// texts fall back to the member instance. A slot instance is held by one
-// entry: entering it under another number, or in another cell instance,
-// takes it out of the entry it had, so the board still saves as a file that
-// restores and each owner deletes only its own.
+// ignored); empty gate texts fall back to the member instance. A slot
+// instance is held by one entry: entered anew, it leaves the one it had, so
+// the board saves, restores, and each owner deletes only its own.
 TEST_F(InstanceTest, SlotInstances) {
   {
     HierarchyBoard h(session);
@@ -85,10 +82,8 @@ TEST_F(InstanceTest, SlotInstances) {
   EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
-// Outside any session owners delete what they own: every kind list's port
-// instances (a taken-over name too), ranges with bounds, slot instances
-// where they were entered last, whichever owner goes first; the sanitizers
-// report a leak, a read after free or a double delete.
+// Outside a session owners delete what they own, slot instances where they
+// were entered last, whichever owner goes first (for the sanitizers).
 TEST(InstanceHeapless, DeletesOwnedChildren) {
   for (bool otherFirst : {false, true}) {
     SGenericCellInstance* ci = new SGenericCellInstance();
@@ -111,9 +106,8 @@ TEST(InstanceHeapless, DeletesOwnedChildren) {
 }
 
 namespace {
-// The file of an instance u1 whose slot instances k0, k1, ... are numbered
-// 1000000, 1000001, ...; `key(i)` then replaces the i-th number in file
-// order (newest first).
+// The file of an instance u1 with slot instances k0, k1, ... numbered from
+// 1000000; the i-th number in file order (newest first) becomes `key(i)`.
 std::string SlotFile(const std::string& path, int n, const std::function<std::string(int)>& key) {
   SSession* s = AllocSession();
   SCell* leaf = s->CreateProject("p")->CreateDesignCell("leaf");
@@ -155,10 +149,9 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
   delete s2;
 }
 
-// Memory running out in any Create or setter of the model's children: each
-// failing call gives null or false and leaves every list, map and value as it
-// was (a listed child is taken out of its list again); a value already held
-// stays. Pools starved, so each allocation can be refused.
+// Memory running out in any Create or setter of the model: each failure
+// leaves every list, map and value as it was (a listed child leaves its list
+// again; a held value stays).
 TEST_F(InstanceTest, CreateUnderExhaustion) {
   SCellInstance* ci = new (heap) SModuleInstance();
   SPortInstanceScalar* p = nullptr;
