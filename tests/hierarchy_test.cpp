@@ -1,8 +1,6 @@
-// Whole sessions through files: every shared board saves as its golden file,
-// comes back reversed and then as the golden file again, and a cut of its
-// data anywhere, memory running out anywhere in its restore or crafted
-// damage leaves the session as it was.
-// Then the hierarchy board: what a restore sets, ids, taken-over names.
+// Every shared board saves as its golden file, comes back reversed and then
+// as the golden file; a cut, damage or memory running out in its restore
+// leaves the session as it was. Then what a restore sets, ids, taken-over names.
 #include <functional>
 
 #include "board_fixture.h"
@@ -14,15 +12,13 @@ namespace {
 
 class HierarchyTest : public FileTest {
  protected:
-  // A read replaces the value every design element record carries; put it back first.
   std::string SaveOf(SSession* s) {
     Fingerprint(s);
     return FileTest::SaveOf(s);
   }
 };
 
-// A golden board, its builder and damage a restore of it must refuse
-// (lines numbered as in an editor).
+// A golden board, its builder and damage (lines as an editor numbers them) a restore refuses.
 struct Board {
   const char* file;
   std::function<void(SSession*)> build;
@@ -119,15 +115,13 @@ TEST_F(HierarchyTest, GoldenFilesCutsAndExhaustion) {
     }
     EXPECT_GE(failures, 3);
   }
-  // A file with a distinct identifier in every field (the values' and
-  // libraries' too) reads each in its own place.
+  // A distinct id in every field, the libraries' too, reads in its own place.
   const std::string ids = ReadFile(TestData("libraries_ids.tvn"));
   EXPECT_EQ(SaveOf(Restored(SaveOf(Restored(ids)))), ids);
 }
 
-// What a save does not write but a restore sets: back-pointers, instance
-// counts, defaults; the partner net name is not saved. Restored objects
-// then count and delete as new ones.
+// What a restore sets without reading it: back-pointers, instance counts,
+// defaults (the partner net name is not saved); restored objects delete as new ones.
 TEST_F(HierarchyTest, RestoredBoard) {
   HierarchyBoard orig(session);
   orig.n1->SetDiffNet("N2");
@@ -164,8 +158,8 @@ TEST_F(HierarchyTest, RestoredBoard) {
   EXPECT_TRUE(p->DestroyDesign("leaf") && p->GetAllDesigns().empty());
 }
 
-// Non-zero ids in every record read back; of two children of one name both
-// are saved, and after a restore the name finds the one read last.
+// Ids in every record read back; of two children of one name both are saved,
+// and after a restore the name finds the one read last.
 TEST_F(HierarchyTest, IdsAndTakenOverNames) {
   const int idLines[] = {26,  36,  54,  87,  94,  133, 167, 186, 189, 208, 222, 227, 252, 286,
                          295, 304, 321, 324, 349, 378, 381, 386, 389, 410, 427, 429, 446, 464,

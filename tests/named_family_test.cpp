@@ -1,6 +1,5 @@
-// Every named family of children: a second child of a name takes over the
-// map entry, and Destroy by name unlinks the child without freeing it (the
-// pools' debug mode poisons a freed block, so BlockFreed sees a delete).
+// Every named family: a second child of a name takes over the entry; Destroy
+// unlinks without freeing (the pools' debug mode lets BlockFreed see a delete).
 #include <functional>
 #include <string>
 
@@ -74,9 +73,8 @@ class NamedFamilies : public tavrin_test::SessionTest {
   }
 };
 
-// A second child of the same name is a new child that takes over the entry;
-// the first one stays alive. Destroy unlinks (and frees only where it must
-// delete); a second Destroy, a null or an absent name gives false.
+// The first child of a name stays alive; Destroy frees only where it must
+// delete; a second Destroy, a null or an absent name gives false.
 TEST_F(NamedFamilies, DuplicatesTakeOverAndDestroyUnlinksOnly) {
   ASSERT_TRUE(tavrin::PoolDebug()) << "the tests are built with the pools' debug mode";
   for (const Family& f : Families()) {

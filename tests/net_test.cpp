@@ -1,9 +1,6 @@
-// Nets, buses and bundles, physical nodes and segments: victim segments,
-// keyed maps, both sides of node-segment links, deletion, and a net's
-// port-instance list past the length at which the net also keeps a hash set
-// of its members (every Insert and Remove answers as a scan of the list
-// would, the list keeps its order, also when memory runs out). Their
-// records are tested on the shared board (hierarchy_test).
+// Nets, buses, nodes and segments: victim segments, keyed maps, node-segment
+// links, deletion, and a net's port-instance list past the length at which a
+// hash set of its members joins it (answers and order stay the list's).
 #include <algorithm>
 #include <random>
 
@@ -23,8 +20,8 @@ class NetTest : public ElementTest {
   }
 };
 
-// A segment the net deletes leaves the victim map, as key and as victim;
-// maps keyed by object or number refuse a taken key and keep its value.
+// A deleted segment leaves the victim map, as key and as victim; keyed maps
+// refuse a taken key.
 TEST_F(NetTest, VictimSegmentsAndKeyedMaps) {
   SNetScalar *n = Named<SNetScalar>("N"), *a = Named<SNetScalar>("A");
   SSegment *s1 = n->CreateSegment(), *s2 = n->CreateSegment(), *s3 = n->CreateSegment();
@@ -37,8 +34,8 @@ TEST_F(NetTest, VictimSegmentsAndKeyedMaps) {
   EXPECT_TRUE(bus->RemoveNetScalar(3) && !bus->HasNetScalar(3) && !bus->RemoveNetScalar(3));
 }
 
-// Each side of a node-segment link is its own list; a segment takes any
-// number of nodes; Create sets the child's net and puts it first.
+// Each side of a node-segment link is its own list; Create sets the child's
+// net and puts it first.
 TEST_F(NetTest, LinksAndOwnership) {
   SNetScalar *net = new (heap) SNetScalar(), *other = new (heap) SNetScalar();
   SSegment *s1 = net->CreateSegment(), *s2 = net->CreateSegment();
@@ -51,8 +48,7 @@ TEST_F(NetTest, LinksAndOwnership) {
   EXPECT_TRUE(a->GetAllSegments().empty());
   EXPECT_TRUE(a->InsertSegment(s1) && !a->InsertSegment(s1) && a->HasSegment(s1));
   EXPECT_TRUE(s1->RemoveEndpoint(b) && !s1->RemoveEndpoint(b));
-  // Another net's children are refused and stay alive.
-  EXPECT_FALSE(other->DestroySegment(s1) || other->DestroyPhysicalNode(a) || other->DestroySegment(nullptr));
+  EXPECT_FALSE(other->DestroySegment(s1) || other->DestroyPhysicalNode(a) || other->DestroySegment(nullptr)) << "not its own";
   EXPECT_TRUE(net->HasSegment(s1) && net->HasPhysicalNode(a));
   // A deleted segment stays listed at its nodes until the caller unlinks it.
   EXPECT_TRUE(net->DestroySegment(s1) && !net->HasSegment(s1));
@@ -61,8 +57,7 @@ TEST_F(NetTest, LinksAndOwnership) {
   EXPECT_TRUE(s2->SetNetScalar(other) && s2->GetNetScalar() == other);
 }
 
-// Outside a session every block comes from the general allocator: the leak
-// checker sees what a deletion forgets, the address checker double deletions.
+// Outside a session owners delete their children (for the sanitizers).
 TEST(NetDeletion, OwnedChildrenGoWithTheirOwner) {
   SNetScalar* n = new SNetScalar();
   SNetBus* bus = new SNetBus();
@@ -97,7 +92,6 @@ class NetPinSetTest : public SessionTest {
     net = new (heap) SNetScalar();
     for (int i = 0; i < 400; ++i) pins.push_back(new (heap) SPortInstanceScalar());
   }
-  // The model of the list, head first, against the net's.
   void ExpectList() { EXPECT_EQ(Items(net->GetAllPortInstanceScalars()), model); }
   bool Listed(SPortInstanceScalar* p) const { return std::find(model.begin(), model.end(), p) != model.end(); }
   // Without memory an absent element may be refused too.
@@ -119,8 +113,7 @@ class NetPinSetTest : public SessionTest {
   std::vector<SPortInstanceScalar*> model;
 };
 
-// Seeded inserts, repeats and removals across the growth of the set: the
-// answers and the order are those of the list alone.
+// Seeded inserts, repeats and removals across the growth of the set.
 TEST_F(NetPinSetTest, AnswersAsTheList) {
   std::mt19937 random(13);
   for (int step = 0; step < 6000; ++step) {
@@ -136,8 +129,8 @@ TEST_F(NetPinSetTest, AnswersAsTheList) {
   ExpectList();
 }
 
-// An allocation failing at each point of the set's first build and of its
-// growth loses no member: what Insert reported listed stays refused.
+// An allocation failing in the set's first build (at 32) and its growths loses
+// no member.
 TEST_F(NetPinSetTest, MemoryRunningOut) {
   for (long n = 1; n <= 4; ++n) {
     for (SPortInstanceScalar* p : pins) Remove(p);

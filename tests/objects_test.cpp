@@ -41,10 +41,9 @@ class ObjectsTest : public SessionTest {
 
 }  // namespace
 
-// Append, insert behind the first occurrence or at the head, refuse an
-// absent `after`; walks both ways; removal takes the first occurrence and
-// deletes nothing, DeleteObject deletes. The same on an object's children,
-// which take their parent's type; a module refuses a second type of a name.
+// Append, insert behind the first occurrence or at the head, refuse an absent
+// `after`; RemObject takes the first occurrence, DeleteObject deletes. The same
+// on an object's children; a module refuses a second type of a name.
 TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
   __POSITION somewhere;
   POSITION pos = &somewhere;  // an empty list sets the position to null
@@ -79,8 +78,7 @@ TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
   EXPECT_TRUE(m->CreateObjectType("T") && !m->CreateObjectType("T"));
 }
 
-// Deleting a type deletes its objects and their whole trees, however deep,
-// without recursion; outside a session the leak check sees nothing left.
+// Deleting a type deletes its objects' trees, however deep, without recursion.
 TEST(ObjectTrees, DeletedWithTheirType) {
   SObjectType* t = new SObjectType();
   SObject* o = t->CreateObject("root");
@@ -95,11 +93,8 @@ TEST(ObjectTrees, DeletedWithTheirType) {
   delete removed;
 }
 
-// ---- records --------------------------------------------------------------------------------
-
-// Objects first, then the type they refer to: the reference is resolved
-// through the object table once the type is read. Type: name, id. Object:
-// design element, level, type reference, id, composite flag.
+// Objects first, then the type they refer to, resolved once the type is read.
+// Object: design element, level, type reference, id, composite flag; type: name, id.
 TEST_F(ObjectsTest, ObjectsThenTheirType) {
   type->SetName("T");
   type->SetId(9);
@@ -124,8 +119,8 @@ TEST_F(ObjectsTest, ObjectsThenTheirType) {
   delete rt;
 }
 
-// The composite flag is the lowest byte of the int read; a type reference
-// of another class reads as no type; a cut record is damage.
+// The composite flag is the int's lowest byte; a type reference of another
+// class reads as none; a cut record is damage.
 TEST_F(ObjectsTest, FlagByteTypeOfAnotherClassAndCuts) {
   const std::string path = dir.File("o");
   auto object = [&](const char* flag, const char* cls) {

@@ -1,7 +1,5 @@
-// Electrical nets, differential pairs, pin pairs, from-tos, virtual pins and
-// board-description pins: operations, the two-base objects (heap, deletion,
-// a port instance scalar listed as a pin and as a port instance saving
-// under one index: board.tvn), a net's record damaged.
+// Pin pairs, from-tos, virtual pins and EBD pins: operations, the two-base
+// objects, a net's record damaged.
 #include "file_test.h"
 #include "test_element.h"
 
@@ -11,9 +9,8 @@ namespace {
 
 using PinPairTest = ElementTest;
 
-// A pin pair made by an electrical net knows it; one made by a differential
-// pair does not (the maps by name: named_family_test). A pin pair filed
-// under two names and in both maps is deleted once.
+// A pin pair made by an electrical net knows it, one of a differential pair
+// does not; a pin pair in both maps is deleted once.
 TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   SElectricalNet* en = new (heap) SElectricalNet();
   SDiffPair* dp = new (heap) SDiffPair();
@@ -27,9 +24,8 @@ TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   delete dp;
 }
 
-// Both parts of a two-base object live on the session heap, and deleting
-// through either base frees the whole object (the sanitizers check the
-// free).
+// Both parts of a two-base object live on the session heap; deleting
+// through either base frees the whole (for the sanitizers).
 TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
   std::size_t start = HeapBytes(heap);
   SPinPair* p = new (heap) SPinPair();
@@ -54,10 +50,9 @@ TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
   EXPECT_LE(HeapBytes(heap), start + 256 * 1024);
 }
 
-// From-tos are found by either order of the names split at the first
-// comma; the net's scheduled flag is set on each from-to, its routed flag
-// read from them; driver-receiver pairs are listed, not filed, and not
-// deleted with the net.
+// From-tos are found by either order of the names split at the first comma;
+// the scheduled flag is set on each, the routed flag read from them;
+// driver-receiver pairs are listed, not filed or deleted with the net.
 TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   SNetScalar* n = new (heap) SNetScalar();
   SFromTo* f = n->CreateFromTo("U1.1,U2.3");
@@ -89,8 +84,7 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   delete dr;
 }
 
-// A from-to claimed twice in a net's record file is damage, and a from-to
-// in both of the net's maps cannot be saved.
+// A from-to claimed twice in a net's record is damage; one in both maps cannot be saved.
 TEST_F(PinPairTest, DamagedNetFiles) {
   SNetScalar* n = new (heap) SNetScalar();
   n->CreateFromTo("a,b")->SetbScheduled(true);
@@ -99,12 +93,10 @@ TEST_F(PinPairTest, DamagedNetFiles) {
   const std::string path = File();
   Lines data = SaveRecord(path, n, heap);
   ASSERT_TRUE(LoadRecord<SNetScalar>(path, heap));
-  // The routed from-to's entry names the from-to's index.
   Lines twice = data;
   twice[LineOf(twice, "r") + 1] = twice[LineOf(twice, "a,b") + 1];
   WriteRecordFile(path, twice, {"SNetScalar", "SFromTo", "SFromTo", "SVirtualPin", "SUnitlessValue"});
   EXPECT_EQ(LoadRecord<SNetScalar>(path, heap), nullptr);
-  // A from-to in both of the net's maps cannot be saved.
   n->InsertFromTo(n->GetRoutedFromTo("r"));
   PersistentFile out(File().c_str(), 1, heap);
   out.WritePointer(n);
