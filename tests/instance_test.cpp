@@ -29,7 +29,7 @@ class InstanceTest : public FileTest {
 }  // namespace
 
 // SetCell moves one count; destroying an instance drops it from
-// configurations and uncounts it.
+// configurations and sheets (a save would meet it there) and uncounts it.
 TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   HierarchyBoard h(session);
   EXPECT_TRUE(h.u1->SetCell(h.board));
@@ -38,11 +38,14 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   EXPECT_TRUE(h.u1->GetCell() == h.board && h.leaf->GetInstanceCount() == 2 && h.board->GetInstanceCount() == 1);
   SConfiguration* c = h.sch->CreateConfiguration("c");
   EXPECT_TRUE(c->SetSelectedRepresentation(h.u1, h.sch) && c->SetSelectedRepresentation(h.u2, h.sch));
+  SSchematicSheet* sheet = h.sch->GetSchematicSheet(1);
+  ASSERT_TRUE(sheet->InsertGenericCellInstance(h.u2) && h.sch->CreateSchematicSheet(2)->InsertGenericCellInstance(h.u1));
   EXPECT_TRUE(h.sch->DestroyCellInstance("U1"));  // under ASan: nothing read after it is freed
   EXPECT_EQ(h.board->GetInstanceCount(), 0);
   EXPECT_FALSE(c->HasSelectedRepresentation(h.u1) || h.cfg->HasSelectedRepresentation(h.u1) ||
                h.sch->DestroyCellInstance("U1"));
-  EXPECT_TRUE(c->HasSelectedRepresentation(h.u2));
+  EXPECT_TRUE(c->HasSelectedRepresentation(h.u2) && h.sch->GetSchematicSheet(2)->GetAllGenericCellInstances().empty());
+  EXPECT_EQ(Items(sheet->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
   EXPECT_EQ(Items(h.sch->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
 }
 

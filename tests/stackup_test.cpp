@@ -54,21 +54,10 @@ TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
 
 INSTANTIATE_TEST_SUITE_P(Heaps, SessionHeapOrNot, ::testing::Values(true, false));
 
-// A "<Unknown>" read back is a text of its own, replaced in place.
-TEST_F(StackUpTest, UnknownTypeReadBack) {
-  SLayer* l2 = (*Restored(ReadFile(TestData("stackup.tvn")))->GetProject("P")->GetDesign("board")->GetAllModules().begin())
-                   ->GetLayout()->GetStackUp()->GetLayer(2);
-  SPowerPlaneRegion* pu = SPowerPlaneRegion::Cast(l2->GetRegion("PU"));
-  ASSERT_TRUE(pu && !std::strcmp(pu->GetType(), "<Unknown>"));
-  EXPECT_NE(pu->GetType(), SPowerPlaneRegion::kUnknownType);
-  pu->SetType("PWR");
-}
-
 // Ids read at the wrong place would pass a byte round trip: this file has a
 // distinct one in every field; its top layer is 2, whose chain 2, 3 returns to 2.
 TEST_F(StackUpTest, DistinctIdentifiers) {
-  SSession* s = Restored(ReadFile(TestData("stackup_ids.tvn")));
-  SProject* p = s->GetProject("P");
+  SProject* p = Restored(ReadFile(TestData("stackup_ids.tvn")))->GetProject("P");
   ASSERT_TRUE(p && p->GetDesign("board"));
   SModule* m = *p->GetDesign("board")->GetAllModules().begin();
   SStackUp* su = m->GetLayout()->GetStackUp();
@@ -100,7 +89,8 @@ std::string WithClassLine(const std::string& file, const std::string& name) {
 
 // Another class where a typed list holds a region: PG (the net GND's second
 // index: newest first) made a signal region or a net, S2 a power-plane region.
-TEST_F(StackUpTest, RegionsOfAnotherClass) {
+// A "<Unknown>" type read back is a text of its own, replaced in place.
+TEST_F(StackUpTest, RegionsOfAnotherClassAndUnknownTypes) {
   session->CreateProject("Existing")->CreateDesignCell("kept")->CreateModule("m");
   const std::string before = Fingerprint(session), golden = ReadFile(TestData("stackup.tvn"));
   const Strings data = DataLines(golden);
@@ -114,8 +104,13 @@ TEST_F(StackUpTest, RegionsOfAnotherClass) {
     EXPECT_EQ(Restore(session, WithClass(golden, swap.first, swap.second)), 0) << swap.second;
     EXPECT_EQ(Fingerprint(session), before) << swap.second;
   }
-  // An object table naming a power-plane region no record refers to: the
-  // region is made and deleted again with its "<Unknown>" type.
+  SLayer* l2 = (*Restored(golden)->GetProject("P")->GetDesign("board")->GetAllModules().begin())
+                   ->GetLayout()->GetStackUp()->GetLayer(2);
+  SPowerPlaneRegion* pu = SPowerPlaneRegion::Cast(l2->GetRegion("PU"));
+  ASSERT_TRUE(pu && !std::strcmp(pu->GetType(), "<Unknown>") && pu->GetType() != SPowerPlaneRegion::kUnknownType);
+  pu->SetType("PWR");
+  // A power-plane region in the object table that no record refers to is
+  // made and deleted again with its "<Unknown>" type.
   EXPECT_NE(Restored(WithClassLine(golden, "SPowerPlaneRegion"))->GetProject("P"), nullptr);
 }
 
