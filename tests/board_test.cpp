@@ -1,5 +1,4 @@
-// The board with parts and electrical data: what a restore sets, deletions
-// across the board.
+// The board with parts and electrical data: what a restore sets, deletions.
 #include <algorithm>
 
 #include "board_fixture.h"
@@ -51,8 +50,7 @@ TEST_F(BoardTest, RestoredBoard) {
   EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
 }
 
-// Deleting a design deletes the instances of all its views, parts and
-// modules too, each uncounted in the cell it instantiates.
+// Deleting a design uncounts the instances of all its views, parts and modules.
 TEST_F(BoardTest, DestroyDesignUncountsEveryInstance) {
   BoardFixture b(session);
   SCell* other = b.project->CreateDesignCell("other");

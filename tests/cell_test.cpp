@@ -81,8 +81,7 @@ TEST_F(CellTest, TopCells) {
   EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{leaf, cell}));
 }
 
-// A swappable port is one direction per entry and refuses a second partner;
-// memberships are one-sided.
+// A swappable port is one direction and one partner; memberships are one-sided.
 TEST_F(CellTest, SwappablePortsAndMemberships) {
   SInterface* interface = cell->CreateInterface();
   SPortScalar* a1 = interface->CreatePortScalar("a");

@@ -1,5 +1,4 @@
-// Driver-receiver pairs (names, the bound, rebuilding), copies of electrical
-// nets and pin pairs between two modules by name, memory running out.
+// Driver-receiver pairs and copies of electrical data between two modules.
 #include <algorithm>
 #include <climits>
 
@@ -97,9 +96,7 @@ class Board : public FileTest {
   SElectricalNet* e1 = nullptr;
 };
 
-// Outputs pair with inputs, bidirectional pins with each other, not with
-// themselves; 7 and 8 drive, 4 does both; IGN, INC's incomplete pins, nets of
-// an electrical net and constant-voltage nets get nothing.
+// Bidirectional pins pair with each other, never themselves; 7, 8 drive, 4 does both.
 TEST_F(Board, PairNamesAndCounts) {
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0) << "EQ reaches the bound";
   EXPECT_EQ(Sorted(PairsOf(m1, "N1")), (Strings{"U1.3->U2.7", "U1.3->U3.1"}));
@@ -153,8 +150,7 @@ TEST_F(Board, Bounds) {
   EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, INT_MAX), 1);
 }
 
-// Rebuilding only unlinks the old pairs: they stay pin pairs of the module,
-// the new ones take over their names; nets no longer paired lose theirs.
+// Rebuilding unlinks the old pairs (still the module's); new ones take their names.
 TEST_F(Board, RebuildKeepsOldPairs) {
   m1->CreateAllDriverReceiverPairs(kMax);
   SPinPair* old = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
@@ -171,8 +167,7 @@ TEST_F(Board, RebuildKeepsOldPairs) {
   EXPECT_FALSE(SaveOf(session).empty()) << "old and new pairs save";
 }
 
-// An electrical net comes over by its net scalars' names, with its
-// attributes and constraints; its pairs by part instance and pin names.
+// An electrical net comes over by its net scalars' names, its pairs by pin names.
 TEST_F(Board, CopyElectricalNets) {
   SPinPair* src = SPinPair::Cast(m1->GetCollection("U1.40->U2.40"));
   src->SetAttribute("W", "5");
@@ -201,9 +196,8 @@ TEST_F(Board, CopyElectricalNets) {
   EXPECT_EQ(m2->GetAllCollections().size(), collections);
 }
 
-// A pin pair comes over only whole: two port instance scalars heading its
-// list, each with a counterpart here, under a free name. A net scalar's pairs
-// go to the same-named net scalar outside an electrical net.
+// A pin pair comes over only whole: two port instance scalars heading its list,
+// each with a counterpart here, under a free name.
 TEST_F(Board, CopyPinPairs) {
   m1->CreateAllDriverReceiverPairs(kMax);
   SPinPair* bi = SPinPair::Cast(m1->GetCollection("U2.5->U1.5"));
@@ -232,9 +226,8 @@ TEST_F(Board, CopyPinPairs) {
   EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
 }
 
-// Memory running out at any step of pairing gives 0, every listed pair
-// whole. The two arrays too large for the pools come from the heap: without
-// either nothing changes.
+// Memory running out while pairing gives 0 and whole pairs; without either
+// array too large for the pools (from the heap) nothing changes.
 TEST_F(Board, PairingUnderExhaustion) {
   bool failedOnce = false;
   for (long n = 1; n < 60; ++n) {

@@ -1,6 +1,4 @@
-// Cell instances, port instances and slot instances: instance counts,
-// deletion, repeated slot numbers in a file; memory running out in the
-// model's creates.
+// Cell, port and slot instances; memory running out in the model's creates.
 #include <climits>
 #include <functional>
 #include <set>
@@ -85,8 +83,7 @@ TEST_F(InstanceTest, SlotInstances) {
   EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
-// Outside a session owners delete what they own, slot instances where they
-// were entered last, whichever owner goes first (for the sanitizers).
+// Outside a session slot instances go with the owner they were entered in last.
 TEST(InstanceHeapless, DeletesOwnedChildren) {
   for (bool otherFirst : {false, true}) {
     SGenericCellInstance* ci = new SGenericCellInstance();

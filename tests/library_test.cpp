@@ -1,5 +1,4 @@
-// Pad stacks deleted with their pads; references to library children of
-// another class (memory running out: instance_test).
+// Pad stacks deleted with their pads; library references of another class.
 #include "file_test.h"
 
 using namespace tavrin_test;
@@ -10,8 +9,7 @@ class LibraryTest : public FileTest {};
 
 }  // namespace
 
-// Outside a session a pad stack deletes the pads it holds and its extents,
-// not a pad taken over or unlinked (the sanitizers see a leak or a double delete).
+// A pad stack deletes the pads it holds and its extents, not one taken over or unlinked.
 TEST(PadStackWithoutSession, DeletesWhatItHolds) {
   SPadStack* ps = new SPadStack();
   SPad* directly = new SPad();

@@ -30,8 +30,7 @@ TEST_F(ModuleTest, RenameCollection) {
   EXPECT_TRUE(m->GetCollection("E") == b && !strcmp(b->GetName(), "E"));
 }
 
-// Nothing of the view keeps pointing at what RemoveElectrical deletes; what
-// belongs elsewhere is left alone.
+// Nothing keeps pointing at what RemoveElectrical deletes; other views' data stays.
 TEST_F(ModuleTest, RemoveElectrical) {
   SNetScalar *n1 = m->CreateNetScalar("n1"), *n2 = m->CreateNetScalar("n2"), *n3 = m->CreateNetScalar("n3"),
              *n4 = m->CreateNetScalar("n4");
@@ -61,8 +60,7 @@ TEST_F(ModuleTest, RemoveElectrical) {
   EXPECT_FALSE(SaveOf(session).empty()) << "the view saves without meeting anything deleted";
 }
 
-// An empty package type finds any instance; otherwise the instance's
-// PKG_TYPE wins over its cell's, and it must be an equal string.
+// An empty package type finds any instance; the instance's PKG_TYPE wins over its cell's.
 TEST_F(ModuleTest, FindPartInstanceByPackageType) {
   SPartInstance* u = m->CreatePartInstance("U", chip);
   ASSERT_TRUE(m->SetPartInstance("U", u));

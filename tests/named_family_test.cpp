@@ -73,8 +73,7 @@ class NamedFamilies : public tavrin_test::SessionTest {
   }
 };
 
-// The first child of a name stays alive; Destroy frees only where it must
-// delete; a second Destroy, a null or an absent name gives false.
+// The first child of a name stays alive; Destroy frees only where it must delete.
 TEST_F(NamedFamilies, DuplicatesTakeOverAndDestroyUnlinksOnly) {
   ASSERT_TRUE(tavrin::PoolDebug()) << "the tests are built with the pools' debug mode";
   for (const Family& f : Families()) {

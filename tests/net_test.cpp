@@ -1,6 +1,5 @@
-// Nets, buses, nodes and segments: victim segments, keyed maps, node-segment
-// links, deletion, and a net's port-instance list past the length at which a
-// hash set of its members joins it (answers and order stay the list's).
+// Nets, nodes and segments, and a net's port instances past the length at
+// which a hash set joins the list (answers and order stay the list's).
 #include <algorithm>
 #include <random>
 
@@ -20,22 +19,16 @@ class NetTest : public ElementTest {
   }
 };
 
-// A deleted segment leaves the victim map, as key and as victim; keyed maps
-// refuse a taken key.
-TEST_F(NetTest, VictimSegmentsAndKeyedMaps) {
-  SNetScalar *n = Named<SNetScalar>("N"), *a = Named<SNetScalar>("A");
+// A deleted segment leaves the victim map, as key and as victim.
+TEST_F(NetTest, VictimSegments) {
+  SNetScalar* n = Named<SNetScalar>("N");
   SSegment *s1 = n->CreateSegment(), *s2 = n->CreateSegment(), *s3 = n->CreateSegment();
   EXPECT_TRUE(n->SetVictimSegment(s1, s2) && !n->SetVictimSegment(s1, s1));
   EXPECT_TRUE(n->SetVictimSegment(s2, s3) && n->SetVictimSegment(s3, s3));
   EXPECT_TRUE(n->DestroySegment(s2) && n->GetAllVictimSegments().size() == 1 && n->GetVictimSegment(s3) == s3);
-  SNetBus* bus = Named<SNetBus>("B");
-  EXPECT_TRUE(bus->SetNetScalar(3, a) && !bus->SetNetScalar(3, n) && bus->SetNetScalar(-7, n));
-  EXPECT_TRUE(bus->GetNetScalar(3) == a && bus->GetNetScalar(-7) == n);
-  EXPECT_TRUE(bus->RemoveNetScalar(3) && !bus->HasNetScalar(3) && !bus->RemoveNetScalar(3));
 }
 
-// Each side of a node-segment link is its own list; Create sets the child's
-// net and puts it first.
+// Each side of a node-segment link is its own list; Create puts the child first.
 TEST_F(NetTest, LinksAndOwnership) {
   SNetScalar *net = new (heap) SNetScalar(), *other = new (heap) SNetScalar();
   SSegment *s1 = net->CreateSegment(), *s2 = net->CreateSegment();
@@ -129,8 +122,7 @@ TEST_F(NetPinSetTest, AnswersAsTheList) {
   ExpectList();
 }
 
-// An allocation failing in the set's first build (at 32) and its growths loses
-// no member.
+// An allocation failing in the set's first build (at 32) or growth loses no member.
 TEST_F(NetPinSetTest, MemoryRunningOut) {
   for (long n = 1; n <= 4; ++n) {
     for (SPortInstanceScalar* p : pins) Remove(p);

@@ -1,5 +1,4 @@
-// Generic objects: the position lists of types and objects, child objects,
-// deletion of deep trees, records (memory running out: instance_test).
+// Generic objects: position lists, deep trees, records.
 #include <algorithm>
 #include <cstring>
 

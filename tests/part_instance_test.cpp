@@ -1,5 +1,4 @@
-// Part instances and part pin instances: rotation and coordinates, EBD
-// pins, the passive and attribute rules, nets that reach a pin; records.
+// Part instances and part pin instances, and their records.
 #include <climits>
 
 #include "file_test.h"
@@ -61,8 +60,7 @@ TEST_F(PartInstanceTest, IsPassive) {
   EXPECT_FALSE((new (heap) SPartInstance())->IsPassive());
 }
 
-// The instance's own string value wins; a value of another class counts as
-// none at its level; the cell is asked only when there is one.
+// The instance's own string value wins; a value of another class counts as none.
 TEST_F(PartInstanceTest, AttributeFallback) {
   chip->SetAttribute("VALUE", "10k");
   EXPECT_STREQ(u1->GetAttributeValue("VALUE")->GetValue(), "10k");
@@ -78,8 +76,7 @@ TEST_F(PartInstanceTest, AttributeFallback) {
   EXPECT_FALSE(u1->GetAttributeValue("N") || u1->GetAttributeValue(nullptr) || (new (heap) SPartInstance())->GetAttributeValue("VALUE"));
 }
 
-// A net reaches a pin when one of its port instances has a part pin instance
-// of that name on the part instance of that reference designator.
+// A net reaches a pin through a port instance's part pin instance and its refdes.
 TEST_F(PartInstanceTest, NetConnectsToPin) {
   SNetScalar* net = m->CreateNetScalar("N");
   SPartPinInstance* p3 = u1->CreatePartPinInstance("3");

@@ -1,5 +1,4 @@
-// Parts, part pins and pin mappings: pair lookups by slot, discrete pin
-// pairs, memory running out.
+// Parts, part pins and pin mappings.
 #include "core/pool.h"
 #include "file_test.h"
 
@@ -25,8 +24,7 @@ class PartTest : public SceneTest {
 
 }  // namespace
 
-// Discrete pin pairs keep insertion order; Destroy removes the first equal
-// text; a part's own list appended is copied once; deletion frees the texts.
+// Destroy removes the first equal text; a part's own list appended is copied once.
 TEST(PartDiscretePinPairs, OrderRemovalAndOwnList) {
   SPart* p = new SPart();
   p->AddDiscretePinPair("a");
@@ -45,8 +43,7 @@ TEST(PartDiscretePinPairs, OrderRemovalAndOwnList) {
   delete p;
 }
 
-// Global pairs answer for slot 0 before any slot list; a slot answers both
-// ways; null names are never found or added. (A part pin knows its part.)
+// Global pairs answer for slot 0 before any slot list; a slot answers both ways.
 TEST_F(PartTest, SlotLookups) {
   SPart* part = chip->CreatePart("U");
   SPartPin* pin = part->CreatePartPin("1");
@@ -66,8 +63,7 @@ TEST_F(PartTest, SlotLookups) {
   EXPECT_STREQ(pm->GetSlotMemberName(6, "P1"), "P1");
 }
 
-// Removal takes the first pair matching both names; an emptied slot stays
-// but is skipped; a position outside the slot's list removes nothing.
+// Removal takes the first pair matching both names; an emptied slot stays, skipped.
 TEST_F(PartTest, RemovingPairs) {
   ASSERT_TRUE(pm->AddSlotEntry(1, "a", "x") && pm->AddSlotEntry(2, "b", "y") && pm->AddSlotEntry(2, "b", "z") &&
               pm->AddGlobalEntry("g", "x") && pm->AddGlobalEntry("g", "x"));
@@ -85,8 +81,7 @@ TEST_F(PartTest, RemovingPairs) {
 }
 
 namespace {
-// Blocks and nodes taken from the session heap and not back in its pools,
-// counted in the pools drained before: each pool then holds whole chunks.
+// Blocks and nodes not back in the pools, which Drain emptied (so they hold whole chunks).
 std::size_t InUse(HANDLEMA* heap) {
   auto count = [](void* head, bool header) {
     std::size_t n = 0;

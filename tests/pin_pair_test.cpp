@@ -1,5 +1,4 @@
-// Pin pairs, from-tos, virtual pins and EBD pins: operations, the two-base
-// objects, a net's record damaged.
+// Pin pairs, from-tos, virtual pins and EBD pins, a net's record damaged.
 #include "file_test.h"
 #include "test_element.h"
 
@@ -9,8 +8,7 @@ namespace {
 
 using PinPairTest = ElementTest;
 
-// A pin pair made by an electrical net knows it, one of a differential pair
-// does not; a pin pair in both maps is deleted once.
+// Only an electrical net's pin pairs know it; a pin pair in both maps is deleted once.
 TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   SElectricalNet* en = new (heap) SElectricalNet();
   SDiffPair* dp = new (heap) SDiffPair();
@@ -24,8 +22,7 @@ TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   delete dp;
 }
 
-// Both parts of a two-base object live on the session heap; deleting
-// through either base frees the whole (for the sanitizers).
+// A two-base object lives on the session heap; either base frees it whole.
 TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
   std::size_t start = HeapBytes(heap);
   SPinPair* p = new (heap) SPinPair();

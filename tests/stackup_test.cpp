@@ -1,6 +1,4 @@
-// Stack-ups, layers and regions: regions by name and kind, the power-plane
-// type that starts as "<Unknown>", the board through files (memory running
-// out: instance_test).
+// Layers and regions, the "<Unknown>" power-plane type, the board through files.
 #include <set>
 
 #include "file_test.h"
@@ -38,8 +36,7 @@ TEST_F(StackUpTest, RegionsShareOneNameMap) {
   delete i2;
 }
 
-// The type starts as the shared "<Unknown>", which setting, clearing and
-// deleting never free (the general allocator would report it).
+// The shared "<Unknown>" is never freed (the general allocator would report it).
 TEST_P(SessionHeapOrNot, PowerPlaneTypeStartsUnknown) {
   SLayer* l = new (heap) SLayer();
   SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
