@@ -1,9 +1,5 @@
-// tests/data/board.tvn: pin-mapping library "maps" (pmA id 41, pmB id 42)
-// and project "B" with the designs "chip" (interface id 31; part "cp" id 51,
-// pins id 52, 53, pin pair id 54) and "top" (written first; modules "brd" id
-// 61 with layout id 63 and module instance id 64, "brd2" id 62). In brd: U1
-// (port instance "1" id 71 holding connector pin id 81) and U2; net N1
-// (from-to id 94, virtual pin V1 id 93), N2; E1 id 91, E2; DR1 id 92, DR2.
+// tests/data/board.tvn: parts and electrical data; "top" is written first. Not
+// saved: pmA's pairs, the discrete pin pair, the EBD pin, the differential pair.
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
@@ -148,9 +144,7 @@ struct BoardFixture {
   SPart* part;
 };
 
-// tests/data/stackup.tvn: module "M" (id 20, layout 30) whose nets come before
-// its layout (GND lists PG and PU; SIG's segment is on S1); stack-up id 31,
-// layers id 32 to 34, regions id 41 to 47.
+// tests/data/stackup.tvn: the module's nets come before its layout in the file.
 struct StackBoard {
   explicit StackBoard(SSession* s) {
     SProject* project = s->CreateProject("P");
@@ -206,9 +200,7 @@ struct StackBoard {
   }
 };
 
-// tests/data/libraries_full.tvn: package and pad-stack libraries whose
-// children the project (written first) refers to; ids 7031 to 7045 in the
-// libraries, 7071 and 7072 for the part and its pin.
+// tests/data/libraries_full.tvn: libraries whose children the project, written first, refers to.
 struct LibraryBoard {
   explicit LibraryBoard(SSession* s) {
     SProject* project = s->CreateProject("P");

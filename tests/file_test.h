@@ -57,8 +57,7 @@ inline void Starve(HANDLEMA* heap) {
 }
 
 // Calls `create` with the n-th heap allocation refused, n = 1, 2, ... until it
-// succeeds; each failing call must return false and leave `state()` as it was.
-// Returns the number of failing calls.
+// succeeds; each failure must return false and keep `state()`. Returns the failures.
 template <class Create, class State>
 int EachFailure(HANDLEMA* heap, Create create, State state) {
   for (int n = 1; n < 50; ++n) {
@@ -117,8 +116,8 @@ class Recorder : public tool::TraceSink {
 
 class FileTest : public SessionTest {
  protected:
-  // The session as a save sees it. Any read overwrites the value every design
-  // element record carries; a file holding 0 there puts it back first.
+  // The session as a save sees it (after a read of a file holding 0 in the value
+  // that every design element record carries and any read overwrites).
   std::string Fingerprint(SSession* s) {
     SSession* scratch = AllocSession();
     EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);

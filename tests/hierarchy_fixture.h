@@ -1,9 +1,4 @@
-// tests/data/hierarchy.tvn: project "P" with the designs "leaf" (interface
-// id 11, port A id 12, view "lc" id 13) and "board" (the top cell; views
-// "sch" id 14 and "conn" id 15). In sch: instance U1 (id 21, port instance A
-// id 22, slot instance id 23 filled by U2), sheet id 24, nets N1 (segments
-// and node P1), N2, buses NB, NB0, bundle NK, configuration "cfg" id 25;
-// in conn: module instance M1 id 26.
+// The builders of golden files; the ids given with WithId find their records.
 #ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 #define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 
@@ -41,6 +36,7 @@ T* WithId(T* o, long id) {
   return IdSetter<T>::Set(o, id);
 }
 
+// tests/data/hierarchy.tvn: the design hierarchy.
 struct HierarchyBoard {
   explicit HierarchyBoard(SSession* s) {
     SProject* project = s->CreateProject("P");
@@ -165,9 +161,7 @@ struct HierarchyBoard {
   SConfiguration* cfg;
 };
 
-// tests/data/contexts.tvn: project P, constraint WIDTH (written after the
-// designs), view r (id 5) with contexts K1 (id 31; properties id 41, 42) and
-// K2 (id 32; attributes W id 51, 52; constraint instance id 61 of WIDTH).
+// tests/data/contexts.tvn: contexts; the constraint is written after the designs.
 struct ContextSession {
   explicit ContextSession(SSession* s) {
     project = s->CreateProject("P");

@@ -28,7 +28,6 @@ class ObjectsTest : public SessionTest {
   void SetUp() override {
     SessionTest::SetUp();
     type = new (heap) SObjectType();
-    ASSERT_NE(type, nullptr);
   }
   SObject* New(const char* name) {
     SObject* o = new (heap) SObject();

@@ -128,18 +128,15 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   const std::string path = dir.File("record");
   WriteRecordFile(path, WithTail(tail), kClasses);
   SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
+  ASSERT_TRUE(back && back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
   SPartPinInstance* p = back->GetPartPinInstance("1");
-  ASSERT_NE(p, nullptr);
-  EXPECT_TRUE(p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
+  ASSERT_TRUE(p && p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
   Lines pinless(kTail.begin(), kTail.begin() + kId + 1);  // no pin instances
   pinless[kId] = "5";
   pinless.insert(pinless.end(), {"0", "3", "-20", "0", "4", "30", "0"});
   WriteRecordFile(path, WithTail(pinless), kClasses);
   back = LoadRecord<SPartInstance>(path, nullptr);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(back->GetXVal() == -20 && back->GetYVal() == 30);
+  ASSERT_TRUE(back && back->GetXVal() == -20 && back->GetYVal() == 30);
   delete back;
 
   // A value referred to again after it was taken (and deleted) is damage,

@@ -7,19 +7,12 @@ using namespace tavrin_test;
 
 namespace {
 
-class StackUpTest : public FileTest {
- protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    su = (new (heap) SLayout())->CreateStackUp();
-    ASSERT_NE(su, nullptr);
-  }
-  SStackUp* su = nullptr;
-};
+using StackUpTest = FileTest;
 
 // Regions of three kinds share one name map; a later region takes the entry
 // over; Destroy unlinks it from the map and its kind list, the older stays listed.
 TEST_F(StackUpTest, RegionsShareOneNameMap) {
+  SStackUp* su = (new (heap) SLayout())->CreateStackUp();
   SLayer* l = su->CreateLayer(1);
   SSignalRegion* s = l->CreateSignalRegion("S");
   SPowerPlaneRegion* p = l->CreatePowerPlaneRegion("P");
