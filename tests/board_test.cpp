@@ -17,6 +17,7 @@ class BoardTest : public FileTest {};
 
 // What a restore sets without reading it: back-pointers, instance counts,
 // maps rebuilt from lists; an EBD pin a pin pair refers to comes back empty.
+// The module's text, which has no accessor, is written back as read.
 TEST_F(BoardTest, RestoredBoard) {
   SSession* s = Restored(ReadFile(TestData("board.tvn")));
   SProject* p = s->GetProject("B");
@@ -48,6 +49,11 @@ TEST_F(BoardTest, RestoredBoard) {
   brd->RemoveElectrical();  // restored objects delete as new ones
   EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());
   EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
+
+  const std::string edited = Edited({{468, "5\nhello"}});  // the text before brd's index
+  const std::string once = SaveOf(Restored(edited));
+  EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
+  EXPECT_EQ(SaveOf(Restored(once)), edited);
 }
 
 // Deleting a design uncounts the instances of all its views, parts and modules.
@@ -82,12 +88,4 @@ TEST_F(BoardTest, DiscretePinPairsAndDestructors) {
       ->AddDiscretePinPair("restored parts take theirs from their own heap, which the session holds");
   EXPECT_TRUE(restored->GetProject("B")->DestroyDesign("top"));
   EXPECT_TRUE(b.project->DestroyDesign("top") && b.project->DestroyDesign("chip"));
-}
-
-// The module's text has no accessor: what a file holds is written back.
-TEST_F(BoardTest, ModuleTextWrittenBack) {
-  const std::string edited = Edited({{468, "5\nhello"}});  // the text before brd's index
-  const std::string once = SaveOf(Restored(edited));
-  EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
-  EXPECT_EQ(SaveOf(Restored(once)), edited);
 }

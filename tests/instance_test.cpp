@@ -10,19 +10,7 @@ using namespace tavrin_test;
 
 namespace {
 
-class InstanceTest : public FileTest {
- protected:
-  // Restores bytes into a new session; a failure must leave it empty.
-  int RestoreBytes(const std::string& bytes, SSession*& into) {
-    into = AllocSession();
-    int r = Restore(into, bytes);
-    EXPECT_TRUE(r || into->GetAllProjects().empty());
-    return r;
-  }
-  SCellInstance* U1(SSession* s) {
-    return s->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
-  }
-};
+using InstanceTest = FileTest;
 
 }  // namespace
 
@@ -127,26 +115,25 @@ std::string SlotFile(const std::string& path, int n, const std::function<std::st
 // A repeated number moves the later slot instance to the first free number
 // above the run it hits; a number that cannot move up is damage.
 TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
+  auto u1 = [this](const std::string& bytes) {
+    SSession* s = Restored(bytes);
+    return s->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
+  };
   const char* keys[] = {"5", "5", "6", "5"};
-  SSession* s2;
-  ASSERT_EQ(RestoreBytes(SlotFile(dir.File("small"), 4, [&keys](int i) { return keys[i]; }), s2), 1);
-  for (int n = 5; n <= 8; ++n) EXPECT_EQ(U1(s2)->GetMemberSlotInstance(n)->GetName()[1], '0' + 8 - n);
-  delete s2;
-  ASSERT_EQ(RestoreBytes(SlotFile(dir.File("many"), 3000, [](int) { return std::string("2"); }), s2), 1);
+  SCellInstance* u = u1(SlotFile(dir.File("small"), 4, [&keys](int i) { return keys[i]; }));
+  for (int n = 5; n <= 8; ++n) EXPECT_EQ(u->GetMemberSlotInstance(n)->GetName()[1], '0' + 8 - n);
+  u = u1(SlotFile(dir.File("many"), 3000, [](int) { return std::string("2"); }));
   std::set<int> taken;
   std::set<SSlotInstance*> distinct;
-  for (auto it = U1(s2)->GetAllMemberSlotInstances().begin(); it != U1(s2)->GetAllMemberSlotInstances().end(); ++it) {
+  for (auto it = u->GetAllMemberSlotInstances().begin(); it != u->GetAllMemberSlotInstances().end(); ++it) {
     taken.insert(it->first);
     distinct.insert(it->second);
   }
   EXPECT_TRUE(taken.size() == 3000 && *taken.begin() == 2 && *taken.rbegin() == 3001 && distinct.size() == 3000);
-  delete s2;
-
-  EXPECT_EQ(RestoreBytes(SlotFile(dir.File("max"), 2, [](int) { return std::string("2147483647"); }), s2), 0);
-  delete s2;
-  ASSERT_EQ(RestoreBytes(SlotFile(dir.File("min"), 2, [](int) { return std::string("-2147483648"); }), s2), 1);
-  EXPECT_TRUE(U1(s2)->HasMemberSlotInstance(INT_MIN) && U1(s2)->HasMemberSlotInstance(INT_MIN + 1));
-  delete s2;
+  EXPECT_EQ(Restore(session, SlotFile(dir.File("max"), 2, [](int) { return std::string("2147483647"); })), 0);
+  EXPECT_TRUE(session->GetAllProjects().empty());
+  u = u1(SlotFile(dir.File("min"), 2, [](int) { return std::string("-2147483648"); }));
+  EXPECT_TRUE(u->HasMemberSlotInstance(INT_MIN) && u->HasMemberSlotInstance(INT_MIN + 1));
 }
 
 // Memory running out in any Create or setter of the model: each failure

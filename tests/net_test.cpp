@@ -9,19 +9,11 @@ using namespace tavrin_test;
 
 namespace {
 
-class NetTest : public ElementTest {
- protected:
-  template <class T>
-  T* Named(const char* name) {
-    T* net = new (heap) T();
-    net->SetName(name);
-    return net;
-  }
-};
+using NetTest = SessionTest;
 
 // A deleted segment leaves the victim map, as key and as victim.
 TEST_F(NetTest, VictimSegments) {
-  SNetScalar* n = Named<SNetScalar>("N");
+  SNetScalar* n = new (heap) SNetScalar();
   SSegment *s1 = n->CreateSegment(), *s2 = n->CreateSegment(), *s3 = n->CreateSegment();
   EXPECT_TRUE(n->SetVictimSegment(s1, s2) && !n->SetVictimSegment(s1, s1));
   EXPECT_TRUE(n->SetVictimSegment(s2, s3) && n->SetVictimSegment(s3, s3));
