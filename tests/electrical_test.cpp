@@ -31,23 +31,19 @@ Strings Sorted(Strings s) {
   return s;
 }
 
-// tests/data/pairs.tvn (the inspector's `pairs` test reads it): a cell
-// "board" with the modules M1 and M2, built alike from the components "chip"
-// (an active part) and "res" (a passive one), whose ports t0 to t9 have the
-// signal types 0 to 9. Nets of both modules:
+// tests/data/pairs.tvn (the inspector's `pairs` test reads it): a cell "board"
+// with the modules M1 and M2, built alike from "chip" (active) and "res"
+// (passive), whose ports t0 to t9 have the signal types 0 to 9. Nets:
 //   N1   U1.3 out, U2.7 in, U3.1 in, R1.1 out (passive)
 //   BI   U1.5 and U2.5 bidirectional (type 3)
 //   DRV  U1.7 type 7, U2.8 type 8, U3.4 type 4
-//   IGN  U3.2 in; the others ignored: types 5, 6, 0, 9, client flags, passive
-//   INC  X1.2 out (X1 has no reference designator), U3.9 in, and three
-//        incomplete pins: no part pin instance, no port, a part pin
-//        instance without part instance
+//   IGN  U3.2 in; the others types 5, 6, 0, 9, with client flags or passive
+//   INC  X1.2 out (no reference designator), U3.9 in, three incomplete pins
 //   EQ   two outputs, five inputs: 2 x 5 = kMax
 //   VCC  an output and an input, constant voltage
 //   E1a  U1.40 out, U2.40 in;  E1b  U3.40 in
-// M1 only: the electrical net E1 of E1a and E1b (built), the electrical
-// net EMISS over ONLY1 (a net M2 lacks), virtual pins on N1, ONLY1 and
-// BUSN, which is a scalar in M1 and a bus in M2.
+// M1 only: electrical nets E1 (E1a, E1b) and EMISS (over ONLY1, which M2
+// lacks), virtual pins on N1, ONLY1 and BUSN (a bus in M2).
 class Board : public FileTest {
  protected:
   // Restored twice, so that every list is in the order it was built in.

@@ -39,7 +39,6 @@ TEST_F(NetTest, LinksAndOwnership) {
   EXPECT_TRUE(net->DestroySegment(s1) && !net->HasSegment(s1));
   EXPECT_EQ(Items(a->GetAllSegments()), (std::vector<SSegment*>{s1}));
   EXPECT_TRUE(net->DestroyPhysicalNode(b) && !net->HasPhysicalNode(b));
-  EXPECT_TRUE(s2->SetNetScalar(other) && s2->GetNetScalar() == other);
 }
 
 // Outside a session owners delete their children (for the sanitizers).
