@@ -8,11 +8,7 @@
 
 using namespace tavrin_test;
 
-namespace {
-
 using InstanceTest = FileTest;
-
-}  // namespace
 
 // SetCell moves one count; destroying an instance drops it from
 // configurations and sheets (a save would meet it there) and uncounts it.

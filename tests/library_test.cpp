@@ -3,11 +3,7 @@
 
 using namespace tavrin_test;
 
-namespace {
-
-class LibraryTest : public FileTest {};
-
-}  // namespace
+using LibraryTest = FileTest;
 
 // A pad stack deletes the pads it holds and its extents, not one taken over or unlinked.
 TEST(PadStackWithoutSession, DeletesWhatItHolds) {

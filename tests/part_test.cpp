@@ -22,6 +22,30 @@ class PartTest : public SceneTest {
   SPinMapping* pm = nullptr;
 };
 
+// Blocks and nodes not back in the pools, which Drain emptied (so they hold whole chunks).
+std::size_t InUse(HANDLEMA* heap) {
+  auto count = [](void* head, bool header) {
+    std::size_t n = 0;
+    for (void* p = head; p; ++n)
+      p = header ? reinterpret_cast<void*>(*reinterpret_cast<std::uintptr_t*>(static_cast<char*>(p) - 8))
+                 : *static_cast<void**>(p);
+    return n;
+  };
+  std::size_t used = 0;
+  for (int c = 0; c < tavrin::kSizeClassCount; ++c)
+    if (std::size_t n = count(heap->sizeClassHeads[c], true)) used += tavrin::BlocksPerChunk(c) - n;
+  if (std::size_t n = count(heap->listNodeFree, false)) used += tavrin::kListChunkBytes / tavrin::kListCellBytes - n;
+  if (std::size_t n = count(heap->mapNodeFree, false)) used += tavrin::kMapChunkBytes / tavrin::kMapCellBytes - n;
+  return used;
+}
+
+void Drain(HANDLEMA* heap) {
+  while (heap->mapNodeFree) HeapAllocMapNode(heap);
+  while (heap->listNodeFree) HeapAllocListNode(heap);
+  for (int c = 0; c < tavrin::kSizeClassCount; ++c)
+    while (heap->sizeClassHeads[c]) tavrin::PoolAlloc(heap, tavrin::kClassSizes[c]);
+}
+
 }  // namespace
 
 // Destroy removes the first equal text; a part's own list appended is copied once.
@@ -80,31 +104,6 @@ TEST_F(PartTest, RemovingPairs) {
   EXPECT_FALSE(pm->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
 }
 
-namespace {
-// Blocks and nodes not back in the pools, which Drain emptied (so they hold whole chunks).
-std::size_t InUse(HANDLEMA* heap) {
-  auto count = [](void* head, bool header) {
-    std::size_t n = 0;
-    for (void* p = head; p; ++n)
-      p = header ? reinterpret_cast<void*>(*reinterpret_cast<std::uintptr_t*>(static_cast<char*>(p) - 8))
-                 : *static_cast<void**>(p);
-    return n;
-  };
-  std::size_t used = 0;
-  for (int c = 0; c < tavrin::kSizeClassCount; ++c)
-    if (std::size_t n = count(heap->sizeClassHeads[c], true)) used += tavrin::BlocksPerChunk(c) - n;
-  if (std::size_t n = count(heap->listNodeFree, false)) used += tavrin::kListChunkBytes / tavrin::kListCellBytes - n;
-  if (std::size_t n = count(heap->mapNodeFree, false)) used += tavrin::kMapChunkBytes / tavrin::kMapCellBytes - n;
-  return used;
-}
-
-void Drain(HANDLEMA* heap) {
-  while (heap->mapNodeFree) HeapAllocMapNode(heap);
-  while (heap->listNodeFree) HeapAllocListNode(heap);
-  for (int c = 0; c < tavrin::kSizeClassCount; ++c)
-    while (heap->sizeClassHeads[c]) tavrin::PoolAlloc(heap, tavrin::kClassSizes[c]);
-}
-}  // namespace
 
 // Each allocation of a pair in a new slot (pair, two texts, slot list, map
 // node, list node: 7 with the pools drained) and in an existing one (5)
