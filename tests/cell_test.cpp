@@ -3,32 +3,23 @@
 
 using namespace tavrin_test;
 
-namespace {
-
-// `cell` has no view yet; `leaf` is instantiated.
-class CellTest : public SceneTest {
- protected:
-  SCell*& cell = chip;
-  SCell*& leaf = top;
-};
-
-}  // namespace
+using CellTest = SceneTest;  // `chip` has no view yet
 
 // The first representation becomes the default; a same-named later one takes
 // the entry over, both stay listed; Destroy unlinks. RemoveSlots deletes nothing.
 TEST_F(CellTest, RepresentationsAndSlots) {
-  SSchematicRepresentation* a = cell->CreateSchematicRepresentation("v");
-  SConnectivityRepresentation* b = cell->CreateConnectivityRepresentation("v");
+  SSchematicRepresentation* a = chip->CreateSchematicRepresentation("v");
+  SConnectivityRepresentation* b = chip->CreateConnectivityRepresentation("v");
   ASSERT_TRUE(a && b);
-  EXPECT_TRUE(cell->GetDefaultRepresentation() == a && cell->GetRepresentation("v") == b);
-  EXPECT_TRUE(cell->DestroyRepresentation("v") && !cell->DestroyRepresentation("v"));
-  EXPECT_TRUE(cell->GetAllConnectivityRepresentations().empty() && b->GetCell() == cell);
-  EXPECT_EQ(Items(cell->GetAllSchematicRepresentations()).size(), 1u) << "the older one stays listed";
-  SSlot* three = cell->CreateMemberSlotSlot(3);
-  ASSERT_TRUE(three && three->GetAggregateCell() == cell);
-  EXPECT_TRUE(cell->InsertAggregateSlot(three) && !cell->InsertAggregateSlot(three));
-  cell->RemoveSlots();
-  EXPECT_TRUE(cell->GetAllMemberSlots().empty() && cell->GetAllAggregateSlots().empty());
+  EXPECT_TRUE(chip->GetDefaultRepresentation() == a && chip->GetRepresentation("v") == b);
+  EXPECT_TRUE(chip->DestroyRepresentation("v") && !chip->DestroyRepresentation("v"));
+  EXPECT_TRUE(chip->GetAllConnectivityRepresentations().empty() && b->GetCell() == chip);
+  EXPECT_EQ(Items(chip->GetAllSchematicRepresentations()).size(), 1u) << "the older one stays listed";
+  SSlot* three = chip->CreateMemberSlotSlot(3);
+  ASSERT_TRUE(three && three->GetAggregateCell() == chip);
+  EXPECT_TRUE(chip->InsertAggregateSlot(three) && !chip->InsertAggregateSlot(three));
+  chip->RemoveSlots();
+  EXPECT_TRUE(chip->GetAllMemberSlots().empty() && chip->GetAllAggregateSlots().empty());
   EXPECT_EQ(three->GetNumber(), 3) << "an unlinked slot stays usable";
 }
 
@@ -76,14 +67,14 @@ TEST(CellHeapless, DeletesWhatItOwns) {
 // Top cells: no duplicates; appended at the tail.
 TEST_F(CellTest, TopCells) {
   SProject* p = project;
-  EXPECT_TRUE(p->InsertTopCell(cell) && p->InsertTopCell(leaf) && p->RemoveTopCell(cell) && p->InsertTopCell(cell));
-  EXPECT_FALSE(p->InsertTopCell(leaf) || p->RemoveTopCell(nullptr) || p->HasTopCell(nullptr));
-  EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{leaf, cell}));
+  EXPECT_TRUE(p->InsertTopCell(chip) && p->InsertTopCell(top) && p->RemoveTopCell(chip) && p->InsertTopCell(chip));
+  EXPECT_FALSE(p->InsertTopCell(top) || p->RemoveTopCell(nullptr) || p->HasTopCell(nullptr));
+  EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{top, chip}));
 }
 
 // A swappable port is one direction and one partner; memberships are one-sided.
 TEST_F(CellTest, SwappablePortsAndMemberships) {
-  SInterface* interface = cell->CreateInterface();
+  SInterface* interface = chip->CreateInterface();
   SPortScalar* a1 = interface->CreatePortScalar("a");
   SPortScalar* a2 = interface->CreatePortScalar("a2");
   SPortBus* b = interface->CreatePortBus("b");
@@ -98,7 +89,7 @@ TEST_F(CellTest, SwappablePortsAndMemberships) {
 // Members by exact index, taken ones refused; a range belongs to one bus;
 // sub-buses by range pointer, except HasSubPortBus, which matches by value.
 TEST_F(CellTest, BusMembersRangesAndSubBuses) {
-  SInterface* interface = cell->CreateInterface();
+  SInterface* interface = chip->CreateInterface();
   SPortBus* bus = interface->CreatePortBus("d");
   SPortBus* other = interface->CreatePortBus("e");
   SPortScalar* s = interface->CreatePortScalar("s");
