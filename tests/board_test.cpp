@@ -1,19 +1,11 @@
 // The board with parts and electrical data: what a restore sets, deletions.
-#include <algorithm>
-
 #include "board_fixture.h"
 #include "core/pool.h"
 #include "file_test.h"
 
 using namespace tavrin_test;
 
-namespace {
-
-std::string Edited(const Edits& edits) { return tavrin_test::Edited("board.tvn", edits); }
-
-class BoardTest : public FileTest {};
-
-}  // namespace
+using BoardTest = FileTest;
 
 // What a restore sets without reading it: back-pointers, instance counts,
 // maps rebuilt from lists; an EBD pin a pin pair refers to comes back empty.
@@ -50,7 +42,7 @@ TEST_F(BoardTest, RestoredBoard) {
   EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());
   EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
 
-  const std::string edited = Edited({{468, "5\nhello"}});  // the text before brd's index
+  const std::string edited = Edited("board.tvn", {{468, "5\nhello"}});  // the text before brd's index
   const std::string once = SaveOf(Restored(edited));
   EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
   EXPECT_EQ(SaveOf(Restored(once)), edited);

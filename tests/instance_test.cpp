@@ -22,8 +22,7 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   EXPECT_TRUE(c->SetSelectedRepresentation(h.u1, h.sch) && c->SetSelectedRepresentation(h.u2, h.sch));
   SSchematicSheet* sheet = h.sch->GetSchematicSheet(1);
   ASSERT_TRUE(sheet->InsertGenericCellInstance(h.u2) && h.sch->CreateSchematicSheet(2)->InsertGenericCellInstance(h.u1));
-  EXPECT_TRUE(h.sch->DestroyCellInstance("U1"));  // under ASan: nothing read after it is freed
-  EXPECT_EQ(h.board->GetInstanceCount(), 0);
+  EXPECT_TRUE(h.sch->DestroyCellInstance("U1") && h.board->GetInstanceCount() == 0);  // ASan: no read after the free
   EXPECT_FALSE(c->HasSelectedRepresentation(h.u1) || h.cfg->HasSelectedRepresentation(h.u1) ||
                h.sch->DestroyCellInstance("U1"));
   EXPECT_TRUE(c->HasSelectedRepresentation(h.u2) && h.sch->GetSchematicSheet(2)->GetAllGenericCellInstances().empty());
@@ -89,36 +88,31 @@ TEST(InstanceHeapless, DeletesOwnedChildren) {
   }
 }
 
-namespace {
-// The file of an instance u1 with slot instances k0, k1, ... numbered from
-// 1000000; the i-th number in file order (newest first) becomes `key(i)`.
-std::string SlotFile(const std::string& path, int n, const std::function<std::string(int)>& key) {
-  SSession* s = AllocSession();
-  SCell* leaf = s->CreateProject("p")->CreateDesignCell("leaf");
-  SCellInstance* u1 = s->GetProject("p")->CreateDesignCell("top")->CreateConnectivityRepresentation("conn")
-                          ->CreateGenericCellInstance("u1", leaf);
-  for (int i = 0; i < n; ++i) u1->CreateMemberSlotInstanceSlotInstance(1000000 + i)->SetName(("k" + std::to_string(i)).c_str());
-  EXPECT_EQ(s->Save(path.c_str()), 1);
-  delete s;
-  return Reframe(ReadFile(path), [&key](Lines& data) {
-    int seen = 0;
-    for (std::string& l : data)
-      if (atol(l.c_str()) >= 1000000 && atol(l.c_str()) < 2000000) l = key(seen++);
-  });
-}
-}  // namespace
-
 // A repeated number moves the later slot instance to the first free number
 // above the run it hits; a number that cannot move up is damage.
 TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
+  // The file of u1 with slot instances k0, k1, ... numbered from 1000000; the
+  // i-th number in file order (newest first) becomes `key(i)`.
+  auto file = [this](int n, const std::function<std::string(int)>& key) {
+    SSession* s = AllocSession();
+    sessions.emplace_back(s);
+    SProject* p = s->CreateProject("p");
+    SCell* leaf = p->CreateDesignCell("leaf");
+    SCellInstance* u1 = p->CreateDesignCell("top")->CreateConnectivityRepresentation("conn")->CreateGenericCellInstance("u1", leaf);
+    for (int i = 0; i < n; ++i) u1->CreateMemberSlotInstanceSlotInstance(1000000 + i)->SetName(("k" + std::to_string(i)).c_str());
+    return Reframe(SaveOf(s), [&key](Lines& data) {
+      int seen = 0;
+      for (std::string& l : data)
+        if (atol(l.c_str()) >= 1000000 && atol(l.c_str()) < 2000000) l = key(seen++);
+    });
+  };
   auto u1 = [this](const std::string& bytes) {
-    SSession* s = Restored(bytes);
-    return s->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
+    return Restored(bytes)->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
   };
   const char* keys[] = {"5", "5", "6", "5"};
-  SCellInstance* u = u1(SlotFile(dir.File("small"), 4, [&keys](int i) { return keys[i]; }));
+  SCellInstance* u = u1(file(4, [&keys](int i) { return keys[i]; }));
   for (int n = 5; n <= 8; ++n) EXPECT_EQ(u->GetMemberSlotInstance(n)->GetName()[1], '0' + 8 - n);
-  u = u1(SlotFile(dir.File("many"), 3000, [](int) { return std::string("2"); }));
+  u = u1(file(3000, [](int) { return std::string("2"); }));
   std::set<int> taken;
   std::set<SSlotInstance*> distinct;
   for (auto it = u->GetAllMemberSlotInstances().begin(); it != u->GetAllMemberSlotInstances().end(); ++it) {
@@ -126,9 +120,9 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
     distinct.insert(it->second);
   }
   EXPECT_TRUE(taken.size() == 3000 && *taken.begin() == 2 && *taken.rbegin() == 3001 && distinct.size() == 3000);
-  EXPECT_EQ(Restore(session, SlotFile(dir.File("max"), 2, [](int) { return std::string("2147483647"); })), 0);
+  EXPECT_EQ(Restore(session, file(2, [](int) { return std::string("2147483647"); })), 0);
   EXPECT_TRUE(session->GetAllProjects().empty());
-  u = u1(SlotFile(dir.File("min"), 2, [](int) { return std::string("-2147483648"); }));
+  u = u1(file(2, [](int) { return std::string("-2147483648"); }));
   EXPECT_TRUE(u->HasMemberSlotInstance(INT_MIN) && u->HasMemberSlotInstance(INT_MIN + 1));
 }
 

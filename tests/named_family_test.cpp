@@ -32,7 +32,6 @@ class NamedFamilies : public tavrin_test::SessionTest {
     auto* diff = new (heap) SDiffPair();
     auto* inst = new (heap) SPartInstance();
     SPart* part = cell->CreatePart("part");
-    EXPECT_TRUE(p && cell && rep && pkgs && pads && maps && net && enet && diff && inst && part);
 #define TAVRIN_FAMILY(what, owner, create, get, destroy)                                   \
   Family{what, [=](const char* n) -> void* { return owner->create(n); },                   \
          [=](const char* n) -> void* { return owner->get; }, [=](const char* n) { return owner->destroy(n); }}
