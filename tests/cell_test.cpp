@@ -10,8 +10,7 @@ using CellTest = SceneTest;  // `chip` has no view yet
 TEST_F(CellTest, RepresentationsAndSlots) {
   SSchematicRepresentation* a = chip->CreateSchematicRepresentation("v");
   SConnectivityRepresentation* b = chip->CreateConnectivityRepresentation("v");
-  ASSERT_TRUE(a && b);
-  EXPECT_TRUE(chip->GetDefaultRepresentation() == a && chip->GetRepresentation("v") == b);
+  ASSERT_TRUE(a && b && chip->GetDefaultRepresentation() == a && chip->GetRepresentation("v") == b);
   EXPECT_TRUE(chip->DestroyRepresentation("v") && !chip->DestroyRepresentation("v"));
   EXPECT_TRUE(chip->GetAllConnectivityRepresentations().empty() && b->GetCell() == chip);
   EXPECT_EQ(Items(chip->GetAllSchematicRepresentations()).size(), 1u) << "the older one stays listed";
@@ -45,15 +44,13 @@ TEST(CellHeapless, DeletesWhatItOwns) {
   c->CreateGlobalPortPortScalar("g");
   c->CreateMemberSlotSlot(1);
   s->SetUnits("mm");
-  EXPECT_TRUE(s->DestroyCellInstance("u"));
-  EXPECT_EQ(other->GetInstanceCount(), 1);
+  EXPECT_TRUE(s->DestroyCellInstance("u") && other->GetInstanceCount() == 1);
   // A count read from a file may sit at the ends of the range.
   other->SetInstanceCount(INT_MAX);
   s->CreateGenericCellInstance("v", other);
   EXPECT_EQ(other->GetInstanceCount(), INT_MAX);
   other->SetInstanceCount(INT_MIN);
-  EXPECT_TRUE(s->DestroyCellInstance("v"));
-  EXPECT_EQ(other->GetInstanceCount(), INT_MIN);
+  EXPECT_TRUE(s->DestroyCellInstance("v") && other->GetInstanceCount() == INT_MIN);
   delete c;
   delete other;
   SProject* p = new SProject();  // and a project its files and designs
@@ -64,12 +61,12 @@ TEST(CellHeapless, DeletesWhatItOwns) {
   delete p;
 }
 
-// Top cells: no duplicates; appended at the tail.
+// Top cells: no duplicates.
 TEST_F(CellTest, TopCells) {
   SProject* p = project;
   EXPECT_TRUE(p->InsertTopCell(chip) && p->InsertTopCell(top) && p->RemoveTopCell(chip) && p->InsertTopCell(chip));
   EXPECT_FALSE(p->InsertTopCell(top) || p->RemoveTopCell(nullptr) || p->HasTopCell(nullptr));
-  EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{top, chip}));
+  EXPECT_EQ(Items(p->GetAllTopCells()), (std::vector<SCell*>{top, chip})) << "appended at the tail";
 }
 
 // A swappable port is one direction and one partner; memberships are one-sided.
@@ -112,7 +109,6 @@ TEST_F(CellTest, BusMembersRangesAndSubBuses) {
   EXPECT_FALSE(bus->HasSubPortBus(foreign) || bus->HasSubPortBus(nullptr));
   EXPECT_TRUE(bus->DestroyIndices(r2));
   EXPECT_EQ(Items(bus->GetAllIndiceses()), (std::vector<SRangeValue*>{r1}));
-  EXPECT_TRUE(bus->RemoveSubPortBus(r1));
-  EXPECT_FALSE(bus->HasSubPortBus(r1) || bus->DestroyIndices(nullptr));
+  EXPECT_TRUE(bus->RemoveSubPortBus(r1) && !bus->HasSubPortBus(r1) && !bus->DestroyIndices(nullptr));
   EXPECT_TRUE(bus->SetSubPortBus(r1, other) && bus->DestroyIndices(r1) && bus->GetAllSubPortBi().empty());
 }

@@ -51,8 +51,7 @@ TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
   type->AddObject(a);
   type->AddObject(b);
   POSITION at = type->InsObject(c, a);
-  EXPECT_NE(type->InsObject(d, none), nullptr);
-  EXPECT_EQ(type->InsObject(e, x), nullptr);
+  EXPECT_TRUE(type->InsObject(d, none) && !type->InsObject(e, x)) << "x is not listed";
   EXPECT_EQ(Walk(type), (Objects{d, a, c, b}));
   EXPECT_EQ(Walk(type, true), (Objects{d, a, c, b}));
   EXPECT_TRUE(type->GetNextObject(at) == c && type->GetNextObject(at) == b && !at);

@@ -92,18 +92,16 @@ TEST_F(PartTest, RemovingPairs) {
   ASSERT_TRUE(pm->AddSlotEntry(1, "a", "x") && pm->AddSlotEntry(2, "b", "y") && pm->AddSlotEntry(2, "b", "z") &&
               pm->AddGlobalEntry("g", "x") && pm->AddGlobalEntry("g", "x"));
   EXPECT_FALSE(pm->RemoveSlotEntry(9, "a", "x") || pm->RemoveSlotEntry(1, "a", "y") || pm->RemoveSlotEntry(1, nullptr, "x"));
-  EXPECT_TRUE(pm->RemoveSlotEntry(1, "a", "x") && pm->GetAllSlotEntries().size() == 2 && pm->GetSlotNumber("a") == -1);
-  EXPECT_FALSE(pm->RemoveSlotEntry(1, "a", "x"));
+  EXPECT_TRUE(pm->RemoveSlotEntry(1, "a", "x") && pm->GetAllSlotEntries().size() == 2 && pm->GetSlotNumber("a") == -1 &&
+              !pm->RemoveSlotEntry(1, "a", "x"));
 
   const SPinMapping::Entries* two = pm->GetAllSlotEntries().begin()->second;
   ASSERT_EQ(two->size(), 2u);
   auto z = two->begin();  // newest first: (b, z)
   EXPECT_FALSE(pm->RemoveSlotEntryInternal(1, z) || pm->RemoveSlotEntryInternal(7, z));
-  EXPECT_TRUE(pm->RemoveSlotEntryInternal(2, z));
-  EXPECT_STREQ(pm->GetSlotMemberName(2, "b"), "y");
+  EXPECT_TRUE(pm->RemoveSlotEntryInternal(2, z) && !strcmp(pm->GetSlotMemberName(2, "b"), "y"));
   EXPECT_FALSE(pm->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
 }
-
 
 // Each allocation of a pair in a new slot (pair, two texts, slot list, map
 // node, list node: 7 with the pools drained) and in an existing one (5)
