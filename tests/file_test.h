@@ -77,28 +77,22 @@ int EachFailure(HANDLEMA* heap, Create create, State state) {
 
 // A saved file with the class of object index `index` (from 1) replaced.
 inline std::string WithClass(const std::string& file, std::size_t index, const std::string& cls) {
-  const std::size_t at = file.find("@@@@\n");
-  std::vector<std::string> lines;
-  std::istringstream in(file.substr(at));
+  Strings lines, names, classes, table;
+  std::istringstream in(file.substr(file.find("@@@@\n")));
   for (std::string l; std::getline(in, l);) lines.push_back(l);
-  Strings names, classes;
   for (std::size_t i = 2; i < lines.size(); ++i) {
     const std::string& l = lines[i];
     if (!l.empty() && std::isdigit(static_cast<unsigned char>(l[0]))) classes.push_back(names.at(std::stoul(l)));
     else names.push_back(l), classes.push_back(l);
   }
   classes.at(index - 1) = cls;
-  std::string table = "@@@@\n" + lines.at(1) + "\n";
-  Strings seen;
+  names.clear();
   for (const std::string& c : classes) {
-    std::size_t k = std::find(seen.begin(), seen.end(), c) - seen.begin();
-    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
-    if (k == seen.size()) seen.push_back(c);
+    std::size_t k = std::find(names.begin(), names.end(), c) - names.begin();
+    table.push_back(k < names.size() ? std::to_string(k) : c);
+    if (k == names.size()) names.push_back(c);
   }
-  char end[16];
-  std::snprintf(end, sizeof end, "%06zu", at + table.size());
-  std::string out = file.substr(0, at) + table;
-  return out.replace(22, 6, end);  // the end position, after "YO", "12", "VV", "33199" and the table's
+  return Frame(DataLines(file), table, std::stol(lines.at(1)));
 }
 
 // Everything a save would write, objects as addresses: equal while nothing changed.
