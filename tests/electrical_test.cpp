@@ -149,8 +149,7 @@ TEST_F(Board, RebuildKeepsOldPairs) {
   Net(m1, "E1a")->InsertDriverReceiverPair(old);
   Net(m1, "VCC")->InsertDriverReceiverPair(old);
   const std::size_t before = m1->GetAllPinPairs().size();
-  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0);
-  EXPECT_EQ(m1->GetAllPinPairs().size(), before + 7);
+  EXPECT_TRUE(m1->CreateAllDriverReceiverPairs(kMax) == 0 && m1->GetAllPinPairs().size() == before + 7);
   EXPECT_TRUE(m1->GetAllPinPairs().contains(old) && PinsOf(old) == (Strings{"U2.5", "U1.5"}));
   SPinPair* now = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
   EXPECT_TRUE(now && now != old && Net(m1, "BI")->HasDriverReceiverPair(now) && !Net(m1, "BI")->HasDriverReceiverPair(old));
@@ -181,10 +180,10 @@ TEST_F(Board, CopyElectricalNets) {
   EXPECT_EQ(copy->GetConstraint("C", text), 0) << "constraints not asked for";
 
   EXPECT_FALSE(m2->CopyElectricalNet(e1, true, true) || m2->CopyElectricalNet(nullptr, true, true)) << "E1 is taken";
-  const std::size_t collections = m2->GetAllCollections().size();
+  const std::size_t mine = m1->GetAllCollections().size(), theirs = m2->GetAllCollections().size();
   m2->CopyElectricalNets(nullptr, true, true);
   m1->CopyElectricalNets(m1, true, true);
-  EXPECT_EQ(m2->GetAllCollections().size(), collections);
+  EXPECT_TRUE(m1->GetAllCollections().size() == mine && m2->GetAllCollections().size() == theirs);
 }
 
 // A pin pair comes over only whole: two port instance scalars heading its list,
