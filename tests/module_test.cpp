@@ -29,7 +29,7 @@ TEST_F(ModuleTest, RemoveElectrical) {
   SModule* other = top->CreateModule("M2");
   SElectricalNet* foreign = other->CreateElectricalNet("F");
   SElectricalNet *e = m->CreateElectricalNet("E"), *e2 = m->CreateElectricalNet("E2");
-  SPinPair* pp = m->CreatePinPair("PP");
+  SPinPair *pp = m->CreatePinPair("PP"), *kept = other->CreatePinPair("K");
   SPinPair* owned = e->CreatePinPair("own");  // deleted with e
   SDiffPair* d = m->CreateDiffPair2("D", e, e2);
   ASSERT_TRUE(d && owned);
@@ -38,9 +38,7 @@ TEST_F(ModuleTest, RemoveElectrical) {
   n2->SetElectricalNet(e);
   n3->SetElectricalNet(e2);  // not listed by e2
   n4->SetElectricalNet(foreign);  // listed by e, but belongs to another view's net
-  EXPECT_TRUE(n1->InsertDriverReceiverPair(pp) && n2->InsertDriverReceiverPair(owned));
-  SPinPair* kept = other->CreatePinPair("K");
-  EXPECT_TRUE(n2->InsertDriverReceiverPair(kept));
+  EXPECT_TRUE(n1->InsertDriverReceiverPair(pp) && n2->InsertDriverReceiverPair(owned) && n2->InsertDriverReceiverPair(kept));
 
   m->RemoveElectrical();
   EXPECT_TRUE(!n1->GetElectricalNet() && !n2->GetElectricalNet() && !n3->GetElectricalNet());
