@@ -54,10 +54,8 @@ TEST_F(BoardTest, DestroyDesignUncountsEveryInstance) {
   b.part->CreatePartInstance("PI", other);
   EXPECT_TRUE(other->GetInstanceCount() == 2 && b.chip->GetInstanceCount() == 3);
   EXPECT_FALSE(b.project->DestroyDesign("chip")) << "instanced";
-  EXPECT_TRUE(b.project->DestroyDesign("top"));
-  EXPECT_EQ(b.chip->GetInstanceCount(), 0) << "U1, U2 and M1 of the module";
-  EXPECT_TRUE(b.project->DestroyDesign("chip"));
-  EXPECT_EQ(other->GetInstanceCount(), 0) << "MI and PI of the part";
+  EXPECT_TRUE(b.project->DestroyDesign("top") && b.chip->GetInstanceCount() == 0) << "U1, U2 and M1 of the module";
+  EXPECT_TRUE(b.project->DestroyDesign("chip") && other->GetInstanceCount() == 0) << "MI and PI of the part";
   EXPECT_TRUE(b.project->DestroyDesign("other"));
 }
 

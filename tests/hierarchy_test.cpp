@@ -130,8 +130,8 @@ TEST_F(HierarchyTest, RestoredBoard) {
   SCell *board = p->GetDesign("board"), *leaf = p->GetDesign("leaf");
   ASSERT_TRUE(board && leaf && board->GetProject() == p);
   SInterface* i = leaf->GetInterface();
-  ASSERT_TRUE(i && i->GetCell() == leaf && i->GetPort("A")->GetInterface() == i);
-  EXPECT_EQ(leaf->GetMemberSlot(2)->GetAggregateCell(), leaf);
+  ASSERT_TRUE(i && i->GetCell() == leaf && i->GetPort("A")->GetInterface() == i &&
+              leaf->GetMemberSlot(2)->GetAggregateCell() == leaf);
   SRepresentation* lc = leaf->GetRepresentation("lc");
   auto* sch = SSchematicRepresentation::Cast(board->GetRepresentation("sch"));
   ASSERT_TRUE(lc && lc->GetCell() == leaf && sch && sch->GetCell() == board);
@@ -147,8 +147,7 @@ TEST_F(HierarchyTest, RestoredBoard) {
   for (SSegment* seg : Items(n1->GetAllSegments())) EXPECT_EQ(seg->GetNetScalar(), n1);
   EXPECT_EQ((*n1->GetAllPhysicalNodes().begin())->GetNetScalar(), n1);
 
-  EXPECT_TRUE(sch->DestroyCellInstance("U1"));
-  EXPECT_TRUE(leaf->GetInstanceCount() == 2 && cfg->GetAllSelectedRepresentations().empty());
+  EXPECT_TRUE(sch->DestroyCellInstance("U1") && leaf->GetInstanceCount() == 2 && cfg->GetAllSelectedRepresentations().empty());
   EXPECT_FALSE(p->DestroyDesign("leaf"));
   EXPECT_TRUE(p->DestroyDesign("board") && leaf->GetInstanceCount() == 0 && p->GetAllTopCells().empty());
   EXPECT_TRUE(p->DestroyDesign("leaf") && p->GetAllDesigns().empty());

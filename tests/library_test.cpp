@@ -26,12 +26,10 @@ TEST(PadStackWithoutSession, DeletesWhatItHolds) {
 // The node's pad stack and the part pin's package pin naming the part (of
 // another class) read as null; the file still restores.
 TEST_F(LibraryTest, ReferencesOfAnotherClassReadAsNull) {
-  SSession* s = Restored(Edited("libraries_full.tvn", {{139, "16"}, {296, "16"}}));
-  SProject* p = s->GetProject("P");
+  SProject* p = Restored(Edited("libraries_full.tvn", {{139, "16"}, {296, "16"}}))->GetProject("P");
   SModule* module = SModule::Cast(p->GetDesign("board")->GetRepresentation("M"));
   SPart* part = SPart::Cast(p->GetDesign("chip")->GetRepresentation("U"));
   ASSERT_TRUE(module && part);
   SNetScalar* net = SNetScalar::Cast(module->GetNet("N"));
-  EXPECT_EQ(Items(net->GetAllPhysicalNodes())[0]->GetPadStack(), nullptr);
-  EXPECT_EQ(part->GetPartPin("1")->GetPackagePin(), nullptr);
+  EXPECT_TRUE(!Items(net->GetAllPhysicalNodes())[0]->GetPadStack() && !part->GetPartPin("1")->GetPackagePin());
 }

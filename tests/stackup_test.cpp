@@ -20,8 +20,8 @@ TEST_F(StackUpTest, RegionsShareOneNameMap) {
   EXPECT_FALSE(l->CreateSignalRegion(nullptr) || l->CreatePowerPlaneRegion(nullptr) || l->CreateInsulatorRegion(nullptr));
   SSignalRegion* s2 = l->CreateSignalRegion("S");
   SInsulatorRegion* i2 = l->CreateInsulatorRegion("P");
-  EXPECT_TRUE(l->GetRegion("S") == s2 && l->GetRegion("P") == i2);
-  EXPECT_TRUE(l->DestroyRegion("S") && l->DestroyRegion("P") && !l->DestroyRegion("P"));
+  EXPECT_TRUE(l->GetRegion("S") == s2 && l->GetRegion("P") == i2 && l->DestroyRegion("S") && l->DestroyRegion("P") &&
+              !l->DestroyRegion("P"));
   EXPECT_EQ(Items(l->GetAllSignalRegions()), (std::vector<SSignalRegion*>{s}));
   EXPECT_EQ(Items(l->GetAllPowerPlaneRegions()), (std::vector<SPowerPlaneRegion*>{p}));
   EXPECT_TRUE(l->GetAllInsulatorRegions().empty() && l->GetAllRegions().empty());
