@@ -94,6 +94,7 @@ class Board : public FileTest {
 
 // Bidirectional pins pair with each other, never themselves; 7, 8 drive, 4 does both.
 TEST_F(Board, PairNamesAndCounts) {
+  EXPECT_EQ(SaveOf(session), ReadFile(TestData("pairs.tvn"))) << "restored twice, the board saves as its file";
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0) << "EQ reaches the bound";
   EXPECT_EQ(Sorted(PairsOf(m1, "N1")), (Strings{"U1.3->U2.7", "U1.3->U3.1"}));
   EXPECT_EQ(PairsOf(m1, "BI"), (Strings{"U1.5->U2.5", "U2.5->U1.5"}));
@@ -105,9 +106,8 @@ TEST_F(Board, PairNamesAndCounts) {
   EXPECT_TRUE(Net(m1, "BI")->GetAllPinPairs().empty()) << "the net scalar only lists them";
 }
 
-// A net scalar needs drivers x receivers below the bound. An electrical net
-// gathers across its members and pairs at most the bound, yet counts each
-// member's gathering that ends at or above it as a failure.
+// A net scalar needs drivers x receivers below the bound; an electrical net pairs
+// at most the bound, yet fails for each member whose gathering reaches it.
 TEST_F(Board, Bounds) {
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
   EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
@@ -248,8 +248,5 @@ TEST_F(Board, PairingUnderExhaustion) {
   }
   EXPECT_TRUE(m1->CreateElectricalNetDriverReceiverPairs(en, 100) == 1 && en->GetAllDriverReceiverPairs().size() == 40u);
 }
-
-// The board restored twice saves as its file.
-TEST_F(Board, SavedBoard) { EXPECT_EQ(SaveOf(session), ReadFile(TestData("pairs.tvn"))); }
 
 }  // namespace

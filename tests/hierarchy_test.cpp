@@ -1,6 +1,5 @@
-// Every shared board saves as its golden file, comes back reversed and then
-// as the golden file; a cut, damage or memory running out in its restore
-// leaves the session as it was. Then what a restore sets, ids, taken-over names.
+// The golden boards through files: round trips, cuts, damage, memory running
+// out; what a restore sets, ids, taken-over names.
 #include <functional>
 
 #include "board_fixture.h"

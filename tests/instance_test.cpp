@@ -30,10 +30,9 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   EXPECT_EQ(Items(h.sch->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
 }
 
-// Numbers take over entries; Create2 moves a slot instance in (null is
-// ignored); empty gate texts fall back to the member instance. A slot
-// instance is held by one entry: entered anew, it leaves the one it had, so
-// the board saves, restores, and each owner deletes only its own.
+// Numbers take over entries; Create2 moves a slot instance in; empty gate texts
+// fall back to the member instance. A slot instance entered anew leaves the
+// entry it had, so the board saves, restores, and each owner deletes its own.
 TEST_F(InstanceTest, SlotInstances) {
   {
     HierarchyBoard h(session);
@@ -126,9 +125,8 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
   EXPECT_TRUE(u->HasMemberSlotInstance(INT_MIN) && u->HasMemberSlotInstance(INT_MIN + 1));
 }
 
-// Memory running out in any Create or setter of the model: each failure
-// leaves every list, map and value as it was (a listed child leaves its list
-// again; a held value stays).
+// Memory running out in any Create or setter of the model leaves every list,
+// map and value as it was (a listed child leaves its list; a held value stays).
 TEST_F(InstanceTest, CreateUnderExhaustion) {
   SCellInstance* ci = new (heap) SModuleInstance();
   SPortInstanceScalar* p = nullptr;

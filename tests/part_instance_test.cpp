@@ -17,8 +17,7 @@ class PartInstanceTest : public SceneTest {
   SPartInstance* u1 = nullptr;
 };
 
-// Whole degrees beyond a full turn are reduced keeping their sign (a full
-// turn is kept); INT_MIN has no 32-bit negation and is reduced in 64 bits.
+// Degrees beyond a full turn are reduced keeping their sign; INT_MIN is reduced in 64 bits.
 TEST_F(PartInstanceTest, RotationAndCoordinates) {
   const std::pair<int, int> cases[] = {{450, 90000},      {-450, -90000},     {360, 360000}, {720, 0},
                                        {INT_MAX, 127000}, {INT_MIN, -128000}};
@@ -98,8 +97,8 @@ TEST_F(PartInstanceTest, NetConnectsToPin) {
 class PartInstanceRecord : public PartInstanceTest {
  protected:
   static const std::size_t kHead = 15;
-  // Layer, RefDes, rotation, id; a pin instance (key, reference, design
-  // element, overrides, four references, id, X, Y); X, Y.
+  // Layer, RefDes, rotation, id; a pin instance (key, reference, design element,
+  // overrides, four references, id, X, Y); X, Y.
   const Lines kTail = {"2", "2", "U5", "90000", "-1", "1", "1", "1", "2",
                        "0", "1", "1", "0", "0", "0", "0", "0",
                        "1", "D", "0", "0", "0", "1", "0", "-1", "3", "0",

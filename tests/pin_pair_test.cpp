@@ -46,7 +46,6 @@ TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
 }
 
 // From-tos are found by either order of the names split at the first comma;
-// the scheduled flag is set on each, the routed flag read from them;
 // driver-receiver pairs are listed, not filed or deleted with the net.
 TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   SNetScalar* n = new (heap) SNetScalar();
