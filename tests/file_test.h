@@ -124,7 +124,6 @@ class FileTest : public SessionTest {
     EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
     return ReadFile(dir.File("saved"));
   }
-  // Restores the bytes into `into`; 0 or 1.
   int Restore(SSession* into, const std::string& bytes) {
     WriteFile(dir.File("in"), bytes);
     return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);

@@ -23,7 +23,6 @@ namespace tavrin_test {
 
 typedef std::vector<std::string> Lines;
 
-// A fresh session per test.
 class SessionTest : public ::testing::Test {
  protected:
   void SetUp() override {

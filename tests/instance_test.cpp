@@ -19,9 +19,9 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
                h.sch->CreateGenericCellInstance("x", nullptr) || h.sch->HasCellInstance("x"));
   EXPECT_TRUE(h.u1->GetCell() == h.board && h.leaf->GetInstanceCount() == 2 && h.board->GetInstanceCount() == 1);
   SConfiguration* c = h.sch->CreateConfiguration("c");
-  EXPECT_TRUE(c->SetSelectedRepresentation(h.u1, h.sch) && c->SetSelectedRepresentation(h.u2, h.sch));
   SSchematicSheet* sheet = h.sch->GetSchematicSheet(1);
-  ASSERT_TRUE(sheet->InsertGenericCellInstance(h.u2) && h.sch->CreateSchematicSheet(2)->InsertGenericCellInstance(h.u1));
+  ASSERT_TRUE(c->SetSelectedRepresentation(h.u1, h.sch) && c->SetSelectedRepresentation(h.u2, h.sch) &&
+              sheet->InsertGenericCellInstance(h.u2) && h.sch->CreateSchematicSheet(2)->InsertGenericCellInstance(h.u1));
   EXPECT_TRUE(h.sch->DestroyCellInstance("U1") && h.board->GetInstanceCount() == 0);  // ASan: no read after the free
   EXPECT_FALSE(c->HasSelectedRepresentation(h.u1) || h.cfg->HasSelectedRepresentation(h.u1) ||
                h.sch->DestroyCellInstance("U1"));
