@@ -1,18 +1,5 @@
-// The board with parts and electrical data, saved as tests/data/board.tvn.
-// Pin-mapping library "maps" (pmA, id 41, with a global and a slot pair
-// that are not saved; pmB, id 42). Project "B" with the designs "chip" and
-// "top" (the top cell; created last, so written first).
-//   chip: interface (id 31) with scalars "1" and "2"; part "cp" (type 3, id
-//     51; pins "1" (id 52) and "2" (id 53); mappings pmA and pmB, pmB
-//     selected; pin pair "PP" (id 54); a discrete pin pair, not saved).
-//   top: modules "brd" (id 61, the default; layout id 63) and "brd2" (id 62).
-//     brd: part instances U1 ("R1", layer 2, 90 degrees) and U2 ("R2") of
-//     chip, indexed; module instance M1 of chip (id 64). U1 has port
-//     instance scalars "1" (id 71, holding connector pin "J1", id 81) and
-//     "2", pin instances with overrides, EBD pin "E" (not saved). Nets N1
-//     (from-tos, a routed from-to, virtual pins V1 (id 93) and V2, segment
-//     S) and N2; electrical nets E1 (id 91; N1, N2) and E2; driver-receiver
-//     pairs DR1 (id 92) and DR2; differential pair "DP" (not saved).
+// tests/data/board.tvn: parts and electrical data; "top" is written first. Not
+// saved: pmA's pairs, the discrete pin pair, the EBD pin, the differential pair.
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
@@ -157,12 +144,7 @@ struct BoardFixture {
   SPart* part;
 };
 
-// The stack-up board, saved as tests/data/stackup.tvn: project "P", design
-// "board", module "M" (id 20, layout 30). Its nets come before its layout in
-// the file: "GND" lists the power-plane regions PG and PU, "SIG" has a
-// segment on the signal region S1. Stack-up "SU" (id 31) with layers 1
-// "TOP" (signal regions S1, S2, insulator K1), 2 "GND" (power-plane regions
-// PG of type "GND" and PU still "<Unknown>") and 3 "BOT" (S3, K2).
+// tests/data/stackup.tvn: the module's nets come before its layout in the file.
 struct StackBoard {
   explicit StackBoard(SSession* s) {
     SProject* project = s->CreateProject("P");
@@ -218,15 +200,7 @@ struct StackBoard {
   }
 };
 
-// The package and pad-stack libraries whose children are referred to from the
-// project (written before the libraries), saved as
-// tests/data/libraries_full.tvn. Project "P": part "U" of cell "chip"
-// (packages SO8 and DIP, DIP selected; pin "1" on SO8's pin "1"); module
-// "M" of cell "board" with a node "n1" on pad stack VIA, part instance "U1"
-// whose pin instance "1" is on pad stack PIN, and a stack-up whose layer 1
-// holds the regions R1 and R2. Package library "pkgs": SO8 (pins "1" and
-// "2") and DIP (pin "A"). Pad-stack library "pads": VIA (layers 1 to 4,
-// pads on 1 and 4) and PIN (layers 2 to 3, pad on 2).
+// tests/data/libraries_full.tvn: libraries whose children the project, written first, refers to.
 struct LibraryBoard {
   explicit LibraryBoard(SSession* s) {
     SProject* project = s->CreateProject("P");

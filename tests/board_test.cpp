@@ -1,25 +1,15 @@
-// The shared board with parts and electrical data (its golden file and
-// cuts and damage: hierarchy_test): what a restore sets and the
-// deletions that span the board.
-#include <algorithm>
-
+// The board with parts and electrical data: what a restore sets, deletions.
 #include "board_fixture.h"
 #include "core/pool.h"
 #include "file_test.h"
 
 using namespace tavrin_test;
 
-namespace {
+using BoardTest = FileTest;
 
-std::string Edited(const Edits& edits) { return tavrin_test::Edited("board.tvn", edits); }
-
-class BoardTest : public FileTest {};
-
-}  // namespace
-
-// What a save does not write but a restore sets: back-pointers, instance
-// counts, the maps rebuilt from the lists; an EBD pin a pin pair refers to
-// comes back empty. (The double round trip covers every saved field.)
+// What a restore sets without reading it: back-pointers, instance counts,
+// maps rebuilt from lists; an EBD pin a pin pair refers to comes back empty.
+// The module's text, which has no accessor, is written back as read.
 TEST_F(BoardTest, RestoredBoard) {
   SSession* s = Restored(ReadFile(TestData("board.tvn")));
   SProject* p = s->GetProject("B");
@@ -29,37 +19,34 @@ TEST_F(BoardTest, RestoredBoard) {
   ASSERT_TRUE(maps && maps->GetPinMapping("pmA") && maps->GetPinMapping("pmA")->GetPinMappingLibrary() == maps);
   SPart* part = SPart::Cast(chip->GetRepresentation("cp"));
   ASSERT_TRUE(part && part->GetCell() == chip && part->GetPartPin("1") && part->GetPartPin("1")->GetPart() == part);
-  // The part's mappings, read before the library's records, under their keys.
-  EXPECT_TRUE(part->GetSelectedMapping() == maps->GetPinMapping("pmB") && part->GetPinMapping("pmA") == maps->GetPinMapping("pmA"));
   auto* brd = SModule::Cast(top->GetRepresentation("brd"));
-  ASSERT_TRUE(brd && top->GetDefaultRepresentation() == brd);
-  auto* u1 = SPartInstance::Cast(brd->GetCellInstance("U1"));
-  ASSERT_TRUE(u1 && u1->GetCell() == chip && brd->GetPartInstance("U1") == u1 && u1->IsPassive());
+  auto* u1 = brd ? SPartInstance::Cast(brd->GetCellInstance("U1")) : nullptr;
+  ASSERT_TRUE(u1 && u1->GetCell() == chip);
   auto* u1a = SPortInstanceScalar::Cast(u1->GetPortInstance("1"));
   SPartPinInstance* ppi1 = u1->GetPartPinInstance("1");
-  ASSERT_TRUE(u1a && ppi1 && u1a->GetCellInstance() == u1 && ppi1->GetPartInstance() == u1);
-  EXPECT_EQ(brd->FindCorrespondingPartPinInstance(ppi1), ppi1);
+  ASSERT_TRUE(u1a && ppi1 && u1a->GetCellInstance() == u1 && ppi1->GetPartInstance() == u1 &&
+              brd->FindCorrespondingPartPinInstance(ppi1) == ppi1);
   auto* n1 = SNetScalar::Cast(brd->GetNet("N1"));
   ASSERT_TRUE(n1 && n1->NetConnectsToPin("R1", "1") == 1);
   SFromTo* ft = n1->GetFromTo("U2.1,U1.1");
-  ASSERT_TRUE(ft && ft->GetNetScalar() == n1 && ft->GetId() == 94 && n1->GetAllSegments().size() == 1);
-  EXPECT_EQ((*n1->GetAllSegments().begin())->GetNetScalar(), n1);
+  ASSERT_TRUE(ft && ft->GetNetScalar() == n1 && (*n1->GetAllSegments().begin())->GetNetScalar() == n1);
   SVirtualPin* v1 = n1->GetVirtualPin("V1");
   ASSERT_TRUE(v1 && v1->GetNetScalar() == n1);
   EXPECT_EQ(brd->GetAllCollections().size(), 4u) << "E1, E2, DR1, DR2";
   std::vector<SPin*> drPins = Items(SPinPair::Cast(brd->GetCollection("DR2"))->GetAllPins());
   SEbdPin* ebd = drPins.size() == 2 ? dynamic_cast<SEbdPin*>(drPins[1]) : nullptr;
-  ASSERT_TRUE(ebd && drPins[0] == v1);
-  EXPECT_TRUE(!ebd->GetName() && !ebd->GetPartInstance() && ebd->GetAllPins().empty());
-  // Restored objects delete as new ones.
-  brd->RemoveElectrical();
+  ASSERT_TRUE(ebd && drPins[0] == v1 && !ebd->GetName() && !ebd->GetPartInstance() && ebd->GetAllPins().empty());
+  brd->RemoveElectrical();  // restored objects delete as new ones
   EXPECT_TRUE(!n1->GetElectricalNet() && n1->GetAllDriverReceiverPairs().empty() && brd->GetAllPinPairs().empty());
   EXPECT_TRUE(brd->DestroyCellInstance("U1") && chip->GetInstanceCount() == 2);
+
+  const std::string edited = Edited("board.tvn", {{468, "5\nhello"}});  // the text before brd's index
+  const std::string once = SaveOf(Restored(edited));
+  EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
+  EXPECT_EQ(SaveOf(Restored(once)), edited);
 }
 
-// Deleting a design deletes the cell instances of all its views, the part
-// and module instances of modules and parts too: each stops counting in the
-// cell it instantiates, so that cell can be deleted afterwards.
+// Deleting a design uncounts the instances of all its views, parts and modules.
 TEST_F(BoardTest, DestroyDesignUncountsEveryInstance) {
   BoardFixture b(session);
   SCell* other = b.project->CreateDesignCell("other");
@@ -67,16 +54,13 @@ TEST_F(BoardTest, DestroyDesignUncountsEveryInstance) {
   b.part->CreatePartInstance("PI", other);
   EXPECT_TRUE(other->GetInstanceCount() == 2 && b.chip->GetInstanceCount() == 3);
   EXPECT_FALSE(b.project->DestroyDesign("chip")) << "instanced";
-  EXPECT_TRUE(b.project->DestroyDesign("top"));
-  EXPECT_EQ(b.chip->GetInstanceCount(), 0) << "U1, U2 and M1 of the module";
-  EXPECT_TRUE(b.project->DestroyDesign("chip"));
-  EXPECT_EQ(other->GetInstanceCount(), 0) << "MI and PI of the part";
+  EXPECT_TRUE(b.project->DestroyDesign("top") && b.chip->GetInstanceCount() == 0) << "U1, U2 and M1 of the module";
+  EXPECT_TRUE(b.project->DestroyDesign("chip") && other->GetInstanceCount() == 0) << "MI and PI of the part";
   EXPECT_TRUE(b.project->DestroyDesign("other"));
 }
 
-// A session deleted whole, without destructors, takes the discrete pin
-// pairs with its heap; a board deleted through its destructors leaves
-// nothing behind (valgrind runs this test).
+// A session deleted whole takes the discrete pin pairs with its heap; a board
+// deleted through its destructors leaves nothing behind (valgrind runs this).
 TEST_F(BoardTest, DiscretePinPairsAndDestructors) {
   BoardFixture b(session);
   b.part->AddDiscretePinPair("a discrete pin pair text well beyond any short-string buffer");
@@ -92,12 +76,4 @@ TEST_F(BoardTest, DiscretePinPairsAndDestructors) {
       ->AddDiscretePinPair("restored parts take theirs from their own heap, which the session holds");
   EXPECT_TRUE(restored->GetProject("B")->DestroyDesign("top"));
   EXPECT_TRUE(b.project->DestroyDesign("top") && b.project->DestroyDesign("chip"));
-}
-
-// The module's text has no accessor: what a file holds is written back.
-TEST_F(BoardTest, ModuleTextWrittenBack) {
-  const std::string edited = Edited({{468, "5\nhello"}});  // the text before brd's index
-  const std::string once = SaveOf(Restored(edited));
-  EXPECT_NE(once.find("\n5\nhello\n2\n"), std::string::npos);
-  EXPECT_EQ(SaveOf(Restored(once)), edited);
 }

@@ -1,7 +1,4 @@
-// The electrical operations of a module on a board of two modules of one
-// cell: driver-receiver pairs (names, counts, the bound on both sides,
-// rebuilding), electrical nets built from net scalars, copies between the
-// modules by name, virtual pins, and memory running out.
+// Driver-receiver pairs and copies of electrical data between two modules.
 #include <algorithm>
 #include <climits>
 
@@ -15,7 +12,7 @@ constexpr int kMax = 10;
 
 std::string NameOf(SDesignElement* e) { return e && e->GetName() ? e->GetName() : "(null)"; }
 
-// "REFDES.PIN" of a pin of a pair.
+// "REFDES.PIN" of a pin of a pair, head first.
 std::string PinOf(SPin* pin) {
   auto* p = dynamic_cast<SPortInstanceScalar*>(pin);
   if (!p || !p->GetPartPinInstance()) return "?";
@@ -23,7 +20,6 @@ std::string PinOf(SPin* pin) {
   return std::string(u && u->GetRefDes() ? u->GetRefDes() : "") + "." + NameOf(p->GetPartPinInstance());
 }
 
-// The pins of a pair, head first.
 Strings PinsOf(SPinPair* pair) {
   Strings out;
   for (auto it = pair->GetAllPins().begin(); it != pair->GetAllPins().end(); ++it) out.push_back(PinOf(*it));
@@ -35,23 +31,19 @@ Strings Sorted(Strings s) {
   return s;
 }
 
-// tests/data/pairs.tvn (the inspector's `pairs` test reads it): a cell
-// "board" with the modules M1 and M2, built alike from the components "chip"
-// (an active part) and "res" (a passive one), whose ports t0 to t9 have the
-// signal types 0 to 9. Nets of both modules:
+// tests/data/pairs.tvn (the inspector's `pairs` test reads it): a cell "board"
+// with the modules M1 and M2, built alike from "chip" (active) and "res"
+// (passive), whose ports t0 to t9 have the signal types 0 to 9. Nets:
 //   N1   U1.3 out, U2.7 in, U3.1 in, R1.1 out (passive)
 //   BI   U1.5 and U2.5 bidirectional (type 3)
 //   DRV  U1.7 type 7, U2.8 type 8, U3.4 type 4
-//   IGN  U3.2 in; the others ignored: types 5, 6, 0, 9, client flags, passive
-//   INC  X1.2 out (X1 has no reference designator), U3.9 in, and three
-//        incomplete pins: no part pin instance, no port, a part pin
-//        instance without part instance
+//   IGN  U3.2 in; the others types 5, 6, 0, 9, with client flags or passive
+//   INC  X1.2 out (no reference designator), U3.9 in, three incomplete pins
 //   EQ   two outputs, five inputs: 2 x 5 = kMax
 //   VCC  an output and an input, constant voltage
 //   E1a  U1.40 out, U2.40 in;  E1b  U3.40 in
-// M1 only: the electrical net E1 of E1a and E1b (built), the electrical
-// net EMISS over ONLY1 (a net M2 lacks), virtual pins on N1, ONLY1 and
-// BUSN, which is a scalar in M1 and a bus in M2.
+// M1 only: electrical nets E1 (E1a, E1b) and EMISS (over ONLY1, which M2
+// lacks), virtual pins on N1, ONLY1 and BUSN (a bus in M2).
 class Board : public FileTest {
  protected:
   // Restored twice, so that every list is in the order it was built in.
@@ -64,13 +56,6 @@ class Board : public FileTest {
     m2 = SModule::Cast(board->GetRepresentation("M2"));
     ASSERT_TRUE(chip && m1 && m2);
     e1 = m1->GetElectricalNet("E1");
-  }
-
-  SPartInstance* Place(SModule* m, const char* name, SCell* cell, const char* refDes) {
-    SPartInstance* u = m->CreatePartInstance(name, cell);
-    if (refDes) u->SetRefDes(refDes);
-    m->SetPartInstance(name, u);
-    return u;
   }
 
   // Pin `pin` of u, of signal type `type`, joined to `net` on both sides.
@@ -87,8 +72,8 @@ class Board : public FileTest {
   static SNetScalar* Net(SModule* m, const char* name) { return SNetScalar::Cast(m->GetNet(name)); }
   static Strings PairsOf(SModule* m, const char* net) { return Names(Net(m, net)->GetAllDriverReceiverPairs()); }
 
-  // Every driver-receiver pair of the module's net scalars: two distinct
-  // pins, the receiver first, filed in the module under its name.
+  // Every pair a net scalar lists: two distinct pins, the receiver first,
+  // filed in the module under its name.
   void ExpectSoundPairs(SModule* m) {
     for (auto n = m->GetAllNetScalars().begin(); n != m->GetAllNetScalars().end(); ++n)
       for (auto p = (*n)->GetAllDriverReceiverPairs().begin(); p != (*n)->GetAllDriverReceiverPairs().end(); ++p) {
@@ -107,10 +92,9 @@ class Board : public FileTest {
   SElectricalNet* e1 = nullptr;
 };
 
-// Outputs pair with inputs, bidirectional pins with each other but never
-// with themselves, types 7, 8 drive and 4 does both; ignored and incomplete
-// pins, nets in an electrical net and constant-voltage nets get nothing.
+// Bidirectional pins pair with each other, never themselves; 7, 8 drive, 4 does both.
 TEST_F(Board, PairNamesAndCounts) {
+  EXPECT_EQ(SaveOf(session), ReadFile(TestData("pairs.tvn"))) << "restored twice, the board saves as its file";
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0) << "EQ reaches the bound";
   EXPECT_EQ(Sorted(PairsOf(m1, "N1")), (Strings{"U1.3->U2.7", "U1.3->U3.1"}));
   EXPECT_EQ(PairsOf(m1, "BI"), (Strings{"U1.5->U2.5", "U2.5->U1.5"}));
@@ -122,9 +106,8 @@ TEST_F(Board, PairNamesAndCounts) {
   EXPECT_TRUE(Net(m1, "BI")->GetAllPinPairs().empty()) << "the net scalar only lists them";
 }
 
-// A net scalar needs drivers x receivers below the bound. An electrical
-// net gathers across its members and pairs at most the bound, yet counts
-// each member's call that ends at or above it as a failure.
+// A net scalar needs drivers x receivers below the bound; an electrical net pairs
+// at most the bound, yet fails for each member whose gathering reaches it.
 TEST_F(Board, Bounds) {
   EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax + 1), 1);
   EXPECT_EQ(PairsOf(m1, "EQ").size(), 10u);
@@ -136,31 +119,20 @@ TEST_F(Board, Bounds) {
     return en;
   };
   SElectricalNet* eq = over("EQE", {"EQ"});
-  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(eq, kMax), 0);
-  EXPECT_EQ(eq->GetAllDriverReceiverPairs().size(), 10u);
-  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(over("EQ11", {"EQ"}), kMax + 1), 1);
-
+  EXPECT_TRUE(m2->CreateElectricalNetDriverReceiverPairs(eq, kMax) == 0 && eq->GetAllDriverReceiverPairs().size() == 10u);
   // BI gives 2 x 2 (below 6), then E1b brings 2 x 3.
   SElectricalNet* both = over("BOTH", {"E1b", "BI"});
   EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(both, 6), 0);
-  EXPECT_EQ(Sorted(Names(both->GetAllDriverReceiverPairs())),
-            (Strings{"U1.5->U2.5", "U1.5->U3.40", "U2.5->U1.5", "U2.5->U3.40"}));
+  EXPECT_EQ(Sorted(Names(both->GetAllDriverReceiverPairs())), (Strings{"U1.5->U2.5", "U1.5->U3.40", "U2.5->U1.5", "U2.5->U3.40"}));
   EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(over("SEVEN", {"E1b", "BI"}), 7), 1);
-  // At 2, BI fills both counts (failing), E1b adds nothing (failing), and
-  // 2 x 2 is above the bound.
+  // At 2, BI fills both counts, E1b adds nothing (both failing), 2 x 2 is above.
   SElectricalNet* full = over("FULL", {"E1b", "BI"});
-  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(full, 2), 0);
-  EXPECT_TRUE(full->GetAllDriverReceiverPairs().empty());
-  // E1b's and E1a's receivers fill 2 before E1a's driver is read: nothing
-  // to pair and no failure; without any driver likewise.
+  EXPECT_TRUE(m2->CreateElectricalNetDriverReceiverPairs(full, 2) == 0 && full->GetAllDriverReceiverPairs().empty());
+  // E1b's and E1a's receivers fill 2 before E1a's driver is read: no pair, no failure.
   SElectricalNet* early = over("EARLY", {"E1a", "E1b"});
-  EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(early, 2), 1);
-  EXPECT_TRUE(early->GetAllDriverReceiverPairs().empty());
-  EXPECT_EQ(m2->CreateAllDriverReceiverPairs(kMax), 0);
-  EXPECT_EQ(PairsOf(m2, "EQ"), Strings{}) << "the net scalar alone is not paired at 10";
+  EXPECT_TRUE(m2->CreateElectricalNetDriverReceiverPairs(early, 2) == 1 && early->GetAllDriverReceiverPairs().empty());
   EXPECT_EQ(m2->CreateElectricalNetDriverReceiverPairs(nullptr, kMax), 0);
-  // A bound of 0 or below gathers nothing and fails; INT_MAX needs no more
-  // room than the pins there are.
+  // A bound of 0 or below fails; INT_MAX needs no more room than the pins.
   for (int max : {0, INT_MIN}) {
     EXPECT_TRUE(!m1->CreateAllDriverReceiverPairs(max) && Net(m1, "N1")->GetAllDriverReceiverPairs().empty()) << max;
     EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, max), 0) << max;
@@ -169,9 +141,7 @@ TEST_F(Board, Bounds) {
   EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, INT_MAX), 1);
 }
 
-// Rebuilding only unlinks the old pairs: they stay pin pairs of the
-// module, and the new pairs take over their names. Nets no longer paired
-// lose what they listed.
+// Rebuilding unlinks the old pairs (still the module's); new ones take their names.
 TEST_F(Board, RebuildKeepsOldPairs) {
   m1->CreateAllDriverReceiverPairs(kMax);
   SPinPair* old = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
@@ -179,28 +149,22 @@ TEST_F(Board, RebuildKeepsOldPairs) {
   Net(m1, "E1a")->InsertDriverReceiverPair(old);
   Net(m1, "VCC")->InsertDriverReceiverPair(old);
   const std::size_t before = m1->GetAllPinPairs().size();
-  EXPECT_EQ(m1->CreateAllDriverReceiverPairs(kMax), 0);
-  EXPECT_EQ(m1->GetAllPinPairs().size(), before + 7);
+  EXPECT_TRUE(m1->CreateAllDriverReceiverPairs(kMax) == 0 && m1->GetAllPinPairs().size() == before + 7);
   EXPECT_TRUE(m1->GetAllPinPairs().contains(old) && PinsOf(old) == (Strings{"U2.5", "U1.5"}));
   SPinPair* now = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
-  EXPECT_TRUE(now && now != old && Net(m1, "BI")->HasDriverReceiverPair(now));
-  EXPECT_FALSE(Net(m1, "BI")->HasDriverReceiverPair(old));
+  EXPECT_TRUE(now && now != old && Net(m1, "BI")->HasDriverReceiverPair(now) && !Net(m1, "BI")->HasDriverReceiverPair(old));
   EXPECT_TRUE(Net(m1, "E1a")->GetAllDriverReceiverPairs().empty() && Net(m1, "VCC")->GetAllDriverReceiverPairs().empty());
   EXPECT_FALSE(SaveOf(session).empty()) << "old and new pairs save";
 }
 
-// An electrical net comes over by the names of its net scalars, with its
-// attributes and constraint instances always; its pairs are copied by
-// part instance and pin names with their pins in the other order.
+// An electrical net comes over by its net scalars' names, its pairs by pin names.
 TEST_F(Board, CopyElectricalNets) {
   SPinPair* src = SPinPair::Cast(m1->GetCollection("U1.40->U2.40"));
-  ASSERT_NE(src, nullptr);
   src->SetAttribute("W", "5");
   src->SetConstraint("C", "7", 1);
   m2->CopyElectricalNets(m1, true, false);
   SElectricalNet* e = m2->GetElectricalNet("E1");
-  ASSERT_NE(e, nullptr);
-  EXPECT_TRUE(!m2->HasCollection("EMISS") && m2->GetAllElectricalNets().size() == 1) << "ONLY1 is missing in M2";
+  ASSERT_TRUE(e && !m2->HasCollection("EMISS") && m2->GetAllElectricalNets().size() == 1) << "ONLY1 is missing in M2";
   EXPECT_TRUE(e->HasNetScalar(Net(m2, "E1a")) && e->HasNetScalar(Net(m2, "E1b")) && e->GetAllNetScalars().size() == 2);
   EXPECT_EQ(Net(m2, "E1a")->GetElectricalNet(), nullptr) << "the scalar's reference is the caller's";
   CString text;
@@ -215,22 +179,19 @@ TEST_F(Board, CopyElectricalNets) {
   EXPECT_TRUE(copy->GetAttribute("W", text) && text == "5");
   EXPECT_EQ(copy->GetConstraint("C", text), 0) << "constraints not asked for";
 
-  EXPECT_EQ(m2->CopyElectricalNet(e1, true, true), nullptr) << "E1 is taken now";
-  EXPECT_EQ(m2->CopyElectricalNet(nullptr, true, true), nullptr);
-  const std::size_t collections = m2->GetAllCollections().size();
+  EXPECT_FALSE(m2->CopyElectricalNet(e1, true, true) || m2->CopyElectricalNet(nullptr, true, true)) << "E1 is taken";
+  const std::size_t mine = m1->GetAllCollections().size(), theirs = m2->GetAllCollections().size();
   m2->CopyElectricalNets(nullptr, true, true);
   m1->CopyElectricalNets(m1, true, true);
-  EXPECT_EQ(m2->GetAllCollections().size(), collections);
+  EXPECT_TRUE(m1->GetAllCollections().size() == mine && m2->GetAllCollections().size() == theirs);
 }
 
-// A pin pair comes over only whole: two port instance scalars first in its
-// list, each with a counterpart here, under a name not yet taken. A net
-// scalar's pairs go to the same-named stand-alone net scalar.
+// A pin pair comes over only whole: two port instance scalars heading its list,
+// each with a counterpart here, under a free name.
 TEST_F(Board, CopyPinPairs) {
   m1->CreateAllDriverReceiverPairs(kMax);
   SPinPair* bi = SPinPair::Cast(m1->GetCollection("U2.5->U1.5"));
-  ASSERT_NE(bi, nullptr);
-  EXPECT_EQ(m1->CopyPinPair(bi, false, false), nullptr) << "its own name";
+  ASSERT_TRUE(bi && !m1->CopyPinPair(bi, false, false)) << "its own name";
   SPinPair* single = m1->CreatePinPair("single");
   single->InsertPin(*bi->GetAllPins().begin());
   SPinPair* virt = m1->CreatePinPair("virtual");
@@ -239,8 +200,7 @@ TEST_F(Board, CopyPinPairs) {
   EXPECT_FALSE(m2->CopyPinPair(single, false, false) || m2->CopyPinPair(virt, false, false) ||
                m2->CopyPinPair(nullptr, false, false));
   ASSERT_TRUE(m2->RemovePartInstance("U2"));
-  EXPECT_EQ(m2->CopyPinPair(bi, false, false), nullptr) << "U2 is not indexed in M2";
-  EXPECT_FALSE(m2->HasCollection("U2.5->U1.5"));
+  EXPECT_FALSE(m2->CopyPinPair(bi, false, false) || m2->HasCollection("U2.5->U1.5")) << "U2 is not indexed in M2";
   ASSERT_TRUE(m2->SetPartInstance("U2", SPartInstance::Cast(m2->GetCellInstance("U2"))));
 
   const std::size_t pairs = m2->GetAllPinPairs().size();
@@ -256,9 +216,8 @@ TEST_F(Board, CopyPinPairs) {
   EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
 }
 
-// Memory running out at any step of pairing gives 0, and every pair a net
-// lists is whole. Arrays too large for the pools come from the heap itself:
-// when either cannot be had, nothing changes and every net keeps its pairs.
+// Memory running out while pairing gives 0 and whole pairs; without either
+// array too large for the pools (from the heap) nothing changes.
 TEST_F(Board, PairingUnderExhaustion) {
   bool failedOnce = false;
   for (long n = 1; n < 60; ++n) {
@@ -271,7 +230,8 @@ TEST_F(Board, PairingUnderExhaustion) {
   EXPECT_TRUE(failedOnce);
 
   SNetScalar* wide = m1->CreateNetScalar("WIDE");
-  SPartInstance* u9 = Place(m1, "U9", chip, "U9");
+  SPartInstance* u9 = m1->CreatePartInstance("U9", chip);
+  u9->SetRefDes("U9");
   for (int i = 0; i <= 40; ++i) Connect(wide, u9, std::to_string(i).c_str(), i ? 1 : 2);
   ASSERT_EQ(m1->CreateAllDriverReceiverPairs(100), 1);
   const Strings n1 = PairsOf(m1, "N1"), w = PairsOf(m1, "WIDE");
@@ -281,17 +241,12 @@ TEST_F(Board, PairingUnderExhaustion) {
   for (long n : {1, 2}) {
     FailAfter fail(n);
     EXPECT_EQ(m1->CreateAllDriverReceiverPairs(100), 0) << n;
-    EXPECT_TRUE(PairsOf(m1, "WIDE") == w && w.size() == 40 && PairsOf(m1, "N1") == n1) << n;
-    EXPECT_EQ(m1->GetAllPinPairs().size(), pairs) << n;
+    EXPECT_TRUE(PairsOf(m1, "WIDE") == w && w.size() == 40 && PairsOf(m1, "N1") == n1 && m1->GetAllPinPairs().size() == pairs) << n;
     tavrin::HeapFailAfter(n);
     EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(en, 100), 0) << n;
     EXPECT_TRUE(en->GetAllDriverReceiverPairs().empty());
   }
-  EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(en, 100), 1);
-  EXPECT_EQ(en->GetAllDriverReceiverPairs().size(), 40u);
+  EXPECT_TRUE(m1->CreateElectricalNetDriverReceiverPairs(en, 100) == 1 && en->GetAllDriverReceiverPairs().size() == 40u);
 }
-
-// The board restored twice saves as its file (the other tests pair it).
-TEST_F(Board, SavedBoard) { EXPECT_EQ(SaveOf(session), ReadFile(TestData("pairs.tvn"))); }
 
 }  // namespace

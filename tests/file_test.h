@@ -1,6 +1,4 @@
-// Helpers of the tests that take a whole session through files: a recorder
-// of what a save writes (through the inspector's save walk), a session
-// fixture that saves and restores bytes, and edits of a golden file.
+// Helpers of the tests that take whole sessions through files.
 #ifndef TAVRIN_TESTS_FILE_TEST_H
 #define TAVRIN_TESTS_FILE_TEST_H
 
@@ -22,8 +20,7 @@ namespace tavrin_test {
 typedef std::vector<std::pair<int, std::string>> Edits;
 typedef std::vector<std::string> Strings;
 
-// A golden file of tests/data with lines replaced (numbered from 1, as an
-// editor shows them; the data begins on line 8).
+// A golden file with lines replaced (numbered as an editor shows them; data begins on line 8).
 inline std::string Edited(const std::string& name, const Edits& edits) {
   return Reframe(ReadFile(TestData(name)), [&edits](std::vector<std::string>& data) {
     for (const auto& e : edits) data.at(e.first - 8) = e.second;
@@ -34,20 +31,6 @@ template <class T>
 Strings Names(const RelLinkedList<T*>& list) {
   Strings out;
   for (auto it = list.begin(); it != list.end(); ++it) out.push_back((*it)->GetName());
-  return out;
-}
-
-template <class V>
-Strings Keys(const RelMap<CharM, V>& map) {
-  Strings out;
-  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first.c_str());
-  return out;
-}
-
-template <class V>
-std::vector<int> Numbers(const RelMap<int, V>& map) {
-  std::vector<int> out;
-  for (auto it = map.begin(); it != map.end(); ++it) out.push_back(it->first);
   return out;
 }
 
@@ -66,17 +49,15 @@ inline std::size_t LineOf(const Strings& lines, const std::string& text, std::si
   return 0;
 }
 
-// Empties the free cells of a session heap, so that the next allocation of
-// any size goes to the heap itself (and FailAfter can refuse it).
+// Empties the heap's free cells, so every allocation reaches the heap (and FailAfter).
 inline void Starve(HANDLEMA* heap) {
   heap->listNodeFree = nullptr;
   heap->mapNodeFree = nullptr;
   for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
 }
 
-// Calls `create` with the first, second, ... heap allocation refused until
-// it succeeds; each failing call must return false and leave what `state`
-// describes unchanged. Returns the number of failing calls.
+// Calls `create` with the n-th heap allocation refused, n = 1, 2, ... until it
+// succeeds; each failure must return false and keep `state()`. Returns the failures.
 template <class Create, class State>
 int EachFailure(HANDLEMA* heap, Create create, State state) {
   for (int n = 1; n < 50; ++n) {
@@ -94,35 +75,27 @@ int EachFailure(HANDLEMA* heap, Create create, State state) {
   return 0;
 }
 
-// The object table of a saved file with the class of index `index` (from
-// 1) replaced, re-encoded and reframed.
+// A saved file with the class of object index `index` (from 1) replaced.
 inline std::string WithClass(const std::string& file, std::size_t index, const std::string& cls) {
-  const std::size_t at = file.find("@@@@\n");
-  std::vector<std::string> lines;
-  std::istringstream in(file.substr(at));
+  Strings lines, names, classes, table;
+  std::istringstream in(file.substr(file.find("@@@@\n")));
   for (std::string l; std::getline(in, l);) lines.push_back(l);
-  Strings names, classes;
   for (std::size_t i = 2; i < lines.size(); ++i) {
     const std::string& l = lines[i];
     if (!l.empty() && std::isdigit(static_cast<unsigned char>(l[0]))) classes.push_back(names.at(std::stoul(l)));
     else names.push_back(l), classes.push_back(l);
   }
   classes.at(index - 1) = cls;
-  std::string table = "@@@@\n" + lines.at(1) + "\n";
-  Strings seen;
+  names.clear();
   for (const std::string& c : classes) {
-    std::size_t k = std::find(seen.begin(), seen.end(), c) - seen.begin();
-    table += (k < seen.size() ? std::to_string(k) : c) + "\n";
-    if (k == seen.size()) seen.push_back(c);
+    std::size_t k = std::find(names.begin(), names.end(), c) - names.begin();
+    table.push_back(k < names.size() ? std::to_string(k) : c);
+    if (k == names.size()) names.push_back(c);
   }
-  char end[16];
-  std::snprintf(end, sizeof end, "%06zu", at + table.size());
-  std::string out = file.substr(0, at) + table;
-  return out.replace(22, 6, end);  // the end position, after "YO", "12", "VV", "33199" and the table's
+  return Frame(DataLines(file), table, std::stol(lines.at(1)));
 }
 
-// Everything a save would write of a session, with objects as addresses:
-// equal for a session whose objects and fields are all as they were.
+// Everything a save would write, objects as addresses: equal while nothing changed.
 class Recorder : public tool::TraceSink {
  public:
   std::string text;
@@ -137,9 +110,8 @@ class Recorder : public tool::TraceSink {
 
 class FileTest : public SessionTest {
  protected:
-  // The session as a save sees it. A read, failed or not, overwrites the
-  // value that every design element record carries, so that is put back
-  // first by a file that holds 0 there.
+  // The session as a save sees it (after a read of a file holding 0 in the value
+  // that every design element record carries and any read overwrites).
   std::string Fingerprint(SSession* s) {
     SSession* scratch = AllocSession();
     EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);
@@ -152,12 +124,11 @@ class FileTest : public SessionTest {
     EXPECT_EQ(s->Save(dir.File("saved").c_str()), 1);
     return ReadFile(dir.File("saved"));
   }
-  // Restores the bytes into `into`; 0 or 1.
   int Restore(SSession* into, const std::string& bytes) {
     WriteFile(dir.File("in"), bytes);
     return tavrin::SessionFiles::Restore(*into, dir.File("in").c_str(), nullptr, false);
   }
-  // A new session restored from the bytes (the test fails when it does not read).
+  // A new session restored from the bytes (which must read).
   SSession* Restored(const std::string& bytes) {
     SSession* s = AllocSession();
     sessions.emplace_back(s);
@@ -166,6 +137,22 @@ class FileTest : public SessionTest {
   }
   ScratchDir dir;
   std::vector<std::unique_ptr<SSession>> sessions;
+};
+
+// A project "P" with the designs "top" and "chip" and a module "M1" of top.
+class SceneTest : public FileTest {
+ protected:
+  void SetUp() override {
+    FileTest::SetUp();
+    project = session->CreateProject("P");
+    top = project->CreateDesignCell("top");
+    chip = project->CreateDesignCell("chip");
+    m = top->CreateModule("M1");
+    ASSERT_NE(m, nullptr);
+  }
+  SProject* project = nullptr;
+  SCell *top = nullptr, *chip = nullptr;
+  SModule* m = nullptr;
 };
 
 }  // namespace tavrin_test

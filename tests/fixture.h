@@ -1,5 +1,4 @@
-// Shared test fixtures: a live session deleted after each test, and a scratch
-// folder for files a test writes.
+// Shared test fixtures: a session per test, scratch folders, file helpers.
 #ifndef TAVRIN_TESTS_FIXTURE_H
 #define TAVRIN_TESTS_FIXTURE_H
 
@@ -24,7 +23,6 @@ namespace tavrin_test {
 
 typedef std::vector<std::string> Lines;
 
-// A fresh session per test.
 class SessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -38,8 +36,7 @@ class SessionTest : public ::testing::Test {
   HANDLEMA* heap = nullptr;
 };
 
-// As SessionTest, with `heap` null (the general allocator) when the
-// parameter is false.
+// As SessionTest, with `heap` null (the general allocator) when the parameter is false.
 class SessionHeapOrNot : public SessionTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
@@ -48,8 +45,7 @@ class SessionHeapOrNot : public SessionTest, public ::testing::WithParamInterfac
   }
 };
 
-// Makes the n-th following private-heap allocation fail, for the life of
-// the guard (the hook is cleared afterwards whether or not it fired).
+// Makes the n-th following private-heap allocation fail while the guard lives.
 class FailAfter {
  public:
   explicit FailAfter(long n) { tavrin::HeapFailAfter(n); }
@@ -68,8 +64,7 @@ struct Counts {
 // Bytes held by the private heap behind a session record.
 inline std::size_t HeapBytes(const HANDLEMA* heap) { return tavrin::HeapBytesInUse(heap->heap); }
 
-// Runs `body` in a child process after `setup` (limits, an alarm): the
-// child's exit status, or 128 + the signal that ended it.
+// Runs `body` in a child after `setup`: its exit status, or 128 + the signal that ended it.
 template <class Setup, class F>
 int InChild(Setup setup, F body) {
   std::fflush(stdout);
@@ -124,9 +119,8 @@ inline std::vector<std::string> ListDir(const std::string& path) {
   return names;
 }
 
-// A whole file around data lines and class lines (classes[i] is the class
-// of index i + 1, a number names an earlier name again), header positions
-// patched in; `count` overrides the table's entry count.
+// A whole file around data and class lines (classes[i] is the class of index
+// i + 1; a number repeats an earlier name); `count` overrides the entry count.
 inline std::string Frame(const std::vector<std::string>& data, const std::vector<std::string>& classes,
                          long count = -1) {
   std::string body, tail = "@@@@\n" + std::to_string(count >= 0 ? count : long(classes.size()) + 1) + "\n";

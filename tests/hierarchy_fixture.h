@@ -1,17 +1,4 @@
-// The design hierarchy board, saved as tests/data/hierarchy.tvn: project
-// "P" (units "mm", file "f") with the designs "leaf" and "board" (the top
-// cell, client flags 4).
-//   leaf: interface (id 11) with scalars A (type 2, global, id 12) and B,
-//     bus D (size 4) and bundle K, A swapping with B; member slot 2 "S2" of
-//     board; the connectivity view "lc" (id 13). Instantiated three times.
-//   board: global ports VCC and bundle PWR; member slot 1 of leaf, aggregate
-//     slot S2; the schematic view "sch" (id 14, the default) and the
-//     connectivity view "conn" (id 15, module instance M1 of leaf, id 26).
-//   sch: instances U1 (id 21; port instances A (id 22), D, K; slot instance
-//     2 (id 23) filled by U2) and U2 of leaf; nets N1 (global, constant 1.5
-//     V; segments seg and seg2, node P1), N2, buses NB (ranges r0 keying
-//     NB0, r1) and NB0, bundle NK; configuration "cfg" (id 25) selecting lc
-//     for U1; sheet 1 (number 7, id 24) holding U1 and N1.
+// The builders of golden files; the ids given with WithId find their records.
 #ifndef TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 #define TAVRIN_TESTS_HIERARCHY_FIXTURE_H
 
@@ -24,8 +11,7 @@
 
 namespace tavrin_test {
 
-// A saved file with its data lines edited and the header positions made to
-// fit again (the header is 37 bytes whatever the positions).
+// A saved file with its data lines edited and the header positions fitted again.
 inline std::string Reframe(const std::string& file, const std::function<void(std::vector<std::string>&)>& edit) {
   std::vector<std::string> all;
   std::istringstream in(file);
@@ -50,6 +36,7 @@ T* WithId(T* o, long id) {
   return IdSetter<T>::Set(o, id);
 }
 
+// tests/data/hierarchy.tvn: the design hierarchy.
 struct HierarchyBoard {
   explicit HierarchyBoard(SSession* s) {
     SProject* project = s->CreateProject("P");
@@ -174,11 +161,7 @@ struct HierarchyBoard {
   SConfiguration* cfg;
 };
 
-// tests/data/contexts.tvn: project P with constraint WIDTH (written after
-// the designs) and design c, whose connectivity view r (id 5) holds
-// contexts K1 (id 31; properties P1 (id 41, string "a"), then P2 (id 42))
-// and K2 (id 32; attributes W (id 51, integer 7), then W (id 52); constraint
-// instance CI (id 61) of WIDTH).
+// tests/data/contexts.tvn: contexts; the constraint is written after the designs.
 struct ContextSession {
   explicit ContextSession(SSession* s) {
     project = s->CreateProject("P");

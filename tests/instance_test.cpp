@@ -1,35 +1,17 @@
-// Cell instances, port instances, slots and slot instances: operations on
-// the shared board, instance counts, deletion, repeated slot numbers in a file.
+// Cell, port and slot instances; memory running out in the model's creates.
 #include <climits>
 #include <functional>
 #include <set>
+#include <sstream>
 
 #include "file_test.h"
 
 using namespace tavrin_test;
 
-namespace {
+using InstanceTest = FileTest;
 
-typedef std::vector<std::string> Lines;
-
-class InstanceTest : public FileTest {
- protected:
-  // Restores bytes into a new session; a failure must leave it empty.
-  int RestoreBytes(const std::string& bytes, SSession*& into) {
-    into = AllocSession();
-    int r = Restore(into, bytes);
-    EXPECT_TRUE(r || into->GetAllProjects().empty());
-    return r;
-  }
-  SCellInstance* U1(SSession* s) {
-    return s->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
-  }
-};
-
-}  // namespace
-
-// SetCell moves one count; a null cell is refused; destroying an instance
-// drops it from configurations, uncounts it and deletes it with its children.
+// SetCell moves one count; destroying an instance drops it from
+// configurations and sheets (a save would meet it there) and uncounts it.
 TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   HierarchyBoard h(session);
   EXPECT_TRUE(h.u1->SetCell(h.board));
@@ -37,21 +19,20 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
                h.sch->CreateGenericCellInstance("x", nullptr) || h.sch->HasCellInstance("x"));
   EXPECT_TRUE(h.u1->GetCell() == h.board && h.leaf->GetInstanceCount() == 2 && h.board->GetInstanceCount() == 1);
   SConfiguration* c = h.sch->CreateConfiguration("c");
-  EXPECT_TRUE(c->SetSelectedRepresentation(h.u1, h.sch) && c->SetSelectedRepresentation(h.u2, h.sch));
-  EXPECT_TRUE(h.sch->DestroyCellInstance("U1"));  // under ASan: nothing read after it is freed
-  EXPECT_EQ(h.board->GetInstanceCount(), 0);
+  SSchematicSheet* sheet = h.sch->GetSchematicSheet(1);
+  ASSERT_TRUE(c->SetSelectedRepresentation(h.u1, h.sch) && c->SetSelectedRepresentation(h.u2, h.sch) &&
+              sheet->InsertGenericCellInstance(h.u2) && h.sch->CreateSchematicSheet(2)->InsertGenericCellInstance(h.u1));
+  EXPECT_TRUE(h.sch->DestroyCellInstance("U1") && h.board->GetInstanceCount() == 0);  // ASan: no read after the free
   EXPECT_FALSE(c->HasSelectedRepresentation(h.u1) || h.cfg->HasSelectedRepresentation(h.u1) ||
                h.sch->DestroyCellInstance("U1"));
-  EXPECT_TRUE(c->HasSelectedRepresentation(h.u2));
+  EXPECT_TRUE(c->HasSelectedRepresentation(h.u2) && h.sch->GetSchematicSheet(2)->GetAllGenericCellInstances().empty());
+  EXPECT_EQ(Items(sheet->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
   EXPECT_EQ(Items(h.sch->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
 }
 
-// Numbers take over entries; Create2 moves a slot instance in (null is
-// ignored); aggregate entries refuse a taken representation; empty gate
-// texts fall back to the member instance. A slot instance is held by one
-// entry: entering it under another number, or in another cell instance,
-// takes it out of the entry it had, so the board still saves as a file that
-// restores and each owner deletes only its own.
+// Numbers take over entries; Create2 moves a slot instance in; empty gate texts
+// fall back to the member instance. A slot instance entered anew leaves the
+// entry it had, so the board saves, restores, and each owner deletes its own.
 TEST_F(InstanceTest, SlotInstances) {
   {
     HierarchyBoard h(session);
@@ -84,10 +65,7 @@ TEST_F(InstanceTest, SlotInstances) {
   EXPECT_TRUE(h.sch->DestroyCellInstance("U2") && h.sch->DestroyCellInstance("U1"));
 }
 
-// Outside any session owners delete what they own: every kind list's port
-// instances (a taken-over name too), ranges with bounds, slot instances
-// where they were entered last, whichever owner goes first; the sanitizers
-// report a leak, a read after free or a double delete.
+// Outside a session slot instances go with the owner they were entered in last.
 TEST(InstanceHeapless, DeletesOwnedChildren) {
   for (bool otherFirst : {false, true}) {
     SGenericCellInstance* ci = new SGenericCellInstance();
@@ -109,79 +87,101 @@ TEST(InstanceHeapless, DeletesOwnedChildren) {
   }
 }
 
-namespace {
-// The file of an instance u1 whose slot instances k0, k1, ... are numbered
-// 1000000, 1000001, ...; `key(i)` then replaces the i-th number in file
-// order (newest first).
-std::string SlotFile(const std::string& path, int n, const std::function<std::string(int)>& key) {
-  SSession* s = AllocSession();
-  SCell* leaf = s->CreateProject("p")->CreateDesignCell("leaf");
-  SCellInstance* u1 = s->GetProject("p")->CreateDesignCell("top")->CreateConnectivityRepresentation("conn")
-                          ->CreateGenericCellInstance("u1", leaf);
-  for (int i = 0; i < n; ++i) u1->CreateMemberSlotInstanceSlotInstance(1000000 + i)->SetName(("k" + std::to_string(i)).c_str());
-  EXPECT_EQ(s->Save(path.c_str()), 1);
-  delete s;
-  return Reframe(ReadFile(path), [&key](Lines& data) {
-    int seen = 0;
-    for (std::string& l : data)
-      if (atol(l.c_str()) >= 1000000 && atol(l.c_str()) < 2000000) l = key(seen++);
-  });
-}
-}  // namespace
-
 // A repeated number moves the later slot instance to the first free number
 // above the run it hits; a number that cannot move up is damage.
 TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
+  // The file of u1 with slot instances k0, k1, ... numbered from 1000000; the
+  // i-th number in file order (newest first) becomes `key(i)`.
+  auto file = [this](int n, const std::function<std::string(int)>& key) {
+    SSession* s = AllocSession();
+    sessions.emplace_back(s);
+    SProject* p = s->CreateProject("p");
+    SCell* leaf = p->CreateDesignCell("leaf");
+    SCellInstance* u1 = p->CreateDesignCell("top")->CreateConnectivityRepresentation("conn")->CreateGenericCellInstance("u1", leaf);
+    for (int i = 0; i < n; ++i) u1->CreateMemberSlotInstanceSlotInstance(1000000 + i)->SetName(("k" + std::to_string(i)).c_str());
+    return Reframe(SaveOf(s), [&key](Lines& data) {
+      int seen = 0;
+      for (std::string& l : data)
+        if (atol(l.c_str()) >= 1000000 && atol(l.c_str()) < 2000000) l = key(seen++);
+    });
+  };
+  auto u1 = [this](const std::string& bytes) {
+    return Restored(bytes)->GetProject("p")->GetDesign("top")->GetRepresentation("conn")->GetCellInstance("u1");
+  };
   const char* keys[] = {"5", "5", "6", "5"};
-  SSession* s2;
-  ASSERT_EQ(RestoreBytes(SlotFile(dir.File("small"), 4, [&keys](int i) { return keys[i]; }), s2), 1);
-  for (int n = 5; n <= 8; ++n) EXPECT_EQ(U1(s2)->GetMemberSlotInstance(n)->GetName()[1], '0' + 8 - n);
-  delete s2;
-  ASSERT_EQ(RestoreBytes(SlotFile(dir.File("many"), 3000, [](int) { return std::string("2"); }), s2), 1);
+  SCellInstance* u = u1(file(4, [&keys](int i) { return keys[i]; }));
+  for (int n = 5; n <= 8; ++n) EXPECT_EQ(u->GetMemberSlotInstance(n)->GetName()[1], '0' + 8 - n);
+  u = u1(file(3000, [](int) { return std::string("2"); }));
   std::set<int> taken;
   std::set<SSlotInstance*> distinct;
-  for (auto it = U1(s2)->GetAllMemberSlotInstances().begin(); it != U1(s2)->GetAllMemberSlotInstances().end(); ++it) {
+  for (auto it = u->GetAllMemberSlotInstances().begin(); it != u->GetAllMemberSlotInstances().end(); ++it) {
     taken.insert(it->first);
     distinct.insert(it->second);
   }
   EXPECT_TRUE(taken.size() == 3000 && *taken.begin() == 2 && *taken.rbegin() == 3001 && distinct.size() == 3000);
-  delete s2;
-
-  EXPECT_EQ(RestoreBytes(SlotFile(dir.File("max"), 2, [](int) { return std::string("2147483647"); }), s2), 0);
-  delete s2;
-  ASSERT_EQ(RestoreBytes(SlotFile(dir.File("min"), 2, [](int) { return std::string("-2147483648"); }), s2), 1);
-  EXPECT_TRUE(U1(s2)->HasMemberSlotInstance(INT_MIN) && U1(s2)->HasMemberSlotInstance(INT_MIN + 1));
-  delete s2;
+  EXPECT_EQ(Restore(session, file(2, [](int) { return std::string("2147483647"); })), 0);
+  EXPECT_TRUE(session->GetAllProjects().empty());
+  u = u1(file(2, [](int) { return std::string("-2147483648"); }));
+  EXPECT_TRUE(u->HasMemberSlotInstance(INT_MIN) && u->HasMemberSlotInstance(INT_MIN + 1));
 }
 
-// Memory running out in a Create returns null and leaves nothing behind.
+// Memory running out in any Create or setter of the model leaves every list,
+// map and value as it was (a listed child leaves its list; a held value stays).
 TEST_F(InstanceTest, CreateUnderExhaustion) {
-  for (long k = 1; k < 12; ++k) {
-    SSession* s = AllocSession();
-    SCellInstance* ci = new (s->GetHeap()) SModuleInstance();
-    SPortInstanceScalar* p;
-    SSlotInstance* si;
-    {
-      FailAfter fail(k);
-      p = ci->CreatePortInstanceScalar("A");
-      si = ci->CreateMemberSlotInstanceSlotInstance(3);
-    }
-    EXPECT_EQ(ci->GetPortInstance("A"), p);
-    EXPECT_EQ(ci->GetAllPortInstanceScalars().size(), p ? 1u : 0u);
-    EXPECT_EQ(ci->GetMemberSlotInstance(3), si);
-    delete s;
-  }
-  // The physical node and connector pin instance share a block made on the
-  // first set: refused, the set fails and the instance keeps no reference.
-  SSession* s = AllocSession();
-  SPortInstanceScalar* p = (new (s->GetHeap()) SModuleInstance())->CreatePortInstanceScalar("A");
-  auto* node = reinterpret_cast<SPhysicalNode*>(p);  // only compared, never used
-  Starve(s->GetHeap());
-  {
-    FailAfter fail(1);
-    EXPECT_FALSE(p->SetPhysicalNode(node));
-  }
-  EXPECT_TRUE(p->GetPhysicalNode() == nullptr && p->GetConnectorPinInstance() == nullptr && p->SetPhysicalNode(nullptr));
-  EXPECT_TRUE(p->SetPhysicalNode(node) && p->GetPhysicalNode() == node && p->GetConnectorPinInstance() == nullptr);
-  delete s;
+  SCellInstance* ci = new (heap) SModuleInstance();
+  SPortInstanceScalar* p = nullptr;
+  auto* node = reinterpret_cast<SPhysicalNode*>(ci);  // only compared, never used
+  SPackageLibrary* pkgs = session->CreatePackageLibrary("pkgs");
+  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
+  SPackage* pkg = pkgs->CreatePackage("pkg");
+  SPadStack* ps = pads->CreatePadStack("ps");
+  SPad* pad = ps->CreatePad(1);
+  ASSERT_TRUE(pad && ps->CreateXExtentValUnitlessValue() && pad->CreateYValUnitlessValue());
+  SLayout* layout = new (heap) SLayout();
+  SStackUp* su = (new (heap) SLayout())->CreateStackUp();
+  SLayer* l = su->CreateLayer(1);
+  SSignalRegion* sr = l->CreateSignalRegion("S");
+  SPowerPlaneRegion* pp = l->CreatePowerPlaneRegion("P");
+  SObjectType* type = new (heap) SObjectType();
+  SObject *a = type->CreateObject("a"), *b = new (heap) SObject(), *none = nullptr;
+  auto state = [&] {
+    std::ostringstream o;
+    o << ci->GetAllPortInstanceScalars().size() << ci->GetPortInstance("A") << ci->GetAllMemberSlotInstances().size()
+      << ci->GetMemberSlotInstance(3) << (p ? p->GetPhysicalNode() : nullptr) << (p ? p->GetConnectorPinInstance() : nullptr)
+      << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size() << pads->GetAllPadStacks().size()
+      << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << pad->GetXVal() << pad->GetYVal()
+      << ' ' << layout->GetStackUp() << su->GetAllLayers().size() << l->GetAllRegions().size()
+      << l->GetAllSignalRegions().size() << l->GetAllPowerPlaneRegions().size() << l->GetAllInsulatorRegions().size()
+      << l->GetThicknessVal() << sr->GetTLFVal() << (pp->GetType() ? pp->GetType() : "")
+      << ' ' << type->GetObjectsCount() << a->GetObjectsCount();
+    return o.str();
+  };
+  const char* name = "a fairly long name or type, so that its text needs a block";
+  const std::pair<const char*, std::function<bool()>> creates[] = {
+      {"port instance", [&] { return (p = ci->CreatePortInstanceScalar("A")) != nullptr; }},
+      {"slot instance", [&] { return ci->CreateMemberSlotInstanceSlotInstance(3) != nullptr; }},
+      {"rare block", [&] { return p->SetPhysicalNode(node); }},
+      {"package", [&] { return pkgs->CreatePackage(name) != nullptr; }},
+      {"package pin", [&] { return pkg->CreatePackagePin() != nullptr; }},
+      {"pad stack", [&] { return pads->CreatePadStack(name) != nullptr; }},
+      {"pad", [&] { return ps->CreatePad(3) != nullptr; }},
+      {"held X extent", [&] { return ps->CreateXExtentValUnitlessValue() != nullptr; }},
+      {"Y extent", [&] { return ps->CreateYExtentValUnitlessValue() != nullptr; }},
+      {"pad X", [&] { return pad->CreateXValUnitlessValue() != nullptr; }},
+      {"held pad Y", [&] { return pad->CreateYValUnitlessValue() != nullptr; }},
+      {"stack-up", [&] { return layout->CreateStackUp() != nullptr; }},
+      {"layer", [&] { return su->CreateLayer(5) != nullptr; }},
+      {"signal region", [&] { return l->CreateSignalRegion(name) != nullptr; }},
+      {"power-plane region", [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }},
+      {"insulator region", [&] { return l->CreateInsulatorRegion(name) != nullptr; }},
+      {"thickness", [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }},
+      {"TLF", [&] { return sr->SetTLF(1, TAVRIN_UNIT_MIL); }},
+      {"power-plane type", [&] { pp->SetType(name); return !std::strcmp(pp->GetType(), name); }},
+      {"object", [&] { return type->AddObject(b) != nullptr; }},
+      {"object behind", [&] { return type->InsObject(b, a) != nullptr; }},
+      {"child object", [&] { return a->InsObject(b, none) != nullptr; }},
+      {"created child", [&] { return a->CreateObject("child") != nullptr; }},
+  };
+  for (const auto& create : creates) EXPECT_GT(EachFailure(heap, create.second, state), 0) << create.first;
+  EXPECT_TRUE(p->GetPhysicalNode() == node && !p->GetConnectorPinInstance() && p->SetPhysicalNode(nullptr));
 }

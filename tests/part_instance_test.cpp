@@ -1,36 +1,25 @@
-// Part instances and part pin instances: rotation and coordinates, EBD
-// pins, the passive and attribute rules, nets that reach a pin; records
-// (the older coordinate form, a pad stack of another class).
+// Part instances and part pin instances, and their records.
 #include <climits>
 
+#include "file_test.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
 
 namespace {
 
-class PartInstanceTest : public ElementTest {
+class PartInstanceTest : public SceneTest {
  protected:
   void SetUp() override {
-    ElementTest::SetUp();
-    project = session->CreateProject("P");
-    chip = project->CreateDesignCell("chip");
-    top = project->CreateDesignCell("top");
-    rep = top->CreateConnectivityRepresentation("conn");
-    u1 = rep->CreatePartInstance("U1", chip);
+    SceneTest::SetUp();
+    u1 = m->CreatePartInstance("U1", chip);
   }
-  SProject* project = nullptr;
-  SCell* chip = nullptr;
-  SCell* top = nullptr;
-  SConnectivityRepresentation* rep = nullptr;
   SPartInstance* u1 = nullptr;
 };
 
-// Whole degrees beyond a full turn are reduced keeping their sign; the most
-// negative int has no negation in 32 bits and is reduced in 64.
+// Degrees beyond a full turn are reduced keeping their sign; INT_MIN is reduced in 64 bits.
 TEST_F(PartInstanceTest, RotationAndCoordinates) {
-  const std::pair<int, int> cases[] = {{90, 90000},     {450, 90000},   {-450, -90000}, {360, 360000},
-                                       {-360, -360000}, {370, 10000},   {-370, -10000}, {720, 0},
+  const std::pair<int, int> cases[] = {{450, 90000},      {-450, -90000},     {360, 360000}, {720, 0},
                                        {INT_MAX, 127000}, {INT_MIN, -128000}};
   for (auto c : cases) {
     u1->SetRotation(c.first);
@@ -40,8 +29,7 @@ TEST_F(PartInstanceTest, RotationAndCoordinates) {
     u1->SetRotation1000(c.first);
     EXPECT_EQ(u1->GetRotation(), c.second) << c.first;
   }
-  // Coordinates convert as unitless values do, clamped to 32 bits; an
-  // unknown unit gives 0.
+  // Coordinates convert as unitless values, clamped to 32 bits; an unknown unit gives 0.
   SPartPinInstance* p = u1->CreatePartPinInstance("1");
   EXPECT_TRUE(u1->SetX(2.0, TAVRIN_UNIT_MIL) && u1->SetY(-1.5, TAVRIN_UNIT_MM));
   EXPECT_TRUE(p->SetX(3.0, TAVRIN_UNIT_MICRON) && p->SetY(1e30, TAVRIN_UNIT_INCH));
@@ -71,8 +59,7 @@ TEST_F(PartInstanceTest, IsPassive) {
   EXPECT_FALSE((new (heap) SPartInstance())->IsPassive());
 }
 
-// The instance's own string value wins; a value of another class counts as
-// none at its level; the cell is asked only when there is one.
+// The instance's own string value wins; a value of another class counts as none.
 TEST_F(PartInstanceTest, AttributeFallback) {
   chip->SetAttribute("VALUE", "10k");
   EXPECT_STREQ(u1->GetAttributeValue("VALUE")->GetValue(), "10k");
@@ -88,10 +75,9 @@ TEST_F(PartInstanceTest, AttributeFallback) {
   EXPECT_FALSE(u1->GetAttributeValue("N") || u1->GetAttributeValue(nullptr) || (new (heap) SPartInstance())->GetAttributeValue("VALUE"));
 }
 
-// A net reaches a pin when one of its port instances has a part pin instance
-// of that name on the part instance of that reference designator.
+// A net reaches a pin through a port instance's part pin instance and its refdes.
 TEST_F(PartInstanceTest, NetConnectsToPin) {
-  SNetScalar* net = rep->CreateNetScalar("N");
+  SNetScalar* net = m->CreateNetScalar("N");
   SPartPinInstance* p3 = u1->CreatePartPinInstance("3");
   SPortInstanceScalar* pis = u1->CreatePortInstanceScalar("3");
   SPortInstanceScalar* bare = u1->CreatePortInstanceScalar("4");
@@ -105,15 +91,14 @@ TEST_F(PartInstanceTest, NetConnectsToPin) {
   EXPECT_EQ(net->NetConnectsToPin("u1", "3") + net->NetConnectsToPin("U1", "4") + net->NetConnectsToPin(nullptr, "3"), 0);
 }
 
-// The record of a part instance (id 7, layer 2, "U5", 90 degrees, X 10, Y
-// -20) with one pin instance (id 8, drill "D", X 3), after the 15 lines of
-// the root reference and the empty design element and cell instance records.
+// The record of a part instance (layer 2, "U5", 90 degrees, X 10, Y -20) with
+// one pin instance (drill "D", X 3), after the 15 lines of the root reference
+// and the empty design element and cell instance records.
 class PartInstanceRecord : public PartInstanceTest {
  protected:
   static const std::size_t kHead = 15;
-  // Item by item: layer, RefDes, rotation, id, one pin instance (key,
-  // reference, design element record, overrides, four references, id, X, Y),
-  // X, Y.
+  // Layer, RefDes, rotation, id; a pin instance (key, reference, design element,
+  // overrides, four references, id, X, Y); X, Y.
   const Lines kTail = {"2", "2", "U5", "90000", "-1", "1", "1", "1", "2",
                        "0", "1", "1", "0", "0", "0", "0", "0",
                        "1", "D", "0", "0", "0", "1", "0", "-1", "3", "0",
@@ -128,10 +113,9 @@ class PartInstanceRecord : public PartInstanceTest {
   }
 };
 
-// Another identifier names the older form: each coordinate an optional
-// unitless value, whose integer is taken and which is then deleted (read
-// once outside a session, so the sanitizers see a value left over). A pad
-// stack reference of another class (here the pin instance itself) reads as null.
+// Another id names the older form: each coordinate an optional unitless
+// value, whose integer is taken before it is deleted (read once outside a
+// session, for the sanitizers). A pad stack of another class reads as null.
 TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   Lines tail = kTail;
   tail[kId] = "5";
@@ -140,21 +124,18 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   tail.insert(tail.end(), {"0", "3", "-20", "0"});  // X null, Y a value of -20
   tail.erase(tail.begin() + kPinX, tail.begin() + kPinX + 2);
   tail.insert(tail.begin() + kPinX, {"4", "3", "0", "0"});  // X a value of 3, Y null
-  std::string path = File();
+  const std::string path = dir.File("record");
   WriteRecordFile(path, WithTail(tail), kClasses);
   SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
+  ASSERT_TRUE(back && back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
   SPartPinInstance* p = back->GetPartPinInstance("1");
-  ASSERT_NE(p, nullptr);
-  EXPECT_TRUE(p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
+  ASSERT_TRUE(p && p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
   Lines pinless(kTail.begin(), kTail.begin() + kId + 1);  // no pin instances
   pinless[kId] = "5";
   pinless.insert(pinless.end(), {"0", "3", "-20", "0", "4", "30", "0"});
   WriteRecordFile(path, WithTail(pinless), kClasses);
   back = LoadRecord<SPartInstance>(path, nullptr);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(back->GetXVal() == -20 && back->GetYVal() == 30);
+  ASSERT_TRUE(back && back->GetXVal() == -20 && back->GetYVal() == 30);
   delete back;
 
   // A value referred to again after it was taken (and deleted) is damage,

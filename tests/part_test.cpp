@@ -1,6 +1,4 @@
-// Parts, part pins and pin mappings: pair lookups by slot, discrete pin
-// pairs, memory running out. Their records are tested on the shared board
-// (board_test).
+// Parts, part pins and pin mappings.
 #include "core/pool.h"
 #include "file_test.h"
 
@@ -14,89 +12,17 @@ std::vector<std::string> Texts(const CStringList& list) {
   return out;
 }
 
-class PartTest : public FileTest {
+class PartTest : public SceneTest {
  protected:
   void SetUp() override {
-    SessionTest::SetUp();
-    project = session->CreateProject("P");
-    cell = project->CreateDesignCell("c");
-    part = cell->CreatePart("U");
-    lib = session->CreatePinMappingLibrary("L");
-    ASSERT_TRUE(part && lib);
+    SceneTest::SetUp();
+    pm = session->CreatePinMappingLibrary("L")->CreatePinMapping("M");
+    ASSERT_NE(pm, nullptr);
   }
-
-  SProject* project = nullptr;
-  SCell* cell = nullptr;
-  SPart* part = nullptr;
-  SPinMappingLibrary* lib = nullptr;
+  SPinMapping* pm = nullptr;
 };
 
-}  // namespace
-
-// Discrete pin pairs keep insertion order; Destroy removes the first equal
-// text; Has finds what Destroy would remove; appending a part's own list
-// copies it once. The part is deleted by the test, so its texts must go.
-TEST(PartDiscretePinPairs, OrderRemovalAndOwnList) {
-  SPart* p = new SPart();
-  p->AddDiscretePinPair("a");
-  p->AddDiscretePinPair("b");
-  p->AddDiscretePinPair("a");
-  p->AddDiscretePinPair(static_cast<const char*>(nullptr));
-  EXPECT_TRUE(p->HasDiscretePinPair("b") && p->DestroyDiscretePinPair("a"));
-  EXPECT_EQ(Texts(p->GetAllDiscretePinPairs()), (std::vector<std::string>{"b", "a"}));
-  EXPECT_TRUE(p->HasDiscretePinPair("a") && p->DestroyDiscretePinPair("a"));
-  EXPECT_FALSE(p->HasDiscretePinPair("a") || p->DestroyDiscretePinPair("a") || p->HasDiscretePinPair(nullptr) ||
-               p->DestroyDiscretePinPair(nullptr));
-  p->AddDiscretePinPair(p->GetAllDiscretePinPairs());  // its own list: copied once
-  EXPECT_EQ(Texts(p->GetAllDiscretePinPairs()), (std::vector<std::string>{"b", "b"}));
-  EXPECT_TRUE(p->DestroyAllDiscretePinPairs() && p->GetAllDiscretePinPairs().GetCount() == 0);
-  p->AddDiscretePinPair("kept until the part goes");
-  delete p;
-}
-
-// Global pairs answer for slot 0 before any slot list; a slot answers both
-// ways; null names are never found and never added. (A part pin knows its part.)
-TEST_F(PartTest, SlotLookups) {
-  SPartPin* pin = part->CreatePartPin("1");
-  EXPECT_TRUE(pin && pin->GetPart() == part && part->GetPartPin("1") == pin);
-  SPinMapping* m = lib->CreatePinMapping("M");
-  ASSERT_TRUE(m->AddGlobalEntry("5", "VCC") && m->AddSlotEntry(2, "3", "A") && m->AddSlotEntry(0, "9", "B"));
-  EXPECT_TRUE(m->GetSlotNumber("5") == 0 && m->GetSlotNumber("3") == 2 && m->GetSlotNumber("7") == -1 &&
-              m->GetSlotNumber("9") == 0 && m->GetSlotNumber(nullptr) == -1);
-  EXPECT_TRUE(!strcmp(m->GetSlotMemberName(2, "3"), "A") && !strcmp(m->GetSlotAggregateName(2, "A"), "3") &&
-              !strcmp(m->GetGlobalMemberName("5"), "VCC"));
-  EXPECT_FALSE(m->GetSlotMemberName(3, "3") || m->GetSlotMemberName(2, "5") || m->GetSlotAggregateName(2, "VCC") ||
-               m->GetGlobalMemberName("3") || m->GetSlotMemberName(2, nullptr));
-  EXPECT_FALSE(m->AddGlobalEntry(nullptr, "x") || m->AddSlotEntry(4, "x", nullptr));
-  EXPECT_EQ(m->GetAllSlotEntries().size(), 2u) << "a refused pair makes no slot";
-  char buf[] = "P1";  // a pair is a copy
-  ASSERT_TRUE(m->AddSlotEntry(6, buf, buf));
-  buf[1] = '2';
-  EXPECT_STREQ(m->GetSlotMemberName(6, "P1"), "P1");
-}
-
-// Removal takes the first pair matching both names; an emptied slot stays
-// but is skipped; a position outside the slot's list removes nothing.
-TEST_F(PartTest, RemovingPairs) {
-  SPinMapping* m = lib->CreatePinMapping("M");
-  ASSERT_TRUE(m->AddSlotEntry(1, "a", "x") && m->AddSlotEntry(2, "b", "y") && m->AddSlotEntry(2, "b", "z") &&
-              m->AddGlobalEntry("g", "x") && m->AddGlobalEntry("g", "x"));
-  EXPECT_FALSE(m->RemoveSlotEntry(9, "a", "x") || m->RemoveSlotEntry(1, "a", "y") || m->RemoveSlotEntry(1, nullptr, "x"));
-  EXPECT_TRUE(m->RemoveSlotEntry(1, "a", "x") && m->GetAllSlotEntries().size() == 2 && m->GetSlotNumber("a") == -1);
-  EXPECT_FALSE(m->RemoveSlotEntry(1, "a", "x"));
-
-  const SPinMapping::Entries* two = m->GetAllSlotEntries().begin()->second;
-  ASSERT_EQ(two->size(), 2u);
-  auto z = two->begin();  // newest first: (b, z)
-  EXPECT_FALSE(m->RemoveSlotEntryInternal(1, z) || m->RemoveSlotEntryInternal(7, z));
-  EXPECT_TRUE(m->RemoveSlotEntryInternal(2, z));
-  EXPECT_STREQ(m->GetSlotMemberName(2, "b"), "y");
-  EXPECT_FALSE(m->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
-}
-
-namespace {
-// Blocks and nodes taken from the session heap and not back in its pools,
-// counted in the pools drained before: each pool then holds whole chunks.
+// Blocks and nodes not back in the pools, which Drain emptied (so they hold whole chunks).
 std::size_t InUse(HANDLEMA* heap) {
   auto count = [](void* head, bool header) {
     std::size_t n = 0;
@@ -119,33 +45,86 @@ void Drain(HANDLEMA* heap) {
   for (int c = 0; c < tavrin::kSizeClassCount; ++c)
     while (heap->sizeClassHeads[c]) tavrin::PoolAlloc(heap, tavrin::kClassSizes[c]);
 }
+
 }  // namespace
 
-// Each allocation of a pair in a new slot (the pair, its two texts, the
-// slot's list, the map node, the list node; pools drained so each needs a
-// chunk) fails in turn: false, the slots as they were, every block given
-// back. Then it succeeds; a pair in an existing slot fails the same way.
+// Destroy removes the first equal text; a part's own list appended is copied once.
+TEST(PartDiscretePinPairs, OrderRemovalAndOwnList) {
+  SPart* p = new SPart();
+  p->AddDiscretePinPair("a");
+  p->AddDiscretePinPair("b");
+  p->AddDiscretePinPair("a");
+  p->AddDiscretePinPair(static_cast<const char*>(nullptr));
+  EXPECT_TRUE(p->HasDiscretePinPair("b") && p->DestroyDiscretePinPair("a"));
+  EXPECT_EQ(Texts(p->GetAllDiscretePinPairs()), (std::vector<std::string>{"b", "a"}));
+  EXPECT_TRUE(p->HasDiscretePinPair("a") && p->DestroyDiscretePinPair("a"));
+  EXPECT_FALSE(p->HasDiscretePinPair("a") || p->DestroyDiscretePinPair("a") || p->HasDiscretePinPair(nullptr) ||
+               p->DestroyDiscretePinPair(nullptr));
+  p->AddDiscretePinPair(p->GetAllDiscretePinPairs());  // its own list: copied once
+  EXPECT_EQ(Texts(p->GetAllDiscretePinPairs()), (std::vector<std::string>{"b", "b"}));
+  EXPECT_TRUE(p->DestroyAllDiscretePinPairs() && p->GetAllDiscretePinPairs().GetCount() == 0);
+  p->AddDiscretePinPair("kept until the part goes");
+  delete p;
+}
+
+// Global pairs answer for slot 0 before any slot list; a slot answers both ways.
+TEST_F(PartTest, SlotLookups) {
+  SPart* part = chip->CreatePart("U");
+  SPartPin* pin = part->CreatePartPin("1");
+  EXPECT_TRUE(pin && pin->GetPart() == part && part->GetPartPin("1") == pin);
+  ASSERT_TRUE(pm->AddGlobalEntry("5", "VCC") && pm->AddSlotEntry(2, "3", "A") && pm->AddSlotEntry(0, "9", "B"));
+  EXPECT_TRUE(pm->GetSlotNumber("5") == 0 && pm->GetSlotNumber("3") == 2 && pm->GetSlotNumber("7") == -1 &&
+              pm->GetSlotNumber("9") == 0 && pm->GetSlotNumber(nullptr) == -1);
+  EXPECT_TRUE(!strcmp(pm->GetSlotMemberName(2, "3"), "A") && !strcmp(pm->GetSlotAggregateName(2, "A"), "3") &&
+              !strcmp(pm->GetGlobalMemberName("5"), "VCC"));
+  EXPECT_FALSE(pm->GetSlotMemberName(3, "3") || pm->GetSlotMemberName(2, "5") || pm->GetSlotAggregateName(2, "VCC") ||
+               pm->GetGlobalMemberName("3") || pm->GetSlotMemberName(2, nullptr));
+  EXPECT_FALSE(pm->AddGlobalEntry(nullptr, "x") || pm->AddSlotEntry(4, "x", nullptr));
+  EXPECT_EQ(pm->GetAllSlotEntries().size(), 2u) << "a refused pair makes no slot";
+  char buf[] = "P1";  // a pair is a copy
+  ASSERT_TRUE(pm->AddSlotEntry(6, buf, buf));
+  buf[1] = '2';
+  EXPECT_STREQ(pm->GetSlotMemberName(6, "P1"), "P1");
+}
+
+// Removal takes the first pair matching both names; an emptied slot stays, skipped.
+TEST_F(PartTest, RemovingPairs) {
+  ASSERT_TRUE(pm->AddSlotEntry(1, "a", "x") && pm->AddSlotEntry(2, "b", "y") && pm->AddSlotEntry(2, "b", "z") &&
+              pm->AddGlobalEntry("g", "x") && pm->AddGlobalEntry("g", "x"));
+  EXPECT_FALSE(pm->RemoveSlotEntry(9, "a", "x") || pm->RemoveSlotEntry(1, "a", "y") || pm->RemoveSlotEntry(1, nullptr, "x"));
+  EXPECT_TRUE(pm->RemoveSlotEntry(1, "a", "x") && pm->GetAllSlotEntries().size() == 2 && pm->GetSlotNumber("a") == -1 &&
+              !pm->RemoveSlotEntry(1, "a", "x"));
+
+  const SPinMapping::Entries* two = pm->GetAllSlotEntries().begin()->second;
+  ASSERT_EQ(two->size(), 2u);
+  auto z = two->begin();  // newest first: (b, z)
+  EXPECT_FALSE(pm->RemoveSlotEntryInternal(1, z) || pm->RemoveSlotEntryInternal(7, z));
+  EXPECT_TRUE(pm->RemoveSlotEntryInternal(2, z) && !strcmp(pm->GetSlotMemberName(2, "b"), "y"));
+  EXPECT_FALSE(pm->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
+}
+
+// Each allocation of a pair in a new slot (7 with the pools drained) and in an
+// existing one (5) fails in turn: the slots as they were, every block given back.
 TEST_F(PartTest, AddSlotEntryOutOfMemory) {
-  SPinMapping* m = lib->CreatePinMapping("M");
-  ASSERT_TRUE(m->AddSlotEntry(1, "x", "y"));
+  ASSERT_TRUE(pm->AddSlotEntry(1, "x", "y"));
   const std::string aggregate(30, 'a'), member(50, 'm');
   for (int slot : {3, 1}) {
-    const unsigned slots = m->GetAllSlotEntries().size(), inSlot1 = m->GetAllSlotEntries().find(1)->second->size();
+    const unsigned slots = pm->GetAllSlotEntries().size(), inSlot1 = pm->GetAllSlotEntries().find(1)->second->size();
     int n = 1;
     for (; n < 20; ++n) {
       Drain(heap);
       bool added;
       {
         FailAfter fail(n);
-        added = m->AddSlotEntry(slot, aggregate.c_str(), member.c_str());
+        added = pm->AddSlotEntry(slot, aggregate.c_str(), member.c_str());
       }
       if (added) break;
       EXPECT_EQ(InUse(heap), 0u) << slot << " " << n;
-      EXPECT_EQ(m->GetAllSlotEntries().size(), slots) << n;
-      EXPECT_EQ(m->GetAllSlotEntries().find(1)->second->size(), inSlot1) << n;
+      EXPECT_EQ(pm->GetAllSlotEntries().size(), slots) << n;
+      EXPECT_EQ(pm->GetAllSlotEntries().find(1)->second->size(), inSlot1) << n;
     }
-    EXPECT_STREQ(m->GetSlotMemberName(slot, aggregate.c_str()), member.c_str());
+    EXPECT_STREQ(pm->GetSlotMemberName(slot, aggregate.c_str()), member.c_str());
     EXPECT_EQ(n, slot == 3 ? 7 : 5) << "slot " << slot;
   }
-  EXPECT_TRUE(m->RemoveSlotEntry(3, aggregate.c_str(), member.c_str()));
+  EXPECT_TRUE(pm->RemoveSlotEntry(3, aggregate.c_str(), member.c_str()));
 }

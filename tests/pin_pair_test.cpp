@@ -1,7 +1,4 @@
-// Electrical nets, differential pairs, pin pairs, from-tos, virtual pins and
-// board-description pins: operations, the two-base objects (heap, deletion,
-// a port instance scalar listed as a pin and as a port instance saving
-// under one index: board.tvn), a net's record damaged.
+// Pin pairs, from-tos, virtual pins and EBD pins, a net's record damaged.
 #include "file_test.h"
 #include "test_element.h"
 
@@ -11,9 +8,7 @@ namespace {
 
 using PinPairTest = ElementTest;
 
-// A pin pair made by an electrical net knows it; one made by a differential
-// pair does not (the maps by name: named_family_test). A pin pair filed
-// under two names and in both maps is deleted once.
+// Only an electrical net's pin pairs know it; a pin pair in both maps is deleted once.
 TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   SElectricalNet* en = new (heap) SElectricalNet();
   SDiffPair* dp = new (heap) SDiffPair();
@@ -27,16 +22,13 @@ TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   delete dp;
 }
 
-// Both parts of a two-base object live on the session heap, and deleting
-// through either base frees the whole object (the sanitizers check the
-// free).
+// A two-base object lives on the session heap; either base frees it whole.
 TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
   std::size_t start = HeapBytes(heap);
   SPinPair* p = new (heap) SPinPair();
   SFromTo* f = new (heap) SFromTo();
   SVirtualPin* v = new (heap) SVirtualPin();
   SEbdPin* e2 = new (heap) SEbdPin();
-  ASSERT_TRUE(p && f && v && e2);
   EXPECT_TRUE(p->GetHeap() == heap && f->GetHeap() == heap && v->GetHeap() == heap && e2->GetHeap() == heap);
   EXPECT_EQ(tavrin::BlockHeap(tavrin::AsObject(p)), heap);
   for (int i = 0; i < 200; ++i) p->InsertPin(v);
@@ -49,20 +41,17 @@ TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
   delete static_cast<SPin*>(v);
   delete tavrin::AsObject(e2);
   SPortInstanceScalar* pin = new (heap) SPortInstanceScalar();
-  EXPECT_EQ(pin->GetHeap(), heap);
   delete static_cast<SPin*>(pin);
   EXPECT_LE(HeapBytes(heap), start + 256 * 1024);
 }
 
-// From-tos are found by either order of the names split at the first
-// comma; the net's scheduled flag is set on each from-to, its routed flag
-// read from them; driver-receiver pairs are listed, not filed, and not
-// deleted with the net.
+// From-tos are found by either order of the names split at the first comma;
+// driver-receiver pairs are listed, not filed or deleted with the net.
 TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   SNetScalar* n = new (heap) SNetScalar();
   SFromTo* f = n->CreateFromTo("U1.1,U2.3");
-  EXPECT_TRUE(f && f->GetNetScalar() == n && n->GetFromTo("U2.3,U1.1") == f && !n->HasFromTo("U1.1"));
-  EXPECT_EQ(n->GetRoutedFromTo("U2.3,U1.1"), nullptr);
+  EXPECT_TRUE(f && f->GetNetScalar() == n && n->GetFromTo("U2.3,U1.1") == f && !n->HasFromTo("U1.1") &&
+              !n->GetRoutedFromTo("U2.3,U1.1"));
   SFromTo* r = n->CreateRoutedFromTo("b,c,a");
   EXPECT_TRUE(n->GetRoutedFromTo("a,b,c") == r && !n->GetRoutedFromTo("c,a,b"));
   SFromTo* f2 = n->CreateFromTo("U1.1,U2.3");
@@ -89,8 +78,7 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   delete dr;
 }
 
-// A from-to claimed twice in a net's record file is damage, and a from-to
-// in both of the net's maps cannot be saved.
+// A from-to claimed twice in a net's record is damage; one in both maps cannot be saved.
 TEST_F(PinPairTest, DamagedNetFiles) {
   SNetScalar* n = new (heap) SNetScalar();
   n->CreateFromTo("a,b")->SetbScheduled(true);
@@ -99,12 +87,10 @@ TEST_F(PinPairTest, DamagedNetFiles) {
   const std::string path = File();
   Lines data = SaveRecord(path, n, heap);
   ASSERT_TRUE(LoadRecord<SNetScalar>(path, heap));
-  // The routed from-to's entry names the from-to's index.
   Lines twice = data;
   twice[LineOf(twice, "r") + 1] = twice[LineOf(twice, "a,b") + 1];
   WriteRecordFile(path, twice, {"SNetScalar", "SFromTo", "SFromTo", "SVirtualPin", "SUnitlessValue"});
   EXPECT_EQ(LoadRecord<SNetScalar>(path, heap), nullptr);
-  // A from-to in both of the net's maps cannot be saved.
   n->InsertFromTo(n->GetRoutedFromTo("r"));
   PersistentFile out(File().c_str(), 1, heap);
   out.WritePointer(n);
