@@ -186,6 +186,35 @@ TEST_F(Board, CopyElectricalNets) {
   EXPECT_TRUE(m1->GetAllCollections().size() == mine && m2->GetAllCollections().size() == theirs);
 }
 
+// An electrical net is built from two nets or more under a name, and pairs
+// across them (N1 and BI: 3 drivers x 4 receivers, above the bound). Virtual
+// pins come over with their coordinates to same-named net scalars only.
+TEST_F(Board, BuildElectricalNetAndCopyVirtualPins) {
+  const std::size_t collections = m2->GetAllCollections().size();
+  RelLinkedList<SNetScalar*> nets;
+  nets.insert(Net(m2, "N1"), heap);
+  m2->BuildElectricalNet("ONE", nets, kMax);
+  nets.insert(Net(m2, "BI"), heap);
+  m2->BuildElectricalNet(nullptr, nets, kMax);
+  EXPECT_TRUE(m2->GetAllCollections().size() == collections && !Net(m2, "N1")->GetElectricalNet());
+  m2->BuildElectricalNet("TWO", nets, kMax);
+  nets.clear(heap);
+  SElectricalNet* two = m2->GetElectricalNet("TWO");
+  ASSERT_TRUE(two && Net(m2, "BI")->GetElectricalNet() == two && Net(m2, "N1")->GetElectricalNet() == two);
+  EXPECT_TRUE(two->GetAllDriverReceiverPairs().empty());
+
+  m2->CopyVirtualPins(m1);
+  SVirtualPin* v = Net(m2, "N1")->GetVirtualPin("V1");
+  ASSERT_TRUE(v && v->GetNetScalar() == Net(m2, "N1"));
+  EXPECT_TRUE(v->GetX(TAVRIN_UNIT_INTERNAL) == 100.0 && v->GetY(TAVRIN_UNIT_INTERNAL) == -250.0);
+  std::size_t copied = 0;
+  for (auto n = m2->GetAllNetScalars().begin(); n != m2->GetAllNetScalars().end(); ++n)
+    copied += (*n)->GetAllVirtualPins().size();
+  EXPECT_TRUE(copied == 2 && Net(m2, "N1")->HasVirtualPin("V2")) << "ONLY1 is missing in M2, BUSN a bus there";
+  m1->CopyVirtualPins(m1);
+  EXPECT_EQ(Net(m1, "N1")->GetAllVirtualPins().size(), 2u) << "onto itself: nothing";
+}
+
 // A pin pair comes over only whole: two port instance scalars heading its list,
 // each with a counterpart here, under a free name.
 TEST_F(Board, CopyPinPairs) {
