@@ -116,7 +116,6 @@ TEST_F(DamageTest, CraftedDamage) {
        "data section: text at byte 43 does not have its 1 characters"},
       {"text holding a NUL", nameAs("3", std::string("a\0b", 3)),
        "data section: text at byte 43 does not have its 3 characters"},
-      {"empty file", "", "not a tavrin file (no \"YO\" line)"},
       {"no magic", "YX" + good.substr(2), "not a tavrin file (no \"YO\" line)"},
       {"missing final line feed", good.substr(0, good.size() - 1), "object table: class line 1 missing"},
       {"table position inside the header", "YO\n12\nVV\n33199\n000020\n000100\n7483647\n" + good.substr(37),

@@ -21,7 +21,6 @@ void Build(SSession* s, long seed) {
   for (int p = 0; p < 12; ++p) {
     std::string tag = Num(seed) + "." + Num(p);
     SProject* pr = s->CreateProject(("P" + tag).c_str());
-    pr->SetClientFlags(seed + p);
     for (int k = 0; k < 3; ++k) pr->CreateFile(("f" + tag + Num(k)).c_str())->SetAlias(("a" + Num(seed * k)).c_str());
     pr->CreateFile("gone");
     pr->DestroyFile("gone");
@@ -32,8 +31,6 @@ void Build(SSession* s, long seed) {
     cs->SetConstraint(c->GetName(), c);
     pr->CreateConstraintGroup(("G" + tag).c_str())->SetConstraintSet(cs->GetName(), cs);
   }
-  s->CreateProject("gone");
-  s->DestroyProject("gone");
   s->CreatePackageLibrary(("L" + Num(seed)).c_str())->SetLocation(("at " + Num(seed)).c_str());
 }
 
@@ -60,8 +57,7 @@ std::vector<long> Now() {
   return out;
 }
 
-// A current server counts the constructions of all threads; the fixture's session keeps the pool
-// tables (and their chunk counters) alive.
+// A current server counts the constructions of all threads; the fixture's session keeps the pool tables.
 class ThreadsTest : public SessionTest {
  protected:
   void SetUp() override {
@@ -73,8 +69,7 @@ class ThreadsTest : public SessionTest {
     delete server;
     SessionTest::TearDown();
   }
-  // Rounds with seeds of their own on each thread until the time is up: all succeed, and every
-  // counter of Now() grows by exactly their worth, as measured on one round alone.
+  // Rounds on each thread until the time is up: every counter grows by their worth, as one round alone.
   void RunRounds(int threads, int ms) {
     std::vector<long> before = Now();
     ASSERT_EQ(Round(dir, "solo", 999999), "");
