@@ -53,12 +53,6 @@ class TargetTest : public SaveIoTest {
     EXPECT_EQ(SessionFiles::Save(*session, path.c_str(), &reason), 0) << path;
     return reason;
   }
-  static bool Restores(const std::string& path) {
-    SSession* s = AllocSession();
-    bool ok = s->Restore(path.c_str()) == 1 && s->GetProject("board");
-    delete s;
-    return ok;
-  }
   static mode_t Kind(const std::string& path, mode_t bits = S_IFMT) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0 ? st.st_mode & bits : 0;
@@ -150,12 +144,12 @@ TEST_F(TargetTest, SaveFollowsLinksAndTakesLongNames) {
   ASSERT_EQ(symlink("links/relative", chain.c_str()) + symlink("../real/new.tvn", dangling.c_str()), 0);
   ASSERT_EQ(session->Save(chain.c_str()) + session->Save(dangling.c_str()), 2);
   EXPECT_TRUE(Kind(chain) == S_IFLNK && Kind(dangling) == S_IFLNK && Kind(real, 0777) == 0640u);
-  EXPECT_TRUE(ReadFile(real) == saved && ReadFile(dir.File("real/new.tvn")) == saved && Restores(chain));
+  EXPECT_TRUE(ReadFile(real) == saved && ReadFile(dir.File("real/new.tvn")) == saved);
   EXPECT_EQ(ListDir(dir.File("real")).size() + ListDir(dir.File("links")).size(), 4u);
   for (std::size_t length : {240, 246, 250, 255}) {
     std::string path = dir.File(std::string(length - 4, 'n') + ".tvn");
     ASSERT_EQ(session->Save(path.c_str()) + session->Save(path.c_str()), 2) << length;
-    EXPECT_TRUE(ReadFile(path) == saved && Restores(path)) << length;
+    EXPECT_EQ(ReadFile(path), saved) << length;
     std::remove(path.c_str());
   }
   EXPECT_EQ(ListDir(dir.path()).size(), 3u) << "no temporary file left";
