@@ -90,11 +90,8 @@ TEST_F(DamageTest, CraftedDamage) {
   std::string tail = std::to_string(std::stol(edge.substr(15, 6)) - long(textAt));
   const struct Case { const char* what; std::string bytes, reason; } cases[] = {
       {"reference out of range", OneProject({"SProject"}, 5), inconsistent(47)},
-      {"null child", OneProject({"SProject"}, 0), inconsistent(47)},
       {"child of the wrong class", OneProject({"SFile"}), inconsistent(47)},
       {"unknown class", OneProject({"SBogus"}), inconsistent(47)},
-      {"file inside its project", projectWith(Concat({Lines(9, "0"), {"1", "1", "a", "1"}, Lines(8, "0")})),
-       inconsistent(79)},
       {"designs in a project", projectWith(Concat({Lines(10, "0"), {"1"}, Lines(7, "0")})), inconsistent(79)},
       {"a key repeated in a project's files",
        projectWith(Concat({Lines(9, "0"), {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},

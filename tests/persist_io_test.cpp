@@ -29,16 +29,6 @@ class SaveIoTest : public SessionTest {
   const std::string target = dir.File("design.tvn"), previous = "the previous file\n";
 };
 
-template <class F>
-int InChildWithFileLimit(bool ignoreSignal, F body) {
-  return InChild([ignoreSignal] {
-    struct rlimit core = {0, 0}, fsize = {100000, 100000};
-    setrlimit(RLIMIT_CORE, &core);
-    setrlimit(RLIMIT_FSIZE, &fsize);
-    if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
-  }, body);
-}
-
 class TargetTest : public SaveIoTest {
  protected:
   void SetUp() override {
@@ -98,13 +88,20 @@ TEST_F(SaveIoTest, EveryFailingOperationKeepsThePreviousFile) {
 // Over the size limit Save fails, or the limit's signal kills the process; the previous file stays.
 TEST_F(SaveIoTest, FullDisk) {
   WriteFile(target, previous);
-  auto save = [this](int files) { Fill(session, files); return session->Save(target.c_str()); };  // in the child
-  EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(5000); }), 0);
+  auto save = [this](bool ignoreSignal, int files) {  // in a child with a file size limit
+    return InChild([ignoreSignal] {
+      struct rlimit core = {0, 0}, fsize = {100000, 100000};
+      setrlimit(RLIMIT_CORE, &core);
+      setrlimit(RLIMIT_FSIZE, &fsize);
+      if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
+    }, [&] { Fill(session, files); return session->Save(target.c_str()); });
+  };
+  EXPECT_EQ(save(true, 5000), 0);
   EXPECT_EQ(ReadFile(target), previous);
   EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"design.tvn"});
-  EXPECT_EQ(InChildWithFileLimit(false, [&]() { return save(5000); }), 128 + SIGXFSZ);
+  EXPECT_EQ(save(false, 5000), 128 + SIGXFSZ);
   EXPECT_EQ(ReadFile(target), previous);
-  EXPECT_EQ(InChildWithFileLimit(true, [&]() { return save(100); }), 1);
+  EXPECT_EQ(save(true, 100), 1);
   EXPECT_NE(ReadFile(target), previous);
 }
 

@@ -27,8 +27,7 @@ TEST(CStringTest, FormatFollowsPrintf) {
 
 // Trimming keeps the last character not trimmed; a list keeps its tail through additions and removals.
 TEST(CStringTest, TrimAndListEnds) {
-  CString t("  ab  ");
-  EXPECT_EQ(t.TrimRight().str(), "  ab");
+  EXPECT_EQ(CString("  ab  ").TrimRight().str(), "  ab");
   EXPECT_EQ(CString("   ").TrimRight().str(), "");
   EXPECT_EQ(CString("abc").Right(3).str() + CString("abc").Right(2).str(), "abcbc");
   CStringList list;

@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-namespace fuzz {
-
 // A scratch file of this process, removed when it exits.
 inline std::string ScratchPath(const std::string& name) {
   static std::vector<std::string> paths;
@@ -38,8 +36,6 @@ inline std::string Bytes(const std::string& path) {
   ss << in.rdbuf();
   return ss.str();
 }
-
-}  // namespace fuzz
 
 // Under the fuzzing engine the library's standard-output lines (restore
 // timings, sessions placed without a heap) would flood the log: drop them.

@@ -8,9 +8,6 @@
 
 namespace {
 
-using fuzz::Check;
-using fuzz::ScratchPath;
-
 // The file's root when it is a T and the whole data section reads; the
 // store deletes what it created otherwise.
 template <class T>
@@ -28,7 +25,7 @@ std::string Write(T* obj, const std::string& path) {
   f.WritePointer(obj);
   obj->Serialize(f);
   Check(f.Close(), "an object read writes");
-  return fuzz::Bytes(path);
+  return Bytes(path);
 }
 
 template <class T>

@@ -7,12 +7,9 @@
 
 namespace {
 
-using fuzz::Check;
-using fuzz::ScratchPath;
-
 std::string SaveOf(SSession* s, const std::string& path) {
   Check(s->Save(path.c_str()) == 1, "a restored session saves");
-  return fuzz::Bytes(path);
+  return Bytes(path);
 }
 
 SSession* Restored(const std::string& path) {

@@ -25,14 +25,14 @@ void LookUp(CPxr& pxr, const char* name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = fuzz::ScratchPath("xref");
+  static const std::string path = ScratchPath("xref");
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   std::string text(reinterpret_cast<const char*>(data), size);
   for (int internal = 0; internal < 2; ++internal) {
     CPxr pxr;
-    fuzz::Check(pxr.LoadFile(path.c_str(), internal), "any file loads");
-    fuzz::Check(pxr.FileAlreadyLoaded(path.c_str()), "a loaded file is remembered");
+    Check(pxr.LoadFile(path.c_str(), internal), "any file loads");
+    Check(pxr.FileAlreadyLoaded(path.c_str()), "a loaded file is remembered");
     LookUp(pxr, "");
     std::size_t start = 0;  // the input's own words as names
     for (int words = 0; words < 64 && start < text.size(); ++words) {
