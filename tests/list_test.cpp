@@ -16,9 +16,8 @@ class ListTest : public tavrin_test::SessionHeapOrNot {
   RelLinkedList<int*> list;
 };
 
-// Insertion at a position other than end() warns and goes to the head. A copy shares the nodes: a
-// new head of one is not seen by the other, a removed node is gone from both, none freed twice.
-// Removal by value takes the first occurrence; by position only a node of this list.
+// Insertion before other than end() warns and goes to the head; a copy shares the nodes (none freed
+// twice); removal by value takes the first occurrence, by position only a node of this list.
 TEST_P(ListTest, InsertAppendCopiesAndErase) {
   EXPECT_FALSE(list.erase(&a, heap));  // empty list
   for (int* p : {&a, &b, &c}) ASSERT_TRUE(list.insert(p, heap));

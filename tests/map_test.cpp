@@ -1,5 +1,4 @@
-// RelMap against std::map and a newest-first list: random insert, replace, erase, AVL and thread links
-// (text keys search the tree, int keys the thread list as object-pointer keys do).
+// RelMap against std::map and a newest-first list (int keys are searched as object-pointer keys are).
 #include <algorithm>
 #include <deque>
 #include <list>
@@ -78,7 +77,6 @@ struct Harness {
       ASSERT_EQ(Model(n->first), mit->first);
       ASSERT_TRUE(n->second == mit->second.second && n->first == (mit++)->second.first);  // a replaced key too
     }
-    // The thread list holds the same nodes, newest first, doubly linked.
     std::set<Node*> treeNodes(inorder.begin(), inorder.end());
     std::vector<M> threaded;
     ASSERT_TRUE(!map.begin().node() || !map.begin().node()->prev);

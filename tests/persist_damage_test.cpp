@@ -16,7 +16,6 @@ Lines Concat(std::initializer_list<Lines> parts) {
 Lines ProjectRecord(const std::string& name) {
   return {"0", std::to_string(name.size()), name, "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
 }
-// A session entry for a project: key, reference, record.
 Lines ProjectEntry(const std::string& key, int ref, const std::string& name) {
   return Concat({{std::to_string(key.size()), key, std::to_string(ref)}, ProjectRecord(name)});
 }

@@ -10,7 +10,6 @@ class FormatTest : public SessionTest {
   template <class F>
   std::string Written(const std::string& path, F body) {
     PersistentFile f(path.c_str(), 1, heap);
-    EXPECT_TRUE(f.IsOK());
     body(f);
     EXPECT_TRUE(f.Close());
     return ReadFile(path).substr(37);
@@ -65,7 +64,6 @@ TEST_F(FormatTest, PrimitiveEncodings) {
       EXPECT_EQ(data, "-1\n16909060\n-7\n1.50000000\n0.100000000000\nab\n0\n1\n@@@@\n2\nSProject\n");
     }
     PersistentFile f(path.c_str(), 0, heap);
-    ASSERT_TRUE(f.IsOK());
     f.SetBinaryRead(binary);
     uint32_t u = 0;
     int32_t l[2] = {0, 0};

@@ -12,8 +12,7 @@ std::string LongText() { return std::string(100000, 'x') + " " + std::string(100
 
 }  // namespace
 
-// The second round trip gives the first file back whatever PID_SIZE holds (the first reverses
-// the lists): every class, texts longer than any buffer, a file whose GMT flag is not saved.
+// Every class, texts longer than any buffer, whatever PID_SIZE holds; the GMT flag is not saved.
 TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   SSession* model = BuildRandomModel(4, true);
   sessions.emplace_back(model);

@@ -3,7 +3,6 @@
 
 namespace {
 
-// Formats into s and wants what printf prints.
 template <class... A>
 void LikePrintf(CString& s, const char* format, A... a) {
   std::vector<char> buf(4096);

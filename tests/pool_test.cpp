@@ -32,8 +32,7 @@ TEST(PoolDeathTest, TablesLiveFromTheFirstSessionToTheLast) {
 
 using PoolTest = tavrin_test::SessionTest;
 
-// A record's first block takes one chunk of every class (589,232 bytes); blocks in address order,
-// tagged with their class; freed blocks are reused last freed first, within their class only.
+// A record's first block takes one chunk of every class (589,232 bytes); freed blocks go last in, first out.
 TEST_F(PoolTest, SizeClassesAndChunks) {
   const std::size_t lo[] = {0, 9, 17, 33, 57, 73, 89, 105, 121};  // the least size of each class
   int before[kSizeClassCount];

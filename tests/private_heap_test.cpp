@@ -13,8 +13,7 @@ long VirtualKb() {
 }
 }  // namespace
 
-// Blocks are 16-byte aligned, zeroed ones zero on dirty memory; chunks over several regions (one
-// larger than any the heap picks) are 64-byte aligned, zero, disjoint and counted; all unmapped at once.
+// Chunks over several regions, one larger than any the heap picks; all unmapped at once.
 TEST(PrivateHeap, BlocksChunksAndDestruction) {
   long before = VirtualKb();
   PrivateHeap* h = HeapCreate();

@@ -1,5 +1,4 @@
-// Process-wide objects: the class registry (creation by class name), checked casts, the server and
-// visitor files and the visitor's identifier.
+// Process-wide objects: the class registry, checked casts, the server and visitor files.
 #include <set>
 
 #include "core/pool.h"

@@ -6,8 +6,7 @@ namespace {
 using SessionLibraries = tavrin_test::SessionTest;
 using tavrin_test::Items;
 
-// A library stays on its kind's list when a second of its name takes its map entry, until Destroy.
-// Each allocation of a new or a take-over library fails in turn: null, maps and lists as they were.
+// A library taken over stays on its kind's list until Destroy; a failed allocation changes nothing.
 TEST_F(SessionLibraries, EachKindGoesToTheMapAndItsOwnListOrNowhere) {
   SPackageLibrary* pkg = session->CreatePackageLibrary("Lib");
   SPadStackLibrary* pads = session->CreatePadStackLibrary("Pads");

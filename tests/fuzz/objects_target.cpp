@@ -1,7 +1,5 @@
-// Fuzz target: any bytes as a file of one rule, rule set, OAT context, object type or generic
-// object, read with that class's Serialize outside a session's objects; one that reads must give
-// its first file back after two round trips. Objects a file only refers to (a type, a constraint)
-// belong to no root: the session heap they are read into takes them all at the end.
+// Fuzz target: any bytes as a file of one rule, rule set, context, object type or generic object, read
+// outside a session's objects (the session heap takes what no root owns); two round trips must agree.
 #include "persist/record.h"
 #include "tavrin/tavrin.h"
 #include "tests/fuzz/fuzz_common.h"
