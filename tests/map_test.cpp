@@ -121,18 +121,6 @@ using MapTest = tavrin_test::SessionHeapOrNot;
 TEST_P(MapTest, TextKeys) { RunRandomized<CharM>(heap); }
 TEST_P(MapTest, IntKeys) { RunRandomized<int>(heap); }
 
-// A node that cannot be allocated gives the failure slot; a full map without a record frees its nodes.
-TEST_P(MapTest, FailedNodeAllocationChangesNothing) {
-  Harness<CharM> h(heap);
-  if (heap) {  // only a record's node pool can be made to fail
-    tavrin_test::FailAfter fail(1);  // the first map-node chunk
-    EXPECT_TRUE(Harness<CharM>::Map::Failed(h.map.insert("a", g_values)));
-    EXPECT_TRUE(h.map.empty());
-  }
-  for (const char* k : {"a", "b", "c"}) h.Insert(k, g_values, false);
-  h.Check();
-}
-
 INSTANTIATE_TEST_SUITE_P(HeapOrNot, MapTest, ::testing::Bool());
 
 }  // namespace
