@@ -19,8 +19,9 @@ class FormatTest : public SessionTest {
 
 }  // namespace
 
-// No header has been read yet in this process; then the version in files of every form.
-TEST_F(FormatTest, Versions) {
+// No header has been read yet in this process; then versions of every form, a header without "VV"
+// and revision lines; GetObjtabPos makes no object (that would raise the server's counter).
+TEST_F(FormatTest, VersionsAndHeaders) {
   EXPECT_EQ(GetCurrentDBVersion(), 0);
   std::string path = dir.File("v");
   ASSERT_EQ(session->Save(path.c_str()) + session->Restore(path.c_str()), 2);
@@ -34,6 +35,17 @@ TEST_F(FormatTest, Versions) {
     WriteFile(path, c.first);
     EXPECT_EQ(GetDBFileVersion(path.c_str()), c.second) << c.first;
   }
+  WriteFile(path, "YO\n12\nVV\n33199\n000047\n");
+  EXPECT_EQ(session->GetObjtabPos(path.c_str()), -1) << "no end position";
+  path = TestData("no_revision.tvn");
+  GTavrinServer server;
+  ServerTestAccess::SetCurrent(&server);
+  EXPECT_EQ(session->GetObjtabPos(path.c_str()), 102);
+  ServerTestAccess::SetCurrent(nullptr);
+  EXPECT_EQ(server.GetIdCounter(), 0);
+  ASSERT_EQ(session->Restore(path.c_str()), 1);
+  SProject* p = session->GetProject("Alpha");
+  EXPECT_TRUE(p && p->GetHostCAD() && !*p->GetHostCAD()) << "a null text is saved as length 0, read as \"\"";
 }
 
 // Every primitive in the text and in the binary encoding, and back; the frame stays text.
@@ -96,19 +108,4 @@ TEST_F(FormatTest, IntegersAtEveryDecimalBoundary) {
   std::vector<int32_t> back(n);
   ASSERT_EQ(f.ReadLong(back.data(), 4, n), n);
   EXPECT_TRUE(back == values && f.FinishData());
-}
-
-// No "VV" and revision lines; GetObjtabPos makes no object (that would raise the server's counter).
-TEST_F(FormatTest, HeaderWithoutRevisionLinesAndObjtabPos) {
-  std::string path = TestData("no_revision.tvn");
-  GTavrinServer server;
-  ServerTestAccess::SetCurrent(&server);
-  EXPECT_EQ(session->GetObjtabPos(path.c_str()), 102);
-  ServerTestAccess::SetCurrent(nullptr);
-  EXPECT_EQ(server.GetIdCounter(), 0);
-  ASSERT_EQ(session->Restore(path.c_str()), 1);
-  SProject* p = session->GetProject("Alpha");
-  EXPECT_TRUE(p && p->GetHostCAD() && !*p->GetHostCAD()) << "a null text is saved as length 0, read as \"\"";
-  WriteFile(dir.File("t"), "YO\n12\nVV\n33199\n000047\n");
-  EXPECT_EQ(session->GetObjtabPos(dir.File("t").c_str()), -1) << "no end position";
 }
