@@ -1,25 +1,20 @@
-// Save and restore: the second round trip, reversed lists, long texts, refused saves.
+// Save and restore: the second round trip, long texts, refused saves and the last error.
 #include "file_test.h"
 #include "random_model.h"
 
 using namespace tavrin_test;
 
-namespace {
-
 using RoundTripTest = FileTest;
-
-std::string LongText() { return std::string(100000, 'x') + " " + std::string(100000, 'y'); }
-
-}  // namespace
 
 // Every class, texts longer than any buffer, whatever PID_SIZE holds; the GMT flag is not saved.
 TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   SSession* model = BuildRandomModel(4, true);
   sessions.emplace_back(model);
   model->CreateProject("Alpha")->CreateFile("top.net")->SetGMT(true);
+  const std::string longText = std::string(100000, 'x') + " " + std::string(100000, 'y');
   SProject* e = model->CreateProject("");
-  e->SetHostCAD(LongText().c_str());
-  e->CreateFile("")->SetAlias(LongText().c_str());
+  e->SetHostCAD(longText.c_str());
+  e->CreateFile("")->SetAlias(longText.c_str());
   std::string first = SaveOf(model);
   SSession* second = Restored(first);
   std::string reversed = SaveOf(second);
