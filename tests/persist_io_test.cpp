@@ -49,10 +49,6 @@ class TargetTest : public SaveIoTest {
   std::string saved;
 };
 
-// Runs body in a child that an alarm ends after two seconds, so a read that blocks fails the test.
-template <class F>
-int Prompt(F body) { return InChild([] { alarm(2); }, body); }
-
 }  // namespace
 
 // Each k-th operation fails in turn; the folder's open, sync and close (k == 2) follow the rename.
@@ -116,7 +112,7 @@ TEST_F(TargetTest, NoRegularFileIsReplacedOrRead) {
       {fifo, "not a regular file"}, {"/dev/zero", "not a regular file"}, {folder, "Is a directory"}};
   for (const auto& c : cases) {
     const std::string& path = c.first;
-    EXPECT_EQ(Prompt([&] {
+    EXPECT_EQ(InChild([] { alarm(2); }, [&] {  // a read that blocks ends in the alarm
       std::string reason;
       CPxr pxr;
       return SessionFiles::Restore(*session, path.c_str(), &reason, false) == 0 &&

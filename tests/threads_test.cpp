@@ -77,31 +77,24 @@ std::vector<long> Now() {
   return out;
 }
 
-// A current server counts the constructions of all threads; the fixture's session keeps the pool tables.
+// The fixture's session keeps the pool tables alive.
 class ThreadsTest : public SessionTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    ServerTestAccess::SetCurrent(server = new GTavrinServer());
-  }
-  void TearDown() override {
-    ServerTestAccess::SetCurrent(nullptr);
-    delete server;
-    SessionTest::TearDown();
-  }
   // Rounds on each thread until the time is up: every counter grows by their worth, as one round alone.
   void RunRounds(int threads, int ms) {
+    GTavrinServer server;  // counts the constructions of all threads
+    ServerTestAccess::SetCurrent(&server);
     std::vector<long> before = Now();
-    ASSERT_EQ(Round(dir, "solo", 999999), "");
+    EXPECT_EQ(Round(dir, "solo", 999999), "");
     std::vector<long> one = Now();
     long total = OnThreads(threads, ms, [this](int t, long n) { return Round(dir, "t" + std::to_string(t), 1000 * t + n); });
     std::vector<long> after = Now();
-    ASSERT_EQ(after.size(), 2u + tavrin::kSizeClassCount);
+    EXPECT_EQ(after.size(), 2u + tavrin::kSizeClassCount);
     for (std::size_t k = 0; k < after.size(); ++k)
       EXPECT_EQ(after[k] - one[k], total * (one[k] - before[k])) << "counter " << k << ", " << total << " rounds";
     EXPECT_EQ(tavrin::LiveSessions(), 1);
+    ServerTestAccess::SetCurrent(nullptr);
   }
-  GTavrinServer* server = nullptr;
   ScratchDir dir;
 };
 
