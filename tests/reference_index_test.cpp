@@ -37,7 +37,6 @@ TEST(ReferenceIndexTest, OneIndexPerObjectWhateverBaseOrPlaceAcrossGrowth) {
       ASSERT_EQ(refs.IndexOf(ViaLeft(*onHeap[i])), want) << i;
       ASSERT_EQ(refs.IndexOf(ViaRight(*onHeap[i])), want) << i;
     }
-    EXPECT_EQ(refs.Count(), onHeap.size() + 2) << "no index handed out twice";
     EXPECT_STREQ(refs.ClassOf(1), "class Both");
   }
 }

@@ -1,5 +1,4 @@
 // Sessions on separate threads get what one thread alone would (the tsan preset runs this too).
-#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -21,7 +20,6 @@ void Build(SSession* s, long seed) {
   for (int p = 0; p < 12; ++p) {
     std::string tag = Num(seed) + "." + Num(p);
     SProject* pr = s->CreateProject(("P" + tag).c_str());
-    pr->SetClientFlags(seed + p);
     for (int k = 0; k < 3; ++k) pr->CreateFile(("f" + tag + Num(k)).c_str())->SetAlias(("a" + Num(seed * k)).c_str());
     pr->CreateFile("gone");
     pr->DestroyFile("gone");
@@ -32,8 +30,6 @@ void Build(SSession* s, long seed) {
     cs->SetConstraint(c->GetName(), c);
     pr->CreateConstraintGroup(("G" + tag).c_str())->SetConstraintSet(cs->GetName(), cs);
   }
-  s->CreateProject("gone");
-  s->DestroyProject("gone");
   s->CreatePackageLibrary(("L" + Num(seed)).c_str())->SetLocation(("at " + Num(seed)).c_str());
 }
 
@@ -53,6 +49,27 @@ std::string Round(const ScratchDir& dir, const std::string& who, long seed) {
   return problem.empty() ? problem : who + " seed " + std::to_string(seed) + ": " + problem;
 }
 
+// Calls round(thread, n) on each thread until the time is up or a round reports a problem; the rounds.
+template <class F>
+long OnThreads(int threads, int ms, F round) {
+  std::vector<std::string> problems(threads);
+  std::vector<long> rounds(threads, 0);
+  std::vector<std::thread> workers;
+  Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+  for (int t = 0; t < threads; ++t)
+    workers.emplace_back([&, t] {
+      do problems[t] = round(t, rounds[t]++);
+      while (problems[t].empty() && Clock::now() < end);
+    });
+  long total = 0;
+  for (int t = 0; t < threads; ++t) {
+    workers[t].join();
+    EXPECT_EQ(problems[t], "") << "thread " << t << ", round " << rounds[t];
+    total += rounds[t];
+  }
+  return total;
+}
+
 std::vector<long> Now() {
   Counts c;
   std::vector<long> out = {GTavrinServer::GetCurrent()->GetIdCounter(), c.large};
@@ -60,47 +77,24 @@ std::vector<long> Now() {
   return out;
 }
 
-// A current server counts the constructions of all threads; the fixture's session keeps the pool
-// tables (and their chunk counters) alive.
+// The fixture's session keeps the pool tables alive.
 class ThreadsTest : public SessionTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    ServerTestAccess::SetCurrent(server = new GTavrinServer());
-  }
-  void TearDown() override {
-    ServerTestAccess::SetCurrent(nullptr);
-    delete server;
-    SessionTest::TearDown();
-  }
-  // Rounds with seeds of their own on each thread until the time is up: all succeed, and every
-  // counter of Now() grows by exactly their worth, as measured on one round alone.
+  // Rounds on each thread until the time is up: every counter grows by their worth, as one round alone.
   void RunRounds(int threads, int ms) {
+    GTavrinServer server;  // counts the constructions of all threads
+    ServerTestAccess::SetCurrent(&server);
     std::vector<long> before = Now();
-    ASSERT_EQ(Round(dir, "solo", 999999), "");
+    EXPECT_EQ(Round(dir, "solo", 999999), "");
     std::vector<long> one = Now();
-    std::vector<std::string> problems(threads);
-    std::vector<long> rounds(threads, 0);
-    std::vector<std::thread> workers;
-    Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-    for (int t = 0; t < threads; ++t)
-      workers.emplace_back([&, t] {
-        do problems[t] = Round(dir, "t" + std::to_string(t), 1000 * t + rounds[t]++);
-        while (problems[t].empty() && Clock::now() < end);
-      });
-    long total = 0;
-    for (int t = 0; t < threads; ++t) {
-      workers[t].join();
-      EXPECT_EQ(problems[t], "");
-      total += rounds[t];
-    }
+    long total = OnThreads(threads, ms, [this](int t, long n) { return Round(dir, "t" + std::to_string(t), 1000 * t + n); });
     std::vector<long> after = Now();
-    ASSERT_EQ(after.size(), 2u + tavrin::kSizeClassCount);
+    EXPECT_EQ(after.size(), 2u + tavrin::kSizeClassCount);
     for (std::size_t k = 0; k < after.size(); ++k)
       EXPECT_EQ(after[k] - one[k], total * (one[k] - before[k])) << "counter " << k << ", " << total << " rounds";
     EXPECT_EQ(tavrin::LiveSessions(), 1);
+    ServerTestAccess::SetCurrent(nullptr);
   }
-  GTavrinServer* server = nullptr;
   ScratchDir dir;
 };
 
@@ -114,24 +108,16 @@ TEST_F(ThreadsTest, TwoAndFourThreadsEachWithTheirOwnSessions) {
 // The first and the last live session come and go on every thread; each finds the tables built.
 TEST(ThreadsSessions, TablesStayBuiltWhileAnyThreadHoldsASession) {
   ASSERT_EQ(tavrin::LiveSessions(), 0);
-  std::atomic<long> bad{0}, rounds{0};
-  std::vector<std::thread> workers;
-  Clock::time_point end = Clock::now() + std::chrono::milliseconds(400);
-  for (int t = 0; t < 4; ++t)
-    workers.emplace_back([&] {
-      do {
-        SSession* s = AllocSession();
-        Counts c;
-        void* block = s ? tavrin::PoolAlloc(s->GetHeap(), 40) : nullptr;
-        bad += !(s && c.chunks && c.classes == tavrin::kSizeClassCount && tavrin::TablesBuilt() &&
+  OnThreads(4, 400, [](int, long) {
+    SSession* s = AllocSession();
+    Counts c;
+    void* block = s ? tavrin::PoolAlloc(s->GetHeap(), 40) : nullptr;
+    bool built = s && c.chunks && c.classes == tavrin::kSizeClassCount && tavrin::TablesBuilt() &&
                  tavrin::SizeClassOf(40) == 3 && block && tavrin::BlockTag(block) == 3u && s->CreateProject("p") &&
-                 s->GetProject("p"));
-        delete s;
-        ++rounds;
-      } while (Clock::now() < end);
-    });
-  for (std::thread& w : workers) w.join();
-  EXPECT_EQ(bad.load(), 0) << "of " << rounds.load() << " rounds";
+                 s->GetProject("p");
+    delete s;
+    return std::string(built ? "" : "a session found the tables not built");
+  });
   EXPECT_EQ(tavrin::LiveSessions(), 0);
   EXPECT_FALSE(tavrin::TablesBuilt());
 }

@@ -1,42 +1,10 @@
-// Fuzz target: any bytes as a file of one rule, rule set, OAT context,
-// object type or generic object, read with that class's Serialize outside
-// a session's objects. Reading must never crash, hang or touch memory it
-// does not own; an object that reads is written, read and written again,
-// and the second file is read back to the first (lists come back
-// reversed). Objects a file only refers to (a type, a constraint) belong to
-// no root: the session heap they are read into takes them all at the end.
-#include <unistd.h>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
-
+// Fuzz target: any bytes as a file of one rule, rule set, context, object type or generic object, read
+// outside a session's objects (the session heap takes what no root owns); two round trips must agree.
 #include "persist/record.h"
 #include "tavrin/tavrin.h"
+#include "tests/fuzz/fuzz_common.h"
 
 namespace {
-
-std::string ScratchPath(const char* name) {
-  const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return std::string(dir) + "/tavrin-fuzz-objects-" + std::to_string(getpid()) + "-" + name;
-}
-
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 // The file's root when it is a T and the whole data section reads; the
 // store deletes what it created otherwise.
@@ -60,7 +28,7 @@ std::string Write(T* obj, const std::string& path) {
 
 template <class T>
 void RoundTrip(const std::string& input) {
-  static const std::string first = ScratchPath("first"), second = ScratchPath("second");
+  static const std::string first = ScratchPath("objects-first"), second = ScratchPath("objects-second");
   SSession* session = AllocSession();
   if (!session) return;
   HANDLEMA* heap = session->GetHeap();
@@ -78,13 +46,8 @@ void RoundTrip(const std::string& input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  if (!std::freopen("/dev/null", "w", stdout)) return 0;
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string input = ScratchPath("input");
+  static const std::string input = ScratchPath("objects-input");
   std::ofstream(input, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   RoundTrip<SCondRule>(input);

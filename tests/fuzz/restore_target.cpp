@@ -1,43 +1,17 @@
-// Fuzz target: any bytes as a saved file. Restore must never crash, hang or
-// touch memory it does not own; a failed restore leaves the session as it
-// was; a file that restores saves and restores again to the same file.
-#include <unistd.h>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
-
+// Fuzz target: any bytes as a saved file. A failed restore leaves the session as it was; a file
+// that restores saves and restores again to the same file.
 #include "design/session_files.h"
 #include "tavrin/tavrin.h"
 #include "tests/current_access.h"
+#include "tests/fuzz/fuzz_common.h"
 
 namespace {
 
-std::string ScratchPath(const char* name) {
-  const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return std::string(dir) + "/tavrin-fuzz-" + std::to_string(getpid()) + "-" + name;
-}
-
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
-
-// Saves s to path and returns the bytes.
 std::string SaveOf(SSession* s, const std::string& path) {
   Check(s->Save(path.c_str()) == 1, "a restored session saves");
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return Bytes(path);
 }
 
-// A new session restored from path, which must read.
 SSession* Restored(const std::string& path) {
   SSession* s = AllocSession();
   Check(tavrin::SessionFiles::Restore(*s, path.c_str(), nullptr, false) == 1, "a saved file restores");
@@ -67,13 +41,6 @@ std::string Fingerprint(SSession* s) {
 }
 
 }  // namespace
-
-// Under the fuzzing engine the library's standard-output lines (restore
-// timings, sessions placed without a heap) would flood the log: drop them.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  if (!std::freopen("/dev/null", "w", stdout)) return 0;
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string input = ScratchPath("input"), first = ScratchPath("first"),
