@@ -1,5 +1,4 @@
-// The random whole-model session: the ownership tree first, then references
-// drawn from everything made, across owners, projects and libraries.
+// The random session: the ownership tree first, then references drawn from everything made.
 #include "random_model.h"
 
 #include <algorithm>
@@ -90,9 +89,11 @@ class Builder {
   double Length() { return static_cast<double>(r_.Below(200000)) / 100.0; }
   g_TavrinUnitType Unit() { return static_cast<g_TavrinUnitType>(r_.Below(7)); }
   template <class T>
-  void Id(T* o) { if (r_.Chance(50)) SetIdIf(o, Int(), 0); }
+  T* Id(T* o) {
+    if (o && r_.Chance(50)) SetIdIf(o, Int(), 0);
+    return o;
+  }
 
-  // Attributes of every value kind and constraint instances on a design element.
   void Decorate(SDesignElement* e) {
     Id(e);
     if (r_.Chance(30)) e->SetPinNum(Name());
@@ -110,8 +111,7 @@ class Builder {
   template <class L, class T>
   T* Keep(L& list, T* o) { Id(o); list.push_back(o); return o; }
   void Assignment(SAssignment* a) {
-    if (!a) return;
-    Id(a);
+    if (!Id(a)) return;
     if (r_.Chance(30)) a->SetIsGlobal(true);
     if (SValue* v = Value(a, every_ ? 8 : 9, 2)) values_.push_back(v);
   }
@@ -139,22 +139,18 @@ class Builder {
     if (v) v->SetValue(x), Id(v);
     return v;
   }
-  SUnitlessValue* Unitless(SUnitlessValue* v) { return Val(v, Int()); }
   SValue* List(SListValue* v, int depth) {
-    if (!v) return v;
-    Id(v);
+    if (!Id(v)) return v;
     for (int i = r_.Below(4); i-- > 0;) Value(v, depth > 0 ? 8 : 7, depth);
     return v;
   }
-  // Each bound absent or of one of the three numeric kinds.
   SRangeValue* Range(SRangeValue* v) {
-    if (!v) return v;
-    Id(v);
+    if (!Id(v)) return v;
     for (int b = 0; b < 3; ++b) {
       int kind = r_.Below(4);
       if (kind == 0) Val(b == 0 ? v->CreateLowerIntegerValue() : b == 1 ? v->CreateUpperIntegerValue() : v->CreateStepIntegerValue(), Int());
       if (kind == 1) Val(b == 0 ? v->CreateLowerRealValue() : b == 1 ? v->CreateUpperRealValue() : v->CreateStepRealValue(), Float());
-      if (kind == 2) Unitless(b == 0 ? v->CreateLowerUnitlessValue() : b == 1 ? v->CreateUpperUnitlessValue() : v->CreateStepUnitlessValue());
+      if (kind == 2) Val(b == 0 ? v->CreateLowerUnitlessValue() : b == 1 ? v->CreateUpperUnitlessValue() : v->CreateStepUnitlessValue(), Int());
     }
     return v;
   }
@@ -195,8 +191,8 @@ class Builder {
     Libraries(&SSession::CreatePadStackLibrary, 3, [this](SPadStackLibrary* lib) {
       SPadStack* ps =
           Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer, &SPadStack::SetTopLayer);
-      if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
-      if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
+      if (r_.Chance(50)) Val(ps->CreateXExtentValUnitlessValue(), Int());
+      if (r_.Chance(50)) Val(ps->CreateYExtentValUnitlessValue(), Int());
       if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
       for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
     });
@@ -206,11 +202,10 @@ class Builder {
       for (int k = r_.Below(3); k-- > 0;) m->AddSlotEntry(r_.Below(3), Name(), Name());
     });
   }
-  // Unitless coordinates, each present or not.
   template <class T>
   void XY(T* o) {
-    if (r_.Chance(50)) Unitless(o->CreateXValUnitlessValue());
-    if (r_.Chance(50)) Unitless(o->CreateYValUnitlessValue());
+    if (r_.Chance(50)) Val(o->CreateXValUnitlessValue(), Int());
+    if (r_.Chance(50)) Val(o->CreateYValUnitlessValue(), Int());
   }
 
   void Project() {
@@ -231,8 +226,7 @@ class Builder {
     Decorate(c);
     Opt(30, c, &SCell::SetInstanceCount);
     if (r_.Chance(80)) {
-      SInterface* iface = c->CreateInterface();
-      Id(iface);
+      SInterface* iface = Id(c->CreateInterface());
       for (int i = Count(4); i-- > 0;) Port(iface->CreatePortScalar(Name()));
       for (int i = Count(2); i-- > 0;) Port(iface->CreatePortBus(Name()));
       for (int i = Count(2); i-- > 0;) Port(iface->CreatePortBundle(Name()));
@@ -262,7 +256,6 @@ class Builder {
     if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b));
     if (SPortBundle* b = SPortBundle::Cast(p)) portBundles_.push_back(b);
   }
-  // A size and index ranges.
   template <class B>
   B* Indices(B* b) {
     b->SetSize(r_.Below(5));
@@ -288,8 +281,7 @@ class Builder {
     }
     for (int i = Count(1); i-- > 0;) Add(configurations_, rep->CreateConfiguration(Name()));
     for (int i = Count(1); i-- > 0;) {
-      SOATContext* ctx = rep->CreateOATContext(Name());
-      Id(ctx);
+      SOATContext* ctx = Id(rep->CreateOATContext(Name()));
       for (int j = Count(2); j-- > 0;) Assignment(ctx->CreateProperty(Name()));
       for (int j = r_.Below(2); j-- > 0;) Assignment(ctx->CreateAttribute(Name()));
       for (int j = r_.Below(2); j-- > 0;) Assignment(ctx->CreateConstraintInstance(Name(), Pick(r_, constraints_)));
@@ -360,9 +352,8 @@ class Builder {
     }
     if (r_.Chance(30)) m->CreateDiffPair(Pick(r_, nets_), Pick(r_, nets_));
     for (int i = Count(1); i-- > 0;) {
-      SObjectType* t = m->CreateObjectType(Name());
+      SObjectType* t = Id(m->CreateObjectType(Name()));
       if (!t) continue;
-      Id(t);
       for (int j = Count(2); j-- > 0;) {
         SObject* o = t->CreateObject(Name());
         Decorate(o);
@@ -373,21 +364,18 @@ class Builder {
     for (int i = Count(1); i-- > 0;) {
       SCondRule* rule = m->CreateCondRule(Name(), static_cast<SCondRule::CondRuleObjType>(r_.Below(8)), Name(),
                                           static_cast<SCondRule::CondRuleObjType>(r_.Below(8)));
-      if (!rule) continue;
-      Id(rule);
+      if (!Id(rule)) continue;
       for (int j = Count(1); j-- > 0;)
         if (SRuleSet* rs = rule->CreateRuleSet(Name())) Decorate(rs);
     }
     if (r_.Chance(every_ ? 100 : 70)) {
-      SLayout* layout = m->CreateLayout();
-      Id(layout);
+      SLayout* layout = Id(m->CreateLayout());
       if (r_.Chance(every_ ? 100 : 80)) StackUp(layout->CreateStackUp());
     }
   }
 
   void StackUp(SStackUp* su) {
-    if (!su) return;
-    Id(su);
+    if (!Id(su)) return;
     stackUps_.push_back(Opt(50, su, &SStackUp::SetName));
     std::vector<SLayer*> layers;
     for (int i = Count(3); i-- > 0;) {
@@ -437,7 +425,6 @@ class Builder {
     });
   }
 
-  // References between the objects made: each drawn from all of its kind.
   void References() {
     Link(constraints_, 50, values_, &SConstraint::SetBasis);
     Link(constraints_, 50, values_, &SConstraint::SetDefaultValue);

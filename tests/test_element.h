@@ -2,10 +2,7 @@
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
-#include <algorithm>
-#include <sstream>
-
-#include "fixture.h"
+#include "file_test.h"
 #include "persist/record.h"
 
 namespace tavrin_test {
@@ -56,10 +53,7 @@ Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... mo
     put(object), (put(more), ...);
     EXPECT_TRUE(f.Close()) << f.GetError();
   }
-  std::istringstream in(ReadFile(path));
-  Lines out;
-  for (std::string line; std::getline(in, line) && line != "@@@@";) out.push_back(line);
-  return Lines(out.begin() + std::min<std::size_t>(7, out.size()), out.end());
+  return DataLines(ReadFile(path));
 }
 
 // The root read back; null when the file is damaged or not read to its end.
