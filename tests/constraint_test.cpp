@@ -63,7 +63,6 @@ TEST_F(ConstraintTest, TypedGettersAndNativeModes) {
   EXPECT_TRUE(BoolOf(e, "B") == std::make_pair(1, 1) && StrOf(e, "B") == P(0, ""));
   EXPECT_EQ(StrOf(e, "V"), P(1, "x"));  // no value: unchanged
   ExpectSentinels(e, "V");
-  EXPECT_TRUE(IntOf(e, "R") == std::make_pair(0, 2147483646) && BoolOf(e, "I") == std::make_pair(0, -1));
 }
 
 // Set keeps instance and constraint; Remove unlinks; copies take texts and numbers, no constraint.

@@ -15,7 +15,6 @@ struct Family {
   std::function<void*(const char*)> create;
   std::function<void*(const char*)> get;
   std::function<bool(const char*)> destroy;
-  bool deletes = false;  // Destroy deletes the child
 };
 
 class NamedFamilies : public tavrin_test::SessionTest {
@@ -64,9 +63,7 @@ class NamedFamilies : public tavrin_test::SessionTest {
                       DestroyPartPinInstance),
         TAVRIN_FAMILY("ebd pins", inst, CreateEbdPin, GetEbdPin(n), DestroyEbdPin),
         TAVRIN_FAMILY("part pins", part, CreatePartPin, GetPartPin(n), DestroyPartPin),
-        Family{"designs", [=](const char* n) -> void* { return p->CreateDesignCell(n); },
-               [=](const char* n) -> void* { return p->GetDesign(n); },
-               [=](const char* n) { return p->DestroyDesign(n); }, true},
+        TAVRIN_FAMILY("designs", p, CreateDesignCell, GetDesign(n), DestroyDesign),
     };
 #undef TAVRIN_FAMILY
   }
@@ -83,7 +80,7 @@ TEST_F(NamedFamilies, DuplicatesTakeOverAndDestroyUnlinksOnly) {
     void* lone = f.create("lone");
     ASSERT_TRUE(f.get("lone") == lone && f.destroy("lone")) << f.what;
     EXPECT_EQ(f.get("lone"), nullptr) << f.what;
-    EXPECT_EQ(BlockFreed(lone), f.deletes) << f.what;
+    EXPECT_EQ(BlockFreed(lone), f.what == std::string("designs")) << f.what;  // the one Destroy that deletes
     EXPECT_FALSE(f.destroy("lone") || f.destroy(nullptr) || f.destroy("absent")) << f.what;
     EXPECT_TRUE(f.create(nullptr) == nullptr && f.get("n") == second) << f.what;
   }

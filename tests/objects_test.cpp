@@ -39,9 +39,8 @@ class ObjectsTest : public SessionTest {
 
 }  // namespace
 
-// Append, insert behind the first occurrence or at the head, refuse an absent
-// `after`; RemObject takes the first occurrence, DeleteObject deletes. The same
-// on an object's children; a module refuses a second type of a name.
+// Append, insert behind the first occurrence or at the head, refuse an absent `after`; RemObject takes
+// the first occurrence, DeleteObject deletes. The same on an object's children; deleting the type.
 TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
   __POSITION somewhere;
   POSITION pos = &somewhere;  // an empty list sets the position to null
@@ -71,23 +70,16 @@ TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
   EXPECT_TRUE(grandchild->GetObjectType() == type && Walk(type) == (Objects{parent}));
   EXPECT_FALSE(type->CreateObject(nullptr) || parent->CreateObject(nullptr));
   for (SObject* o : {b, c, d, x}) delete o;
-  SModule* m = session->CreateProject("p")->CreateDesignCell("c")->CreateModule("m");
-  EXPECT_TRUE(m->CreateObjectType("T") && !m->CreateObjectType("T"));
-}
-
-// Deleting a type deletes its objects' trees, however deep, without recursion.
-TEST(ObjectTrees, DeletedWithTheirType) {
-  SObjectType* t = new SObjectType();
-  SObject* o = t->CreateObject("root");
-  for (int i = 0; i < 3; ++i) o->CreateObject("wide")->CreateObject("deeper");
-  SObject* deep = t->CreateObject("deep");
+  SObject* deep = type->CreateObject("deep");  // deleted without recursion
   for (int i = 0; i < 300000; ++i) deep = deep->CreateObject();
-  SObject* removed = t->CreateObject("removed");
+  SObject* removed = type->CreateObject("removed");
   removed->CreateObject("kept with it");
-  EXPECT_EQ(t->RemObject(removed), 1);
-  delete t;
+  EXPECT_EQ(type->RemObject(removed), 1);
+  delete type;
   EXPECT_EQ(removed->GetObjectsCount(), 1) << "a removed object is the caller's";
   delete removed;
+  SModule* m = session->CreateProject("p")->CreateDesignCell("c")->CreateModule("m");
+  EXPECT_TRUE(m->CreateObjectType("T") && !m->CreateObjectType("T"));
 }
 
 // Objects first, then the type they refer to, resolved once the type is read.
@@ -116,8 +108,7 @@ TEST_F(ObjectsTest, ObjectsThenTheirType) {
   delete rt;
 }
 
-// The composite flag is the int's lowest byte; a type reference of another
-// class reads as none; a cut record is damage.
+// The composite flag is the int's lowest byte; a type reference of another class reads as none.
 TEST_F(ObjectsTest, FlagByteTypeOfAnotherClassAndCuts) {
   const std::string path = dir.File("o");
   auto object = [&](const char* flag, const char* cls) {

@@ -416,11 +416,11 @@ class Builder {
   void Keyed(const std::vector<T*>& of, const std::vector<U*>& from, F link) {
     Link(of, 0, from, [&](T* o, U* u) { if (u) std::invoke(link, o, u->GetName(), u); });
   }
-  // Bus members at indices 0 to 3, and a sub-bus at the first index range.
-  template <class B, class M, class S, class F, class G>
-  void Bus(const std::vector<B*>& of, const std::vector<M*>& members, F member, G sub, const std::vector<S*>& subs) {
+  // Bus members at indices 0 to 3, and a sub-bus of the same kind at the first index range.
+  template <class B, class M, class F, class G>
+  void Bus(const std::vector<B*>& of, const std::vector<M*>& members, F member, G sub) {
     Link(of, 0, members, [&](B* b, M* m) { std::invoke(member, b, r_.Below(4), m); });
-    Link(of, 30, subs, [&](B* b, S* s) {
+    Link(of, 30, of, [&](B* b, B* s) {
       if (!b->GetAllIndiceses().empty()) std::invoke(sub, b, *b->GetAllIndiceses().begin(), s);
     });
   }
@@ -438,7 +438,7 @@ class Builder {
     Link(portScalars_, 30, portBuses_, &SPortScalar::InsertPortBus);
     Link(portScalars_, 30, portBundles_, &SPortScalar::InsertPortBundle);
     Link(portScalars_, 30, portScalars_, &SPortScalar::InsertPortScalarFan);
-    Bus(portBuses_, portScalars_, &SPortBus::SetPortScalar, &SPortBus::SetSubPortBus, portBuses_);
+    Bus(portBuses_, portScalars_, &SPortBus::SetPortScalar, &SPortBus::SetSubPortBus);
     Link(portBundles_, 0, portScalars_, &SPortBundle::InsertPort);
     Link(reps_, 50, files_, &SRepresentation::InsertFile);
     Link(reps_, 50, configurations_, &SRepresentation::SetDefaultConfiguration);
@@ -471,8 +471,7 @@ class Builder {
       p->SetConnectorPinInstance(cpi);
     }
     Link(portInstBuses_, 50, portBuses_, [](SPortInstanceBus* b, SPortBus* p) { b->SetPort(p); });
-    Bus(portInstBuses_, portInstScalars_, &SPortInstanceBus::SetPortInstanceScalar,
-        &SPortInstanceBus::SetSubPortInstanceBus, portInstBuses_);
+    Bus(portInstBuses_, portInstScalars_, &SPortInstanceBus::SetPortInstanceScalar, &SPortInstanceBus::SetSubPortInstanceBus);
     Link(portInstBundles_, 50, portBundles_, [](SPortInstanceBundle* b, SPortBundle* p) { b->SetPort(p); });
     Link(portInstBundles_, 0, portInstScalars_, &SPortInstanceBundle::InsertPortInstance);
     Link(nets_, 30, netBuses_, &SNetScalar::InsertNetBus);
@@ -482,7 +481,7 @@ class Builder {
     Link(nets_, 30, pinPairs_, &SNetScalar::InsertDriverReceiverPair);
     Link(nets_, 30, electricalNets_, &SNetScalar::SetElectricalNet);
     Link(nets_, 20, segments_, [this](SNetScalar* n, SSegment* s) { n->SetVictimSegment(s, Pick(r_, segments_)); });
-    Bus(netBuses_, nets_, &SNetBus::SetNetScalar, &SNetBus::SetSubNetBus, netBuses_);
+    Bus(netBuses_, nets_, &SNetBus::SetNetScalar, &SNetBus::SetSubNetBus);
     Link(netBundles_, 0, nets_, [this](SNetBundle* b, SNetScalar* n) {
       b->InsertNet(r_.Chance(50) ? static_cast<SNet*>(n) : Pick(r_, netBuses_));
     });
