@@ -1,15 +1,12 @@
 // Constraints of design elements and the records of the constraint classes.
 #include <cstring>
 
-#include "core/pool.h"
-#include "file_test.h"
 #include "test_element.h"
 
 using namespace tavrin_test;
-using P = std::pair<int, std::string>;
 
 namespace {
-class ConstraintTest : public ElementTest {};
+using ConstraintTest = ElementTest;
 
 // What the typed getters give for a name without a value of their type.
 void ExpectSentinels(SDesignElement* e, const char* name) {

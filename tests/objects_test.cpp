@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "file_test.h"
 #include "test_element.h"
 
 using namespace tavrin_test;

@@ -119,7 +119,7 @@ class Builder {
   template <class H>
   SValue* Value(H* h, int kinds, int depth) {
     switch (r_.Below(kinds)) {
-      case 0: return Enum(h->CreateEnumeratedValue());
+      case 0: return Opt(100, Id(h->CreateEnumeratedValue()), &SEnumeratedValue::SetName, &SEnumeratedValue::SetValue);
       case 1: return Val(h->CreateBooleanValue(), r_.Chance(50));
       case 2: return Val(h->CreateStringValue(), Name());
       case 3: return Val(h->CreateIntegerValue(), Int());
@@ -129,10 +129,6 @@ class Builder {
       case 7: return List(h->CreateListValue(), depth - 1);
       default: return nullptr;
     }
-  }
-  SValue* Enum(SEnumeratedValue* v) {
-    if (v) Id(v), Opt(100, v, &SEnumeratedValue::SetName, &SEnumeratedValue::SetValue);
-    return v;
   }
   template <class V, class X>
   V* Val(V* v, X x) {
@@ -166,9 +162,9 @@ class Builder {
   void Draw(int percent, T* o, R (C::*set)(A)) { if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>())); }
   template <class T, class C, class R>
   void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) { if (r_.Chance(percent)) (o->*set)(Length(), Unit()); }
-  // Calls each setter, with the given chance, with a drawn value (or length and unit).
+  // Calls each setter of a non-null object, with the given chance, with a drawn value (or length and unit).
   template <class T, class... S>
-  T* Opt(int percent, T* o, S... setters) { (Draw(percent, o, setters), ...); return o; }
+  T* Opt(int percent, T* o, S... setters) { if (o) (Draw(percent, o, setters), ...); return o; }
 
   // Libraries made by `create`, each with up to `n` members made by `member`.
   template <class L, class F>
@@ -530,7 +526,7 @@ class Builder {
     if (building_)
       for (AnyList* l : building_->all_) l->Forget(o);
   }
-  static thread_local Builder* building_;
+  static inline thread_local Builder* building_ = nullptr;
 
   Rng r_;
   bool every_;
@@ -554,8 +550,6 @@ class Builder {
   Made<SPackagePin> packagePins_{all_}; Made<SPadStack> padStacks_{all_}; Made<SPad> pads_{all_};
   Made<SPinMapping> pinMappings_{all_};
 };
-
-thread_local Builder* Builder::building_ = nullptr;
 
 }  // namespace
 

@@ -23,6 +23,7 @@ struct NativeMode {
 
 // The typed getters as (result, output) pairs, outputs preset to 7 or "x".
 typedef SDesignElement E;
+typedef std::pair<int, std::string> P;
 inline std::pair<int, int> IntOf(E* e, const char* n) { int v = 7, r = e->GetConstraint(n, v); return {r, v}; }
 inline std::pair<int, int> BoolOf(E* e, const char* n) { int v = 7, r = e->GetBoolConstraint(n, v); return {r, v}; }
 inline std::pair<int, float> FloatOf(E* e, const char* n) { float v = 7; int r = e->GetConstraint(n, v); return {r, v}; }

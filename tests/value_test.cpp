@@ -7,7 +7,7 @@ using namespace tavrin_test;
 
 namespace {
 g_TavrinUnitType Unit(int u) { return static_cast<g_TavrinUnitType>(u); }
-class ValueFiles : public ElementTest {};
+using ValueFiles = ElementTest;
 }  // namespace
 
 // Unit factors, truncation toward zero, unknown units (0), saturation at the 32-bit range.
