@@ -40,15 +40,14 @@ auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) { o->SetId(id
 template <class T>
 void SetIdIf(T*, long, long) {}
 
-// The objects of one kind made so far; forgets one the library deletes.
-struct AnyList {
-  virtual void Forget(const TavrinObject* o) = 0;
-};
+// The objects of one kind made so far, which forget one the library deletes.
+using Forgets = std::vector<std::function<void(const TavrinObject*)>>;
 template <class T>
-struct Made : AnyList, std::vector<T*> {
-  explicit Made(std::vector<AnyList*>& all) { all.push_back(this); }
-  void Forget(const TavrinObject* o) override {
-    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }), this->end());
+struct Made : std::vector<T*> {
+  explicit Made(Forgets& all) {
+    all.push_back([this](const TavrinObject* o) {
+      this->erase(std::remove_if(this->begin(), this->end(), [o](T* p) { return tavrin::AsObject(p) == o; }), this->end());
+    });
   }
 };
 
@@ -524,14 +523,14 @@ class Builder {
 
   static void Forget(const TavrinObject* o) {
     if (building_)
-      for (AnyList* l : building_->all_) l->Forget(o);
+      for (auto& forget : building_->all_) forget(o);
   }
   static inline thread_local Builder* building_ = nullptr;
 
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
-  std::vector<AnyList*> all_;  // every list below
+  Forgets all_;  // of every list below
   Made<SProject> projects_{all_}; Made<SFile> files_{all_}; Made<SConstraint> constraints_{all_};
   Made<SConstraintSet> constraintSets_{all_}; Made<SConstraintGroup> constraintGroups_{all_};
   Made<SValue> values_{all_}; Made<SCell> cells_{all_}; Made<SPortScalar> portScalars_{all_};
