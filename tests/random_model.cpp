@@ -40,16 +40,9 @@ auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) { o->SetId(id
 template <class T>
 void SetIdIf(T*, long, long) {}
 
-// The objects of one kind made so far, which forget one the library deletes.
-using Forgets = std::vector<std::function<void(const TavrinObject*)>>;
+// The objects of one kind made so far.
 template <class T>
-struct Made : std::vector<T*> {
-  explicit Made(Forgets& all) {
-    all.push_back([this](const TavrinObject* o) {
-      this->erase(std::remove_if(this->begin(), this->end(), [o](T* p) { return tavrin::AsObject(p) == o; }), this->end());
-    });
-  }
-};
+using Made = std::vector<T*>;
 
 class Builder {
  public:
@@ -58,7 +51,7 @@ class Builder {
   SSession* Build() {
     s_ = AllocSession();
     if (!s_) return nullptr;
-    // What the library deletes (a name made twice, a value made anew) leaves the lists.
+    // A value the library deletes (replaced by a new one) leaves values_; nothing else is deleted.
     building_ = this;
     tavrin::SetDestroyObserver(&Builder::Forget);
     if (r_.Chance(50)) s_->SetVersion(Name());
@@ -522,32 +515,28 @@ class Builder {
   }
 
   static void Forget(const TavrinObject* o) {
-    if (building_)
-      for (auto& forget : building_->all_) forget(o);
+    if (!building_) return;
+    Made<SValue>& v = building_->values_;
+    v.erase(std::remove_if(v.begin(), v.end(), [o](SValue* x) { return tavrin::AsObject(x) == o; }), v.end());
   }
   static inline thread_local Builder* building_ = nullptr;
 
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
-  Forgets all_;  // of every list below
-  Made<SProject> projects_{all_}; Made<SFile> files_{all_}; Made<SConstraint> constraints_{all_};
-  Made<SConstraintSet> constraintSets_{all_}; Made<SConstraintGroup> constraintGroups_{all_};
-  Made<SValue> values_{all_}; Made<SCell> cells_{all_}; Made<SPortScalar> portScalars_{all_};
-  Made<SPortBus> portBuses_{all_}; Made<SPortBundle> portBundles_{all_}; Made<SSlot> slots_{all_};
-  Made<SRepresentation> reps_{all_}; Made<SModule> modules_{all_}; Made<SConfiguration> configurations_{all_};
-  Made<SSchematicSheet> sheets_{all_}; Made<SCellInstance> cellInstances_{all_};
-  Made<SGenericCellInstance> genericInstances_{all_}; Made<SPartInstance> partInstances_{all_};
-  Made<SPortInstanceScalar> portInstScalars_{all_}; Made<SPortInstanceBus> portInstBuses_{all_};
-  Made<SPortInstanceBundle> portInstBundles_{all_}; Made<SSlotInstance> slotInstances_{all_};
-  Made<SPartPinInstance> partPinInstances_{all_}; Made<SEbdPin> ebdPins_{all_}; Made<SNetScalar> nets_{all_};
-  Made<SNetBus> netBuses_{all_}; Made<SNetBundle> netBundles_{all_}; Made<SSegment> segments_{all_};
-  Made<SPhysicalNode> nodes_{all_}; Made<SPinPair> pinPairs_{all_}; Made<SFromTo> fromTos_{all_};
-  Made<SVirtualPin> virtualPins_{all_}; Made<SElectricalNet> electricalNets_{all_}; Made<SStackUp> stackUps_{all_};
-  Made<SLayer> layers_{all_}; Made<SRegion> regions_{all_}; Made<SPowerPlaneRegion> powerRegions_{all_};
-  Made<SPart> parts_{all_}; Made<SPartPin> partPins_{all_}; Made<SPackage> packages_{all_};
-  Made<SPackagePin> packagePins_{all_}; Made<SPadStack> padStacks_{all_}; Made<SPad> pads_{all_};
-  Made<SPinMapping> pinMappings_{all_};
+  Made<SProject> projects_; Made<SFile> files_; Made<SConstraint> constraints_; Made<SConstraintSet> constraintSets_;
+  Made<SConstraintGroup> constraintGroups_; Made<SValue> values_; Made<SCell> cells_; Made<SPortScalar> portScalars_;
+  Made<SPortBus> portBuses_; Made<SPortBundle> portBundles_; Made<SSlot> slots_; Made<SRepresentation> reps_;
+  Made<SModule> modules_; Made<SConfiguration> configurations_; Made<SSchematicSheet> sheets_;
+  Made<SCellInstance> cellInstances_; Made<SGenericCellInstance> genericInstances_; Made<SPartInstance> partInstances_;
+  Made<SPortInstanceScalar> portInstScalars_; Made<SPortInstanceBus> portInstBuses_;
+  Made<SPortInstanceBundle> portInstBundles_; Made<SSlotInstance> slotInstances_;
+  Made<SPartPinInstance> partPinInstances_; Made<SEbdPin> ebdPins_; Made<SNetScalar> nets_; Made<SNetBus> netBuses_;
+  Made<SNetBundle> netBundles_; Made<SSegment> segments_; Made<SPhysicalNode> nodes_; Made<SPinPair> pinPairs_;
+  Made<SFromTo> fromTos_; Made<SVirtualPin> virtualPins_; Made<SElectricalNet> electricalNets_;
+  Made<SStackUp> stackUps_; Made<SLayer> layers_; Made<SRegion> regions_; Made<SPowerPlaneRegion> powerRegions_;
+  Made<SPart> parts_; Made<SPartPin> partPins_; Made<SPackage> packages_; Made<SPackagePin> packagePins_;
+  Made<SPadStack> padStacks_; Made<SPad> pads_; Made<SPinMapping> pinMappings_;
 };
 
 }  // namespace
