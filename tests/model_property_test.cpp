@@ -2,10 +2,8 @@
 // equal. TAVRIN_MODEL_SEEDS=N (1000), TAVRIN_MODEL_SEED=S alone, TAVRIN_MODEL_KEEP=DIR, TAVRIN_MODEL_DIFF=K (10).
 #include <sys/wait.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <string>
 
 #include "design/session_files.h"
 #include "fixture.h"

@@ -61,10 +61,8 @@ Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... mo
 template <class T>
 T* LoadRecord(const std::string& path, HANDLEMA* heap) {
   PersistentFile f(path.c_str(), 0, heap);
-  if (!f.IsOK()) return nullptr;
-  T* root = tavrin::Record(f, heap).Root<T>();
-  if (!root || !f.FinishData()) return nullptr;
-  return f.Close() ? root : nullptr;
+  T* root = f.IsOK() ? tavrin::Record(f, heap).Root<T>() : nullptr;
+  return root && f.FinishData() && f.Close() ? root : nullptr;
 }
 
 // Writes a file of data lines; classes[i] is the class of index i + 1.
