@@ -87,9 +87,7 @@ class Builder {
   }
 
   void Decorate(SDesignElement* e) {
-    Id(e);
-    if (r_.Chance(30)) e->SetPinNum(Name());
-    if (r_.Chance(30)) e->SetClientFlags(Int());
+    Opt(30, Id(e), &SDesignElement::SetPinNum, &SDesignElement::SetClientFlags);
     for (int i = Count(2); i-- > 0;) Assignment(e->CreateAttribute(Name()));
     if (r_.Chance(30)) e->SetAttribute(Name(), Int());
     if (r_.Chance(30)) e->SetConstraint(Name(), Float(), Int());
@@ -179,8 +177,7 @@ class Builder {
     Libraries(&SSession::CreatePadStackLibrary, 3, [this](SPadStackLibrary* lib) {
       SPadStack* ps =
           Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer, &SPadStack::SetTopLayer);
-      if (r_.Chance(50)) Val(ps->CreateXExtentValUnitlessValue(), Int());
-      if (r_.Chance(50)) Val(ps->CreateYExtentValUnitlessValue(), Int());
+      Unitless(ps, &SPadStack::CreateXExtentValUnitlessValue, &SPadStack::CreateYExtentValUnitlessValue);
       if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
       for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
     });
@@ -190,11 +187,10 @@ class Builder {
       for (int k = r_.Below(3); k-- > 0;) m->AddSlotEntry(r_.Below(3), Name(), Name());
     });
   }
+  template <class T, class... C>
+  void Unitless(T* o, C... create) { ((r_.Chance(50) ? void(Val((o->*create)(), Int())) : void()), ...); }
   template <class T>
-  void XY(T* o) {
-    if (r_.Chance(50)) Val(o->CreateXValUnitlessValue(), Int());
-    if (r_.Chance(50)) Val(o->CreateYValUnitlessValue(), Int());
-  }
+  void XY(T* o) { Unitless(o, &T::CreateXValUnitlessValue, &T::CreateYValUnitlessValue); }
 
   void Project() {
     SProject* p = Opt(50, Add(projects_, s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
@@ -367,10 +363,9 @@ class Builder {
     stackUps_.push_back(Opt(50, su, &SStackUp::SetName));
     std::vector<SLayer*> layers;
     for (int i = Count(3); i-- > 0;) {
-      SLayer* l = Opt(50, Add(layers_, su->CreateLayer(r_.Below(5))), &SLayer::SetType, &SLayer::SetConductor,
+      SLayer* l = Opt(50, Add(layers, su->CreateLayer(r_.Below(5))), &SLayer::SetType, &SLayer::SetConductor,
                       &SLayer::SetDielectricName, &SLayer::SetThickness, &SLayer::SetViaDiameter);
       Opt(100, l, &SLayer::SetDielectricConstant);
-      layers.push_back(l);
       for (int j = Count(2); j-- > 0;)
         Opt(50, Add(regions_, l->CreateSignalRegion(Name())), &SSignalRegion::SetTLF, &SSignalRegion::SetTraceSpacing,
             &SSignalRegion::SetTraceWidth);
@@ -534,7 +529,7 @@ class Builder {
   Made<SPartPinInstance> partPinInstances_; Made<SEbdPin> ebdPins_; Made<SNetScalar> nets_; Made<SNetBus> netBuses_;
   Made<SNetBundle> netBundles_; Made<SSegment> segments_; Made<SPhysicalNode> nodes_; Made<SPinPair> pinPairs_;
   Made<SFromTo> fromTos_; Made<SVirtualPin> virtualPins_; Made<SElectricalNet> electricalNets_;
-  Made<SStackUp> stackUps_; Made<SLayer> layers_; Made<SRegion> regions_; Made<SPowerPlaneRegion> powerRegions_;
+  Made<SStackUp> stackUps_; Made<SRegion> regions_; Made<SPowerPlaneRegion> powerRegions_;
   Made<SPart> parts_; Made<SPartPin> partPins_; Made<SPackage> packages_; Made<SPackagePin> packagePins_;
   Made<SPadStack> padStacks_; Made<SPad> pads_; Made<SPinMapping> pinMappings_;
 };
