@@ -86,7 +86,9 @@ class Builder {
     return o;
   }
 
-  void Decorate(SDesignElement* e) {
+  template <class T>
+  T* Decorate(T* o) {
+    SDesignElement* e = o;
     Opt(30, Id(e), &SDesignElement::SetPinNum, &SDesignElement::SetClientFlags);
     for (int i = Count(2); i-- > 0;) Assignment(e->CreateAttribute(Name()));
     if (r_.Chance(30)) e->SetAttribute(Name(), Int());
@@ -94,10 +96,11 @@ class Builder {
     for (int i = every_ ? 1 : r_.Below(2); i-- > 0;)
       if (SConstraintInstance* ci = e->CreateConstraintInstance(Name(), Pick(r_, constraints_)))
         ci->SetDrcCode(Int()), Assignment(ci);
+    return o;
   }
   // Lists a new object, decorated (Add) or given an identifier (Keep).
   template <class L, class T>
-  T* Add(L& list, T* o) { Decorate(o); list.push_back(o); return o; }
+  T* Add(L& list, T* o) { list.push_back(Decorate(o)); return o; }
   template <class L, class T>
   T* Keep(L& list, T* o) { Id(o); list.push_back(o); return o; }
   void Assignment(SAssignment* a) {
@@ -207,8 +210,7 @@ class Builder {
   }
 
   void Cell(SCell* c) {
-    Decorate(c);
-    Opt(30, c, &SCell::SetInstanceCount);
+    Opt(30, Decorate(c), &SCell::SetInstanceCount);
     if (r_.Chance(80)) {
       SInterface* iface = Id(c->CreateInterface());
       for (int i = Count(4); i-- > 0;) Port(iface->CreatePortScalar(Name()));
@@ -233,8 +235,7 @@ class Builder {
 
   void Port(SPort* p) {
     if (!p) return;
-    Decorate(p);
-    p->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
+    Decorate(p)->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
     if (r_.Chance(30)) p->SetbIsGlobal(true);
     if (SPortScalar* s = SPortScalar::Cast(p)) portScalars_.push_back(s);
     if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b));
@@ -248,8 +249,7 @@ class Builder {
   }
 
   void Representation(SRepresentation* rep) {
-    Decorate(rep);
-    reps_.push_back(rep);
+    reps_.push_back(Decorate(rep));
     Opt(50, rep, &SRepresentation::SetUnits);
     for (int i = Count(2); i-- > 0;) Net(rep->CreateNetScalar(Name()));
     for (int i = Count(1); i-- > 0;)
@@ -273,8 +273,7 @@ class Builder {
   }
 
   void Net(SNetScalar* n) {
-    Decorate(n);
-    Opt(30, n, &SNetScalar::SetUID, &SNetScalar::SetbIsGlobal);
+    Opt(30, Decorate(n), &SNetScalar::SetUID, &SNetScalar::SetbIsGlobal);
     Opt(100, n, &SNetScalar::SetVoltage, &SNetScalar::SetbConstantVoltage);
     nets_.push_back(n);
     for (int i = Count(2); i-- > 0;)
@@ -294,8 +293,7 @@ class Builder {
 
   void CellInstance(SCellInstance* ci) {
     if (!ci) return;
-    Decorate(ci);
-    Opt(30, ci, &SCellInstance::SetUID);
+    Opt(30, Decorate(ci), &SCellInstance::SetUID);
     cellInstances_.push_back(ci);
     for (int i = Count(3); i-- > 0;) Add(portInstScalars_, ci->CreatePortInstanceScalar(Name()));
     for (int i = Count(1); i-- > 0;) Indices(Add(portInstBuses_, ci->CreatePortInstanceBus(Name())));
@@ -339,9 +337,7 @@ class Builder {
       SObjectType* t = Id(m->CreateObjectType(Name()));
       if (!t) continue;
       for (int j = Count(2); j-- > 0;) {
-        SObject* o = t->CreateObject(Name());
-        Decorate(o);
-        Opt(100, o, &SObject::SetLevel, &SObject::SetCompObj);
+        SObject* o = Opt(100, Decorate(t->CreateObject(Name())), &SObject::SetLevel, &SObject::SetCompObj);
         if (SObject* child = o->CreateObject(Name())) Decorate(child);
       }
     }
@@ -381,8 +377,7 @@ class Builder {
   }
 
   void Part(SPart* p) {
-    Decorate(p);
-    p->SetType(static_cast<TavrinPartType>(r_.Below(8)));
+    Decorate(p)->SetType(static_cast<TavrinPartType>(r_.Below(8)));
     parts_.push_back(p);
     for (int i = Count(3); i-- > 0;) Opt(100, Add(partPins_, p->CreatePartPin(Name())), &SPartPin::SetX, &SPartPin::SetY);
     for (int i = r_.Below(3); i-- > 0;) PinPair(p->CreatePinPair(Name()));
@@ -449,8 +444,7 @@ class Builder {
       if (!r_.Chance(every_ ? 100 : 10)) continue;
       SConnectorPinInstance* cpi = new (s_->GetHeap()) SConnectorPinInstance();
       cpi->SetName(Name());
-      Id(cpi);
-      cpi->SetPortInstanceScalar(p);
+      Id(cpi)->SetPortInstanceScalar(p);
       p->SetConnectorPinInstance(cpi);
     }
     Link(portInstBuses_, 50, portBuses_, [](SPortInstanceBus* b, SPortBus* p) { b->SetPort(p); });
