@@ -22,24 +22,19 @@ Objects Walk(const H* holder, bool backwards = false) {
   return out;
 }
 
-class ObjectsTest : public SessionTest {
+class ObjectsTest : public ElementTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    type = new (heap) SObjectType();
-  }
   SObject* New(const char* name) {
     SObject* o = new (heap) SObject();
     return o->SetName(name), o;
   }
-  SObjectType* type = nullptr;
-  ScratchDir dir;
 };
 
 }  // namespace
 
 // Insert behind the first occurrence or at the head; RemObject takes the first occurrence; deleting the type.
 TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
+  SObjectType* type = new (heap) SObjectType();
   __POSITION somewhere;
   POSITION pos = &somewhere;  // an empty list sets the position to null
   EXPECT_TRUE(!type->GetFirstObject(pos) && !pos && !type->GetLastObject());
@@ -82,6 +77,7 @@ TEST_F(ObjectsTest, ListsOfTypesAndObjects) {
 
 // Objects, then the type they refer to: object (design element, level, type, id, composite), type (name, id).
 TEST_F(ObjectsTest, ObjectsThenTheirType) {
+  SObjectType* type = new (heap) SObjectType();
   type->SetName("T");
   type->SetId(9);
   SObject* o1 = type->CreateObject("o1");
@@ -90,7 +86,7 @@ TEST_F(ObjectsTest, ObjectsThenTheirType) {
   o1->SetId(11);
   SObject* o2 = o1->CreateObject();
   o2->SetId(12);
-  const std::string path = dir.File("objects");
+  const std::string path = File();
   EXPECT_EQ(SaveRecord(path, o1, heap, o2, type),
             (Lines{"1", "0", "2", "o1", "0", "0", "0", "0", "0", "1", "L", "2", "11", "1",
                    "3", "0", "0", "0", "0", "0", "0", "0", "0", "2", "12", "0", "2", "1", "T", "9"}));

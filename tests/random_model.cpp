@@ -196,7 +196,7 @@ class Builder {
   void XY(T* o) { Unitless(o, &T::CreateXValUnitlessValue, &T::CreateYValUnitlessValue); }
 
   void Project() {
-    SProject* p = Opt(50, Add(projects_, s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
+    SProject* p = Opt(50, Decorate(s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
     for (int i = Count(2); i-- > 0;)
       Opt(100, Opt(50, Keep(files_, p->CreateFile(Name())), &SFile::SetAlias, &SFile::SetKind), &SFile::SetTimeStamp,
           &SFile::SetGMT);
@@ -513,7 +513,7 @@ class Builder {
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
-  Made<SProject> projects_; Made<SFile> files_; Made<SConstraint> constraints_; Made<SConstraintSet> constraintSets_;
+  Made<SFile> files_; Made<SConstraint> constraints_; Made<SConstraintSet> constraintSets_;
   Made<SConstraintGroup> constraintGroups_; Made<SValue> values_; Made<SCell> cells_; Made<SPortScalar> portScalars_;
   Made<SPortBus> portBuses_; Made<SPortBundle> portBundles_; Made<SSlot> slots_; Made<SRepresentation> reps_;
   Made<SModule> modules_; Made<SConfiguration> configurations_; Made<SSchematicSheet> sheets_;
@@ -523,9 +523,9 @@ class Builder {
   Made<SPartPinInstance> partPinInstances_; Made<SEbdPin> ebdPins_; Made<SNetScalar> nets_; Made<SNetBus> netBuses_;
   Made<SNetBundle> netBundles_; Made<SSegment> segments_; Made<SPhysicalNode> nodes_; Made<SPinPair> pinPairs_;
   Made<SFromTo> fromTos_; Made<SVirtualPin> virtualPins_; Made<SElectricalNet> electricalNets_;
-  Made<SStackUp> stackUps_; Made<SRegion> regions_; Made<SPowerPlaneRegion> powerRegions_;
-  Made<SPart> parts_; Made<SPartPin> partPins_; Made<SPackage> packages_; Made<SPackagePin> packagePins_;
-  Made<SPadStack> padStacks_; Made<SPad> pads_; Made<SPinMapping> pinMappings_;
+  Made<SStackUp> stackUps_; Made<SRegion> regions_; Made<SPowerPlaneRegion> powerRegions_; Made<SPart> parts_;
+  Made<SPartPin> partPins_; Made<SPackage> packages_; Made<SPackagePin> packagePins_; Made<SPadStack> padStacks_;
+  Made<SPad> pads_; Made<SPinMapping> pinMappings_;
 };
 
 }  // namespace
