@@ -17,7 +17,6 @@ TEST_F(AttributeTest, LookUpOrderAndNativeModes) {
     NativeMode off(false);
     e->SetAttribute("I", -12);
     e->SetAttribute("F", 2.5f);
-    e->SetAttribute("T", "a");
     EXPECT_EQ(AttrText(e, "I").second + AttrText(e, "F").second, "-122.500000");
     EXPECT_EQ(AttrInt(e, "I"), std::make_pair(0, 7));
   }
@@ -29,8 +28,6 @@ TEST_F(AttributeTest, LookUpOrderAndNativeModes) {
   EXPECT_TRUE(AttrInt(e, "N") == std::make_pair(1, -2147483647 - 1) && AttrFloat(e, "N") == std::make_pair(0, 7.0f));
   e->SetAttribute("R", 0.1f);
   EXPECT_EQ(AttrFloat(e, "R"), std::make_pair(1, 0.1f));  // the text forms: constraint_test
-  e->SetAttribute("T", 4);  // a string value is replaced
-  EXPECT_EQ(AttrInt(e, "T"), std::make_pair(1, 4));
 }
 
 // Copies as texts, skipping "LASTSYSCONFIG"; self-copies and unlinking leak or double-free nothing.
