@@ -1,8 +1,5 @@
 // Random models saved and restored thrice: the third file equals the first, `tavrin diff` finds the first two
 // equal. TAVRIN_MODEL_SEEDS=N (1000), TAVRIN_MODEL_SEED=S alone, TAVRIN_MODEL_KEEP=DIR, TAVRIN_MODEL_DIFF=K (10).
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <memory>
 
 #include "design/session_files.h"

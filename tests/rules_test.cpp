@@ -13,11 +13,9 @@ class RulesTest : public FileTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
-    project = session->CreateProject("P");
-    cell = project->CreateDesignCell("c");
+    cell = session->CreateProject("P")->CreateDesignCell("c");
     m = cell->CreateModule("M");
   }
-  SProject* project = nullptr;
   SCell* cell = nullptr;
   SModule* m = nullptr;
 };
@@ -102,7 +100,7 @@ TEST_F(RulesTest, FailedCreatesAddNothing) {
 // One map over three lists; a create takes an equal name's entry over; Destroy unlinks only.
 TEST_F(RulesTest, ContextAssignments) {
   SOATContext* k = m->CreateOATContext("K");
-  SConstraint* c = project->CreateConstraint("WIDTH");
+  SConstraint* c = cell->GetProject()->CreateConstraint("WIDTH");
   SAttribute* w1 = k->CreateAttribute("W");
   SAttribute* w2 = k->CreateAttribute("W");
   SProperty* p = k->CreateProperty("P");
@@ -121,7 +119,6 @@ TEST_F(RulesTest, ContextsRestoredAndDamaged) {
   const std::string golden = ReadFile(TestData("contexts.tvn"));
   SProject* p = Restored(golden)->GetProject("P");
   SOATContext* k2 = SConnectivityRepresentation::Cast(p->GetDesign("c")->GetRepresentation("r"))->GetOATContext("K2");
-  EXPECT_EQ(k2->GetAllAttributes().size(), 2u);
   EXPECT_EQ(SAttribute::Cast(k2->GetAssignment("W"))->GetId(), 51) << "the W read last (built first) holds the entry";
   SConstraintInstance* ci = SConstraintInstance::Cast(k2->GetAssignment("CI"));
   ASSERT_TRUE(ci && ci->GetConstraint() && ci->GetConstraint() == p->GetConstraint("WIDTH"));
