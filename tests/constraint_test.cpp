@@ -8,7 +8,6 @@ using namespace tavrin_test;
 namespace {
 using ConstraintTest = ElementTest;
 
-// What the typed getters give for a name without a value of their type.
 void ExpectSentinels(SDesignElement* e, const char* name) {
   EXPECT_EQ(IntOf(e, name), std::make_pair(0, 2147483646)) << name;
   EXPECT_EQ(FloatOf(e, name), std::make_pair(0, 3.4e38f)) << name;  // 0x7F7FC99E

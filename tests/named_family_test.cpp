@@ -1,7 +1,6 @@
 // Every named family: a second child of a name takes over the entry, the first stays alive; Destroy
 // unlinks without freeing but for designs (the pools' debug mode lets BlockFreed see a delete).
 #include <functional>
-#include <string>
 
 #include "core/pool.h"
 #include "fixture.h"

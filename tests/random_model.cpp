@@ -40,7 +40,6 @@ auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) { o->SetId(id
 template <class T>
 void SetIdIf(T*, long, long) {}
 
-// The objects of one kind made so far.
 template <class T>
 using Made = std::vector<T*>;
 
@@ -67,7 +66,6 @@ class Builder {
   // How many of a kind: 0 to max, or 1 to max for a model of every class.
   int Count(int max) { return every_ ? 1 + r_.Below(max) : r_.Below(max + 1); }
   const char* Name() { return kNames[r_.Below(static_cast<int>(sizeof kNames / sizeof *kNames))]; }
-  // Extremes and small numbers often, anything in a middle range otherwise.
   int Int() {
     const int extremes[] = {INT_MIN, INT_MAX, 0, -1};
     int k = r_.Below(6);

@@ -33,7 +33,6 @@ inline std::pair<int, std::string> TextOf(E* e, const char* n) { CString o("x");
 inline std::pair<int, std::string> StrOf(E* e, const char* n) { CString o("x"); int r = e->GetConstraintStr(n, o); return {r, o.str()}; }
 inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"); int r = e->GetAttribute(n, o); return {r, o.str()}; }
 
-// A session, an element on its heap, and numbered files in a scratch folder.
 class ElementTest : public SessionTest {
  protected:
   void SetUp() override { SessionTest::SetUp(); e = new (heap) TestElement(); }
