@@ -1,5 +1,4 @@
-// The random whole-model session: the ownership tree first, then references
-// drawn from everything made, across owners, projects and libraries.
+// The random session: the ownership tree first, then references drawn from everything made.
 #include "random_model.h"
 
 #include <algorithm>
@@ -41,17 +40,8 @@ auto SetIdIf(T* o, long id, int) -> decltype(o->SetId(id), void()) { o->SetId(id
 template <class T>
 void SetIdIf(T*, long, long) {}
 
-// The objects of one kind made so far; forgets one the library deletes.
-struct AnyList {
-  virtual void Forget(const TavrinObject* o) = 0;
-};
 template <class T>
-struct Made : AnyList, std::vector<T*> {
-  explicit Made(std::vector<AnyList*>& all) { all.push_back(this); }
-  void Forget(const TavrinObject* o) override {
-    this->erase(std::remove_if(this->begin(), this->end(), [o](const T* p) { return tavrin::AsObject(p) == o; }), this->end());
-  }
-};
+using Made = std::vector<T*>;
 
 class Builder {
  public:
@@ -60,7 +50,7 @@ class Builder {
   SSession* Build() {
     s_ = AllocSession();
     if (!s_) return nullptr;
-    // What the library deletes (a name made twice, a value made anew) leaves the lists.
+    // A value the library deletes (replaced by a new one) leaves values_; nothing else is deleted.
     building_ = this;
     tavrin::SetDestroyObserver(&Builder::Forget);
     if (r_.Chance(50)) s_->SetVersion(Name());
@@ -76,7 +66,6 @@ class Builder {
   // How many of a kind: 0 to max, or 1 to max for a model of every class.
   int Count(int max) { return every_ ? 1 + r_.Below(max) : r_.Below(max + 1); }
   const char* Name() { return kNames[r_.Below(static_cast<int>(sizeof kNames / sizeof *kNames))]; }
-  // Extremes and small numbers often, anything in a middle range otherwise.
   int Int() {
     const int extremes[] = {INT_MIN, INT_MAX, 0, -1};
     int k = r_.Below(6);
@@ -90,28 +79,30 @@ class Builder {
   double Length() { return static_cast<double>(r_.Below(200000)) / 100.0; }
   g_TavrinUnitType Unit() { return static_cast<g_TavrinUnitType>(r_.Below(7)); }
   template <class T>
-  void Id(T* o) { if (r_.Chance(50)) SetIdIf(o, Int(), 0); }
+  T* Id(T* o) {
+    if (o && r_.Chance(50)) SetIdIf(o, Int(), 0);
+    return o;
+  }
 
-  // Attributes of every value kind and constraint instances on a design element.
-  void Decorate(SDesignElement* e) {
-    Id(e);
-    if (r_.Chance(30)) e->SetPinNum(Name());
-    if (r_.Chance(30)) e->SetClientFlags(Int());
+  template <class T>
+  T* Decorate(T* o) {
+    SDesignElement* e = o;
+    Opt(30, Id(e), &SDesignElement::SetPinNum, &SDesignElement::SetClientFlags);
     for (int i = Count(2); i-- > 0;) Assignment(e->CreateAttribute(Name()));
     if (r_.Chance(30)) e->SetAttribute(Name(), Int());
     if (r_.Chance(30)) e->SetConstraint(Name(), Float(), Int());
     for (int i = every_ ? 1 : r_.Below(2); i-- > 0;)
       if (SConstraintInstance* ci = e->CreateConstraintInstance(Name(), Pick(r_, constraints_)))
         ci->SetDrcCode(Int()), Assignment(ci);
+    return o;
   }
   // Lists a new object, decorated (Add) or given an identifier (Keep).
   template <class L, class T>
-  T* Add(L& list, T* o) { Decorate(o); list.push_back(o); return o; }
+  T* Add(L& list, T* o) { list.push_back(Decorate(o)); return o; }
   template <class L, class T>
   T* Keep(L& list, T* o) { Id(o); list.push_back(o); return o; }
   void Assignment(SAssignment* a) {
-    if (!a) return;
-    Id(a);
+    if (!Id(a)) return;
     if (r_.Chance(30)) a->SetIsGlobal(true);
     if (SValue* v = Value(a, every_ ? 8 : 9, 2)) values_.push_back(v);
   }
@@ -119,7 +110,7 @@ class Builder {
   template <class H>
   SValue* Value(H* h, int kinds, int depth) {
     switch (r_.Below(kinds)) {
-      case 0: return Enum(h->CreateEnumeratedValue());
+      case 0: return Opt(100, Id(h->CreateEnumeratedValue()), &SEnumeratedValue::SetName, &SEnumeratedValue::SetValue);
       case 1: return Val(h->CreateBooleanValue(), r_.Chance(50));
       case 2: return Val(h->CreateStringValue(), Name());
       case 3: return Val(h->CreateIntegerValue(), Int());
@@ -130,31 +121,23 @@ class Builder {
       default: return nullptr;
     }
   }
-  SValue* Enum(SEnumeratedValue* v) {
-    if (v) Id(v), Opt(100, v, &SEnumeratedValue::SetName, &SEnumeratedValue::SetValue);
-    return v;
-  }
   template <class V, class X>
   V* Val(V* v, X x) {
     if (v) v->SetValue(x), Id(v);
     return v;
   }
-  SUnitlessValue* Unitless(SUnitlessValue* v) { return Val(v, Int()); }
   SValue* List(SListValue* v, int depth) {
-    if (!v) return v;
-    Id(v);
+    if (!Id(v)) return v;
     for (int i = r_.Below(4); i-- > 0;) Value(v, depth > 0 ? 8 : 7, depth);
     return v;
   }
-  // Each bound absent or of one of the three numeric kinds.
   SRangeValue* Range(SRangeValue* v) {
-    if (!v) return v;
-    Id(v);
+    if (!Id(v)) return v;
     for (int b = 0; b < 3; ++b) {
       int kind = r_.Below(4);
       if (kind == 0) Val(b == 0 ? v->CreateLowerIntegerValue() : b == 1 ? v->CreateUpperIntegerValue() : v->CreateStepIntegerValue(), Int());
       if (kind == 1) Val(b == 0 ? v->CreateLowerRealValue() : b == 1 ? v->CreateUpperRealValue() : v->CreateStepRealValue(), Float());
-      if (kind == 2) Unitless(b == 0 ? v->CreateLowerUnitlessValue() : b == 1 ? v->CreateUpperUnitlessValue() : v->CreateStepUnitlessValue());
+      if (kind == 2) Val(b == 0 ? v->CreateLowerUnitlessValue() : b == 1 ? v->CreateUpperUnitlessValue() : v->CreateStepUnitlessValue(), Int());
     }
     return v;
   }
@@ -170,9 +153,9 @@ class Builder {
   void Draw(int percent, T* o, R (C::*set)(A)) { if (r_.Chance(percent)) (o->*set)(Draw(std::decay_t<A>())); }
   template <class T, class C, class R>
   void Draw(int percent, T* o, R (C::*set)(double, g_TavrinUnitType)) { if (r_.Chance(percent)) (o->*set)(Length(), Unit()); }
-  // Calls each setter, with the given chance, with a drawn value (or length and unit).
+  // Calls each setter of a non-null object, with the given chance, with a drawn value (or length and unit).
   template <class T, class... S>
-  T* Opt(int percent, T* o, S... setters) { (Draw(percent, o, setters), ...); return o; }
+  T* Opt(int percent, T* o, S... setters) { if (o) (Draw(percent, o, setters), ...); return o; }
 
   // Libraries made by `create`, each with up to `n` members made by `member`.
   template <class L, class F>
@@ -195,8 +178,7 @@ class Builder {
     Libraries(&SSession::CreatePadStackLibrary, 3, [this](SPadStackLibrary* lib) {
       SPadStack* ps =
           Opt(100, Add(padStacks_, lib->CreatePadStack(Name())), &SPadStack::SetBottomLayer, &SPadStack::SetTopLayer);
-      if (r_.Chance(50)) Unitless(ps->CreateXExtentValUnitlessValue());
-      if (r_.Chance(50)) Unitless(ps->CreateYExtentValUnitlessValue());
+      Unitless(ps, &SPadStack::CreateXExtentValUnitlessValue, &SPadStack::CreateYExtentValUnitlessValue);
       if (r_.Chance(30)) ps->SetPadStackLibrary(lib);
       for (int k = Count(3); k-- > 0;) XY(Add(pads_, ps->CreatePad(r_.Below(4))));
     });
@@ -206,15 +188,13 @@ class Builder {
       for (int k = r_.Below(3); k-- > 0;) m->AddSlotEntry(r_.Below(3), Name(), Name());
     });
   }
-  // Unitless coordinates, each present or not.
+  template <class T, class... C>
+  void Unitless(T* o, C... create) { ((r_.Chance(50) ? void(Val((o->*create)(), Int())) : void()), ...); }
   template <class T>
-  void XY(T* o) {
-    if (r_.Chance(50)) Unitless(o->CreateXValUnitlessValue());
-    if (r_.Chance(50)) Unitless(o->CreateYValUnitlessValue());
-  }
+  void XY(T* o) { Unitless(o, &T::CreateXValUnitlessValue, &T::CreateYValUnitlessValue); }
 
   void Project() {
-    SProject* p = Opt(50, Add(projects_, s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
+    SProject* p = Opt(50, Decorate(s_->CreateProject(Name())), &SProject::SetHostCAD, &SProject::SetUnits);
     for (int i = Count(2); i-- > 0;)
       Opt(100, Opt(50, Keep(files_, p->CreateFile(Name())), &SFile::SetAlias, &SFile::SetKind), &SFile::SetTimeStamp,
           &SFile::SetGMT);
@@ -228,11 +208,9 @@ class Builder {
   }
 
   void Cell(SCell* c) {
-    Decorate(c);
-    Opt(30, c, &SCell::SetInstanceCount);
+    Opt(30, Decorate(c), &SCell::SetInstanceCount);
     if (r_.Chance(80)) {
-      SInterface* iface = c->CreateInterface();
-      Id(iface);
+      SInterface* iface = Id(c->CreateInterface());
       for (int i = Count(4); i-- > 0;) Port(iface->CreatePortScalar(Name()));
       for (int i = Count(2); i-- > 0;) Port(iface->CreatePortBus(Name()));
       for (int i = Count(2); i-- > 0;) Port(iface->CreatePortBundle(Name()));
@@ -255,14 +233,12 @@ class Builder {
 
   void Port(SPort* p) {
     if (!p) return;
-    Decorate(p);
-    p->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
+    Decorate(p)->SetSignalType(static_cast<TavrinPortType>(r_.Below(9)));
     if (r_.Chance(30)) p->SetbIsGlobal(true);
     if (SPortScalar* s = SPortScalar::Cast(p)) portScalars_.push_back(s);
     if (SPortBus* b = SPortBus::Cast(p)) portBuses_.push_back(Indices(b));
     if (SPortBundle* b = SPortBundle::Cast(p)) portBundles_.push_back(b);
   }
-  // A size and index ranges.
   template <class B>
   B* Indices(B* b) {
     b->SetSize(r_.Below(5));
@@ -271,8 +247,7 @@ class Builder {
   }
 
   void Representation(SRepresentation* rep) {
-    Decorate(rep);
-    reps_.push_back(rep);
+    reps_.push_back(Decorate(rep));
     Opt(50, rep, &SRepresentation::SetUnits);
     for (int i = Count(2); i-- > 0;) Net(rep->CreateNetScalar(Name()));
     for (int i = Count(1); i-- > 0;)
@@ -288,8 +263,7 @@ class Builder {
     }
     for (int i = Count(1); i-- > 0;) Add(configurations_, rep->CreateConfiguration(Name()));
     for (int i = Count(1); i-- > 0;) {
-      SOATContext* ctx = rep->CreateOATContext(Name());
-      Id(ctx);
+      SOATContext* ctx = Id(rep->CreateOATContext(Name()));
       for (int j = Count(2); j-- > 0;) Assignment(ctx->CreateProperty(Name()));
       for (int j = r_.Below(2); j-- > 0;) Assignment(ctx->CreateAttribute(Name()));
       for (int j = r_.Below(2); j-- > 0;) Assignment(ctx->CreateConstraintInstance(Name(), Pick(r_, constraints_)));
@@ -297,8 +271,7 @@ class Builder {
   }
 
   void Net(SNetScalar* n) {
-    Decorate(n);
-    Opt(30, n, &SNetScalar::SetUID, &SNetScalar::SetbIsGlobal);
+    Opt(30, Decorate(n), &SNetScalar::SetUID, &SNetScalar::SetbIsGlobal);
     Opt(100, n, &SNetScalar::SetVoltage, &SNetScalar::SetbConstantVoltage);
     nets_.push_back(n);
     for (int i = Count(2); i-- > 0;)
@@ -318,8 +291,7 @@ class Builder {
 
   void CellInstance(SCellInstance* ci) {
     if (!ci) return;
-    Decorate(ci);
-    Opt(30, ci, &SCellInstance::SetUID);
+    Opt(30, Decorate(ci), &SCellInstance::SetUID);
     cellInstances_.push_back(ci);
     for (int i = Count(3); i-- > 0;) Add(portInstScalars_, ci->CreatePortInstanceScalar(Name()));
     for (int i = Count(1); i-- > 0;) Indices(Add(portInstBuses_, ci->CreatePortInstanceBus(Name())));
@@ -360,41 +332,34 @@ class Builder {
     }
     if (r_.Chance(30)) m->CreateDiffPair(Pick(r_, nets_), Pick(r_, nets_));
     for (int i = Count(1); i-- > 0;) {
-      SObjectType* t = m->CreateObjectType(Name());
+      SObjectType* t = Id(m->CreateObjectType(Name()));
       if (!t) continue;
-      Id(t);
       for (int j = Count(2); j-- > 0;) {
-        SObject* o = t->CreateObject(Name());
-        Decorate(o);
-        Opt(100, o, &SObject::SetLevel, &SObject::SetCompObj);
+        SObject* o = Opt(100, Decorate(t->CreateObject(Name())), &SObject::SetLevel, &SObject::SetCompObj);
         if (SObject* child = o->CreateObject(Name())) Decorate(child);
       }
     }
     for (int i = Count(1); i-- > 0;) {
       SCondRule* rule = m->CreateCondRule(Name(), static_cast<SCondRule::CondRuleObjType>(r_.Below(8)), Name(),
                                           static_cast<SCondRule::CondRuleObjType>(r_.Below(8)));
-      if (!rule) continue;
-      Id(rule);
+      if (!Id(rule)) continue;
       for (int j = Count(1); j-- > 0;)
         if (SRuleSet* rs = rule->CreateRuleSet(Name())) Decorate(rs);
     }
     if (r_.Chance(every_ ? 100 : 70)) {
-      SLayout* layout = m->CreateLayout();
-      Id(layout);
+      SLayout* layout = Id(m->CreateLayout());
       if (r_.Chance(every_ ? 100 : 80)) StackUp(layout->CreateStackUp());
     }
   }
 
   void StackUp(SStackUp* su) {
-    if (!su) return;
-    Id(su);
+    if (!Id(su)) return;
     stackUps_.push_back(Opt(50, su, &SStackUp::SetName));
     std::vector<SLayer*> layers;
     for (int i = Count(3); i-- > 0;) {
-      SLayer* l = Opt(50, Add(layers_, su->CreateLayer(r_.Below(5))), &SLayer::SetType, &SLayer::SetConductor,
+      SLayer* l = Opt(50, Add(layers, su->CreateLayer(r_.Below(5))), &SLayer::SetType, &SLayer::SetConductor,
                       &SLayer::SetDielectricName, &SLayer::SetThickness, &SLayer::SetViaDiameter);
       Opt(100, l, &SLayer::SetDielectricConstant);
-      layers.push_back(l);
       for (int j = Count(2); j-- > 0;)
         Opt(50, Add(regions_, l->CreateSignalRegion(Name())), &SSignalRegion::SetTLF, &SSignalRegion::SetTraceSpacing,
             &SSignalRegion::SetTraceWidth);
@@ -410,8 +375,7 @@ class Builder {
   }
 
   void Part(SPart* p) {
-    Decorate(p);
-    p->SetType(static_cast<TavrinPartType>(r_.Below(8)));
+    Decorate(p)->SetType(static_cast<TavrinPartType>(r_.Below(8)));
     parts_.push_back(p);
     for (int i = Count(3); i-- > 0;) Opt(100, Add(partPins_, p->CreatePartPin(Name())), &SPartPin::SetX, &SPartPin::SetY);
     for (int i = r_.Below(3); i-- > 0;) PinPair(p->CreatePinPair(Name()));
@@ -428,16 +392,15 @@ class Builder {
   void Keyed(const std::vector<T*>& of, const std::vector<U*>& from, F link) {
     Link(of, 0, from, [&](T* o, U* u) { if (u) std::invoke(link, o, u->GetName(), u); });
   }
-  // Bus members at indices 0 to 3, and a sub-bus at the first index range.
-  template <class B, class M, class S, class F, class G>
-  void Bus(const std::vector<B*>& of, const std::vector<M*>& members, F member, G sub, const std::vector<S*>& subs) {
+  // Bus members at indices 0 to 3, and a sub-bus of the same kind at the first index range.
+  template <class B, class M, class F, class G>
+  void Bus(const std::vector<B*>& of, const std::vector<M*>& members, F member, G sub) {
     Link(of, 0, members, [&](B* b, M* m) { std::invoke(member, b, r_.Below(4), m); });
-    Link(of, 30, subs, [&](B* b, S* s) {
+    Link(of, 30, of, [&](B* b, B* s) {
       if (!b->GetAllIndiceses().empty()) std::invoke(sub, b, *b->GetAllIndiceses().begin(), s);
     });
   }
 
-  // References between the objects made: each drawn from all of its kind.
   void References() {
     Link(constraints_, 50, values_, &SConstraint::SetBasis);
     Link(constraints_, 50, values_, &SConstraint::SetDefaultValue);
@@ -451,7 +414,7 @@ class Builder {
     Link(portScalars_, 30, portBuses_, &SPortScalar::InsertPortBus);
     Link(portScalars_, 30, portBundles_, &SPortScalar::InsertPortBundle);
     Link(portScalars_, 30, portScalars_, &SPortScalar::InsertPortScalarFan);
-    Bus(portBuses_, portScalars_, &SPortBus::SetPortScalar, &SPortBus::SetSubPortBus, portBuses_);
+    Bus(portBuses_, portScalars_, &SPortBus::SetPortScalar, &SPortBus::SetSubPortBus);
     Link(portBundles_, 0, portScalars_, &SPortBundle::InsertPort);
     Link(reps_, 50, files_, &SRepresentation::InsertFile);
     Link(reps_, 50, configurations_, &SRepresentation::SetDefaultConfiguration);
@@ -479,13 +442,11 @@ class Builder {
       if (!r_.Chance(every_ ? 100 : 10)) continue;
       SConnectorPinInstance* cpi = new (s_->GetHeap()) SConnectorPinInstance();
       cpi->SetName(Name());
-      Id(cpi);
-      cpi->SetPortInstanceScalar(p);
+      Id(cpi)->SetPortInstanceScalar(p);
       p->SetConnectorPinInstance(cpi);
     }
     Link(portInstBuses_, 50, portBuses_, [](SPortInstanceBus* b, SPortBus* p) { b->SetPort(p); });
-    Bus(portInstBuses_, portInstScalars_, &SPortInstanceBus::SetPortInstanceScalar,
-        &SPortInstanceBus::SetSubPortInstanceBus, portInstBuses_);
+    Bus(portInstBuses_, portInstScalars_, &SPortInstanceBus::SetPortInstanceScalar, &SPortInstanceBus::SetSubPortInstanceBus);
     Link(portInstBundles_, 50, portBundles_, [](SPortInstanceBundle* b, SPortBundle* p) { b->SetPort(p); });
     Link(portInstBundles_, 0, portInstScalars_, &SPortInstanceBundle::InsertPortInstance);
     Link(nets_, 30, netBuses_, &SNetScalar::InsertNetBus);
@@ -495,7 +456,7 @@ class Builder {
     Link(nets_, 30, pinPairs_, &SNetScalar::InsertDriverReceiverPair);
     Link(nets_, 30, electricalNets_, &SNetScalar::SetElectricalNet);
     Link(nets_, 20, segments_, [this](SNetScalar* n, SSegment* s) { n->SetVictimSegment(s, Pick(r_, segments_)); });
-    Bus(netBuses_, nets_, &SNetBus::SetNetScalar, &SNetBus::SetSubNetBus, netBuses_);
+    Bus(netBuses_, nets_, &SNetBus::SetNetScalar, &SNetBus::SetSubNetBus);
     Link(netBundles_, 0, nets_, [this](SNetBundle* b, SNetScalar* n) {
       b->InsertNet(r_.Chance(50) ? static_cast<SNet*>(n) : Pick(r_, netBuses_));
     });
@@ -541,35 +502,29 @@ class Builder {
   }
 
   static void Forget(const TavrinObject* o) {
-    if (building_)
-      for (AnyList* l : building_->all_) l->Forget(o);
+    if (!building_) return;
+    Made<SValue>& v = building_->values_;
+    v.erase(std::remove_if(v.begin(), v.end(), [o](SValue* x) { return tavrin::AsObject(x) == o; }), v.end());
   }
-  static thread_local Builder* building_;
+  static inline thread_local Builder* building_ = nullptr;
 
   Rng r_;
   bool every_;
   SSession* s_ = nullptr;
-  std::vector<AnyList*> all_;  // every list below
-  Made<SProject> projects_{all_}; Made<SFile> files_{all_}; Made<SConstraint> constraints_{all_};
-  Made<SConstraintSet> constraintSets_{all_}; Made<SConstraintGroup> constraintGroups_{all_};
-  Made<SValue> values_{all_}; Made<SCell> cells_{all_}; Made<SPortScalar> portScalars_{all_};
-  Made<SPortBus> portBuses_{all_}; Made<SPortBundle> portBundles_{all_}; Made<SSlot> slots_{all_};
-  Made<SRepresentation> reps_{all_}; Made<SModule> modules_{all_}; Made<SConfiguration> configurations_{all_};
-  Made<SSchematicSheet> sheets_{all_}; Made<SCellInstance> cellInstances_{all_};
-  Made<SGenericCellInstance> genericInstances_{all_}; Made<SPartInstance> partInstances_{all_};
-  Made<SPortInstanceScalar> portInstScalars_{all_}; Made<SPortInstanceBus> portInstBuses_{all_};
-  Made<SPortInstanceBundle> portInstBundles_{all_}; Made<SSlotInstance> slotInstances_{all_};
-  Made<SPartPinInstance> partPinInstances_{all_}; Made<SEbdPin> ebdPins_{all_}; Made<SNetScalar> nets_{all_};
-  Made<SNetBus> netBuses_{all_}; Made<SNetBundle> netBundles_{all_}; Made<SSegment> segments_{all_};
-  Made<SPhysicalNode> nodes_{all_}; Made<SPinPair> pinPairs_{all_}; Made<SFromTo> fromTos_{all_};
-  Made<SVirtualPin> virtualPins_{all_}; Made<SElectricalNet> electricalNets_{all_}; Made<SStackUp> stackUps_{all_};
-  Made<SLayer> layers_{all_}; Made<SRegion> regions_{all_}; Made<SPowerPlaneRegion> powerRegions_{all_};
-  Made<SPart> parts_{all_}; Made<SPartPin> partPins_{all_}; Made<SPackage> packages_{all_};
-  Made<SPackagePin> packagePins_{all_}; Made<SPadStack> padStacks_{all_}; Made<SPad> pads_{all_};
-  Made<SPinMapping> pinMappings_{all_};
+  Made<SFile> files_; Made<SConstraint> constraints_; Made<SConstraintSet> constraintSets_;
+  Made<SConstraintGroup> constraintGroups_; Made<SValue> values_; Made<SCell> cells_; Made<SPortScalar> portScalars_;
+  Made<SPortBus> portBuses_; Made<SPortBundle> portBundles_; Made<SSlot> slots_; Made<SRepresentation> reps_;
+  Made<SModule> modules_; Made<SConfiguration> configurations_; Made<SSchematicSheet> sheets_;
+  Made<SCellInstance> cellInstances_; Made<SGenericCellInstance> genericInstances_; Made<SPartInstance> partInstances_;
+  Made<SPortInstanceScalar> portInstScalars_; Made<SPortInstanceBus> portInstBuses_;
+  Made<SPortInstanceBundle> portInstBundles_; Made<SSlotInstance> slotInstances_;
+  Made<SPartPinInstance> partPinInstances_; Made<SEbdPin> ebdPins_; Made<SNetScalar> nets_; Made<SNetBus> netBuses_;
+  Made<SNetBundle> netBundles_; Made<SSegment> segments_; Made<SPhysicalNode> nodes_; Made<SPinPair> pinPairs_;
+  Made<SFromTo> fromTos_; Made<SVirtualPin> virtualPins_; Made<SElectricalNet> electricalNets_;
+  Made<SStackUp> stackUps_; Made<SRegion> regions_; Made<SPowerPlaneRegion> powerRegions_; Made<SPart> parts_;
+  Made<SPartPin> partPins_; Made<SPackage> packages_; Made<SPackagePin> packagePins_; Made<SPadStack> padStacks_;
+  Made<SPad> pads_; Made<SPinMapping> pinMappings_;
 };
-
-thread_local Builder* Builder::building_ = nullptr;
 
 }  // namespace
 

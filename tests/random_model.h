@@ -1,5 +1,4 @@
-// A whole-model session made from a seed (the same seed, the same session): every kind of
-// object in random numbers, with random names (duplicates among them), fields and references.
+// A whole-model session made from a seed: every kind of object, names (duplicates among them), fields, references.
 #ifndef TAVRIN_TESTS_RANDOM_MODEL_H
 #define TAVRIN_TESTS_RANDOM_MODEL_H
 
@@ -9,8 +8,7 @@ class SSession;
 
 namespace tavrin_test {
 
-// A new session (the caller deletes it), null when none can be had; with `everyClass`
-// each kind of object is made at least once.
+// A new session (the caller deletes it) or null; with `everyClass` each kind of object is made at least once.
 SSession* BuildRandomModel(std::uint64_t seed, bool everyClass = false);
 
 }  // namespace tavrin_test

@@ -2,10 +2,7 @@
 #ifndef TAVRIN_TESTS_TEST_ELEMENT_H
 #define TAVRIN_TESTS_TEST_ELEMENT_H
 
-#include <algorithm>
-#include <sstream>
-
-#include "fixture.h"
+#include "file_test.h"
 #include "persist/record.h"
 
 namespace tavrin_test {
@@ -26,6 +23,7 @@ struct NativeMode {
 
 // The typed getters as (result, output) pairs, outputs preset to 7 or "x".
 typedef SDesignElement E;
+typedef std::pair<int, std::string> P;
 inline std::pair<int, int> IntOf(E* e, const char* n) { int v = 7, r = e->GetConstraint(n, v); return {r, v}; }
 inline std::pair<int, int> BoolOf(E* e, const char* n) { int v = 7, r = e->GetBoolConstraint(n, v); return {r, v}; }
 inline std::pair<int, float> FloatOf(E* e, const char* n) { float v = 7; int r = e->GetConstraint(n, v); return {r, v}; }
@@ -35,9 +33,6 @@ inline std::pair<int, std::string> TextOf(E* e, const char* n) { CString o("x");
 inline std::pair<int, std::string> StrOf(E* e, const char* n) { CString o("x"); int r = e->GetConstraintStr(n, o); return {r, o.str()}; }
 inline std::pair<int, std::string> AttrText(E* e, const char* n) { CString o("x"); int r = e->GetAttribute(n, o); return {r, o.str()}; }
 
-inline Lines Texts(const RelLinkedList<char*>& list) { return Items<char*, std::string>(list); }
-
-// A session, an element on its heap, and numbered files in a scratch folder.
 class ElementTest : public SessionTest {
  protected:
   void SetUp() override { SessionTest::SetUp(); e = new (heap) TestElement(); }
@@ -56,20 +51,15 @@ Lines SaveRecord(const std::string& path, T* object, HANDLEMA* heap, More*... mo
     put(object), (put(more), ...);
     EXPECT_TRUE(f.Close()) << f.GetError();
   }
-  std::istringstream in(ReadFile(path));
-  Lines out;
-  for (std::string line; std::getline(in, line) && line != "@@@@";) out.push_back(line);
-  return Lines(out.begin() + std::min<std::size_t>(7, out.size()), out.end());
+  return DataLines(ReadFile(path));
 }
 
 // The root read back; null when the file is damaged or not read to its end.
 template <class T>
 T* LoadRecord(const std::string& path, HANDLEMA* heap) {
   PersistentFile f(path.c_str(), 0, heap);
-  if (!f.IsOK()) return nullptr;
-  T* root = tavrin::Record(f, heap).Root<T>();
-  if (!root || !f.FinishData()) return nullptr;
-  return f.Close() ? root : nullptr;
+  T* root = f.IsOK() ? tavrin::Record(f, heap).Root<T>() : nullptr;
+  return root && f.FinishData() && f.Close() ? root : nullptr;
 }
 
 // Writes a file of data lines; classes[i] is the class of index i + 1.
