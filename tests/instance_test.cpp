@@ -132,15 +132,12 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
   SPortInstanceScalar* p = nullptr;
   auto* node = reinterpret_cast<SPhysicalNode*>(ci);  // only compared, never used
   SPackageLibrary* pkgs = session->CreatePackageLibrary("pkgs");
-  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
   SPackage* pkg = pkgs->CreatePackage("pkg");
-  SPadStack* ps = pads->CreatePadStack("ps");
-  SPad* pad = ps->CreatePad(1);
-  ASSERT_TRUE(pad && ps->CreateXExtentValUnitlessValue() && pad->CreateYValUnitlessValue());
+  SPadStack* ps = session->CreatePadStackLibrary("pads")->CreatePadStack("ps");
+  ASSERT_TRUE(ps->CreateXExtentValUnitlessValue());
   SLayout* layout = new (heap) SLayout();
   SStackUp* su = (new (heap) SLayout())->CreateStackUp();
   SLayer* l = su->CreateLayer(1);
-  SSignalRegion* sr = l->CreateSignalRegion("S");
   SPowerPlaneRegion* pp = l->CreatePowerPlaneRegion("P");
   SObjectType* type = new (heap) SObjectType();
   SObject *a = type->CreateObject("a"), *b = new (heap) SObject(), *none = nullptr;
@@ -148,11 +145,10 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
     std::ostringstream o;
     o << ci->GetAllPortInstanceScalars().size() << ci->GetPortInstance("A") << ci->GetAllMemberSlotInstances().size()
       << ci->GetMemberSlotInstance(3) << (p ? p->GetPhysicalNode() : nullptr) << (p ? p->GetConnectorPinInstance() : nullptr)
-      << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size() << pads->GetAllPadStacks().size()
-      << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << pad->GetXVal() << pad->GetYVal()
-      << ' ' << layout->GetStackUp() << su->GetAllLayers().size() << l->GetAllRegions().size()
-      << l->GetAllSignalRegions().size() << l->GetAllPowerPlaneRegions().size() << l->GetAllInsulatorRegions().size()
-      << l->GetThicknessVal() << sr->GetTLFVal() << (pp->GetType() ? pp->GetType() : "")
+      << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size()
+      << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << ' ' << layout->GetStackUp()
+      << su->GetAllLayers().size() << l->GetAllRegions().size() << l->GetAllSignalRegions().size()
+      << l->GetThicknessVal() << (pp->GetType() ? pp->GetType() : "")
       << ' ' << type->GetObjectsCount() << a->GetObjectsCount();
     return o.str();
   };
@@ -163,19 +159,13 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
       {"rare block", [&] { return p->SetPhysicalNode(node); }},
       {"package", [&] { return pkgs->CreatePackage(name) != nullptr; }},
       {"package pin", [&] { return pkg->CreatePackagePin() != nullptr; }},
-      {"pad stack", [&] { return pads->CreatePadStack(name) != nullptr; }},
       {"pad", [&] { return ps->CreatePad(3) != nullptr; }},
       {"held X extent", [&] { return ps->CreateXExtentValUnitlessValue() != nullptr; }},
       {"Y extent", [&] { return ps->CreateYExtentValUnitlessValue() != nullptr; }},
-      {"pad X", [&] { return pad->CreateXValUnitlessValue() != nullptr; }},
-      {"held pad Y", [&] { return pad->CreateYValUnitlessValue() != nullptr; }},
       {"stack-up", [&] { return layout->CreateStackUp() != nullptr; }},
       {"layer", [&] { return su->CreateLayer(5) != nullptr; }},
       {"signal region", [&] { return l->CreateSignalRegion(name) != nullptr; }},
-      {"power-plane region", [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }},
-      {"insulator region", [&] { return l->CreateInsulatorRegion(name) != nullptr; }},
       {"thickness", [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }},
-      {"TLF", [&] { return sr->SetTLF(1, TAVRIN_UNIT_MIL); }},
       {"power-plane type", [&] { pp->SetType(name); return !std::strcmp(pp->GetType(), name); }},
       {"object", [&] { return type->AddObject(b) != nullptr; }},
       {"object behind", [&] { return type->InsObject(b, a) != nullptr; }},
