@@ -133,7 +133,9 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
   auto* node = reinterpret_cast<SPhysicalNode*>(ci);  // only compared, never used
   SPackageLibrary* pkgs = session->CreatePackageLibrary("pkgs");
   SPackage* pkg = pkgs->CreatePackage("pkg");
-  SPadStack* ps = session->CreatePadStackLibrary("pads")->CreatePadStack("ps");
+  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
+  SPadStack* ps = pads->CreatePadStack("ps");
+  SPad* pad = ps->CreatePad(1);
   ASSERT_TRUE(ps->CreateXExtentValUnitlessValue());
   SLayout* layout = new (heap) SLayout();
   SStackUp* su = (new (heap) SLayout())->CreateStackUp();
@@ -145,8 +147,9 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
     std::ostringstream o;
     o << ci->GetAllPortInstanceScalars().size() << ci->GetPortInstance("A") << ci->GetAllMemberSlotInstances().size()
       << ci->GetMemberSlotInstance(3) << (p ? p->GetPhysicalNode() : nullptr) << (p ? p->GetConnectorPinInstance() : nullptr)
-      << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size()
-      << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << ' ' << layout->GetStackUp()
+      << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size() << pads->GetAllPadStacks().size()
+      << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << pad->GetXVal() << pad->GetYVal()
+      << ' ' << layout->GetStackUp()
       << su->GetAllLayers().size() << l->GetAllRegions().size() << l->GetAllSignalRegions().size()
       << l->GetThicknessVal() << (pp->GetType() ? pp->GetType() : "")
       << ' ' << type->GetObjectsCount() << a->GetObjectsCount();

@@ -113,11 +113,12 @@ class PartInstanceRecord : public PartInstanceTest {
   }
 };
 
-// Another id names the older form: each coordinate an optional unitless
-// value, whose integer is taken before it is deleted (read once outside a
-// session, for the sanitizers). A pad stack of another class reads as null.
+// Another id names the older form: each coordinate an optional unitless value, whose
+// integer is taken before it is deleted (read once outside a session, for the sanitizers).
+// A pad stack of another class reads as null.
 TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   Lines tail = kTail;
+  tail[kPadStack] = "2";
   tail[kId] = "5";
   tail[kPinId] = "4";
   tail.erase(tail.begin() + kX, tail.end());
@@ -128,8 +129,10 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   WriteRecordFile(path, WithTail(tail), kClasses);
   SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
   ASSERT_TRUE(back && back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
+  ASSERT_EQ(back->GetAllPartPinInstances().size(), 1u);
   SPartPinInstance* p = back->GetPartPinInstance("1");
   ASSERT_TRUE(p && p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
+  EXPECT_EQ(p->GetPadStack(), nullptr);
   Lines pinless(kTail.begin(), kTail.begin() + kId + 1);  // no pin instances
   pinless[kId] = "5";
   pinless.insert(pinless.end(), {"0", "3", "-20", "0", "4", "30", "0"});
@@ -138,8 +141,7 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   ASSERT_TRUE(back && back->GetXVal() == -20 && back->GetYVal() == 30);
   delete back;
 
-  // A value referred to again after it was taken (and deleted) is damage,
-  // as is a coordinate of another class.
+  // A value referred to again after it was taken (and deleted) is damage, as is a coordinate of another class.
   for (const char* again : {"3", "2"}) {
     Lines twice = pinless;
     twice[kId] = "0";
@@ -148,12 +150,6 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
     WriteRecordFile(path, WithTail(twice), kClasses);
     EXPECT_EQ(LoadRecord<SPartInstance>(path, nullptr), nullptr) << again;
   }
-  Lines padStack = kTail;
-  padStack[kPadStack] = "2";
-  WriteRecordFile(path, WithTail(padStack), kClasses);
-  SPartInstance* read = LoadRecord<SPartInstance>(path, heap);
-  ASSERT_TRUE(read && read->GetAllPartPinInstances().size() == 1);
-  EXPECT_EQ(read->GetAllPartPinInstances().begin()->second->GetPadStack(), nullptr);
 }
 
 }  // namespace
