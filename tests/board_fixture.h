@@ -1,5 +1,4 @@
-// tests/data/board.tvn: parts and electrical data; "top" is written first. The
-// differential pairs and the EBD pin's data are not saved.
+// tests/data/board.tvn: parts and electrical data; "top" is written first.
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
@@ -82,7 +81,6 @@ struct BoardFixture {
     Connect(n1, u1a);
     Connect(n1, u2a);
     Connect(n2, u1b);
-    brd->CreateDiffPair(n1, n2);
     SSegment* seg = n1->CreateSegment();
     SVirtualPin* v1 = WithId(n1->CreateVirtualPin("V1"), 93);
     n1->CreateVirtualPin("V2");
@@ -101,7 +99,7 @@ struct BoardFixture {
     rft->InsertSegment(seg);
 
     SElectricalNet* e1 = WithId(brd->CreateElectricalNet("E1"), 91);
-    SElectricalNet* e2 = brd->CreateElectricalNet("E2");
+    brd->CreateElectricalNet("E2");
     e1->SetbDiffPair(true);
     e1->InsertNetScalar(n1);
     e1->InsertNetScalar(n2);
@@ -120,8 +118,6 @@ struct BoardFixture {
       n1->InsertDriverReceiverPair(dr);
       e1->InsertDriverReceiverPair(dr);
     }
-    SDiffPair* dp = brd->CreateDiffPair2("DP", e1, e2);
-    dp->CreatePinPair("DPP");
   }
 
   static void Place(SPartPinInstance* pin, SPartPin* of, SPortInstanceScalar* at) {

@@ -41,14 +41,6 @@ inline Strings DataLines(const std::string& file) {
   return lines;
 }
 
-// The index (from 0) of the first line equal to `text` at or after `from`.
-inline std::size_t LineOf(const Strings& lines, const std::string& text, std::size_t from = 0) {
-  for (std::size_t i = from; i < lines.size(); ++i)
-    if (lines[i] == text) return i;
-  ADD_FAILURE() << "no line " << text;
-  return 0;
-}
-
 // Empties the heap's free cells, so every allocation reaches the heap (and FailAfter).
 inline void Starve(HANDLEMA* heap) {
   heap->listNodeFree = nullptr;

@@ -10,8 +10,7 @@ using namespace tavrin_test;
 
 using InstanceTest = FileTest;
 
-// SetCell moves one count; destroying an instance drops it from
-// configurations and sheets (a save would meet it there) and uncounts it.
+// SetCell moves one count; a destroyed instance leaves configurations and sheets and is uncounted.
 TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   HierarchyBoard h(session);
   EXPECT_TRUE(h.u1->SetCell(h.board));
@@ -30,9 +29,8 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   EXPECT_EQ(Items(h.sch->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
 }
 
-// Numbers take over entries; Create2 moves a slot instance in; empty gate texts
-// fall back to the member instance. A slot instance entered anew leaves the
-// entry it had, so the board saves, restores, and each owner deletes its own.
+// Numbers take over entries; Create2 moves a slot instance in; empty gate texts fall back to the member
+// instance. One entered anew leaves its entry, so the board saves and each owner deletes its own.
 TEST_F(InstanceTest, SlotInstances) {
   {
     HierarchyBoard h(session);
@@ -87,11 +85,9 @@ TEST(InstanceHeapless, DeletesOwnedChildren) {
   }
 }
 
-// A repeated number moves the later slot instance to the first free number
-// above the run it hits; a number that cannot move up is damage.
+// A repeated number moves the later slot instance to the first free one above; INT_MAX cannot move: damage.
 TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
-  // The file of u1 with slot instances k0, k1, ... numbered from 1000000; the
-  // i-th number in file order (newest first) becomes `key(i)`.
+  // u1 with slot instances k0, k1, ...; the i-th number in file order (newest first) becomes `key(i)`.
   auto file = [this](int n, const std::function<std::string(int)>& key) {
     SSession* s = AllocSession();
     sessions.emplace_back(s);
@@ -125,8 +121,7 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
   EXPECT_TRUE(u->HasMemberSlotInstance(INT_MIN) && u->HasMemberSlotInstance(INT_MIN + 1));
 }
 
-// Memory running out in any Create or setter of the model leaves every list,
-// map and value as it was (a listed child leaves its list; a held value stays).
+// Memory running out in a Create or setter leaves every list, map and value as it was.
 TEST_F(InstanceTest, CreateUnderExhaustion) {
   SCellInstance* ci = new (heap) SModuleInstance();
   SPortInstanceScalar* p = nullptr;

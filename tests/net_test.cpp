@@ -1,5 +1,4 @@
-// Nets, nodes and segments, and a net's port instances past the length at
-// which a hash set joins the list (answers and order stay the list's).
+// Nets, nodes and segments; a net's port instances past the length at which a hash set joins the list.
 #include <algorithm>
 #include <random>
 

@@ -91,9 +91,8 @@ TEST_F(PartInstanceTest, NetConnectsToPin) {
   EXPECT_EQ(net->NetConnectsToPin("u1", "3") + net->NetConnectsToPin("U1", "4") + net->NetConnectsToPin(nullptr, "3"), 0);
 }
 
-// The record of a part instance (layer 2, "U5", 90 degrees, X 10, Y -20) with
-// one pin instance (drill "D", X 3), after the 15 lines of the root reference
-// and the empty design element and cell instance records.
+// A part instance record (layer 2, "U5", 90 degrees, X 10, Y -20), one pin instance (drill "D", X 3),
+// after 15 lines: the root reference, the empty design element and cell instance records.
 class PartInstanceRecord : public PartInstanceTest {
  protected:
   static const std::size_t kHead = 15;
@@ -113,9 +112,8 @@ class PartInstanceRecord : public PartInstanceTest {
   }
 };
 
-// Another id names the older form: each coordinate an optional unitless value, whose
-// integer is taken before it is deleted (read once outside a session, for the sanitizers).
-// A pad stack of another class reads as null.
+// Another id names the older form: each coordinate an optional value whose integer is taken before it
+// is deleted (read once outside a session, for the sanitizers). A pad stack of another class reads as null.
 TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   Lines tail = kTail;
   tail[kPadStack] = "2";
