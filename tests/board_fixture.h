@@ -1,4 +1,5 @@
-// tests/data/board.tvn: parts and electrical data; "top" is written first.
+// tests/data/board.tvn: parts and electrical data; "top" is written first. The
+// differential pairs and the EBD pin's pins are not saved.
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
@@ -71,6 +72,7 @@ struct BoardFixture {
     ppi1->SetY(6, TAVRIN_UNIT_INTERNAL);
     ppi3->SetY(9, TAVRIN_UNIT_INTERNAL);
     SEbdPin* ebd = u1->CreateEbdPin("E");
+    ebd->InsertPin(ppi1);
     SConnectorPinInstance* connector = WithId(new (s->GetHeap()) SConnectorPinInstance(), 81);
     connector->SetName("J1");
     connector->SetPortInstanceScalar(u1a);
@@ -81,6 +83,7 @@ struct BoardFixture {
     Connect(n1, u1a);
     Connect(n1, u2a);
     Connect(n2, u1b);
+    brd->CreateDiffPair(n1, n2);
     SSegment* seg = n1->CreateSegment();
     SVirtualPin* v1 = WithId(n1->CreateVirtualPin("V1"), 93);
     n1->CreateVirtualPin("V2");
@@ -99,7 +102,7 @@ struct BoardFixture {
     rft->InsertSegment(seg);
 
     SElectricalNet* e1 = WithId(brd->CreateElectricalNet("E1"), 91);
-    brd->CreateElectricalNet("E2");
+    SElectricalNet* e2 = brd->CreateElectricalNet("E2");
     e1->SetbDiffPair(true);
     e1->InsertNetScalar(n1);
     e1->InsertNetScalar(n2);
@@ -118,6 +121,7 @@ struct BoardFixture {
       n1->InsertDriverReceiverPair(dr);
       e1->InsertDriverReceiverPair(dr);
     }
+    brd->CreateDiffPair2("DP", e1, e2)->CreatePinPair("DPP");
   }
 
   static void Place(SPartPinInstance* pin, SPartPin* of, SPortInstanceScalar* at) {

@@ -62,7 +62,8 @@ TEST(CellHeapless, DeletesWhatItOwns) {
 // Top cells: no duplicates, appended at the tail.
 TEST_F(CellTest, TopCells) {
   EXPECT_TRUE(project->InsertTopCell(chip) && project->InsertTopCell(top) && project->RemoveTopCell(chip));
-  EXPECT_TRUE(project->InsertTopCell(chip) && !project->InsertTopCell(top) && !project->HasTopCell(nullptr));
+  EXPECT_TRUE(project->InsertTopCell(chip) && !project->InsertTopCell(top) && !project->RemoveTopCell(nullptr));
+  EXPECT_FALSE(project->HasTopCell(nullptr));
   EXPECT_EQ(Items(project->GetAllTopCells()), (std::vector<SCell*>{top, chip}));
 }
 

@@ -146,6 +146,7 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
       << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << pad->GetXVal() << pad->GetYVal()
       << ' ' << layout->GetStackUp()
       << su->GetAllLayers().size() << l->GetAllRegions().size() << l->GetAllSignalRegions().size()
+      << l->GetAllPowerPlaneRegions().size() << l->GetAllInsulatorRegions().size()
       << l->GetThicknessVal() << (pp->GetType() ? pp->GetType() : "")
       << ' ' << type->GetObjectsCount() << a->GetObjectsCount();
     return o.str();
@@ -157,12 +158,15 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
       {"rare block", [&] { return p->SetPhysicalNode(node); }},
       {"package", [&] { return pkgs->CreatePackage(name) != nullptr; }},
       {"package pin", [&] { return pkg->CreatePackagePin() != nullptr; }},
+      {"pad stack", [&] { return pads->CreatePadStack(name) != nullptr; }},
       {"pad", [&] { return ps->CreatePad(3) != nullptr; }},
       {"held X extent", [&] { return ps->CreateXExtentValUnitlessValue() != nullptr; }},
       {"Y extent", [&] { return ps->CreateYExtentValUnitlessValue() != nullptr; }},
       {"stack-up", [&] { return layout->CreateStackUp() != nullptr; }},
       {"layer", [&] { return su->CreateLayer(5) != nullptr; }},
       {"signal region", [&] { return l->CreateSignalRegion(name) != nullptr; }},
+      {"power-plane region", [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }},
+      {"insulator region", [&] { return l->CreateInsulatorRegion(name) != nullptr; }},
       {"thickness", [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }},
       {"power-plane type", [&] { pp->SetType(name); return !std::strcmp(pp->GetType(), name); }},
       {"object", [&] { return type->AddObject(b) != nullptr; }},

@@ -1,4 +1,6 @@
 // Pin pairs, from-tos, virtual pins and EBD pins.
+#include <algorithm>
+
 #include "file_test.h"
 #include "test_element.h"
 
@@ -76,10 +78,21 @@ TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   delete dr;
 }
 
-// A from-to filed in both maps of a net cannot be saved.
+// A from-to claimed twice in a net's record is damage; one in both maps cannot be saved.
 TEST_F(PinPairTest, DamagedNetFiles) {
   SNetScalar* n = new (heap) SNetScalar();
-  n->InsertFromTo(n->CreateRoutedFromTo("r"));
+  n->CreateFromTo("a,b")->SetbScheduled(true);
+  n->CreateRoutedFromTo("r");
+  n->CreateVirtualPin("v")->SetX(1.0, TAVRIN_UNIT_MIL);
+  const std::string path = File();
+  Lines data = SaveRecord(path, n, heap);
+  ASSERT_TRUE(LoadRecord<SNetScalar>(path, heap));
+  Lines twice = data;
+  auto after = [&twice](const char* key) { return std::find(twice.begin(), twice.end(), key) - twice.begin() + 1; };
+  twice[after("r")] = twice[after("a,b")];
+  WriteRecordFile(path, twice, {"SNetScalar", "SFromTo", "SFromTo", "SVirtualPin", "SUnitlessValue"});
+  EXPECT_EQ(LoadRecord<SNetScalar>(path, heap), nullptr);
+  n->InsertFromTo(n->GetRoutedFromTo("r"));
   PersistentFile out(File().c_str(), 1, heap);
   out.WritePointer(n);
   n->Serialize(out);

@@ -65,10 +65,12 @@ TEST_F(StackUpTest, DistinctIdentifiers) {
   EXPECT_TRUE(su->GetTopLayer() == su->GetLayer(2) && su->GetLayer(3)->GetNextLayer() == su->GetLayer(2));
 }
 
-// A "<Unknown>" type read back is a text of its own, replaced in place.
+// A "<Unknown>" type read back is a text of its own, replaced in place. A signal region (S2) in the
+// net GND's power-plane regions reads as none.
 TEST_F(StackUpTest, UnknownTypeReadBack) {
-  SLayer* l2 = (*Restored(ReadFile(TestData("stackup.tvn")))->GetProject("P")->GetDesign("board")->GetAllModules().begin())
-                   ->GetLayout()->GetStackUp()->GetLayer(2);
+  SModule* m = *Restored(Edited("stackup.tvn", {{111, "19"}}))->GetProject("P")->GetDesign("board")->GetAllModules().begin();
+  EXPECT_EQ(SNetScalar::Cast(m->GetNet("GND"))->GetAllPowerPlaneRegions().size(), 1u);
+  SLayer* l2 = m->GetLayout()->GetStackUp()->GetLayer(2);
   SPowerPlaneRegion* pu = SPowerPlaneRegion::Cast(l2->GetRegion("PU"));
   ASSERT_TRUE(pu && !std::strcmp(pu->GetType(), "<Unknown>") && pu->GetType() != SPowerPlaneRegion::kUnknownType);
   pu->SetType("PWR");
