@@ -138,22 +138,6 @@ TEST_F(Board, Bounds) {
   EXPECT_EQ(m1->CreateElectricalNetDriverReceiverPairs(e1, INT_MAX), 1);
 }
 
-// Rebuilding unlinks the old pairs (still the module's); new ones take their names.
-TEST_F(Board, RebuildKeepsOldPairs) {
-  m1->CreateAllDriverReceiverPairs(kMax);
-  SPinPair* old = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
-  ASSERT_NE(old, nullptr);
-  Net(m1, "E1a")->InsertDriverReceiverPair(old);
-  Net(m1, "VCC")->InsertDriverReceiverPair(old);
-  const std::size_t before = m1->GetAllPinPairs().size();
-  EXPECT_TRUE(m1->CreateAllDriverReceiverPairs(kMax) == 0 && m1->GetAllPinPairs().size() == before + 7);
-  EXPECT_TRUE(m1->GetAllPinPairs().contains(old) && PinsOf(old) == (Strings{"U2.5", "U1.5"}));
-  SPinPair* now = SPinPair::Cast(m1->GetCollection("U1.5->U2.5"));
-  EXPECT_TRUE(now && now != old && Net(m1, "BI")->HasDriverReceiverPair(now) && !Net(m1, "BI")->HasDriverReceiverPair(old));
-  EXPECT_TRUE(Net(m1, "E1a")->GetAllDriverReceiverPairs().empty() && Net(m1, "VCC")->GetAllDriverReceiverPairs().empty());
-  EXPECT_FALSE(SaveOf(session).empty()) << "old and new pairs save";
-}
-
 // An electrical net comes over by its net scalars' names, its pairs by pin names.
 TEST_F(Board, CopyElectricalNets) {
   SPinPair* src = SPinPair::Cast(m1->GetCollection("U1.40->U2.40"));

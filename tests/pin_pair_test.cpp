@@ -24,28 +24,6 @@ TEST_F(PinPairTest, ElectricalNetAndDiffPair) {
   delete dp;
 }
 
-// A two-base object lives on the session heap; either base frees it whole.
-TEST_F(PinPairTest, TwoBaseObjectsOnTheHeap) {
-  std::size_t start = HeapBytes(heap);
-  SPinPair* p = new (heap) SPinPair();
-  SFromTo* f = new (heap) SFromTo();
-  SVirtualPin* v = new (heap) SVirtualPin();
-  SEbdPin* e2 = new (heap) SEbdPin();
-  EXPECT_EQ(tavrin::BlockHeap(tavrin::AsObject(p)), heap);
-  for (int i = 0; i < 200; ++i) p->InsertPin(v);
-  p->SetName("a name long enough for a block of its own");
-  EXPECT_EQ(SPin::Cast(tavrin::AsObject(v)), static_cast<SPin*>(v));
-  EXPECT_EQ(SDesignElement::Cast(tavrin::AsObject(f)), static_cast<SDesignElement*>(f));
-  EXPECT_EQ(SPinPair::Cast(static_cast<SDesignElement*>(f)), nullptr);
-  delete static_cast<SDesignElement*>(p);
-  delete static_cast<SDesignElement*>(f);
-  delete static_cast<SPin*>(v);
-  delete tavrin::AsObject(e2);
-  SPortInstanceScalar* pin = new (heap) SPortInstanceScalar();
-  delete static_cast<SPin*>(pin);
-  EXPECT_LE(HeapBytes(heap), start + 256 * 1024);
-}
-
 // From-tos are found by either order of the names at the first comma; driver-receiver pairs are only listed.
 TEST_F(PinPairTest, NetChildrenAndSwappedNames) {
   SNetScalar* n = new (heap) SNetScalar();
