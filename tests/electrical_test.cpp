@@ -41,8 +41,7 @@ Strings Sorted(Strings s) {
 //   EQ   two outputs, five inputs: 2 x 5 = kMax
 //   VCC  an output and an input, constant voltage
 //   E1a  U1.40 out, U2.40 in;  E1b  U3.40 in
-// M1 only: electrical nets E1 (E1a, E1b) and EMISS (over ONLY1, which M2
-// lacks), virtual pins on N1, ONLY1 and BUSN (a bus in M2).
+// M1 only: electrical nets E1 (E1a, E1b), EMISS (over ONLY1, not in M2); virtual pins on N1, ONLY1, BUSN.
 class Board : public FileTest {
  protected:
   // Restored twice, so that every list is in the order it was built in.
@@ -103,8 +102,7 @@ TEST_F(Board, PairNamesAndCounts) {
   EXPECT_TRUE(Net(m1, "BI")->GetAllPinPairs().empty()) << "the net scalar only lists them";
 }
 
-// A net scalar needs drivers x receivers below the bound; an electrical net pairs
-// at most the bound, yet fails for each member whose gathering reaches it.
+// A net scalar needs drivers x receivers below the bound; an electrical net fails per member reaching it.
 TEST_F(Board, Bounds) {
   auto over = [this](const char* name, std::initializer_list<const char*> nets) {
     SElectricalNet* en = m2->CreateElectricalNet(name);
@@ -163,9 +161,8 @@ TEST_F(Board, CopyElectricalNets) {
   EXPECT_TRUE(m1->GetAllCollections().size() == mine && m2->GetAllCollections().size() == theirs);
 }
 
-// An electrical net is built from two nets or more under a name, and pairs
-// across them (N1 and BI: 3 drivers x 4 receivers, above the bound). Virtual
-// pins come over with their coordinates to same-named net scalars only.
+// An electrical net is built from two nets or more under a name (N1 and BI: 3 x 4, above the bound: no
+// pairs). Virtual pins come over with their coordinates to same-named net scalars only.
 TEST_F(Board, BuildElectricalNetAndCopyVirtualPins) {
   const std::size_t collections = m2->GetAllCollections().size();
   RelLinkedList<SNetScalar*> nets;
@@ -192,8 +189,7 @@ TEST_F(Board, BuildElectricalNetAndCopyVirtualPins) {
   EXPECT_EQ(Net(m1, "N1")->GetAllVirtualPins().size(), 2u) << "onto itself: nothing";
 }
 
-// A pin pair comes over only whole: two port instance scalars heading its list,
-// each with a counterpart here, under a free name.
+// A pin pair comes over only whole: two port instance scalars with counterparts here, under a free name.
 TEST_F(Board, CopyPinPairs) {
   m1->CreateAllDriverReceiverPairs(kMax);
   SPinPair* bi = SPinPair::Cast(m1->GetCollection("U2.5->U1.5"));
@@ -221,7 +217,7 @@ TEST_F(Board, CopyPinPairs) {
   EXPECT_EQ(m2->GetAllPinPairs().size(), pairs + 5);
 }
 
-// Memory running out while pairing gives 0 and whole pairs; for arrays beyond the pools, no change.
+// Memory running out while pairing gives 0 and whole pairs; a refused heap array changes nothing.
 TEST_F(Board, PairingUnderExhaustion) {
   bool failedOnce = false;
   for (long n = 1; n < 60; ++n) {
