@@ -97,7 +97,6 @@ TEST_F(Board, PairNamesAndCounts) {
   EXPECT_EQ(Sorted(PairsOf(m1, "DRV")), (Strings{"U1.7->U3.4", "U2.8->U3.4"}));
   EXPECT_EQ(PairsOf(m1, "INC"), Strings{".2->U3.9"}) << "no reference designator: empty text";
   for (const char* none : {"IGN", "EQ", "VCC", "E1a", "E1b"}) EXPECT_EQ(PairsOf(m1, none), Strings{}) << none;
-  ExpectSoundPairs(m1);
   EXPECT_EQ(m1->GetAllPinPairs().size(), 9u) << "E1's two and the seven made now";
   EXPECT_TRUE(Net(m1, "BI")->GetAllPinPairs().empty()) << "the net scalar only lists them";
 }

@@ -134,7 +134,6 @@ TEST_F(HierarchyTest, RestoredBoard) {
   auto* n1 = SNetScalar::Cast(sch->GetNet("N1"));
   ASSERT_TRUE(n1 && !n1->GetDiffNet());
   EXPECT_STREQ(sch->GetNet("N2")->GetUID(), "N2") << "no UID: the name";
-  for (SSegment* seg : Items(n1->GetAllSegments())) EXPECT_EQ(seg->GetNetScalar(), n1);
   EXPECT_EQ((*n1->GetAllPhysicalNodes().begin())->GetNetScalar(), n1);
 
   EXPECT_TRUE(sch->DestroyCellInstance("U1") && leaf->GetInstanceCount() == 2 && cfg->GetAllSelectedRepresentations().empty());

@@ -150,7 +150,6 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
       {"pad stack", [&] { return pads->CreatePadStack(name) != nullptr; }},
       {"pad", [&] { return ps->CreatePad(3) != nullptr; }},
       {"held X extent", [&] { return ps->CreateXExtentValUnitlessValue() != nullptr; }},
-      {"Y extent", [&] { return ps->CreateYExtentValUnitlessValue() != nullptr; }},
       {"stack-up", [&] { return layout->CreateStackUp() != nullptr; }},
       {"layer", [&] { return su->CreateLayer(5) != nullptr; }},
       {"signal region", [&] { return l->CreateSignalRegion(name) != nullptr; }},
