@@ -1,5 +1,5 @@
-// tests/data/board.tvn: parts and electrical data; "top" is written first. Not
-// saved: pmA's pairs, the discrete pin pair, the EBD pin, the differential pair.
+// tests/data/board.tvn: parts and electrical data; "top" is written first. The
+// differential pairs and the EBD pin's pins are not saved.
 #ifndef TAVRIN_TESTS_BOARD_FIXTURE_H
 #define TAVRIN_TESTS_BOARD_FIXTURE_H
 
@@ -14,8 +14,6 @@ struct BoardFixture {
     SPinMappingLibrary* maps = s->CreatePinMappingLibrary("maps");
     SPinMapping* pmA = WithId(maps->CreatePinMapping("pmA"), 41);
     SPinMapping* pmB = WithId(maps->CreatePinMapping("pmB"), 42);
-    pmA->AddGlobalEntry("1", "A");
-    pmA->AddSlotEntry(2, "2", "B");
 
     project = s->CreateProject("B");
     chip = project->CreateDesignCell("chip");
@@ -36,7 +34,6 @@ struct BoardFixture {
     part->SetPinMapping("pmA", pmA);
     part->SetPinMapping("pmB", pmB);
     part->SetSelectedMapping(pmB);
-    part->AddDiscretePinPair("1-2");
     WithId(part->CreatePinPair("PP"), 54);
 
     SModule* brd = WithId(top->CreateModule("brd"), 61);
@@ -75,7 +72,6 @@ struct BoardFixture {
     ppi1->SetY(6, TAVRIN_UNIT_INTERNAL);
     ppi3->SetY(9, TAVRIN_UNIT_INTERNAL);
     SEbdPin* ebd = u1->CreateEbdPin("E");
-    ebd->SetGroup("g");
     ebd->InsertPin(ppi1);
     SConnectorPinInstance* connector = WithId(new (s->GetHeap()) SConnectorPinInstance(), 81);
     connector->SetName("J1");
@@ -125,8 +121,7 @@ struct BoardFixture {
       n1->InsertDriverReceiverPair(dr);
       e1->InsertDriverReceiverPair(dr);
     }
-    SDiffPair* dp = brd->CreateDiffPair2("DP", e1, e2);
-    dp->CreatePinPair("DPP");
+    brd->CreateDiffPair2("DP", e1, e2)->CreatePinPair("DPP");
   }
 
   static void Place(SPartPinInstance* pin, SPartPin* of, SPortInstanceScalar* at) {

@@ -41,14 +41,6 @@ inline Strings DataLines(const std::string& file) {
   return lines;
 }
 
-// The index (from 0) of the first line equal to `text` at or after `from`.
-inline std::size_t LineOf(const Strings& lines, const std::string& text, std::size_t from = 0) {
-  for (std::size_t i = from; i < lines.size(); ++i)
-    if (lines[i] == text) return i;
-  ADD_FAILURE() << "no line " << text;
-  return 0;
-}
-
 // Empties the heap's free cells, so every allocation reaches the heap (and FailAfter).
 inline void Starve(HANDLEMA* heap) {
   heap->listNodeFree = nullptr;
@@ -56,8 +48,7 @@ inline void Starve(HANDLEMA* heap) {
   for (int c = 0; heap->sizeClassHeads && c < tavrin::kSizeClassCount; ++c) heap->sizeClassHeads[c] = nullptr;
 }
 
-// Calls `create` with the n-th heap allocation refused, n = 1, 2, ... until it
-// succeeds; each failure must return false and keep `state()`. Returns the failures.
+// Refuses the n-th allocation of `create`, n = 1, 2, ... until it succeeds; each failure keeps `state()`.
 template <class Create, class State>
 int EachFailure(HANDLEMA* heap, Create create, State state) {
   for (int n = 1; n < 50; ++n) {
@@ -110,8 +101,7 @@ class Recorder : public tool::TraceSink {
 
 class FileTest : public SessionTest {
  protected:
-  // The session as a save sees it (after a read of a file holding 0 in the value
-  // that every design element record carries and any read overwrites).
+  // The session as a save sees it (after a read resets the value every design element record carries).
   std::string Fingerprint(SSession* s) {
     SSession* scratch = AllocSession();
     EXPECT_EQ(tavrin::SessionFiles::Restore(*scratch, TestData("one_project.tvn").c_str(), nullptr, false), 1);

@@ -119,8 +119,7 @@ inline std::vector<std::string> ListDir(const std::string& path) {
   return names;
 }
 
-// A whole file around data and class lines (classes[i] is the class of index
-// i + 1; a number repeats an earlier name); `count` overrides the entry count.
+// A whole file around data and class lines (of indexes 1, 2, ...; a number repeats a name); `count` overrides.
 inline std::string Frame(const std::vector<std::string>& data, const std::vector<std::string>& classes,
                          long count = -1) {
   std::string body, tail = "@@@@\n" + std::to_string(count >= 0 ? count : long(classes.size()) + 1) + "\n";

@@ -1,7 +1,6 @@
 // Cell, port and slot instances; memory running out in the model's creates.
 #include <climits>
 #include <functional>
-#include <set>
 #include <sstream>
 
 #include "file_test.h"
@@ -10,8 +9,7 @@ using namespace tavrin_test;
 
 using InstanceTest = FileTest;
 
-// SetCell moves one count; destroying an instance drops it from
-// configurations and sheets (a save would meet it there) and uncounts it.
+// SetCell moves one count; a destroyed instance leaves configurations and sheets and is uncounted.
 TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   HierarchyBoard h(session);
   EXPECT_TRUE(h.u1->SetCell(h.board));
@@ -30,9 +28,8 @@ TEST_F(InstanceTest, CountsAcrossSetCellAndDestroy) {
   EXPECT_EQ(Items(h.sch->GetAllGenericCellInstances()), std::vector<SGenericCellInstance*>{h.u2});
 }
 
-// Numbers take over entries; Create2 moves a slot instance in; empty gate texts
-// fall back to the member instance. A slot instance entered anew leaves the
-// entry it had, so the board saves, restores, and each owner deletes its own.
+// Numbers take over entries; Create2 moves a slot instance in; empty gate texts fall back to the member
+// instance. One entered anew leaves its entry, so the board saves and each owner deletes its own.
 TEST_F(InstanceTest, SlotInstances) {
   {
     HierarchyBoard h(session);
@@ -50,8 +47,6 @@ TEST_F(InstanceTest, SlotInstances) {
   delete session;
   session = AllocSession();
   HierarchyBoard h(session);
-  h.u2->CreateMemberSlotInstanceSlotInstance2(5, h.si);
-  EXPECT_TRUE(!h.u1->HasMemberSlotInstance(2) && h.u2->GetMemberSlotInstance(5) == h.si);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
   h.u2->CreateMemberSlotInstanceSlotInstance2(6, h.si);
   EXPECT_TRUE(h.u2->GetAllMemberSlotInstances().size() == 1 && h.si->GetAggregateCellInstance() == h.u2);
@@ -87,11 +82,9 @@ TEST(InstanceHeapless, DeletesOwnedChildren) {
   }
 }
 
-// A repeated number moves the later slot instance to the first free number
-// above the run it hits; a number that cannot move up is damage.
+// A repeated number moves the later slot instance to the first free one above; INT_MAX cannot move: damage.
 TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
-  // The file of u1 with slot instances k0, k1, ... numbered from 1000000; the
-  // i-th number in file order (newest first) becomes `key(i)`.
+  // u1 with slot instances k0, k1, ...; the i-th number in file order (newest first) becomes `key(i)`.
   auto file = [this](int n, const std::function<std::string(int)>& key) {
     SSession* s = AllocSession();
     sessions.emplace_back(s);
@@ -111,36 +104,26 @@ TEST_F(InstanceTest, RepeatedSlotNumbersMoveUp) {
   const char* keys[] = {"5", "5", "6", "5"};
   SCellInstance* u = u1(file(4, [&keys](int i) { return keys[i]; }));
   for (int n = 5; n <= 8; ++n) EXPECT_EQ(u->GetMemberSlotInstance(n)->GetName()[1], '0' + 8 - n);
-  u = u1(file(3000, [](int) { return std::string("2"); }));
-  std::set<int> taken;
-  std::set<SSlotInstance*> distinct;
-  for (auto it = u->GetAllMemberSlotInstances().begin(); it != u->GetAllMemberSlotInstances().end(); ++it) {
-    taken.insert(it->first);
-    distinct.insert(it->second);
-  }
-  EXPECT_TRUE(taken.size() == 3000 && *taken.begin() == 2 && *taken.rbegin() == 3001 && distinct.size() == 3000);
   EXPECT_EQ(Restore(session, file(2, [](int) { return std::string("2147483647"); })), 0);
   EXPECT_TRUE(session->GetAllProjects().empty());
   u = u1(file(2, [](int) { return std::string("-2147483648"); }));
   EXPECT_TRUE(u->HasMemberSlotInstance(INT_MIN) && u->HasMemberSlotInstance(INT_MIN + 1));
 }
 
-// Memory running out in any Create or setter of the model leaves every list,
-// map and value as it was (a listed child leaves its list; a held value stays).
+// Memory running out in a Create or setter leaves every list, map and value as it was.
 TEST_F(InstanceTest, CreateUnderExhaustion) {
   SCellInstance* ci = new (heap) SModuleInstance();
   SPortInstanceScalar* p = nullptr;
   auto* node = reinterpret_cast<SPhysicalNode*>(ci);  // only compared, never used
   SPackageLibrary* pkgs = session->CreatePackageLibrary("pkgs");
-  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
   SPackage* pkg = pkgs->CreatePackage("pkg");
+  SPadStackLibrary* pads = session->CreatePadStackLibrary("pads");
   SPadStack* ps = pads->CreatePadStack("ps");
   SPad* pad = ps->CreatePad(1);
-  ASSERT_TRUE(pad && ps->CreateXExtentValUnitlessValue() && pad->CreateYValUnitlessValue());
+  ASSERT_TRUE(ps->CreateXExtentValUnitlessValue());
   SLayout* layout = new (heap) SLayout();
   SStackUp* su = (new (heap) SLayout())->CreateStackUp();
   SLayer* l = su->CreateLayer(1);
-  SSignalRegion* sr = l->CreateSignalRegion("S");
   SPowerPlaneRegion* pp = l->CreatePowerPlaneRegion("P");
   SObjectType* type = new (heap) SObjectType();
   SObject *a = type->CreateObject("a"), *b = new (heap) SObject(), *none = nullptr;
@@ -150,9 +133,10 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
       << ci->GetMemberSlotInstance(3) << (p ? p->GetPhysicalNode() : nullptr) << (p ? p->GetConnectorPinInstance() : nullptr)
       << ' ' << pkgs->GetAllPackages().size() << pkg->GetAllPackagePins().size() << pads->GetAllPadStacks().size()
       << ps->GetAllPads().size() << ps->GetXExtentVal() << ps->GetYExtentVal() << pad->GetXVal() << pad->GetYVal()
-      << ' ' << layout->GetStackUp() << su->GetAllLayers().size() << l->GetAllRegions().size()
-      << l->GetAllSignalRegions().size() << l->GetAllPowerPlaneRegions().size() << l->GetAllInsulatorRegions().size()
-      << l->GetThicknessVal() << sr->GetTLFVal() << (pp->GetType() ? pp->GetType() : "")
+      << ' ' << layout->GetStackUp()
+      << su->GetAllLayers().size() << l->GetAllRegions().size() << l->GetAllSignalRegions().size()
+      << l->GetAllPowerPlaneRegions().size() << l->GetAllInsulatorRegions().size()
+      << l->GetThicknessVal() << (pp->GetType() ? pp->GetType() : "")
       << ' ' << type->GetObjectsCount() << a->GetObjectsCount();
     return o.str();
   };
@@ -166,16 +150,12 @@ TEST_F(InstanceTest, CreateUnderExhaustion) {
       {"pad stack", [&] { return pads->CreatePadStack(name) != nullptr; }},
       {"pad", [&] { return ps->CreatePad(3) != nullptr; }},
       {"held X extent", [&] { return ps->CreateXExtentValUnitlessValue() != nullptr; }},
-      {"Y extent", [&] { return ps->CreateYExtentValUnitlessValue() != nullptr; }},
-      {"pad X", [&] { return pad->CreateXValUnitlessValue() != nullptr; }},
-      {"held pad Y", [&] { return pad->CreateYValUnitlessValue() != nullptr; }},
       {"stack-up", [&] { return layout->CreateStackUp() != nullptr; }},
       {"layer", [&] { return su->CreateLayer(5) != nullptr; }},
       {"signal region", [&] { return l->CreateSignalRegion(name) != nullptr; }},
       {"power-plane region", [&] { return l->CreatePowerPlaneRegion(name) != nullptr; }},
       {"insulator region", [&] { return l->CreateInsulatorRegion(name) != nullptr; }},
       {"thickness", [&] { return l->SetThickness(1, TAVRIN_UNIT_MIL); }},
-      {"TLF", [&] { return sr->SetTLF(1, TAVRIN_UNIT_MIL); }},
       {"power-plane type", [&] { pp->SetType(name); return !std::strcmp(pp->GetType(), name); }},
       {"object", [&] { return type->AddObject(b) != nullptr; }},
       {"object behind", [&] { return type->InsObject(b, a) != nullptr; }},

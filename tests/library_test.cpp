@@ -23,8 +23,7 @@ TEST(PadStackWithoutSession, DeletesWhatItHolds) {
   delete directly;
 }
 
-// The node's pad stack and the part pin's package pin naming the part (of
-// another class) read as null; the file still restores.
+// The node's pad stack and the part pin's package pin naming the part (another class) read as null.
 TEST_F(LibraryTest, ReferencesOfAnotherClassReadAsNull) {
   SProject* p = Restored(Edited("libraries_full.tvn", {{139, "16"}, {296, "16"}}))->GetProject("P");
   SModule* module = SModule::Cast(p->GetDesign("board")->GetRepresentation("M"));

@@ -7,8 +7,7 @@ using namespace tavrin_test;
 
 using ModuleTest = SceneTest;
 
-// Rename moves the entry found by the old name, whatever it holds; a name
-// that is not a key changes nothing; out of memory, name and entry stay.
+// Rename moves the entry found by the old name, whatever it holds; out of memory, name and entry stay.
 TEST_F(ModuleTest, RenameCollection) {
   SElectricalNet* a = m->CreateElectricalNet("A");
   SElectricalNet* b = m->CreateElectricalNet("B");

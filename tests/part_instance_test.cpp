@@ -19,8 +19,7 @@ class PartInstanceTest : public SceneTest {
 
 // Degrees beyond a full turn are reduced keeping their sign; INT_MIN is reduced in 64 bits.
 TEST_F(PartInstanceTest, RotationAndCoordinates) {
-  const std::pair<int, int> cases[] = {{450, 90000},      {-450, -90000},     {360, 360000}, {720, 0},
-                                       {INT_MAX, 127000}, {INT_MIN, -128000}};
+  const std::pair<int, int> cases[] = {{450, 90000}, {-450, -90000}, {360, 360000}, {INT_MAX, 127000}, {INT_MIN, -128000}};
   for (auto c : cases) {
     u1->SetRotation(c.first);
     EXPECT_EQ(u1->GetRotation1000(), c.second) << c.first;
@@ -91,9 +90,8 @@ TEST_F(PartInstanceTest, NetConnectsToPin) {
   EXPECT_EQ(net->NetConnectsToPin("u1", "3") + net->NetConnectsToPin("U1", "4") + net->NetConnectsToPin(nullptr, "3"), 0);
 }
 
-// The record of a part instance (layer 2, "U5", 90 degrees, X 10, Y -20) with
-// one pin instance (drill "D", X 3), after the 15 lines of the root reference
-// and the empty design element and cell instance records.
+// A part instance record (layer 2, "U5", 90 degrees, X 10, Y -20), one pin instance (drill "D", X 3),
+// after 15 lines: the root reference, the empty design element and cell instance records.
 class PartInstanceRecord : public PartInstanceTest {
  protected:
   static const std::size_t kHead = 15;
@@ -113,11 +111,11 @@ class PartInstanceRecord : public PartInstanceTest {
   }
 };
 
-// Another id names the older form: each coordinate an optional unitless
-// value, whose integer is taken before it is deleted (read once outside a
-// session, for the sanitizers). A pad stack of another class reads as null.
+// Another id names the older form: each coordinate an optional value whose integer is taken before it
+// is deleted (read once outside a session, for the sanitizers). A pad stack of another class reads as null.
 TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   Lines tail = kTail;
+  tail[kPadStack] = "2";
   tail[kId] = "5";
   tail[kPinId] = "4";
   tail.erase(tail.begin() + kX, tail.end());
@@ -128,8 +126,10 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   WriteRecordFile(path, WithTail(tail), kClasses);
   SPartInstance* back = LoadRecord<SPartInstance>(path, heap);
   ASSERT_TRUE(back && back->GetId() == 5 && back->GetXVal() == 0 && back->GetYVal() == -20);
+  ASSERT_EQ(back->GetAllPartPinInstances().size(), 1u);
   SPartPinInstance* p = back->GetPartPinInstance("1");
   ASSERT_TRUE(p && p->GetId() == 4 && p->GetXVal() == 3 && p->GetYVal() == 0);
+  EXPECT_EQ(p->GetPadStack(), nullptr);
   Lines pinless(kTail.begin(), kTail.begin() + kId + 1);  // no pin instances
   pinless[kId] = "5";
   pinless.insert(pinless.end(), {"0", "3", "-20", "0", "4", "30", "0"});
@@ -138,8 +138,7 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
   ASSERT_TRUE(back && back->GetXVal() == -20 && back->GetYVal() == 30);
   delete back;
 
-  // A value referred to again after it was taken (and deleted) is damage,
-  // as is a coordinate of another class.
+  // A value referred to again after it was taken (and deleted) is damage, as is a coordinate of another class.
   for (const char* again : {"3", "2"}) {
     Lines twice = pinless;
     twice[kId] = "0";
@@ -148,12 +147,6 @@ TEST_F(PartInstanceRecord, OlderValueObjectFormAndPadStack) {
     WriteRecordFile(path, WithTail(twice), kClasses);
     EXPECT_EQ(LoadRecord<SPartInstance>(path, nullptr), nullptr) << again;
   }
-  Lines padStack = kTail;
-  padStack[kPadStack] = "2";
-  WriteRecordFile(path, WithTail(padStack), kClasses);
-  SPartInstance* read = LoadRecord<SPartInstance>(path, heap);
-  ASSERT_TRUE(read && read->GetAllPartPinInstances().size() == 1);
-  EXPECT_EQ(read->GetAllPartPinInstances().begin()->second->GetPadStack(), nullptr);
 }
 
 }  // namespace

@@ -103,8 +103,7 @@ TEST_F(PartTest, RemovingPairs) {
   EXPECT_FALSE(pm->RemoveSlotEntryInternal(2, SPinMapping::Entries::iterator()));
 }
 
-// Each allocation of a pair in a new slot (7 with the pools drained) and in an
-// existing one (5) fails in turn: the slots as they were, every block given back.
+// Each allocation of a pair in a new slot (7, pools drained) or an existing one (5) fails in turn: no change, no leak.
 TEST_F(PartTest, AddSlotEntryOutOfMemory) {
   ASSERT_TRUE(pm->AddSlotEntry(1, "x", "y"));
   const std::string aggregate(30, 'a'), member(50, 'm');
