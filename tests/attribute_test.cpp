@@ -28,6 +28,8 @@ TEST_F(AttributeTest, LookUpOrderAndNativeModes) {
   EXPECT_TRUE(AttrInt(e, "N") == std::make_pair(1, -2147483647 - 1) && AttrFloat(e, "N") == std::make_pair(0, 7.0f));
   e->SetAttribute("R", 0.1f);
   EXPECT_EQ(AttrFloat(e, "R"), std::make_pair(1, 0.1f));  // the text forms: constraint_test
+  e->CreateAttribute("L")->CreateListValue();
+  EXPECT_EQ(AttrText(e, "L"), P(0, "")) << "a list has no text form";
 }
 
 // Copies as texts, skipping "LASTSYSCONFIG"; self-copies and unlinking leak or double-free nothing.

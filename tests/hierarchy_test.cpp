@@ -131,6 +131,8 @@ TEST_F(HierarchyTest, RestoredBoard) {
   ASSERT_TRUE(si && si->GetAggregateCellInstance() == u1 && sch->GetSchematicSheet(1)->GetSchematicRepresentation() == sch);
   SConfiguration* cfg = sch->GetConfiguration("cfg");
   ASSERT_TRUE(cfg && cfg->GetRepresentation() == sch);
+  EXPECT_EQ(cfg->GetSelectedRepresentation(u1), lc);
+  EXPECT_EQ(SCellInstance::Cast(sch->GetCellInstance("U2"))->GetAggregateSlotInstance(sch), si);
   auto* n1 = SNetScalar::Cast(sch->GetNet("N1"));
   ASSERT_TRUE(n1 && !n1->GetDiffNet());
   EXPECT_STREQ(sch->GetNet("N2")->GetUID(), "N2") << "no UID: the name";

@@ -59,6 +59,8 @@ TEST(NetDeletion, OwnedChildrenGoWithTheirOwner) {
   bus->CreateIndicesRangeValue()->CreateUpperIntegerValue();
   bus->SetSubNetBus(bus->CreateIndicesRangeValue(), bus);
   bus->SetNetScalar(0, n);
+  EXPECT_TRUE(bus->GetNetScalar(0) == n && !bus->GetNetScalar(1));
+  EXPECT_TRUE(bus->SetNetScalar(1, n) && bus->RemoveNetScalar(1) && !bus->RemoveNetScalar(1));
   bundle->InsertNet(bus);
   n->InsertNetBundle(bundle);
   delete bundle;
