@@ -147,21 +147,13 @@ class Record {
     return ok() ? c : nullptr;
   }
 
-  // An owned child that must be present (an element of an owned list or
-  // map). Returns the child read (also when its record is damaged: the
-  // caller links it), or null when no child could be claimed.
+  // Writes an owned child that must be present (an element of an owned list
+  // or map): its reference, then its record. The containers below read such
+  // children themselves, each linked as soon as it is claimed.
   template <class T>
-  T* Child(T* p) {
-    if (Writing()) {
-      m_s.WritePointer(AsObject(p));
-      WriteChildRecord(p);
-      return p;
-    }
-    if (!ok()) return nullptr;
-    TavrinObject* o = ReadRef();
-    if (!ok()) return nullptr;
-    if (!o) { m_s.MarkDamaged(); return nullptr; }
-    return ReadChildRecord<T>(o);
+  void WriteChild(T* p) {
+    m_s.WritePointer(AsObject(p));
+    WriteChildRecord(p);
   }
 
   // ---- containers ------------------------------------------------------------------
@@ -173,7 +165,7 @@ class Record {
   void ChildList(RelLinkedList<T*>& list, HANDLEMA* heap, F onRead) {
     uint32_t n = Count(list.size());
     if (Writing()) {
-      for (auto it = list.begin(); it != list.end(); ++it) Child<T>(*it);
+      for (auto it = list.begin(); it != list.end(); ++it) WriteChild<T>(*it);
       return;
     }
     for (uint32_t i = 0; i < n && ok(); ++i) {
@@ -200,7 +192,7 @@ class Record {
   void ChildListThen(RelLinkedList<T*>& list, HANDLEMA* heap, F afterRead) {
     uint32_t n = Count(list.size());
     if (Writing()) {
-      for (auto it = list.begin(); it != list.end(); ++it) Child<T>(*it);
+      for (auto it = list.begin(); it != list.end(); ++it) WriteChild<T>(*it);
       return;
     }
     for (uint32_t i = 0; i < n && ok(); ++i) {
@@ -236,7 +228,7 @@ class Record {
       for (auto it = map.begin(); it != map.end(); ++it) {
         int32_t key = it->first;
         Key(key);
-        Child<T>(it->second);
+        WriteChild<T>(it->second);
       }
       return;
     }
@@ -354,7 +346,7 @@ class Record {
     if (Writing()) {
       for (auto it = map.begin(); it != map.end(); ++it) {
         WriteKeyText(it->first);
-        Child<T>(it->second);
+        WriteChild<T>(it->second);
       }
       return;
     }
